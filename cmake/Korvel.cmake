@@ -1,0 +1,20 @@
+# korvel_library(NAME [DEPS lib...]): a static library of every source in the calling folder.
+function(korvel_library name)
+  cmake_parse_arguments(KL "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${KL_DEPS})
+endfunction()
+
+# korvel_test(AREA [DEPS lib...]): one GoogleTest executable per test area, from every source in its folder.
+function(korvel_test area)
+  cmake_parse_arguments(KT "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(test_${area} ${srcs})
+  target_link_libraries(test_${area} PRIVATE ${KT_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(test_${area} PRIVATE
+    KORVEL_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data")
+  gtest_discover_tests(test_${area} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+endfunction()
