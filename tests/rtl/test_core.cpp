@@ -45,3 +45,20 @@ TEST(Rect, IntersectAndUnion) {
     EXPECT_EQ(r, Rect(1, 1, 3, 3));
     EXPECT_FALSE(PtInRect(Rect(0, 0, 10, 10), Point(10, 5)));
 }
+
+#include "platform/rtl/TextCase.h"
+
+TEST(TextCase, KeepsLengthAndScope) {
+    SetCaseLocale("ru_RU");
+    EXPECT_EQ(AnsiUpperCase(QString::fromUtf8("привет straße")), QString::fromUtf8("ПРИВЕТ STRAßE"));
+    EXPECT_EQ(UpperCase(QString::fromUtf8("abc привет")), QString::fromUtf8("ABC привет"));
+    EXPECT_EQ(AnsiLowerCase(QString::fromUtf8("ЁЖИК")), QString::fromUtf8("ёжик"));
+    EXPECT_TRUE(AnsiSameText(QString::fromUtf8("Ёжик"), QString::fromUtf8("ЁЖИК")));
+    EXPECT_LT(AnsiCompareText("apple", "Banana"), 0);
+    EXPECT_GT(CompareStr("a", "B"), 0); // ordinal: 'a' sorts after 'B'
+    EXPECT_EQ(CompareText("a", "A"), 0);
+    SetCaseLocale("tr_TR");
+    EXPECT_EQ(AnsiUpperCase("i"), QString(QChar(0x0130)));
+    EXPECT_EQ(UpperCase("i"), "I"); // names stay invariant under a Turkish locale
+    SetCaseLocale("en_US");
+}
