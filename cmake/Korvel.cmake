@@ -1,3 +1,9 @@
+# Headers nearly every unit includes; precompiled once per target to keep cold builds short.
+function(korvel_pch target)
+  target_precompile_headers(${target} PRIVATE <QString> <QList> <QByteArray> <QStringList>
+                            <memory> <vector> <functional> <string> <map>)
+endfunction()
+
 # korvel_library(NAME [DEPS lib...]): a static library of every source in the calling folder.
 function(korvel_library name)
   cmake_parse_arguments(KL "" "" "DEPS" ${ARGN})
@@ -5,6 +11,7 @@ function(korvel_library name)
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${KL_DEPS})
+  korvel_pch(${name})
 endfunction()
 
 # korvel_test(AREA [DEPS lib...]): one GoogleTest executable per test area, from every source in its folder.
@@ -13,6 +20,8 @@ function(korvel_test area)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(test_${area} ${srcs})
   target_link_libraries(test_${area} PRIVATE ${KT_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  korvel_pch(test_${area})
+  target_compile_options(test_${area} PRIVATE -include ${PROJECT_SOURCE_DIR}/tests/common/TestPrint.h)
   target_compile_definitions(test_${area} PRIVATE
     KORVEL_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data")
   gtest_discover_tests(test_${area} DISCOVERY_MODE PRE_TEST

@@ -1,0 +1,131 @@
+#pragma once
+// Picture kinds beyond the bitmap (PNG, GIF, icon, JPEG) and TPicture, which holds one graphic of
+// any kind and picks the kind from a file's extension or a stream's first bytes.
+
+#include "platform/gfx/Bitmap.h"
+
+#include <functional>
+
+// A picture read and written through an image format by name ("png", "gif", "ico").
+class TRasterImage : public TGraphic {
+public:
+    int Width() const override { return FImage.width(); }
+    int Height() const override { return FImage.height(); }
+    const QImage& Image() const { return FImage; }
+    void SetImage(const QImage& image);
+    void Draw(TCanvas& canvas, const TRect& r) override;
+    QImage ToImage() const override { return FImage; }
+    void LoadFromStream(QIODevice& stream) override;
+    void SaveToStream(QIODevice& stream) override;
+    void Assign(const TGraphic& source) override;
+
+protected:
+    virtual const char* Format() const = 0;
+    QImage FImage;
+};
+
+class TPngImage : public TRasterImage {
+public:
+    QString ClassName() const override { return QStringLiteral("TPngImage"); }
+    std::unique_ptr<TGraphic> Clone() const override;
+    // Colour value shown as transparent (written as the tRNS colour), clNone for none.
+    TColor TransparentColor() const { return FTransparentColor; }
+    void SetTransparentColor(TColor value) { FTransparentColor = value; }
+    void SaveToStream(QIODevice& stream) override;
+
+protected:
+    const char* Format() const override { return "png"; }
+
+private:
+    TColor FTransparentColor = clNone;
+};
+
+class TGIFImage : public TRasterImage {
+public:
+    QString ClassName() const override { return QStringLiteral("TGIFImage"); }
+    std::unique_ptr<TGraphic> Clone() const override;
+    // A GIF89a picture with a palette of at most 256 colours; a transparent colour when set.
+    void SaveToStream(QIODevice& stream) override;
+
+protected:
+    const char* Format() const override { return "gif"; }
+};
+
+class TIcon : public TRasterImage {
+public:
+    QString ClassName() const override { return QStringLiteral("TIcon"); }
+    std::unique_ptr<TGraphic> Clone() const override;
+
+protected:
+    const char* Format() const override { return "ico"; }
+};
+
+class TJPEGImage : public TGraphic {
+public:
+    QString ClassName() const override { return QStringLiteral("TJPEGImage"); }
+    int Width() const override { return FImage.width(); }
+    int Height() const override { return FImage.height(); }
+    const QImage& Image() const { return FImage; }
+    // 1..100, used when saving.
+    int CompressionQuality() const { return FQuality; }
+    void SetCompressionQuality(int value) { FQuality = std::clamp(value, 1, 100); }
+    bool Grayscale() const { return FGrayscale; }
+    void SetGrayscale(bool value);
+    bool ProgressiveEncoding() const { return FProgressive; }
+    void SetProgressiveEncoding(bool value) { FProgressive = value; }
+
+    void Draw(TCanvas& canvas, const TRect& r) override;
+    QImage ToImage() const override { return FImage; }
+    void LoadFromStream(QIODevice& stream) override;
+    void SaveToStream(QIODevice& stream) override;
+    void Assign(const TGraphic& source) override;
+    std::unique_ptr<TGraphic> Clone() const override;
+    // Decodes and encodes JPEG data with libjpeg; bad data raises EInvalidGraphic.
+    static QImage Decode(const QByteArray& data);
+    static QByteArray Encode(const QImage& image, int quality, bool grayscale, bool progressive);
+
+private:
+    QImage FImage;
+    int FQuality = 90;
+    bool FGrayscale = false;
+    bool FProgressive = false;
+};
+
+// Makes a graphic of the kind that the extension (without dot, any case) names; null if none.
+using TGraphicFactory = std::function<std::unique_ptr<TGraphic>()>;
+void RegisterFileFormat(const QString& extension, const QString& description, TGraphicFactory factory);
+std::unique_ptr<TGraphic> CreateGraphicForExtension(const QString& extension);
+// Makes a graphic for data by its first bytes (BMP, JPEG, PNG, GIF, icon); null if unknown.
+std::unique_ptr<TGraphic> CreateGraphicForData(const QByteArray& head);
+// "All (*.bmp;*.png...)|..." style filter text of the registered formats.
+QString GraphicFilter();
+
+class TPicture : public TObject {
+public:
+    TPicture();
+    ~TPicture() override;
+
+    TGraphic* Graphic() const { return FGraphic.get(); }
+    // Takes a copy of the graphic (null clears the picture).
+    void SetGraphic(const TGraphic* graphic);
+    void SetGraphic(std::unique_ptr<TGraphic> graphic);
+    // The picture as a bitmap: a graphic of another kind is replaced by an empty bitmap.
+    TBitmap& Bitmap();
+    int Width() const { return FGraphic ? FGraphic->Width() : 0; }
+    int Height() const { return FGraphic ? FGraphic->Height() : 0; }
+
+    // The kind comes from the extension; an unknown one raises EInvalidGraphic.
+    void LoadFromFile(const QString& fileName);
+    void SaveToFile(const QString& fileName);
+    // The kind comes from the data's first bytes.
+    void LoadFromStream(QIODevice& stream);
+    void SaveToStream(QIODevice& stream);
+    void Assign(const TPicture& source);
+    void Clear() { SetGraphic(nullptr); }
+
+    TNotifyEvent OnChange;
+
+private:
+    void Changed();
+    std::unique_ptr<TGraphic> FGraphic;
+};

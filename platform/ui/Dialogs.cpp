@@ -1,0 +1,81 @@
+#include "platform/ui/Dialogs.h"
+
+#include "platform/gfx/Picture.h"
+
+#include <QFileInfo>
+
+TOpenDialog::TOpenDialog(TComponent* AOwner)
+    : TCommonDialog(AOwner), FFiles(std::make_unique<TStringList>()) {}
+
+bool TOpenDialog::Execute() {
+    if (OnShow) OnShow(this);
+    TFileRequest r;
+    r.Save = IsSave();
+    r.Title = FTitle;
+    r.Filter = FFilter;
+    r.FilterIndex = FFilterIndex;
+    r.InitialDir = FInitialDir;
+    r.FileName = FFileName;
+    r.DefaultExt = FDefaultExt;
+    r.MultiSelect = FOptions.Contains(ofAllowMultiSelect);
+    r.OverwritePrompt = FOptions.Contains(ofOverwritePrompt);
+    r.FileMustExist = FOptions.Contains(ofFileMustExist);
+    TFileAnswer answer;
+    const bool ok = UIServices().SelectFile(r, answer);
+    if (ok) {
+        FFiles->Clear();
+        FFiles->AddStrings(answer.Files);
+        FFileName = answer.Files.isEmpty() ? QString() : answer.Files.first();
+        // A saved name without extension takes the default one.
+        if (r.Save && !FDefaultExt.isEmpty() && !FFileName.isEmpty() &&
+            QFileInfo(FFileName).suffix().isEmpty())
+            FFileName += QLatin1Char('.') + (FDefaultExt.startsWith(QLatin1Char('.')) ? FDefaultExt.mid(1) : FDefaultExt);
+        FFilterIndex = answer.FilterIndex;
+    }
+    if (OnClose) OnClose(this);
+    return ok;
+}
+
+TOpenPictureDialog::TOpenPictureDialog(TComponent* AOwner) : TOpenDialog(AOwner) {
+    FFilter = GraphicFilter();
+}
+
+TSavePictureDialog::TSavePictureDialog(TComponent* AOwner) : TSaveDialog(AOwner) {
+    FFilter = GraphicFilter();
+}
+
+bool TColorDialog::Execute() {
+    if (OnShow) OnShow(this);
+    TColor c = FColor;
+    const bool ok = UIServices().SelectColor(c);
+    if (ok) FColor = c;
+    if (OnClose) OnClose(this);
+    return ok;
+}
+
+TFontDialog::TFontDialog(TComponent* AOwner) : TCommonDialog(AOwner), FFont(std::make_unique<TFont>()) {}
+
+bool TFontDialog::Execute() {
+    if (OnShow) OnShow(this);
+    TFontChoice f;
+    f.Name = FFont->Name();
+    f.Size = FFont->Size();
+    const TFontStyles st = FFont->Style();
+    f.Style = (st.Contains(fsBold) ? 1 : 0) | (st.Contains(fsItalic) ? 2 : 0) |
+              (st.Contains(fsUnderline) ? 4 : 0) | (st.Contains(fsStrikeOut) ? 8 : 0);
+    f.Color = FFont->Color();
+    const bool ok = UIServices().SelectFont(f);
+    if (ok) {
+        FFont->SetName(f.Name);
+        FFont->SetSize(f.Size);
+        TFontStyles s;
+        if (f.Style & 1) s.Include(fsBold);
+        if (f.Style & 2) s.Include(fsItalic);
+        if (f.Style & 4) s.Include(fsUnderline);
+        if (f.Style & 8) s.Include(fsStrikeOut);
+        FFont->SetStyle(s);
+        FFont->SetColor(f.Color);
+    }
+    if (OnClose) OnClose(this);
+    return ok;
+}

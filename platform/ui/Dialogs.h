@@ -1,0 +1,98 @@
+#pragma once
+// The dialog components: file, picture, colour and font dialogs. Execute asks through the UI
+// services, so tests answer them from a script.
+
+#include "platform/gfx/Graphics.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtti/Classes.h"
+#include "platform/ui/UIServices.h"
+
+enum TOpenOption { ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp,
+                   ofNoValidate, ofAllowMultiSelect, ofExtensionDifferent, ofPathMustExist,
+                   ofFileMustExist, ofCreatePrompt, ofShareAware, ofNoReadOnlyReturn,
+                   ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames, ofOldStyleDialog,
+                   ofNoDereferenceLinks, ofEnableIncludeNotify, ofEnableSizing, ofDontAddToRecent,
+                   ofForceShowHidden };
+using TOpenOptions = TSet<TOpenOption>;
+
+class TCommonDialog : public TComponent {
+public:
+    explicit TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
+    virtual bool Execute() = 0;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnClose;
+};
+
+class TOpenDialog : public TCommonDialog {
+public:
+    explicit TOpenDialog(TComponent* AOwner);
+
+    const QString& FileName() const { return FFileName; }
+    void SetFileName(const QString& value) { FFileName = value; }
+    TStrings* Files() const { return FFiles.get(); }
+    const QString& Filter() const { return FFilter; }
+    void SetFilter(const QString& value) { FFilter = value; }
+    int FilterIndex() const { return FFilterIndex; }
+    void SetFilterIndex(int value) { FFilterIndex = value; }
+    const QString& InitialDir() const { return FInitialDir; }
+    void SetInitialDir(const QString& value) { FInitialDir = value; }
+    const QString& Title() const { return FTitle; }
+    void SetTitle(const QString& value) { FTitle = value; }
+    const QString& DefaultExt() const { return FDefaultExt; }
+    void SetDefaultExt(const QString& value) { FDefaultExt = value; }
+    TOpenOptions Options() const { return FOptions; }
+    void SetOptions(const TOpenOptions& value) { FOptions = value; }
+    bool Execute() override;
+
+protected:
+    virtual bool IsSave() const { return false; }
+    QString FFileName;
+    std::unique_ptr<TStringList> FFiles;
+    QString FFilter;
+    int FFilterIndex = 1;
+    QString FInitialDir;
+    QString FTitle;
+    QString FDefaultExt;
+    TOpenOptions FOptions{ofHideReadOnly, ofEnableSizing};
+};
+
+class TSaveDialog : public TOpenDialog {
+public:
+    explicit TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
+
+protected:
+    bool IsSave() const override { return true; }
+};
+
+// Picture dialogs start with the filter of the picture formats the program reads.
+class TOpenPictureDialog : public TOpenDialog {
+public:
+    explicit TOpenPictureDialog(TComponent* AOwner);
+};
+
+class TSavePictureDialog : public TSaveDialog {
+public:
+    explicit TSavePictureDialog(TComponent* AOwner);
+};
+
+class TColorDialog : public TCommonDialog {
+public:
+    explicit TColorDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value) { FColor = value; }
+    bool Execute() override;
+
+private:
+    TColor FColor = clBlack;
+};
+
+class TFontDialog : public TCommonDialog {
+public:
+    explicit TFontDialog(TComponent* AOwner);
+    TFont* Font() const { return FFont.get(); }
+    void SetFont(const TFont* value) { FFont->Assign(*value); }
+    bool Execute() override;
+
+private:
+    std::unique_ptr<TFont> FFont;
+};

@@ -1,0 +1,182 @@
+#pragma once
+// Every question the program asks its user goes through one object: message boxes, input boxes,
+// file, folder, colour and font dialogs, and running a window modally. The program installs the
+// Qt implementation; tests install TScriptedUIServices and queue the answers they expect.
+
+#include "platform/gfx/Colors.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/ui/UiTypes.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+class TCustomForm;
+class TWinControl;
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll,
+                  mbYesToAll, mbHelp, mbClose };
+using TMsgDlgButtons = TSet<TMsgDlgBtn>;
+
+// Flags and results of the plain message box.
+constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2,
+                   MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4, MB_RETRYCANCEL = 0x5,
+                   MB_ICONHAND = 0x10, MB_ICONERROR = 0x10, MB_ICONSTOP = 0x10,
+                   MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30, MB_ICONWARNING = 0x30,
+                   MB_ICONASTERISK = 0x40, MB_ICONINFORMATION = 0x40, MB_DEFBUTTON1 = 0x0,
+                   MB_DEFBUTTON2 = 0x100, MB_DEFBUTTON3 = 0x200;
+constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
+
+enum class TMessageIcon { None, Information, Question, Warning, Error };
+
+// One message box as the user would see it.
+struct TMessageRequest {
+    QString Text;
+    QString Caption;
+    TMessageIcon Icon = TMessageIcon::None;
+    TMsgDlgButtons Buttons{mbOK};
+    TMsgDlgBtn DefaultButton = mbOK;
+    TWinControl* Owner = nullptr; // the window that owns the box; null for the main window
+};
+
+struct TFileRequest {
+    bool Save = false;
+    QString Title;
+    QString Filter;     // "Text (*.txt)|*.txt|All|*.*"
+    int FilterIndex = 1; // 1-based, as the dialog components count
+    QString InitialDir;
+    QString FileName;
+    QString DefaultExt;
+    bool MultiSelect = false;
+    bool OverwritePrompt = false;
+    bool FileMustExist = false;
+};
+
+struct TFileAnswer {
+    QStringList Files;
+    int FilterIndex = 1;
+};
+
+struct TFontChoice {
+    QString Name;
+    int Size = 8;
+    int Style = 0; // bold 1, italic 2, underline 4, strike-out 8
+    TColor Color = clWindowText;
+};
+
+class IUIServices {
+public:
+    virtual ~IUIServices() = default;
+    // Returns the modal result of the button chosen (mrOk, mrYes...).
+    virtual TModalResult Message(const TMessageRequest& request) = 0;
+    // False when the user cancelled; Value holds the default on entry and the answer on exit.
+    virtual bool Input(const QString& caption, const QString& prompt, QString& value) = 0;
+    virtual bool SelectFile(const TFileRequest& request, TFileAnswer& answer) = 0;
+    virtual bool SelectFolder(const QString& caption, const QString& root, QString& directory) = 0;
+    virtual bool SelectColor(TColor& color) = 0;
+    virtual bool SelectFont(TFontChoice& font) = 0;
+    // Runs the form modally and returns its ModalResult.
+    virtual TModalResult RunModal(TCustomForm* form) = 0;
+};
+
+// The services in force; never null (the Qt implementation until something else is installed).
+IUIServices& UIServices();
+// Installs new services and returns the previous ones (tests restore them at the end).
+std::unique_ptr<IUIServices> SetUIServices(std::unique_ptr<IUIServices> services);
+
+class TQtUIServices : public IUIServices {
+public:
+    TModalResult Message(const TMessageRequest& request) override;
+    bool Input(const QString& caption, const QString& prompt, QString& value) override;
+    bool SelectFile(const TFileRequest& request, TFileAnswer& answer) override;
+    bool SelectFolder(const QString& caption, const QString& root, QString& directory) override;
+    bool SelectColor(TColor& color) override;
+    bool SelectFont(TFontChoice& font) override;
+    TModalResult RunModal(TCustomForm* form) override;
+};
+
+// Answers from a queue filled by a test. Each question takes the next answer; a question of
+// another kind than the next answer, or one asked when the queue is empty, is reported through
+// OnUnexpected with the question's text and gets the "cancel" answer.
+class TScriptedUIServices : public IUIServices {
+public:
+    using TFailure = std::function<void(const QString& question)>;
+    explicit TScriptedUIServices(TFailure onUnexpected = {});
+    ~TScriptedUIServices() override;
+
+    // Queue answers. A message answer may demand that the text contain a fragment.
+    TScriptedUIServices& AnswerMessage(TModalResult result, const QString& textContains = {});
+    TScriptedUIServices& AnswerInput(const QString& value); // OK with this text
+    TScriptedUIServices& CancelInput();
+    TScriptedUIServices& AnswerFile(const QStringList& files, int filterIndex = 1);
+    TScriptedUIServices& CancelFile();
+    TScriptedUIServices& AnswerFolder(const QString& directory);
+    TScriptedUIServices& AnswerColor(TColor color);
+    TScriptedUIServices& AnswerFont(const TFontChoice& font);
+    // A modal window: the action runs while the form is showing and returns its modal result
+    // (mrNone lets the form's own ModalResult stand); formName empty accepts any form.
+    TScriptedUIServices& AnswerModal(const QString& formName,
+                                     std::function<TModalResult(TCustomForm*)> action);
+
+    // Every question asked so far, in order, as text ("Message: Caption: Text"...).
+    const QStringList& Asked() const { return FAsked; }
+    const std::vector<TMessageRequest>& Messages() const { return FMessages; }
+    int Pending() const { return static_cast<int>(FQueue.size()); }
+    // Reports every answer still queued through OnUnexpected and clears the queue.
+    void Verify();
+
+    TModalResult Message(const TMessageRequest& request) override;
+    bool Input(const QString& caption, const QString& prompt, QString& value) override;
+    bool SelectFile(const TFileRequest& request, TFileAnswer& answer) override;
+    bool SelectFolder(const QString& caption, const QString& root, QString& directory) override;
+    bool SelectColor(TColor& color) override;
+    bool SelectFont(TFontChoice& font) override;
+    TModalResult RunModal(TCustomForm* form) override;
+
+private:
+    enum class Kind { Message, Input, File, Folder, Color, Font, Modal };
+    struct Answer {
+        Kind K;
+        bool Ok = true;
+        TModalResult Result = mrNone;
+        QString Text;
+        QStringList Files;
+        int Index = 1;
+        TColor Color = 0;
+        TFontChoice Font;
+        std::function<TModalResult(TCustomForm*)> Action;
+    };
+    static QString KindName(Kind k);
+    // The next answer when it is of kind k; otherwise reports the question and returns null.
+    bool Take(Kind k, const QString& question, Answer& out);
+
+    TFailure FOnUnexpected;
+    std::deque<Answer> FQueue;
+    QStringList FAsked;
+    std::vector<TMessageRequest> FMessages;
+};
+
+// Installs scripted services for a scope and puts the previous ones back afterwards.
+class TUIServicesScope {
+public:
+    explicit TUIServicesScope(TScriptedUIServices::TFailure onUnexpected = {});
+    ~TUIServicesScope();
+    TUIServicesScope(const TUIServicesScope&) = delete;
+    TUIServicesScope& operator=(const TUIServicesScope&) = delete;
+    TScriptedUIServices& Services() { return *FServices; }
+    TScriptedUIServices* operator->() { return FServices; }
+
+private:
+    TScriptedUIServices* FServices;
+    std::unique_ptr<IUIServices> FPrevious;
+};
+
+// Button captions and the box captions by type, as the message dialog shows them.
+QString MsgDlgButtonCaption(TMsgDlgBtn button);
+TModalResult MsgDlgButtonResult(TMsgDlgBtn button);
+QString MsgDlgTypeCaption(TMsgDlgType type);
+TMessageIcon MsgDlgTypeIcon(TMsgDlgType type);

@@ -1,0 +1,34 @@
+#include "app/uLang.h"
+
+#include <gtest/gtest.h>
+
+TEST(Lang, RussianIdsAreExactlyTheEightListed) {
+    for (int id : {1049, 1058, 1059, 1087, 1067, 2092, 1088, 1064}) EXPECT_TRUE(IsRussianLangID(id)) << id;
+    // Other sublanguages of the same languages and unrelated languages stay English.
+    for (int id : {1033, 1031, 1068, 0, 2049, 0x0019}) EXPECT_FALSE(IsRussianLangID(id)) << id;
+}
+
+TEST(Lang, EnglishAndRussianTexts) {
+    TLang en, ru;
+    FillLang(en, false);
+    FillLang(ru, true);
+    EXPECT_EQ(en.Please_select_record_in_grid, "Please, select record in grid.");
+    EXPECT_EQ(en.Info, "Information");
+    EXPECT_EQ(ru.Error, QString::fromUtf8("Ошибка"));
+    EXPECT_EQ(ru.Yes, QString::fromUtf8("Да"));
+    // The one text the Russian mode keeps in English.
+    EXPECT_EQ(ru.No_data_to_add, "No data to add.");
+    EXPECT_EQ(ru.Restart_the_program_to_apply_the_settings,
+              QString::fromUtf8("Для применения настроек, необходимо перезапустить приложение."));
+}
+
+TEST(Lang, RussianCaptionsKeepTheirBlanksAndBackslashes) {
+    QString group, path;
+    for (const TLangCaption& c : RussianCaptions()) {
+        if (QLatin1String(c.Control) == QLatin1String("gbDatabase")) group = c.Text;
+        if (QLatin1String(c.Control) == QLatin1String("lbPath")) path = c.Text;
+        EXPECT_NE(QLatin1String(c.Control), QLatin1String("bOK")); // OK keeps its caption
+    }
+    EXPECT_TRUE(group.startsWith(' ') && group.endsWith(' '));
+    EXPECT_TRUE(path.contains(QStringLiteral("(пример: \\\\PCNAME\\Folder\\sqlite.db)")));
+}
