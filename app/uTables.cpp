@@ -3,8 +3,7 @@
 #include "app/uSQL.h"
 #include "platform/rtl/IniFiles.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include "platform/sys/Program.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ void SetTablesFileName(const QString& fileName) { TablesFile() = fileName; }
 
 QString TablesFileName() {
     if (!TablesFile().isEmpty()) return TablesFile();
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("tables.ini"));
+    return ProgramFolder() + QStringLiteral("tables.ini");
 }
 
 std::unique_ptr<TStringList> TablesToSQL(const QString& fileName) {

@@ -50,5 +50,6 @@ const bool DefaultsAssigned = (ResetScriptMessages(), true);
 } // namespace
 
 void ResetScriptMessages() {
-    for (const DefaultText& d : Defaults) *d.Variable = QString::fromUtf8(d.Text);
+    for (const DefaultText& d : Defaults)
+        *d.Variable = QString::fromUtf8(d.Text);
 }

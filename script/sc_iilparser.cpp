@@ -330,7 +330,8 @@ bool TscILParser::MakeILScript(const QString& Text) {
             ok = true;
         } else if (ok && FRecordedMsg.isEmpty()) {
             // Everything must be consumed: text the start rule left over is an unexpected statement.
-            if (!OnlyBlanksFrom(p.Position())) {
+            // PascalScript's "end." closes the program for good, and text after it is ignored.
+            if (!OnlyBlanksFrom(p.Position()) && !EndsWithPascalProgramEnd(p.Position())) {
                 // Point at the furthest token an attempt failed on: that is where the text
                 // stopped making sense, which may lie inside the statement left over.
                 ok = false;
@@ -382,6 +383,18 @@ bool TscILParser::OnlyBlanksFrom(int position) {
         else
             return at > p.Size();
     }
+}
+
+bool TscILParser::EndsWithPascalProgramEnd(int position) const {
+    if (CompareAsciiNoCase(FLangName, QStringLiteral("PascalScript")) != 0) return false;
+    const QString& text = FParser->Text();
+    int i = std::min<int>(position - 1, text.size()) - 1;
+    while (i >= 0 && text[i].isSpace()) --i;
+    if (i < 0 || text[i] != u'.') return false;
+    --i;
+    while (i >= 0 && text[i].isSpace()) --i;
+    if (i < 2 || CompareAsciiNoCase(text.mid(i - 2, 3), QStringLiteral("end")) != 0) return false;
+    return i < 3 || !(text[i - 3].isLetterOrNumber() || text[i - 3] == u'_');
 }
 
 bool TscILParser::TokenMatches(const TscRuleNode* e, const QString& token) const {

@@ -86,6 +86,7 @@ private:
     bool Walk(const TscRuleNode* e);
     bool WalkLoop(const TscRuleNode* e);
     bool OnlyBlanksFrom(int position);
+    bool EndsWithPascalProgramEnd(int position) const;
     bool TokenMatches(const TscRuleNode* e, const QString& token) const;
     void RecordError(const TscRuleNode* e, int entryPos);
     void ApplyNode(const TscRuleNode* e, int entryPos, size_t entryCount, bool success);
@@ -94,7 +95,6 @@ private:
     void IncludeUnit(const QString& name, size_t& insertAt);
     [[noreturn]] void RaiseFatal(const QString& msg, const QString& pos);
 
-    QString FErrorPos; // position of the element being built (program builder)
     std::shared_ptr<const TscGrammarGraph> FGrammar;
     std::unique_ptr<TscXMLDocument> FILScript;
     QString FLangName;
@@ -103,7 +103,6 @@ private:
     TscCompileHost* FProgram;
     QString FUnitName;
     QStringList FUsesList;
-    QStringList FWithList;
 
     // Output of one MakeILScript run: elements live in a pool and refer to each other by index;
     // FOut is the sequence emitted so far. Failed alternatives only shorten FOut, and the XML

@@ -98,6 +98,14 @@ void TCanvas::SetPainter(QPainter* painter) {
     FImage = FDevice && FDevice->devType() == QInternal::Image ? static_cast<QImage*>(FDevice) : nullptr;
     FBaseTransform = painter->worldTransform();
     if (painter->hasClipping()) FBaseClip = painter->clipRegion() * painter->worldTransform();
+    if (!FImage && painter->paintEngine()) {
+        // A widget's painter is redirected into the backing store: read pixels from there.
+        QPaintDevice* target = painter->paintEngine()->paintDevice();
+        if (target && target->devType() == QInternal::Image) {
+            FImage = static_cast<QImage*>(target);
+            FReadTransform = painter->worldTransform().inverted() * painter->deviceTransform();
+        }
+    }
 }
 
 void TCanvas::ReleaseDevice() {
@@ -107,6 +115,7 @@ void TCanvas::ReleaseDevice() {
     FDevice = nullptr;
     FImage = nullptr;
     FBaseTransform = QTransform();
+    FReadTransform = QTransform();
     FBaseClip.reset();
 }
 
@@ -723,7 +732,7 @@ void Frame3D(TCanvas& canvas, TRect& r, TColor topColor, TColor bottomColor, int
 TColor TCanvas::Pixel(int x, int y) const {
     if (OnBeforePaint) OnBeforePaint(false);
     if (!FImage) return -1;
-    const QPoint d = FBaseTransform.map(QPoint(x, y));
+    const QPoint d = (FBaseTransform * FReadTransform).map(QPoint(x, y));
     if (!FImage->valid(d)) return -1;
     return FromRgb(FImage->pixel(d));
 }
@@ -809,7 +818,7 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRe
     QImage part;
     if (needsSource) {
         if (!source.Image()) return;
-        const QRect s = source.FBaseTransform.mapRect(ToQRect(sourceRect));
+        const QRect s = (source.FBaseTransform * source.FReadTransform).mapRect(ToQRect(sourceRect));
         part = source.Image()->copy(s);
         if (part.hasAlphaChannel()) part = part.convertToFormat(QImage::Format_RGB32);
     }

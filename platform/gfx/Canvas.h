@@ -296,6 +296,9 @@ private:
     bool FFaceValid = false;
     std::unique_ptr<QPainter> FOwnPainter;
     QTransform FBaseTransform;
+    // From the painter's device coordinates to FImage's pixels: a widget's painter draws into its
+    // window's backing-store image at an offset.
+    QTransform FReadTransform;
     std::optional<QRegion> FBaseClip; // device coordinates
     TCanvasRecorder* FRecorder = nullptr;
     std::recursive_mutex FLock;

@@ -46,6 +46,11 @@ bool DecodeRaw(const unsigned char* data, unsigned long size, int& w, int& h, in
     w = static_cast<int>(cinfo.output_width);
     h = static_cast<int>(cinfo.output_height);
     comps = cinfo.output_components;
+    if (static_cast<unsigned long long>(w) * h > 200000000ull) {
+        std::strncpy(message, "the picture is too large", JMSG_LENGTH_MAX);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     pixels.resize(static_cast<size_t>(w) * h * comps);
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = pixels.data() + static_cast<size_t>(cinfo.output_scanline) * w * comps;

@@ -206,10 +206,12 @@ void TMetafile::LoadFromStream(QIODevice& stream) {
     int width = 0, height = 0;
     bool enhanced = true;
     if (data.size() >= 108 && Get32(data, 0) == 1 && Get32(data, 40) == 0x464D4520) {
-        const qint32 l = static_cast<qint32>(Get32(data, 8)), t = static_cast<qint32>(Get32(data, 12));
-        const qint32 r = static_cast<qint32>(Get32(data, 16)), b = static_cast<qint32>(Get32(data, 20));
-        width = r - l + 1;
-        height = b - t + 1;
+        const qint64 l = static_cast<qint32>(Get32(data, 8)), t = static_cast<qint32>(Get32(data, 12));
+        const qint64 r = static_cast<qint32>(Get32(data, 16)), b = static_cast<qint32>(Get32(data, 20));
+        if (r - l + 1 > 30000 || b - t + 1 > 30000)
+            throw EInvalidGraphic(QStringLiteral("%1: the picture is too large").arg(what));
+        width = static_cast<int>(r - l + 1);
+        height = static_cast<int>(b - t + 1);
         qsizetype at = Get32(data, 4);
         while (at + 8 <= data.size()) {
             const quint32 type = Get32(data, at), size = Get32(data, at + 4);

@@ -15,17 +15,60 @@
 // ---------------------------------------------------------------------------------------------
 // Raster pictures read and written by format name
 
-void TRasterImage::SetImage(const QImage& image) {
+TRasterImage::~TRasterImage() {
+    if (FCanvas) FCanvas->ReleaseDevice();
+}
+
+const QImage& TRasterImage::Image() const {
+    if (FCanvas) FCanvas->Flush();
+    return FImage;
+}
+
+void TRasterImage::Replace(const QImage& image) {
+    if (FCanvas) FCanvas->ReleaseDevice();
     FImage = image;
+    if (FCanvas && !FImage.isNull()) {
+        if (FImage.format() != QImage::Format_RGB32 && FImage.format() != QImage::Format_ARGB32)
+            FImage = FImage.convertToFormat(FImage.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                     : QImage::Format_RGB32);
+        FCanvas->SetDevice(&FImage);
+    }
+}
+
+void TRasterImage::SetImage(const QImage& image) {
+    Replace(image);
     Changed();
 }
 
+void TRasterImage::SetSize(int width, int height, bool alpha) {
+    QImage img;
+    if (width > 0 && height > 0) {
+        img = QImage(width, height, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        img.fill(alpha ? QColor(0, 0, 0, 0) : QColor(Qt::white));
+    }
+    SetImage(img);
+}
+
+TCanvas& TRasterImage::Canvas() {
+    if (!FCanvas) {
+        FCanvas = std::make_unique<TCanvas>();
+        FCanvas->OnBeforePaint = [this](bool writing) {
+            if (!writing) return;
+            FImage.detach();
+            Changed();
+        };
+        Replace(FImage);
+    }
+    return *FCanvas;
+}
+
 void TRasterImage::Draw(TCanvas& canvas, const TRect& r) {
-    if (FImage.isNull()) return;
-    if (FImage.hasAlphaChannel())
-        canvas.DrawImage(r, FImage, FImage.rect(), TImageMode::Alpha);
+    const QImage& img = Image();
+    if (img.isNull()) return;
+    if (img.hasAlphaChannel())
+        canvas.DrawImage(r, img, img.rect(), TImageMode::Alpha);
     else
-        canvas.DrawImage(r, FImage, FImage.rect(), TImageMode::Opaque);
+        canvas.DrawImage(r, img, img.rect(), TImageMode::Opaque);
 }
 
 void TRasterImage::LoadFromStream(QIODevice& stream) {
@@ -41,14 +84,14 @@ void TRasterImage::LoadFromStream(QIODevice& stream) {
 
 void TRasterImage::SaveToStream(QIODevice& stream) {
     QImageWriter writer(&stream, Format());
-    if (!writer.write(FImage))
+    if (!writer.write(Image()))
         throw EWriteError(QStringLiteral("Cannot write the %1 image: %2")
                               .arg(QString::fromLatin1(Format()).toUpper(), writer.errorString()));
 }
 
 void TRasterImage::Assign(const TGraphic& source) {
     if (&source == this) return;
-    FImage = source.ToImage();
+    Replace(source.ToImage());
     FTransparent = source.Transparent();
     Changed();
 }
@@ -84,16 +127,22 @@ void PutBE32(QByteArray& out, quint32 v) {
 
 } // namespace
 
+void TPngImage::CreateBlank(int colorType, int bitDepth, int width, int height) {
+    (void)bitDepth; // pixels are kept at eight bits per sample
+    SetSize(width, height, colorType == 4 || colorType == 6);
+}
+
 std::unique_ptr<TGraphic> TPngImage::Clone() const {
     auto p = std::make_unique<TPngImage>();
-    p->FImage = FImage;
+    p->FImage = Image();
     p->FTransparent = FTransparent;
     p->FTransparentColor = FTransparentColor;
     return p;
 }
 
 void TPngImage::SaveToStream(QIODevice& stream) {
-    if (FTransparentColor == clNone || FImage.hasAlphaChannel()) {
+    const QImage& image = Image();
+    if (FTransparentColor == clNone || image.hasAlphaChannel()) {
         TRasterImage::SaveToStream(stream);
         return;
     }
@@ -103,7 +152,7 @@ void TPngImage::SaveToStream(QIODevice& stream) {
         QBuffer buf(&png);
         buf.open(QIODevice::WriteOnly);
         QImageWriter writer(&buf, "png");
-        if (!writer.write(FImage.convertToFormat(QImage::Format_RGB888)))
+        if (!writer.write(image.convertToFormat(QImage::Format_RGB888)))
             throw EWriteError(QStringLiteral("Cannot write the PNG image: %1").arg(writer.errorString()));
     }
     const int idat = png.indexOf("IDAT");
@@ -212,15 +261,16 @@ void PutLE16(QByteArray& out, int v) {
 
 std::unique_ptr<TGraphic> TGIFImage::Clone() const {
     auto p = std::make_unique<TGIFImage>();
-    p->FImage = FImage;
+    p->FImage = Image();
     p->FTransparent = FTransparent;
     return p;
 }
 
 void TGIFImage::SaveToStream(QIODevice& stream) {
-    if (FImage.isNull()) throw EInvalidGraphicOperation(QStringLiteral("Cannot save an empty GIF image"));
-    const bool alpha = FImage.hasAlphaChannel();
-    QImage src = FImage.convertToFormat(QImage::Format_ARGB32);
+    const QImage& image = Image();
+    if (image.isNull()) throw EInvalidGraphicOperation(QStringLiteral("Cannot save an empty GIF image"));
+    const bool alpha = image.hasAlphaChannel();
+    QImage src = image.convertToFormat(QImage::Format_ARGB32);
     const int offset = alpha ? 1 : 0; // index 0 stands for transparent pixels
     // A picture with few colours keeps them exactly; others are reduced to a palette.
     QList<QRgb> palette;
@@ -296,7 +346,7 @@ void TGIFImage::SaveToStream(QIODevice& stream) {
 
 std::unique_ptr<TGraphic> TIcon::Clone() const {
     auto p = std::make_unique<TIcon>();
-    p->FImage = FImage;
+    p->FImage = Image();
     p->FTransparent = FTransparent;
     return p;
 }

@@ -9,25 +9,35 @@
 // A picture read and written through an image format by name ("png", "gif", "ico").
 class TRasterImage : public TGraphic {
 public:
+    ~TRasterImage() override;
     int Width() const override { return FImage.width(); }
     int Height() const override { return FImage.height(); }
-    const QImage& Image() const { return FImage; }
+    // The pixels, up to date (the canvas is flushed first).
+    const QImage& Image() const;
     void SetImage(const QImage& image);
+    // A blank picture: transparent with alpha, else white.
+    void SetSize(int width, int height, bool alpha = false);
+    // Draws on the picture itself (a picture kept in a palette format becomes true colour).
+    TCanvas& Canvas();
     void Draw(TCanvas& canvas, const TRect& r) override;
-    QImage ToImage() const override { return FImage; }
+    QImage ToImage() const override { return Image(); }
     void LoadFromStream(QIODevice& stream) override;
     void SaveToStream(QIODevice& stream) override;
     void Assign(const TGraphic& source) override;
 
 protected:
     virtual const char* Format() const = 0;
+    void Replace(const QImage& image);
     QImage FImage;
+    std::unique_ptr<TCanvas> FCanvas;
 };
 
 class TPngImage : public TRasterImage {
 public:
     QString ClassName() const override { return QStringLiteral("TPngImage"); }
     std::unique_ptr<TGraphic> Clone() const override;
+    // A blank picture of a PNG colour type: 6 (and 4) with alpha, transparent; the others white.
+    void CreateBlank(int colorType, int bitDepth, int width, int height);
     // Colour value shown as transparent (written as the tRNS colour), clNone for none.
     TColor TransparentColor() const { return FTransparentColor; }
     void SetTransparentColor(TColor value) { FTransparentColor = value; }

@@ -16,7 +16,9 @@ void VarCastError(TVarType from, TVarType to) {
                                     .arg(VarTypeAsText(from), VarTypeAsText(to)));
 }
 
-void VarInvalidOp() { throw EVariantInvalidOpError(QStringLiteral("Invalid variant operation")); }
+void VarInvalidOp() {
+    throw EVariantInvalidOpError(QStringLiteral("Invalid variant operation"));
+}
 
 namespace VariantDetail {
 
@@ -36,15 +38,22 @@ namespace VariantDetail {
 
 bool IsIntType(TVarType t) {
     switch (t) {
-    case varSmallint: case varInteger: case varShortInt: case varByte: case varWord:
-    case varLongWord: case varInt64:
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
         return true;
     default:
         return false;
     }
 }
 
-bool IsTextType(TVarType t) { return t == varUString || t == varString || t == varOleStr; }
+bool IsTextType(TVarType t) {
+    return t == varUString || t == varString || t == varOleStr;
+}
 
 // Rounds half to even, as the floating-point unit does by default; false when out of range.
 bool RoundToInt64(double d, Int64& out) {
@@ -81,20 +90,31 @@ Variant Variant::FromString(const QString& s, TVarType textType) {
 bool Variant::SameAs(const Variant& o) const {
     if (FType != o.FType) return false;
     switch (FType) {
-    case varEmpty: case varNull: return true;
-    case varBoolean: return FV.b == o.FV.b;
-    case varSingle: case varDouble: case varDate:
+    case varEmpty:
+    case varNull:
+        return true;
+    case varBoolean:
+        return FV.b == o.FV.b;
+    case varSingle:
+    case varDouble:
+    case varDate:
         return FV.d == o.FV.d || (std::isnan(FV.d) && std::isnan(o.FV.d));
-    case varUString: case varString: case varOleStr: return FStr == o.FStr;
-    case varDispatch: return FRef == o.FRef;
-    default: break;
+    case varUString:
+    case varString:
+    case varOleStr:
+        return FStr == o.FStr;
+    case varDispatch:
+        return FRef == o.FRef;
+    default:
+        break;
     }
     if (IsArray()) {
         const auto& a = TVariantAccess::Array(*this);
         const auto& b = TVariantAccess::Array(o);
         if (a.Bounds.size() != b.Bounds.size()) return false;
         for (size_t i = 0; i < a.Bounds.size(); ++i)
-            if (a.Bounds[i].LowBound != b.Bounds[i].LowBound || a.Bounds[i].HighBound != b.Bounds[i].HighBound)
+            if (a.Bounds[i].LowBound != b.Bounds[i].LowBound ||
+                a.Bounds[i].HighBound != b.Bounds[i].HighBound)
                 return false;
         if (a.IsBytes() || b.IsBytes()) return a.IsBytes() == b.IsBytes() && a.Bytes == b.Bytes;
         for (size_t i = 0; i < a.Items.size(); ++i)
@@ -124,7 +144,8 @@ QString CurrencyText(Int64 scaled) {
     const UInt64 magnitude = negative ? UInt64(0) - static_cast<UInt64>(scaled) : static_cast<UInt64>(scaled);
     QString text = QString::number(magnitude / 10000);
     QString frac = QStringLiteral("%1").arg(magnitude % 10000, 4, 10, QLatin1Char('0'));
-    while (frac.endsWith(QLatin1Char('0'))) frac.chop(1);
+    while (frac.endsWith(QLatin1Char('0')))
+        frac.chop(1);
     if (!frac.isEmpty()) text += FormatSettings().DecimalSeparator + frac;
     return negative ? QLatin1Char('-') + text : text;
 }
@@ -133,12 +154,21 @@ QString CurrencyText(Int64 scaled) {
 
 Int64 VariantDetail::ToInt64For(const Variant& v, TVarType target) {
     switch (v.VType()) {
-    case varEmpty: return 0;
-    case varSmallint: case varInteger: case varShortInt: case varByte: case varWord:
-    case varLongWord: case varInt64:
+    case varEmpty:
+        return 0;
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
         return v.RawInt();
-    case varBoolean: return v.ToBool() ? -1 : 0;
-    case varSingle: case varDouble: case varDate: {
+    case varBoolean:
+        return v.ToBool() ? -1 : 0;
+    case varSingle:
+    case varDouble:
+    case varDate: {
         Int64 r = 0;
         if (!RoundToInt64(v.RawDouble(), r)) RangeError(v.VType(), target);
         return r;
@@ -151,7 +181,9 @@ Int64 VariantDetail::ToInt64For(const Variant& v, TVarType target) {
         if (mag > 5000 || (mag == 5000 && (q % 2) != 0)) q += rem < 0 ? -1 : 1;
         return q;
     }
-    case varUString: case varString: case varOleStr: {
+    case varUString:
+    case varString:
+    case varOleStr: {
         Int64 r = 0;
         if (!TextToInt64(TVariantAccess::Text(v), r)) VarCastError(v.VType(), target);
         return r;
@@ -161,7 +193,9 @@ Int64 VariantDetail::ToInt64For(const Variant& v, TVarType target) {
     }
 }
 
-Int64 Variant::ToInt64() const { return ToInt64For(*this, varInt64); }
+Int64 Variant::ToInt64() const {
+    return ToInt64For(*this, varInt64);
+}
 
 int Variant::ToInt() const {
     const Int64 r = ToInt64For(*this, varInteger);
@@ -172,14 +206,27 @@ int Variant::ToInt() const {
 
 double Variant::ToDouble() const {
     switch (FType) {
-    case varEmpty: return 0;
-    case varSmallint: case varInteger: case varShortInt: case varByte: case varWord:
-    case varLongWord: case varInt64:
+    case varEmpty:
+        return 0;
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
         return static_cast<double>(FV.i);
-    case varBoolean: return FV.b ? -1 : 0;
-    case varSingle: case varDouble: case varDate: return FV.d;
-    case varCurrency: return static_cast<double>(FV.i) / 10000.0;
-    case varUString: case varString: case varOleStr: {
+    case varBoolean:
+        return FV.b ? -1 : 0;
+    case varSingle:
+    case varDouble:
+    case varDate:
+        return FV.d;
+    case varCurrency:
+        return static_cast<double>(FV.i) / 10000.0;
+    case varUString:
+    case varString:
+    case varOleStr: {
         double d = 0;
         if (!TryStrToFloat(FStr, d)) VarCastError(FType, varDouble);
         return d;
@@ -191,19 +238,31 @@ double Variant::ToDouble() const {
 
 Int64 Variant::ToCurrencyRaw() const {
     switch (FType) {
-    case varCurrency: return FV.i;
-    case varSmallint: case varInteger: case varShortInt: case varByte: case varWord:
-    case varLongWord: case varInt64:
+    case varCurrency:
+        return FV.i;
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
         if (FV.i > 922337203685477LL || FV.i < -922337203685477LL) RangeError(FType, varCurrency);
         return FV.i * 10000;
-    case varUString: case varString: case varOleStr: {
+    case varUString:
+    case varString:
+    case varOleStr: {
         double d = 0;
         if (!TryStrToFloat(FStr, d)) VarCastError(FType, varCurrency);
         Int64 r = 0;
         if (!RoundToInt64(d * 10000.0, r)) RangeError(FType, varCurrency);
         return r;
     }
-    case varEmpty: case varBoolean: case varSingle: case varDouble: case varDate: {
+    case varEmpty:
+    case varBoolean:
+    case varSingle:
+    case varDouble:
+    case varDate: {
         Int64 r = 0;
         if (!RoundToInt64(ToDouble() * 10000.0, r)) RangeError(FType, varCurrency);
         return r;
@@ -215,13 +274,25 @@ Int64 Variant::ToCurrencyRaw() const {
 
 TDateTime Variant::ToDate() const {
     switch (FType) {
-    case varUString: case varString: case varOleStr: {
+    case varUString:
+    case varString:
+    case varOleStr: {
         TDateTime d = 0;
         if (!TryStrToDateTime(FStr, d)) VarCastError(FType, varDate);
         return d;
     }
-    case varEmpty: case varSmallint: case varInteger: case varShortInt: case varByte: case varWord:
-    case varLongWord: case varInt64: case varBoolean: case varSingle: case varDouble: case varDate:
+    case varEmpty:
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+    case varBoolean:
+    case varSingle:
+    case varDouble:
+    case varDate:
     case varCurrency:
         return ToDouble();
     default:
@@ -231,13 +302,26 @@ TDateTime Variant::ToDate() const {
 
 bool Variant::ToBool() const {
     switch (FType) {
-    case varEmpty: return false;
-    case varBoolean: return FV.b;
-    case varSmallint: case varInteger: case varShortInt: case varByte: case varWord:
-    case varLongWord: case varInt64: case varCurrency:
+    case varEmpty:
+        return false;
+    case varBoolean:
+        return FV.b;
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+    case varCurrency:
         return FV.i != 0;
-    case varSingle: case varDouble: case varDate: return FV.d != 0;
-    case varUString: case varString: case varOleStr: {
+    case varSingle:
+    case varDouble:
+    case varDate:
+        return FV.d != 0;
+    case varUString:
+    case varString:
+    case varOleStr: {
         bool b = false;
         if (!TryStrToBool(FStr, b)) VarCastError(FType, varBoolean);
         return b;
@@ -249,17 +333,31 @@ bool Variant::ToBool() const {
 
 QString Variant::ToString() const {
     switch (FType) {
-    case varEmpty: return QString();
-    case varSmallint: case varInteger: case varShortInt: case varByte: case varWord:
-    case varLongWord: case varInt64:
+    case varEmpty:
+        return QString();
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
         return IntToStr(FV.i);
-    case varBoolean: return FV.b ? DefaultTrueBoolStr : DefaultFalseBoolStr;
+    case varBoolean:
+        return FV.b ? DefaultTrueBoolStr : DefaultFalseBoolStr;
     // A single keeps the digits it can hold, so 0.1 does not print as 0.100000001490116.
-    case varSingle: return FloatToStrF(FV.d, ffGeneral, 7, 0);
-    case varDouble: return FloatToStr(FV.d);
-    case varCurrency: return CurrencyText(FV.i);
-    case varDate: return DateTimeToStr(FV.d);
-    case varUString: case varString: case varOleStr: return FStr;
+    case varSingle:
+        return FloatToStrF(FV.d, ffGeneral, 7, 0);
+    case varDouble:
+        return FloatToStr(FV.d);
+    case varCurrency:
+        return CurrencyText(FV.i);
+    case varDate:
+        return DateTimeToStr(FV.d);
+    case varUString:
+    case varString:
+    case varOleStr:
+        return FStr;
     default:
         VarCastError(FType, varUString);
     }
@@ -273,17 +371,31 @@ std::shared_ptr<IDispatchObject> Variant::ToDispatch() const {
 // ---------------------------------------------------------------------------------------------
 // Free functions
 
-TVarType VarType(const Variant& v) { return v.VType(); }
-bool VarIsNull(const Variant& v) { return v.IsNull(); }
-bool VarIsEmpty(const Variant& v) { return v.IsEmpty(); }
-bool VarIsClear(const Variant& v) { return v.IsEmpty(); }
-bool VarIsArray(const Variant& v) { return v.IsArray(); }
-bool VarIsStr(const Variant& v) { return v.IsText(); }
+TVarType VarType(const Variant& v) {
+    return v.VType();
+}
+bool VarIsNull(const Variant& v) {
+    return v.IsNull();
+}
+bool VarIsEmpty(const Variant& v) {
+    return v.IsEmpty();
+}
+bool VarIsClear(const Variant& v) {
+    return v.IsEmpty();
+}
+bool VarIsArray(const Variant& v) {
+    return v.IsArray();
+}
+bool VarIsStr(const Variant& v) {
+    return v.IsText();
+}
 bool VarIsNumeric(const Variant& v) {
     return IsIntType(v.VType()) || v.VType() == varSingle || v.VType() == varDouble ||
            v.VType() == varCurrency || v.VType() == varBoolean;
 }
-bool VarIsOrdinal(const Variant& v) { return IsIntType(v.VType()) || v.VType() == varBoolean; }
+bool VarIsOrdinal(const Variant& v) {
+    return IsIntType(v.VType()) || v.VType() == varBoolean;
+}
 bool VarIsFloat(const Variant& v) {
     return v.VType() == varSingle || v.VType() == varDouble || v.VType() == varCurrency ||
            v.VType() == varDate;
@@ -292,29 +404,75 @@ bool VarIsFloat(const Variant& v) {
 QString VarTypeAsText(TVarType t) {
     QString name;
     switch (t & varTypeMask) {
-    case varEmpty: name = QStringLiteral("Empty"); break;
-    case varNull: name = QStringLiteral("Null"); break;
-    case varSmallint: name = QStringLiteral("Smallint"); break;
-    case varInteger: name = QStringLiteral("Integer"); break;
-    case varSingle: name = QStringLiteral("Single"); break;
-    case varDouble: name = QStringLiteral("Double"); break;
-    case varCurrency: name = QStringLiteral("Currency"); break;
-    case varDate: name = QStringLiteral("Date"); break;
-    case varOleStr: name = QStringLiteral("OleStr"); break;
-    case varDispatch: name = QStringLiteral("Dispatch"); break;
-    case varError: name = QStringLiteral("Error"); break;
-    case varBoolean: name = QStringLiteral("Boolean"); break;
-    case varVariant: name = QStringLiteral("Variant"); break;
-    case varUnknown: name = QStringLiteral("Unknown"); break;
-    case varShortInt: name = QStringLiteral("ShortInt"); break;
-    case varByte: name = QStringLiteral("Byte"); break;
-    case varWord: name = QStringLiteral("Word"); break;
-    case varLongWord: name = QStringLiteral("LongWord"); break;
-    case varInt64: name = QStringLiteral("Int64"); break;
-    case varString: name = QStringLiteral("String"); break;
-    case varAny: name = QStringLiteral("Any"); break;
-    case varUString: name = QStringLiteral("UnicodeString"); break;
-    default: name = QStringLiteral("$%1").arg(t & varTypeMask, 4, 16, QLatin1Char('0')).toUpper(); break;
+    case varEmpty:
+        name = QStringLiteral("Empty");
+        break;
+    case varNull:
+        name = QStringLiteral("Null");
+        break;
+    case varSmallint:
+        name = QStringLiteral("Smallint");
+        break;
+    case varInteger:
+        name = QStringLiteral("Integer");
+        break;
+    case varSingle:
+        name = QStringLiteral("Single");
+        break;
+    case varDouble:
+        name = QStringLiteral("Double");
+        break;
+    case varCurrency:
+        name = QStringLiteral("Currency");
+        break;
+    case varDate:
+        name = QStringLiteral("Date");
+        break;
+    case varOleStr:
+        name = QStringLiteral("OleStr");
+        break;
+    case varDispatch:
+        name = QStringLiteral("Dispatch");
+        break;
+    case varError:
+        name = QStringLiteral("Error");
+        break;
+    case varBoolean:
+        name = QStringLiteral("Boolean");
+        break;
+    case varVariant:
+        name = QStringLiteral("Variant");
+        break;
+    case varUnknown:
+        name = QStringLiteral("Unknown");
+        break;
+    case varShortInt:
+        name = QStringLiteral("ShortInt");
+        break;
+    case varByte:
+        name = QStringLiteral("Byte");
+        break;
+    case varWord:
+        name = QStringLiteral("Word");
+        break;
+    case varLongWord:
+        name = QStringLiteral("LongWord");
+        break;
+    case varInt64:
+        name = QStringLiteral("Int64");
+        break;
+    case varString:
+        name = QStringLiteral("String");
+        break;
+    case varAny:
+        name = QStringLiteral("Any");
+        break;
+    case varUString:
+        name = QStringLiteral("UnicodeString");
+        break;
+    default:
+        name = QStringLiteral("$%1").arg(t & varTypeMask, 4, 16, QLatin1Char('0')).toUpper();
+        break;
     }
     if (t & varArray) name = QStringLiteral("Array ") + name;
     if (t & varByRef) name = QStringLiteral("ByRef ") + name;
@@ -325,14 +483,17 @@ Variant VarAsType(const Variant& v, TVarType t) {
     if (v.VType() == t || t == varVariant) return v;
     if (v.IsArray() || (t & varArray)) VarCastError(v.VType(), t);
     switch (t) {
-    case varEmpty: return Variant();
-    case varNull: return Variant::Null();
+    case varEmpty:
+        return Variant();
+    case varNull:
+        return Variant::Null();
     case varSmallint: {
         const Int64 r = ToInt64For(v, t);
         if (r < -32768 || r > 32767) RangeError(v.VType(), t);
         return Variant(static_cast<short>(r));
     }
-    case varInteger: return Variant(v.ToInt());
+    case varInteger:
+        return Variant(v.ToInt());
     case varShortInt: {
         const Int64 r = ToInt64For(v, t);
         if (r < -128 || r > 127) RangeError(v.VType(), t);
@@ -353,30 +514,47 @@ Variant VarAsType(const Variant& v, TVarType t) {
         if (r < 0 || r > 4294967295LL) RangeError(v.VType(), t);
         return Variant(static_cast<unsigned>(r));
     }
-    case varInt64: return Variant(static_cast<long long>(v.ToInt64()));
+    case varInt64:
+        return Variant(static_cast<long long>(v.ToInt64()));
     case varSingle: {
         const double d = v.ToDouble();
         if (std::isfinite(d) && std::fabs(d) > std::numeric_limits<float>::max()) RangeError(v.VType(), t);
         return Variant(static_cast<float>(d));
     }
-    case varDouble: return Variant(v.ToDouble());
-    case varCurrency: return Variant::FromCurrencyRaw(v.ToCurrencyRaw());
-    case varDate: return Variant::FromDate(v.ToDate());
-    case varBoolean: return Variant(v.ToBool());
-    case varUString: case varString: case varOleStr: return Variant::FromString(v.ToString(), t);
-    case varDispatch: return Variant(v.ToDispatch());
+    case varDouble:
+        return Variant(v.ToDouble());
+    case varCurrency:
+        return Variant::FromCurrencyRaw(v.ToCurrencyRaw());
+    case varDate:
+        return Variant::FromDate(v.ToDate());
+    case varBoolean:
+        return Variant(v.ToBool());
+    case varUString:
+    case varString:
+    case varOleStr:
+        return Variant::FromString(v.ToString(), t);
+    case varDispatch:
+        return Variant(v.ToDispatch());
     default:
         VarCastError(v.VType(), t);
     }
 }
 
-QString VarToStr(const Variant& v) { return v.IsNull() ? QString() : v.ToString(); }
+QString VarToStr(const Variant& v) {
+    return v.IsNull() ? QString() : v.ToString();
+}
 
-QString VarToStrDef(const Variant& v, const QString& def) { return v.IsNull() ? def : v.ToString(); }
+QString VarToStrDef(const Variant& v, const QString& def) {
+    return v.IsNull() ? def : v.ToString();
+}
 
-TDateTime VarToDateTime(const Variant& v) { return v.ToDate(); }
+TDateTime VarToDateTime(const Variant& v) {
+    return v.ToDate();
+}
 
-Variant VarFromDateTime(TDateTime d) { return Variant::FromDate(d); }
+Variant VarFromDateTime(TDateTime d) {
+    return Variant::FromDate(d);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Arrays
@@ -385,9 +563,24 @@ namespace {
 
 bool ValidElementType(TVarType t) {
     switch (t) {
-    case varSmallint: case varInteger: case varSingle: case varDouble: case varCurrency: case varDate:
-    case varOleStr: case varDispatch: case varError: case varBoolean: case varVariant: case varShortInt:
-    case varByte: case varWord: case varLongWord: case varInt64: case varString: case varUString:
+    case varSmallint:
+    case varInteger:
+    case varSingle:
+    case varDouble:
+    case varCurrency:
+    case varDate:
+    case varOleStr:
+    case varDispatch:
+    case varError:
+    case varBoolean:
+    case varVariant:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+    case varString:
+    case varUString:
         return true;
     default:
         return false;
@@ -422,8 +615,10 @@ Variant TVariantAccess::MakeArray(std::shared_ptr<TVarArrayData> data) {
 }
 
 void TVarArrayData::Fill(size_t total) {
-    if (IsBytes()) Bytes = QByteArray(static_cast<qsizetype>(total), '\0');
-    else Items.assign(total, ZeroOf(ElementType));
+    if (IsBytes())
+        Bytes = QByteArray(static_cast<qsizetype>(total), '\0');
+    else
+        Items.assign(total, ZeroOf(ElementType));
 }
 
 Variant TVarArrayData::At(size_t offset) const {
@@ -432,8 +627,10 @@ Variant TVarArrayData::At(size_t offset) const {
 }
 
 void TVarArrayData::Put(size_t offset, const Variant& converted) {
-    if (IsBytes()) Bytes[static_cast<qsizetype>(offset)] = static_cast<char>(converted.RawInt());
-    else Items[offset] = converted;
+    if (IsBytes())
+        Bytes[static_cast<qsizetype>(offset)] = static_cast<char>(converted.RawInt());
+    else
+        Items[offset] = converted;
 }
 
 size_t TVarArrayData::Offset(std::span<const int> indices) const {
@@ -476,7 +673,8 @@ Variant VarArrayCreate(std::initializer_list<int> bounds, TVarType elementType) 
 Variant VarArrayOf(std::span<const Variant> values) {
     Variant v = VarArrayCreate({0, static_cast<int>(values.size()) - 1}, varVariant);
     auto& data = TVariantAccess::MutableArray(v);
-    for (size_t i = 0; i < values.size(); ++i) data.Items[i] = values[i];
+    for (size_t i = 0; i < values.size(); ++i)
+        data.Items[i] = values[i];
     return v;
 }
 
@@ -484,7 +682,9 @@ Variant VarArrayOf(std::initializer_list<Variant> values) {
     return VarArrayOf(std::span<const Variant>(values.begin(), values.size()));
 }
 
-int Variant::DimCount() const { return IsArray() ? static_cast<int>(TVariantAccess::Array(*this).Bounds.size()) : 0; }
+int Variant::DimCount() const {
+    return IsArray() ? static_cast<int>(TVariantAccess::Array(*this).Bounds.size()) : 0;
+}
 
 int Variant::LowBound(int dim) const {
     const auto& a = TVariantAccess::Array(*this);
@@ -498,7 +698,9 @@ int Variant::HighBound(int dim) const {
     return a.Bounds[dim - 1].HighBound;
 }
 
-TVarType Variant::ElementType() const { return TVariantAccess::Array(*this).ElementType; }
+TVarType Variant::ElementType() const {
+    return TVariantAccess::Array(*this).ElementType;
+}
 
 Variant Variant::GetElement(std::span<const int> indices) const {
     const auto& a = TVariantAccess::Array(*this);
@@ -522,7 +724,8 @@ void Variant::Redim(int highBound) {
     data->Bounds = old.Bounds;
     data->Bounds.back().HighBound = highBound;
     Int64 total = 1;
-    for (const auto& b : data->Bounds) total *= Int64(b.HighBound) - b.LowBound + 1;
+    for (const auto& b : data->Bounds)
+        total *= Int64(b.HighBound) - b.LowBound + 1;
     if (total > (Int64(1) << 28))
         throw EVariantArrayCreateError(QStringLiteral("Error creating variant or safe array"));
     data->Fill(static_cast<size_t>(total));
@@ -533,16 +736,29 @@ void Variant::Redim(int highBound) {
     const size_t keep = std::min(oldRun, newRun);
     const size_t runs = oldRun ? old.Size() / oldRun : 0;
     for (size_t r = 0; r < runs && newRun; ++r)
-        for (size_t i = 0; i < keep; ++i) data->Put(r * newRun + i, old.At(r * oldRun + i));
+        for (size_t i = 0; i < keep; ++i)
+            data->Put(r * newRun + i, old.At(r * oldRun + i));
     *this = TVariantAccess::MakeArray(std::move(data));
 }
 
-int VarArrayDimCount(const Variant& v) { return v.DimCount(); }
-int VarArrayLowBound(const Variant& v, int dim) { return v.LowBound(dim); }
-int VarArrayHighBound(const Variant& v, int dim) { return v.HighBound(dim); }
-Variant VarArrayGet(const Variant& v, std::span<const int> indices) { return v.GetElement(indices); }
-void VarArrayPut(Variant& v, const Variant& value, std::span<const int> indices) { v.SetElement(indices, value); }
-void VarArrayRedim(Variant& v, int highBound) { v.Redim(highBound); }
+int VarArrayDimCount(const Variant& v) {
+    return v.DimCount();
+}
+int VarArrayLowBound(const Variant& v, int dim) {
+    return v.LowBound(dim);
+}
+int VarArrayHighBound(const Variant& v, int dim) {
+    return v.HighBound(dim);
+}
+Variant VarArrayGet(const Variant& v, std::span<const int> indices) {
+    return v.GetElement(indices);
+}
+void VarArrayPut(Variant& v, const Variant& value, std::span<const int> indices) {
+    v.SetElement(indices, value);
+}
+void VarArrayRedim(Variant& v, int highBound) {
+    v.Redim(highBound);
+}
 
 Variant VarArrayFromBytes(const QByteArray& bytes) {
     auto data = std::make_shared<TVarArrayData>();
@@ -557,6 +773,7 @@ QByteArray VarArrayToBytes(const Variant& v) {
     if (a.IsBytes()) return a.Bytes;
     QByteArray r;
     r.reserve(static_cast<qsizetype>(a.Items.size()));
-    for (const Variant& e : a.Items) r.append(static_cast<char>(VarAsType(e, varByte).RawInt()));
+    for (const Variant& e : a.Items)
+        r.append(static_cast<char>(VarAsType(e, varByte).RawInt()));
     return r;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Variant: the dynamically typed value of scripts, expressions, property access and automation.
-// Type codes, conversions and operator rules follow the classic runtime; docs/variant-rules.md
-// lists them. Text conversions follow the process-wide FormatSettings().
+// Type codes, conversions and operator rules are the ones scripts and templates rely on;
+// docs/variant-rules.md lists them. Text conversions follow the process-wide FormatSettings().
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Types.h"
@@ -36,7 +36,7 @@ constexpr TVarType varWord = 0x0012;
 constexpr TVarType varLongWord = 0x0013;
 constexpr TVarType varInt64 = 0x0014;
 constexpr TVarType varStrArg = 0x0048;
-constexpr TVarType varString = 0x0100;  // single-byte text
+constexpr TVarType varString = 0x0100; // single-byte text
 constexpr TVarType varAny = 0x0101;
 constexpr TVarType varUString = 0x0102; // UTF-16 text: what scripts and Qt text produce
 constexpr TVarType varTypeMask = 0x0FFF;
@@ -89,17 +89,35 @@ public:
     Variant(QChar v) : FType(varUString), FStr(v) {}
     explicit Variant(std::shared_ptr<IDispatchObject> disp);
     // A pointer would silently become a Boolean; objects travel as handles instead.
-    template <typename T>
-    Variant(T*) = delete;
+    template <typename T> Variant(T*) = delete;
 
-    static Variant Null() { Variant v; v.FType = varNull; return v; }
+    static Variant Null() {
+        Variant v;
+        v.FType = varNull;
+        return v;
+    }
     static Variant Empty() { return Variant(); }
-    static Variant FromDate(TDateTime d) { Variant v; v.FType = varDate; v.FV.d = d; return v; }
+    static Variant FromDate(TDateTime d) {
+        Variant v;
+        v.FType = varDate;
+        v.FV.d = d;
+        return v;
+    }
     // Currency is a fixed-point number with four decimals, kept as value * 10000.
     static Variant FromCurrency(double value);
-    static Variant FromCurrencyRaw(Int64 scaled) { Variant v; v.FType = varCurrency; v.FV.i = scaled; return v; }
+    static Variant FromCurrencyRaw(Int64 scaled) {
+        Variant v;
+        v.FType = varCurrency;
+        v.FV.i = scaled;
+        return v;
+    }
     static Variant FromString(const QString& s, TVarType textType = varUString);
-    static Variant FromError(int code) { Variant v; v.FType = varError; v.FV.i = code; return v; }
+    static Variant FromError(int code) {
+        Variant v;
+        v.FType = varError;
+        v.FV.i = code;
+        return v;
+    }
 
     TVarType VType() const { return FType; }
     bool IsEmpty() const { return FType == varEmpty; }
@@ -126,7 +144,7 @@ public:
     // Variant arrays. Elements are Variants; an array of a simple element type converts what
     // is stored into it to that type. Copies share storage until one of them is written.
     int DimCount() const;
-    int LowBound(int dim) const;  // dim counts from 1
+    int LowBound(int dim) const; // dim counts from 1
     int HighBound(int dim) const;
     TVarType ElementType() const;
     Variant GetElement(std::span<const int> indices) const;
@@ -172,7 +190,19 @@ private:
     std::shared_ptr<void> FRef; // array storage or dispatch object
 };
 
-enum class TVarOp { Add, Subtract, Multiply, Divide, IntDivide, Modulus, ShiftLeft, ShiftRight, And, Or, Xor };
+enum class TVarOp {
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    IntDivide,
+    Modulus,
+    ShiftLeft,
+    ShiftRight,
+    And,
+    Or,
+    Xor
+};
 
 Variant VarBinaryOp(const Variant& a, const Variant& b, TVarOp op);
 Variant VarIntDiv(const Variant& a, const Variant& b);
@@ -195,9 +225,9 @@ bool VarIsEmpty(const Variant& v);
 bool VarIsClear(const Variant& v);
 bool VarIsArray(const Variant& v);
 bool VarIsStr(const Variant& v);
-bool VarIsNumeric(const Variant& v);  // integer, float, currency, Boolean
-bool VarIsOrdinal(const Variant& v);  // integers and Booleans
-bool VarIsFloat(const Variant& v);    // single, double, currency, date
+bool VarIsNumeric(const Variant& v); // integer, float, currency, Boolean
+bool VarIsOrdinal(const Variant& v); // integers and Booleans
+bool VarIsFloat(const Variant& v);   // single, double, currency, date
 // "Integer", "UnicodeString", "Double", ...; arrays as "Array Integer".
 QString VarTypeAsText(TVarType t);
 
@@ -221,9 +251,9 @@ Variant VarArrayGet(const Variant& v, std::span<const int> indices);
 void VarArrayPut(Variant& v, const Variant& value, std::span<const int> indices);
 void VarArrayRedim(Variant& v, int highBound);
 // Byte arrays (BLOB contents) are stored one byte per element.
-Variant VarArrayFromBytes(const QByteArray& bytes);     // varArray | varByte, bounds 0..n-1
-QByteArray VarArrayToBytes(const Variant& v);           // every element as a byte
+Variant VarArrayFromBytes(const QByteArray& bytes); // varArray | varByte, bounds 0..n-1
+QByteArray VarArrayToBytes(const Variant& v);       // every element as a byte
 
-// Errors raised by the variant routines, with the classic texts.
+// Errors raised by the variant routines, with the texts scripts see.
 [[noreturn]] void VarCastError(TVarType from, TVarType to);
 [[noreturn]] void VarInvalidOp();

@@ -19,13 +19,21 @@ Cls ClassOf(const Variant& v) {
     const TVarType t = v.VType();
     if (t & varArray) return Cls::Other;
     switch (t) {
-    case varEmpty: return Cls::Empty;
-    case varNull: return Cls::Null;
-    case varSingle: case varDouble: return Cls::Float;
-    case varCurrency: return Cls::Currency;
-    case varDate: return Cls::Date;
-    case varBoolean: return Cls::Bool;
-    default: break;
+    case varEmpty:
+        return Cls::Empty;
+    case varNull:
+        return Cls::Null;
+    case varSingle:
+    case varDouble:
+        return Cls::Float;
+    case varCurrency:
+        return Cls::Currency;
+    case varDate:
+        return Cls::Date;
+    case varBoolean:
+        return Cls::Bool;
+    default:
+        break;
     }
     if (IsIntType(t)) return Cls::Int;
     if (IsTextType(t)) return Cls::Text;
@@ -33,18 +41,28 @@ Cls ClassOf(const Variant& v) {
 }
 
 // Operands wider than 32 bits make the result 64-bit.
-bool IsWide(const Variant& v) { return v.VType() == varInt64 || v.VType() == varLongWord; }
+bool IsWide(const Variant& v) {
+    return v.VType() == varInt64 || v.VType() == varLongWord;
+}
 
-bool FitsInt32(Int64 v) { return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max(); }
+bool FitsInt32(Int64 v) {
+    return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
+}
 
 Variant IntResult(Int64 r, bool wide) {
     if (!wide && FitsInt32(r)) return Variant(static_cast<int>(r));
     return Variant(static_cast<long long>(r));
 }
 
-[[noreturn]] void ZeroDivide() { throw EZeroDivide(QStringLiteral("Floating point division by zero")); }
-[[noreturn]] void InvalidFloatOp() { throw EInvalidOp(QStringLiteral("Invalid floating point operation")); }
-[[noreturn]] void DivByZero() { throw EDivByZero(QStringLiteral("Division by zero")); }
+[[noreturn]] void ZeroDivide() {
+    throw EZeroDivide(QStringLiteral("Floating point division by zero"));
+}
+[[noreturn]] void InvalidFloatOp() {
+    throw EInvalidOp(QStringLiteral("Invalid floating point operation"));
+}
+[[noreturn]] void DivByZero() {
+    throw EDivByZero(QStringLiteral("Division by zero"));
+}
 
 double CheckFloat(double r, double a, double b) {
     if (std::isinf(r) && std::isfinite(a) && std::isfinite(b))
@@ -55,9 +73,12 @@ double CheckFloat(double r, double a, double b) {
 
 double FloatOp(double a, double b, TVarOp op) {
     switch (op) {
-    case TVarOp::Add: return CheckFloat(a + b, a, b);
-    case TVarOp::Subtract: return CheckFloat(a - b, a, b);
-    case TVarOp::Multiply: return CheckFloat(a * b, a, b);
+    case TVarOp::Add:
+        return CheckFloat(a + b, a, b);
+    case TVarOp::Subtract:
+        return CheckFloat(a - b, a, b);
+    case TVarOp::Multiply:
+        return CheckFloat(a * b, a, b);
     default:
         if (b == 0) {
             if (a == 0 || std::isnan(a)) InvalidFloatOp();
@@ -78,7 +99,8 @@ QString JoinText(const Variant& a, const Variant& b, TVarType& type) {
     const TVarType ta = a.IsText() ? a.VType() : b.VType();
     const TVarType tb = b.IsText() ? b.VType() : a.VType();
     type = ta == tb ? ta : varUString;
-    return (a.IsEmpty() ? QString() : TVariantAccess::Text(a)) + (b.IsEmpty() ? QString() : TVariantAccess::Text(b));
+    return (a.IsEmpty() ? QString() : TVariantAccess::Text(a)) +
+           (b.IsEmpty() ? QString() : TVariantAccess::Text(b));
 }
 
 Variant Arithmetic(const Variant& left, const Variant& right, TVarOp op) {
@@ -88,15 +110,21 @@ Variant Arithmetic(const Variant& left, const Variant& right, TVarOp op) {
     }
     Cls ca = ClassOf(left), cb = ClassOf(right);
     if (ca == Cls::Other || cb == Cls::Other) VarInvalidOp();
-    if (op == TVarOp::Add && (ca == Cls::Text || cb == Cls::Text) &&
-        (ca == Cls::Text || ca == Cls::Empty) && (cb == Cls::Text || cb == Cls::Empty)) {
+    if (op == TVarOp::Add && (ca == Cls::Text || cb == Cls::Text) && (ca == Cls::Text || ca == Cls::Empty) &&
+        (cb == Cls::Text || cb == Cls::Empty)) {
         TVarType t = varUString;
         const QString s = JoinText(left, right, t);
         return Variant::FromString(s, t);
     }
     Variant a = left, b = right;
-    if (ca == Cls::Text) { a = NumericOperand(left, cb); ca = ClassOf(a); }
-    if (cb == Cls::Text) { b = NumericOperand(right, ca); cb = ClassOf(b); }
+    if (ca == Cls::Text) {
+        a = NumericOperand(left, cb);
+        ca = ClassOf(a);
+    }
+    if (cb == Cls::Text) {
+        b = NumericOperand(right, ca);
+        cb = ClassOf(b);
+    }
 
     if (op == TVarOp::Divide) return Variant(FloatOp(a.ToDouble(), b.ToDouble(), op));
 
@@ -111,8 +139,10 @@ Variant Arithmetic(const Variant& left, const Variant& right, TVarOp op) {
         const Int64 ra = a.ToCurrencyRaw(), rb = b.ToCurrencyRaw();
         Int64 r = 0;
         bool overflow = false;
-        if (op == TVarOp::Add) overflow = __builtin_add_overflow(ra, rb, &r);
-        else if (op == TVarOp::Subtract) overflow = __builtin_sub_overflow(ra, rb, &r);
+        if (op == TVarOp::Add)
+            overflow = __builtin_add_overflow(ra, rb, &r);
+        else if (op == TVarOp::Subtract)
+            overflow = __builtin_sub_overflow(ra, rb, &r);
         else {
             const long double p = static_cast<long double>(ra) * rb / 10000.0L;
             overflow = !(p > -9.2e18L && p < 9.2e18L);
@@ -127,9 +157,15 @@ Variant Arithmetic(const Variant& left, const Variant& right, TVarOp op) {
     Int64 r = 0;
     bool overflow = false;
     switch (op) {
-    case TVarOp::Add: overflow = __builtin_add_overflow(ia, ib, &r); break;
-    case TVarOp::Subtract: overflow = __builtin_sub_overflow(ia, ib, &r); break;
-    default: overflow = __builtin_mul_overflow(ia, ib, &r); break;
+    case TVarOp::Add:
+        overflow = __builtin_add_overflow(ia, ib, &r);
+        break;
+    case TVarOp::Subtract:
+        overflow = __builtin_sub_overflow(ia, ib, &r);
+        break;
+    default:
+        overflow = __builtin_mul_overflow(ia, ib, &r);
+        break;
     }
     if (overflow) return Variant(FloatOp(static_cast<double>(ia), static_cast<double>(ib), op));
     return IntResult(r, IsWide(a) || IsWide(b));
@@ -149,10 +185,13 @@ bool NullOperand(const Variant& a, const Variant& b) {
     return true;
 }
 
-int Sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+int Sign(int v) {
+    return v < 0 ? -1 : (v > 0 ? 1 : 0);
+}
 
-template <typename T>
-int Cmp3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+template <typename T> int Cmp3(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 
 constexpr int kUnordered = 2;
 
@@ -185,8 +224,10 @@ int CompareCore(const Variant& a, const Variant& b) {
     if (intA && intB) return Cmp3(a.ToInt64(), b.ToInt64());
     if ((ca == Cls::Currency || intA) && (cb == Cls::Currency || intB)) {
         // Exact: both sides as ten-thousandths.
-        const long double xa = ca == Cls::Currency ? a.RawInt() : static_cast<long double>(a.ToInt64()) * 10000;
-        const long double xb = cb == Cls::Currency ? b.RawInt() : static_cast<long double>(b.ToInt64()) * 10000;
+        const long double xa =
+            ca == Cls::Currency ? a.RawInt() : static_cast<long double>(a.ToInt64()) * 10000;
+        const long double xb =
+            cb == Cls::Currency ? b.RawInt() : static_cast<long double>(b.ToInt64()) * 10000;
         return Cmp3(xa, xb);
     }
     const double da = a.ToDouble(), db = b.ToDouble();
@@ -200,23 +241,41 @@ int CompareCore(const Variant& a, const Variant& b) {
 
 Variant VarBinaryOp(const Variant& a, const Variant& b, TVarOp op) {
     switch (op) {
-    case TVarOp::Add: case TVarOp::Subtract: case TVarOp::Multiply: case TVarOp::Divide:
+    case TVarOp::Add:
+    case TVarOp::Subtract:
+    case TVarOp::Multiply:
+    case TVarOp::Divide:
         return Arithmetic(a, b, op);
-    case TVarOp::IntDivide: return VarIntDiv(a, b);
-    case TVarOp::Modulus: return VarMod(a, b);
-    case TVarOp::ShiftLeft: return VarShl(a, b);
-    case TVarOp::ShiftRight: return VarShr(a, b);
-    case TVarOp::And: return VarAnd(a, b);
-    case TVarOp::Or: return VarOr(a, b);
-    case TVarOp::Xor: return VarXor(a, b);
+    case TVarOp::IntDivide:
+        return VarIntDiv(a, b);
+    case TVarOp::Modulus:
+        return VarMod(a, b);
+    case TVarOp::ShiftLeft:
+        return VarShl(a, b);
+    case TVarOp::ShiftRight:
+        return VarShr(a, b);
+    case TVarOp::And:
+        return VarAnd(a, b);
+    case TVarOp::Or:
+        return VarOr(a, b);
+    case TVarOp::Xor:
+        return VarXor(a, b);
     }
     VarInvalidOp();
 }
 
-Variant operator+(const Variant& a, const Variant& b) { return Arithmetic(a, b, TVarOp::Add); }
-Variant operator-(const Variant& a, const Variant& b) { return Arithmetic(a, b, TVarOp::Subtract); }
-Variant operator*(const Variant& a, const Variant& b) { return Arithmetic(a, b, TVarOp::Multiply); }
-Variant operator/(const Variant& a, const Variant& b) { return Arithmetic(a, b, TVarOp::Divide); }
+Variant operator+(const Variant& a, const Variant& b) {
+    return Arithmetic(a, b, TVarOp::Add);
+}
+Variant operator-(const Variant& a, const Variant& b) {
+    return Arithmetic(a, b, TVarOp::Subtract);
+}
+Variant operator*(const Variant& a, const Variant& b) {
+    return Arithmetic(a, b, TVarOp::Multiply);
+}
+Variant operator/(const Variant& a, const Variant& b) {
+    return Arithmetic(a, b, TVarOp::Divide);
+}
 
 Variant VarIntDiv(const Variant& a, const Variant& b) {
     if (NullOperand(a, b)) return Variant::Null();
@@ -268,32 +327,47 @@ Variant Logical(const Variant& a, const Variant& b, TVarOp op) {
     if (boolA && boolB && (ca == Cls::Bool || cb == Cls::Bool)) {
         const bool x = a.ToBool(), y = b.ToBool();
         switch (op) {
-        case TVarOp::And: return Variant(x && y);
-        case TVarOp::Or: return Variant(x || y);
-        default: return Variant(x != y);
+        case TVarOp::And:
+            return Variant(x && y);
+        case TVarOp::Or:
+            return Variant(x || y);
+        default:
+            return Variant(x != y);
         }
     }
     Int64 ia, ib;
     bool wide;
     IntOperands(a, b, ia, ib, wide);
     switch (op) {
-    case TVarOp::And: return IntResult(ia & ib, wide);
-    case TVarOp::Or: return IntResult(ia | ib, wide);
-    default: return IntResult(ia ^ ib, wide);
+    case TVarOp::And:
+        return IntResult(ia & ib, wide);
+    case TVarOp::Or:
+        return IntResult(ia | ib, wide);
+    default:
+        return IntResult(ia ^ ib, wide);
     }
 }
 
 } // namespace
 
-Variant VarAnd(const Variant& a, const Variant& b) { return Logical(a, b, TVarOp::And); }
-Variant VarOr(const Variant& a, const Variant& b) { return Logical(a, b, TVarOp::Or); }
-Variant VarXor(const Variant& a, const Variant& b) { return Logical(a, b, TVarOp::Xor); }
+Variant VarAnd(const Variant& a, const Variant& b) {
+    return Logical(a, b, TVarOp::And);
+}
+Variant VarOr(const Variant& a, const Variant& b) {
+    return Logical(a, b, TVarOp::Or);
+}
+Variant VarXor(const Variant& a, const Variant& b) {
+    return Logical(a, b, TVarOp::Xor);
+}
 
 Variant VarNot(const Variant& a) {
     switch (ClassOf(a)) {
-    case Cls::Null: return a;
-    case Cls::Bool: return Variant(!a.ToBool());
-    case Cls::Other: VarInvalidOp();
+    case Cls::Null:
+        return a;
+    case Cls::Bool:
+        return Variant(!a.ToBool());
+    case Cls::Other:
+        VarInvalidOp();
     case Cls::Text: {
         // "True"/"False" stay logical; other text must be a whole number.
         bool b = false;
@@ -302,7 +376,8 @@ Variant VarNot(const Variant& a) {
             return Variant(!b);
         break;
     }
-    default: break;
+    default:
+        break;
     }
     const Int64 i = ToInt64For(a, varInteger);
     return IntResult(~i, IsWide(a) || !FitsInt32(i));
@@ -310,25 +385,34 @@ Variant VarNot(const Variant& a) {
 
 Variant VarNeg(const Variant& a) {
     switch (ClassOf(a)) {
-    case Cls::Null: return a;
-    case Cls::Other: VarInvalidOp();
-    case Cls::Empty: return Variant(0);
+    case Cls::Null:
+        return a;
+    case Cls::Other:
+        VarInvalidOp();
+    case Cls::Empty:
+        return Variant(0);
     case Cls::Float:
         return a.VType() == varSingle ? Variant(static_cast<float>(-a.RawDouble())) : Variant(-a.RawDouble());
-    case Cls::Date: return Variant::FromDate(-a.RawDouble());
+    case Cls::Date:
+        return Variant::FromDate(-a.RawDouble());
     case Cls::Currency:
         if (a.RawInt() == std::numeric_limits<Int64>::min()) return Variant(-a.ToDouble());
         return Variant::FromCurrencyRaw(-a.RawInt());
-    case Cls::Text: return Variant(-a.ToDouble());
-    case Cls::Bool: return Variant(a.ToBool() ? 1 : 0);
-    case Cls::Int: break;
+    case Cls::Text:
+        return Variant(-a.ToDouble());
+    case Cls::Bool:
+        return Variant(a.ToBool() ? 1 : 0);
+    case Cls::Int:
+        break;
     }
     const Int64 i = a.RawInt();
     if (i == std::numeric_limits<Int64>::min()) return Variant(-static_cast<double>(i));
     return IntResult(-i, IsWide(a));
 }
 
-Variant Variant::operator-() const { return VarNeg(*this); }
+Variant Variant::operator-() const {
+    return VarNeg(*this);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Comparisons
@@ -361,9 +445,13 @@ bool operator<=(const Variant& a, const Variant& b) {
 TVariantRelationship VarCompareValue(const Variant& a, const Variant& b) {
     if (a.IsNull() || b.IsNull()) return a.IsNull() && b.IsNull() ? vrEqual : vrNotEqual;
     switch (CompareCore(a, b)) {
-    case -1: return vrLessThan;
-    case 0: return vrEqual;
-    case 1: return vrGreaterThan;
-    default: return vrNotEqual;
+    case -1:
+        return vrLessThan;
+    case 0:
+        return vrEqual;
+    case 1:
+        return vrGreaterThan;
+    default:
+        return vrNotEqual;
     }
 }

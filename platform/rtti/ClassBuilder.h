@@ -4,8 +4,8 @@
 #include <array>
 #include <bit>
 #include <concepts>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 
@@ -14,19 +14,22 @@ namespace TypInfoDetail {
 // Only a class that declares KORVEL_CLASS itself; an inherited StaticClassInfo would name the
 // ancestor.
 template <class T>
-concept HasStaticClassInfo = requires { typename T::KorvelSelf; } && std::is_same_v<typename T::KorvelSelf, T>;
+concept HasStaticClassInfo = requires {
+    typename T::KorvelSelf;
+}
+&&std::is_same_v<typename T::KorvelSelf, T>;
 
-template <class T>
-const TClassInfo* ClassInfoFor() {
-    if constexpr (std::is_same_v<T, TObject>) return TObjectClassInfo();
-    else if constexpr (HasStaticClassInfo<T>) return T::StaticClassInfo();
-    else return FindClassInfoByType(typeid(T));
+template <class T> const TClassInfo* ClassInfoFor() {
+    if constexpr (std::is_same_v<T, TObject>)
+        return TObjectClassInfo();
+    else if constexpr (HasStaticClassInfo<T>)
+        return T::StaticClassInfo();
+    else
+        return FindClassInfoByType(typeid(T));
 }
 
-template <class T>
-struct IsTSet : std::false_type {};
-template <class E, std::size_t N>
-struct IsTSet<TSet<E, N>> : std::true_type {};
+template <class T> struct IsTSet : std::false_type {};
+template <class E, std::size_t N> struct IsTSet<TSet<E, N>> : std::true_type {};
 
 [[noreturn]] void RangeCheckError();
 [[noreturn]] void InvalidCastError();
@@ -35,8 +38,7 @@ TClassInfo* NewClassInfo(const QString& name, const TClassInfo* parent);
 
 } // namespace TypInfoDetail
 
-template <class C>
-class TClassBuilder {
+template <class C> class TClassBuilder {
 public:
     using Describe = void (*)(TClassBuilder<C>&);
 
@@ -56,20 +58,17 @@ public:
 
     // A property read by get and written by set (member functions or callables taking the
     // instance); its kind follows the getter's type.
-    template <class G, class S>
-    TClassBuilder& Prop(const char* name, G get, S set) {
+    template <class G, class S> TClassBuilder& Prop(const char* name, G get, S set) {
         AddAccessors<G, S>(name, get, set);
         return *this;
     }
     // A read-only property.
-    template <class G>
-    TClassBuilder& Prop(const char* name, G get) {
+    template <class G> TClassBuilder& Prop(const char* name, G get) {
         AddAccessors<G, int>(name, get, 0);
         return *this;
     }
     // A host event held in a public std::function member.
-    template <class F, class K>
-    TClassBuilder& Event(const char* name, F K::*field, const char* typeName) {
+    template <class F, class K> TClassBuilder& Event(const char* name, F K::*field, const char* typeName) {
         using Field = F K::*;
         Flush();
         auto p = std::make_unique<TPropInfo>();
@@ -85,29 +84,41 @@ public:
 
     // Modifiers of the property declared last.
     TClassBuilder& Type(const char* typeName) {
-        Last()->FType = TTypeInfo::Named(Last()->FKind == tkComponent || Last()->FKind == tkStrings ? tkClass : Last()->FKind,
-                                         QString::fromUtf8(typeName));
+        Last()->FType = TTypeInfo::Named(
+            Last()->FKind == tkComponent || Last()->FKind == tkStrings ? tkClass : Last()->FKind,
+            QString::fromUtf8(typeName));
         return *this;
     }
-    template <class T>
-    TClassBuilder& Default(const T& v) {
+    template <class T> TClassBuilder& Default(const T& v) {
         TPropInfo* p = Last();
         Variant d;
-        if constexpr (std::is_enum_v<T>) d = Variant(static_cast<long long>(v));
-        else if constexpr (TypInfoDetail::IsTSet<T>::value) d = Variant(static_cast<long long>(v.ToInt()));
-        else if constexpr (std::is_same_v<T, bool>) d = Variant(static_cast<long long>(v ? 1 : 0));
+        if constexpr (std::is_enum_v<T>)
+            d = Variant(static_cast<long long>(v));
+        else if constexpr (TypInfoDetail::IsTSet<T>::value)
+            d = Variant(static_cast<long long>(v.ToInt()));
+        else if constexpr (std::is_same_v<T, bool>)
+            d = Variant(static_cast<long long>(v ? 1 : 0));
         else if constexpr (std::is_same_v<T, QChar> || std::is_same_v<T, QLatin1Char>)
             d = Variant(static_cast<long long>(QChar(v).unicode()));
-        else if constexpr (std::is_integral_v<T>) d = Variant(static_cast<long long>(v));
-        else if constexpr (std::is_floating_point_v<T>) d = Variant(static_cast<double>(v));
-        else d = Variant(QString(v));
+        else if constexpr (std::is_integral_v<T>)
+            d = Variant(static_cast<long long>(v));
+        else if constexpr (std::is_floating_point_v<T>)
+            d = Variant(static_cast<double>(v));
+        else
+            d = Variant(QString(v));
         switch (p->FKind) {
-        case tkInteger: case tkChar: case tkEnumeration: case tkSet: case tkInt64:
-            if (d.VType() != varInt64) TypInfoDetail::BadDeclaration(FInfo->FName, p->FName, "ordinal default expected");
+        case tkInteger:
+        case tkChar:
+        case tkEnumeration:
+        case tkSet:
+        case tkInt64:
+            if (d.VType() != varInt64)
+                TypInfoDetail::BadDeclaration(FInfo->FName, p->FName, "ordinal default expected");
             break;
         case tkFloat:
             if (d.VType() == varInt64) d = Variant(d.ToDouble());
-            if (d.VType() != varDouble) TypInfoDetail::BadDeclaration(FInfo->FName, p->FName, "numeric default expected");
+            if (d.VType() != varDouble)
+                TypInfoDetail::BadDeclaration(FInfo->FName, p->FName, "numeric default expected");
             break;
         case tkString:
             if (!d.IsText()) TypInfoDetail::BadDeclaration(FInfo->FName, p->FName, "text default expected");
@@ -124,8 +135,7 @@ public:
         Last()->FStoredFn.Clear();
         return *this;
     }
-    template <class K>
-    TClassBuilder& Stored(bool (K::*fn)() const) {
+    template <class K> TClassBuilder& Stored(bool (K::*fn)() const) {
         using Fn = bool (K::*)() const;
         Last()->FStoredFn.Set(&StoredCall<Fn>, fn);
         return *this;
@@ -150,8 +160,7 @@ private:
 
     // Thunks: one small function per accessor and value type, reading the member pointer or
     // lambda back out of the thunk's payload.
-    template <class T>
-    static T Load(const unsigned char* payload) {
+    template <class T> static T Load(const unsigned char* payload) {
         std::array<unsigned char, sizeof(T)> bytes;
         std::memcpy(bytes.data(), payload, sizeof(T));
         return std::bit_cast<T>(bytes);
@@ -159,35 +168,35 @@ private:
     static const C& Self(const TObject* o) { return *static_cast<const C*>(o); }
     static C& Mut(TObject* o) { return *static_cast<C*>(o); }
 
-    template <class G, class R>
-    static Int64 OrdGet(const unsigned char* g, const TObject* o) {
+    template <class G, class R> static Int64 OrdGet(const unsigned char* g, const TObject* o) {
         const R v = std::invoke(Load<G>(g), Self(o));
-        if constexpr (TypInfoDetail::IsTSet<R>::value) return static_cast<Int64>(v.ToInt());
-        else if constexpr (std::is_same_v<R, QChar>) return v.unicode();
-        else return static_cast<Int64>(v);
+        if constexpr (TypInfoDetail::IsTSet<R>::value)
+            return static_cast<Int64>(v.ToInt());
+        else if constexpr (std::is_same_v<R, QChar>)
+            return v.unicode();
+        else
+            return static_cast<Int64>(v);
     }
-    template <class S, class R>
-    static void OrdSet(const unsigned char* s, TObject* o, Int64 v) {
-        if constexpr (std::is_same_v<R, bool>) std::invoke(Load<S>(s), Mut(o), v != 0);
+    template <class S, class R> static void OrdSet(const unsigned char* s, TObject* o, Int64 v) {
+        if constexpr (std::is_same_v<R, bool>)
+            std::invoke(Load<S>(s), Mut(o), v != 0);
         else if constexpr (TypInfoDetail::IsTSet<R>::value)
             std::invoke(Load<S>(s), Mut(o), R::FromInt(static_cast<unsigned long long>(v)));
-        else if constexpr (std::is_same_v<R, QChar>) std::invoke(Load<S>(s), Mut(o), QChar(static_cast<char16_t>(v)));
-        else std::invoke(Load<S>(s), Mut(o), static_cast<R>(v));
+        else if constexpr (std::is_same_v<R, QChar>)
+            std::invoke(Load<S>(s), Mut(o), QChar(static_cast<char16_t>(v)));
+        else
+            std::invoke(Load<S>(s), Mut(o), static_cast<R>(v));
     }
-    template <class G, class V>
-    static V ValueGet(const unsigned char* g, const TObject* o) {
+    template <class G, class V> static V ValueGet(const unsigned char* g, const TObject* o) {
         return static_cast<V>(std::invoke(Load<G>(g), Self(o)));
     }
-    template <class S, class R, class V>
-    static void ValueSet(const unsigned char* s, TObject* o, V v) {
+    template <class S, class R, class V> static void ValueSet(const unsigned char* s, TObject* o, V v) {
         std::invoke(Load<S>(s), Mut(o), static_cast<R>(v));
     }
-    template <class G, class P>
-    static TObject* ObjGet(const unsigned char* g, const TObject* o) {
+    template <class G, class P> static TObject* ObjGet(const unsigned char* g, const TObject* o) {
         return const_cast<P*>(static_cast<const P*>(std::invoke(Load<G>(g), Self(o))));
     }
-    template <class S, class P>
-    static void ObjSet(const unsigned char* s, TObject* o, TObject* v) {
+    template <class S, class P> static void ObjSet(const unsigned char* s, TObject* o, TObject* v) {
         P* typed = nullptr;
         if (v) {
             typed = dynamic_cast<P*>(v);
@@ -195,8 +204,7 @@ private:
         }
         std::invoke(Load<S>(s), Mut(o), typed);
     }
-    template <class Field, class F>
-    static std::any EventGet(const unsigned char* f, const TObject* o) {
+    template <class Field, class F> static std::any EventGet(const unsigned char* f, const TObject* o) {
         return std::any(Self(o).*Load<Field>(f));
     }
     template <class Field, class F>
@@ -209,18 +217,15 @@ private:
         if (!fn) TypInfoDetail::InvalidCastError();
         Mut(o).*Load<Field>(f) = *fn;
     }
-    template <class Field>
-    static bool EventAssigned(const unsigned char* f, const TObject* o) {
+    template <class Field> static bool EventAssigned(const unsigned char* f, const TObject* o) {
         return bool(Self(o).*Load<Field>(f));
     }
-    template <class Fn>
-    static bool StoredCall(const unsigned char* f, const TObject* o) {
+    template <class Fn> static bool StoredCall(const unsigned char* f, const TObject* o) {
         return (Self(o).*Load<Fn>(f))();
     }
 
     // S is int for a read-only property.
-    template <class G, class S>
-    void AddAccessors(const char* name, G get, S set) {
+    template <class G, class S> void AddAccessors(const char* name, G get, S set) {
         using R = std::remove_cvref_t<std::invoke_result_t<G, const C&>>;
         constexpr bool writable = !std::is_same_v<S, int>;
         Flush();
@@ -276,9 +281,12 @@ private:
         } else if constexpr (std::is_pointer_v<R>) {
             using P = std::remove_cv_t<std::remove_pointer_t<R>>;
             static_assert(std::is_base_of_v<TObject, P>, "object properties hold TObject descendants");
-            if constexpr (std::is_base_of_v<TStrings, P>) p->FKind = tkStrings;
-            else if constexpr (std::is_base_of_v<TComponent, P>) p->FKind = tkComponent;
-            else p->FKind = tkClass;
+            if constexpr (std::is_base_of_v<TStrings, P>)
+                p->FKind = tkStrings;
+            else if constexpr (std::is_base_of_v<TComponent, P>)
+                p->FKind = tkComponent;
+            else
+                p->FKind = tkClass;
             p->FClassGetter = &TypInfoDetail::ClassInfoFor<P>;
             p->GetObj.Set(&ObjGet<G, P>, get);
             if constexpr (writable) p->SetObj.Set(&ObjSet<S, P>, set);
@@ -294,23 +302,24 @@ private:
 
 // In the class body: declares the class's record and makes ClassInfo() return it. Leaves the
 // access at private.
-#define KORVEL_CLASS(Class, Parent)                                                                 \
-public:                                                                                             \
-    using inherited = Parent;                                                                       \
-    using KorvelSelf = Class;                                                                       \
-    static const TClassInfo* StaticClassInfo();                                                     \
-    const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }                      \
-                                                                                                    \
+#define KORVEL_CLASS(Class, Parent)                                                                          \
+public:                                                                                                      \
+    using inherited = Parent;                                                                                \
+    using KorvelSelf = Class;                                                                                \
+    static const TClassInfo* StaticClassInfo();                                                              \
+    const TClassInfo* ClassInfo() const override {                                                           \
+        return StaticClassInfo();                                                                            \
+    }                                                                                                        \
+                                                                                                             \
 private:
 
 // In the class's source: defines the record; the block that follows declares the properties
 // through the builder "b".
-#define KORVEL_CLASS_INFO(Class)                                                                    \
-    static void KorvelDescribe_##Class(TClassBuilder<Class>& b);                                    \
-    const TClassInfo* Class::StaticClassInfo() {                                                    \
-        static const TClassInfo* info =                                                             \
-            TClassBuilder<Class>::Build(QStringLiteral(#Class), Class::inherited::StaticClassInfo(), \
-                                        &KorvelDescribe_##Class);                                   \
-        return info;                                                                                \
-    }                                                                                               \
+#define KORVEL_CLASS_INFO(Class)                                                                             \
+    static void KorvelDescribe_##Class(TClassBuilder<Class>& b);                                             \
+    const TClassInfo* Class::StaticClassInfo() {                                                             \
+        static const TClassInfo* info = TClassBuilder<Class>::Build(                                         \
+            QStringLiteral(#Class), Class::inherited::StaticClassInfo(), &KorvelDescribe_##Class);           \
+        return info;                                                                                         \
+    }                                                                                                        \
     static void KorvelDescribe_##Class([[maybe_unused]] TClassBuilder<Class>& b)

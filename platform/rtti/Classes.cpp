@@ -16,8 +16,7 @@ namespace {
 
 // Owned children are kept by raw pointer because they leave the list themselves when freed;
 // this is the one place that frees them.
-template <class T>
-void FreeOwned(T* object) {
+template <class T> void FreeOwned(T* object) {
     std::unique_ptr<T> owned(object);
 }
 
@@ -29,11 +28,15 @@ void FreeOwned(T* object) {
 KORVEL_CLASS_INFO(TPersistent) {}
 
 void TPersistent::Assign(const TPersistent* source) {
-    if (source) source->AssignTo(this);
-    else AssignError(nullptr);
+    if (source)
+        source->AssignTo(this);
+    else
+        AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent* dest) const { dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* dest) const {
+    dest->AssignError(this);
+}
 
 void TPersistent::AssignError(const TPersistent* source) const {
     const QString sourceName = source ? source->ClassName() : QStringLiteral("nil");
@@ -88,15 +91,18 @@ void TComponent::Destroying() {
     FComponentState.Include(csDestroying);
     // Scripts must not reach a component that is going away.
     TObjectHandles::Release(this);
-    for (TComponent* c : FComponents) c->Destroying();
+    for (TComponent* c : FComponents)
+        c->Destroying();
 }
 
 void TComponent::DestroyComponents() {
     while (!FComponents.empty()) {
         TComponent* c = FComponents.back();
         // Siblings die together, so only components others watch send notifications.
-        if (c->FComponentState.Contains(csFreeNotification)) RemoveComponent(c);
-        else Remove(c);
+        if (c->FComponentState.Contains(csFreeNotification))
+            RemoveComponent(c);
+        else
+            Remove(c);
         FreeOwned(c);
     }
 }
@@ -128,8 +134,10 @@ void TComponent::SetName(const QString& value) {
     if (FName == value) return;
     if (!value.isEmpty() && !IsValidIdent(value))
         throw EComponentError(QStringLiteral("'%1' is not a valid component name").arg(value));
-    if (FOwner) FOwner->ValidateRename(this, FName, value);
-    else ValidateRename(nullptr, FName, value);
+    if (FOwner)
+        FOwner->ValidateRename(this, FName, value);
+    else
+        ValidateRename(nullptr, FName, value);
     FName = value;
 }
 
@@ -138,7 +146,9 @@ void TComponent::ValidateRename(TComponent* component, const QString& curName, c
         throw EComponentError(QStringLiteral("A component named %1 already exists").arg(newName));
 }
 
-void TComponent::ValidateContainer(TComponent* component) { component->ValidateInsert(this); }
+void TComponent::ValidateContainer(TComponent* component) {
+    component->ValidateInsert(this);
+}
 
 TComponent* TComponent::FindComponent(const QString& name) const {
     if (name.isEmpty()) return nullptr;
@@ -223,24 +233,32 @@ void TComponent::RemoveNotification(TComponent* component) {
     if (it != FFreeNotifies.end()) FFreeNotifies.erase(it);
 }
 
-void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
+void TComponent::Loaded() {
+    FComponentState.Exclude(csLoading);
+}
 
-void TComponent::SetLoading(bool value) { SetComponentStateFlag(csLoading, value); }
+void TComponent::SetLoading(bool value) {
+    SetComponentStateFlag(csLoading, value);
+}
 
 void TComponent::SetDesigning(bool value, bool setChildren) {
     SetComponentStateFlag(csDesigning, value);
     if (setChildren)
-        for (TComponent* c : FComponents) c->SetDesigning(value, true);
+        for (TComponent* c : FComponents)
+            c->SetDesigning(value, true);
 }
 
 void TComponent::SetAncestor(bool value) {
     SetComponentStateFlag(csAncestor, value);
-    for (TComponent* c : FComponents) c->SetAncestor(value);
+    for (TComponent* c : FComponents)
+        c->SetAncestor(value);
 }
 
 void TComponent::SetComponentStateFlag(TComponentStateItem item, bool value) {
-    if (value) FComponentState.Include(item);
-    else FComponentState.Exclude(item);
+    if (value)
+        FComponentState.Include(item);
+    else
+        FComponentState.Exclude(item);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -248,9 +266,13 @@ void TComponent::SetComponentStateFlag(TComponentStateItem item, bool value) {
 
 KORVEL_CLASS_INFO(TCollectionItem) {}
 
-TCollectionItem::TCollectionItem(TCollection* collection) { SetCollection(collection); }
+TCollectionItem::TCollectionItem(TCollection* collection) {
+    SetCollection(collection);
+}
 
-TCollectionItem::~TCollectionItem() { SetCollection(nullptr); }
+TCollectionItem::~TCollectionItem() {
+    SetCollection(nullptr);
+}
 
 void TCollectionItem::SetCollection(TCollection* value) {
     if (FCollection == value) return;
@@ -275,7 +297,9 @@ void TCollectionItem::SetIndex(int value) {
     Changed(true);
 }
 
-TPersistent* TCollectionItem::GetOwner() const { return FCollection; }
+TPersistent* TCollectionItem::GetOwner() const {
+    return FCollection;
+}
 
 QString TCollectionItem::GetNamePath() const {
     if (!FCollection) return ClassName();
@@ -297,7 +321,8 @@ TCollection::TCollection(const TClassInfo* itemClass)
 
 TCollection::~TCollection() {
     FUpdateCount = 1; // no notifications from a dying collection
-    while (!FItems.empty()) FreeOwned(FItems.back());
+    while (!FItems.empty())
+        FreeOwned(FItems.back());
 }
 
 TCollectionItem* TCollection::Items(int index) const {
@@ -305,7 +330,9 @@ TCollectionItem* TCollection::Items(int index) const {
     return FItems[static_cast<size_t>(index)];
 }
 
-void TCollection::SetItems(int index, const TCollectionItem* value) { Items(index)->Assign(value); }
+void TCollection::SetItems(int index, const TCollectionItem* value) {
+    Items(index)->Assign(value);
+}
 
 TCollectionItem* TCollection::Add() {
     std::unique_ptr<TObject> obj(FItemClass->CreateInstance(nullptr));
@@ -334,7 +361,8 @@ void TCollection::Delete(int index) {
 void TCollection::Clear() {
     if (FItems.empty()) return;
     BeginUpdate();
-    while (!FItems.empty()) FreeOwned(FItems.back());
+    while (!FItems.empty())
+        FreeOwned(FItems.back());
     EndUpdate();
 }
 
@@ -354,7 +382,8 @@ void TCollection::Assign(const TPersistent* source) {
         BeginUpdate();
         try {
             Clear();
-            for (TCollectionItem* i : other->FItems) Add()->Assign(i);
+            for (TCollectionItem* i : other->FItems)
+                Add()->Assign(i);
         } catch (...) {
             EndUpdate();
             throw;
@@ -401,14 +430,14 @@ void TCollection::RemoveItem(TCollectionItem* item) {
 // classes do, so nothing casts a string list to TPersistent.
 
 const TClassInfo* TStringsClassInfo() {
-    static const TClassInfo* info =
-        TClassBuilder<TStrings>::Build(QStringLiteral("TStrings"), TObjectClassInfo(), [](TClassBuilder<TStrings>&) {});
+    static const TClassInfo* info = TClassBuilder<TStrings>::Build(
+        QStringLiteral("TStrings"), TObjectClassInfo(), [](TClassBuilder<TStrings>&) {});
     return info;
 }
 
 const TClassInfo* TStringListClassInfo() {
-    static const TClassInfo* info =
-        TClassBuilder<TStringList>::Build(QStringLiteral("TStringList"), TStringsClassInfo(), [](TClassBuilder<TStringList>&) {});
+    static const TClassInfo* info = TClassBuilder<TStringList>::Build(
+        QStringLiteral("TStringList"), TStringsClassInfo(), [](TClassBuilder<TStringList>&) {});
     return info;
 }
 
@@ -422,6 +451,7 @@ void EnsureStandardClassTypes() {
 
 void RegisterStandardClasses() {
     EnsureStandardClassTypes();
-    RegisterClasses({TPersistent::StaticClassInfo(), TComponent::StaticClassInfo(), TCollection::StaticClassInfo(),
-                     TCollectionItem::StaticClassInfo(), TStringsClassInfo(), TStringListClassInfo()});
+    RegisterClasses({TPersistent::StaticClassInfo(), TComponent::StaticClassInfo(),
+                     TCollection::StaticClassInfo(), TCollectionItem::StaticClassInfo(), TStringsClassInfo(),
+                     TStringListClassInfo()});
 }

@@ -3,6 +3,7 @@
 // owner tree of components with names, free notifications and loading state, and collections
 // of items.
 
+#include "platform/rtti/Filer.h"
 #include "platform/rtti/TypInfo.h"
 
 #include "platform/rtl/Set.h"
@@ -24,8 +25,13 @@ public:
     virtual QString GetNamePath() const;
 
 protected:
+    friend class TWriter;
+    friend class TReader;
     virtual void AssignTo(TPersistent* dest) const;
     [[noreturn]] void AssignError(const TPersistent* source) const;
+    // Lists data kept outside the published properties for the binary property stream
+    // (filer->DefineProperty / DefineBinaryProperty); overrides call the inherited version.
+    virtual void DefineProperties(TFiler* filer) {}
 };
 
 enum TOperation { opInsert, opRemove };
@@ -118,8 +124,8 @@ private:
     QString FName;
     int FTag = 0;
     TComponentState FComponentState;
-    std::vector<TComponent*> FComponents;    // owned
-    std::vector<TComponent*> FFreeNotifies;  // not owned
+    std::vector<TComponent*> FComponents;   // owned
+    std::vector<TComponent*> FFreeNotifies; // not owned
 };
 
 class TCollection;
@@ -170,8 +176,7 @@ public:
     void Delete(int index);
     void Clear();
     TCollectionItem* FindItemID(int id) const;
-    template <class T>
-    T* AddItem() { return dynamic_cast<T*>(Add()); }
+    template <class T> T* AddItem() { return dynamic_cast<T*>(Add()); }
 
     // Update notifications wait until the outermost EndUpdate, which sends one for everything.
     void BeginUpdate() { ++FUpdateCount; }
@@ -204,7 +209,8 @@ private:
 class TOwnedCollection : public TCollection {
     KORVEL_CLASS(TOwnedCollection, TCollection)
 public:
-    TOwnedCollection(TPersistent* owner, const TClassInfo* itemClass) : TCollection(itemClass), FOwner(owner) {}
+    TOwnedCollection(TPersistent* owner, const TClassInfo* itemClass)
+        : TCollection(itemClass), FOwner(owner) {}
     TPersistent* GetOwner() const override { return FOwner; }
 
 private:

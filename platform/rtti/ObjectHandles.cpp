@@ -27,7 +27,9 @@ struct HandleTable {
     }
 };
 
-void ReleaseHook(TObject* object) { TObjectHandles::Release(object); }
+void ReleaseHook(TObject* object) {
+    TObjectHandles::Release(object);
+}
 
 } // namespace
 
@@ -73,7 +75,9 @@ int TObjectHandles::Count() {
     return static_cast<int>(t.Objects.size());
 }
 
-Variant ObjectToVariant(const TObject* object) { return Variant(static_cast<int>(TObjectHandles::HandleOf(object))); }
+Variant ObjectToVariant(const TObject* object) {
+    return Variant(static_cast<int>(TObjectHandles::HandleOf(object)));
+}
 
 TObject* VariantToObject(const Variant& value) {
     if (value.IsEmpty()) return nullptr;

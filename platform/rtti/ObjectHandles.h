@@ -32,8 +32,7 @@ Variant ObjectToVariant(const TObject* object);
 // conversion error, a stale or forged handle raises "invalid object reference".
 TObject* VariantToObject(const Variant& value);
 // As VariantToObject, and the object must be a T (EInvalidCast "Invalid class typecast").
-template <class T>
-T* VariantToObjectAs(const Variant& value) {
+template <class T> T* VariantToObjectAs(const Variant& value) {
     TObject* o = VariantToObject(value);
     if (!o) return nullptr;
     T* t = dynamic_cast<T*>(o);

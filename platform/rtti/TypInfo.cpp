@@ -127,8 +127,12 @@ Int64 StringToSet(const TTypeInfo* setType, const QString& text) {
 
 namespace TypInfoDetail {
 
-void RangeCheckError() { throw ERangeError(QStringLiteral("Range check error")); }
-void InvalidCastError() { throw EInvalidCast(QStringLiteral("Invalid class typecast")); }
+void RangeCheckError() {
+    throw ERangeError(QStringLiteral("Range check error"));
+}
+void InvalidCastError() {
+    throw EInvalidCast(QStringLiteral("Invalid class typecast"));
+}
 
 void BadDeclaration(const QString& cls, const QString& prop, const char* what) {
     throw EPropertyError(QStringLiteral("Class %1, property %2: %3").arg(cls, prop, QString::fromUtf8(what)));
@@ -190,7 +194,8 @@ const TPropInfo* TClassInfo::FindProp(const QString& name) const {
 
 TObject* TClassInfo::CreateInstance(TComponent* owner) const {
     if (!FFactory)
-        throw EInvalidOperation(QStringLiteral("Cannot create an instance of the abstract class %1").arg(FName));
+        throw EInvalidOperation(
+            QStringLiteral("Cannot create an instance of the abstract class %1").arg(FName));
     return FFactory(owner);
 }
 
@@ -214,13 +219,26 @@ const TClassInfo* TPropInfo::PropClass() const {
 
 bool TPropInfo::IsWritable() const {
     switch (FKind) {
-    case tkInteger: case tkChar: case tkEnumeration: case tkSet: case tkInt64: return bool(SetOrd);
-    case tkFloat: return bool(SetFloat);
-    case tkString: return bool(SetStr);
-    case tkVariant: return bool(SetVar);
-    case tkClass: case tkComponent: case tkStrings: return bool(SetObj);
-    case tkMethod: return bool(SetMethod);
-    default: return false;
+    case tkInteger:
+    case tkChar:
+    case tkEnumeration:
+    case tkSet:
+    case tkInt64:
+        return bool(SetOrd);
+    case tkFloat:
+        return bool(SetFloat);
+    case tkString:
+        return bool(SetStr);
+    case tkVariant:
+        return bool(SetVar);
+    case tkClass:
+    case tkComponent:
+    case tkStrings:
+        return bool(SetObj);
+    case tkMethod:
+        return bool(SetMethod);
+    default:
+        return false;
     }
 }
 
@@ -229,7 +247,9 @@ const TClassInfo* TObjectClassInfo() {
     return info;
 }
 
-const TClassInfo* TObject::StaticClassInfo() { return TObjectClassInfo(); }
+const TClassInfo* TObject::StaticClassInfo() {
+    return TObjectClassInfo();
+}
 
 namespace {
 
@@ -244,7 +264,8 @@ const TClassInfo* ClassInfoFromTypeName(const std::type_info& type) {
     }
     int status = 0;
     char* demangled = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
-    const QString name = status == 0 && demangled ? QString::fromUtf8(demangled) : QString::fromUtf8(type.name());
+    const QString name =
+        status == 0 && demangled ? QString::fromUtf8(demangled) : QString::fromUtf8(type.name());
     std::free(demangled);
     TClassInfo* info = TypInfoDetail::NewClassInfo(name, TObjectClassInfo());
     std::lock_guard lock(store.Lock);
@@ -279,9 +300,13 @@ const TClassInfo* FindClassInfoByType(std::type_index type) {
     return it == store.ByType.end() ? nullptr : it->second;
 }
 
-QString TObject::ClassName() const { return ClassInfoOf(this)->ClassName(); }
+QString TObject::ClassName() const {
+    return ClassInfoOf(this)->ClassName();
+}
 
-bool TObject::InheritsFrom(const QString& className) const { return ClassInfoOf(this)->InheritsFrom(className); }
+bool TObject::InheritsFrom(const QString& className) const {
+    return ClassInfoOf(this)->InheritsFrom(className);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Registry
@@ -298,7 +323,8 @@ void RegisterClass(const TClassInfo* info) {
 }
 
 void RegisterClasses(std::initializer_list<const TClassInfo*> infos) {
-    for (const TClassInfo* i : infos) RegisterClass(i);
+    for (const TClassInfo* i : infos)
+        RegisterClass(i);
 }
 
 void UnRegisterClass(const TClassInfo* info) {
@@ -339,12 +365,15 @@ namespace {
 // The instance must be of the class that declared the property, else the accessors would
 // reinterpret another object's memory.
 void CheckInstance(const TObject* instance, const TPropInfo* prop) {
-    if (!instance) throw EPropertyError(QStringLiteral("Property %1 of a nil object").arg(prop ? prop->Name() : QString()));
+    if (!instance)
+        throw EPropertyError(
+            QStringLiteral("Property %1 of a nil object").arg(prop ? prop->Name() : QString()));
     if (!prop) throw EPropertyError(QStringLiteral("Property does not exist"));
     const TClassInfo* cls = ClassInfoOf(instance);
     if (!cls->InheritsFrom(prop->DeclaringClass()) && instance->ClassInfo() &&
         !instance->ClassInfo()->InheritsFrom(prop->DeclaringClass()))
-        throw EPropertyError(QStringLiteral("Property %1 does not belong to class %2").arg(prop->Name(), cls->ClassName()));
+        throw EPropertyError(
+            QStringLiteral("Property %1 does not belong to class %2").arg(prop->Name(), cls->ClassName()));
 }
 
 const TPropInfo* Need(const TObject* instance, const QString& name) {
@@ -357,7 +386,9 @@ const TPropInfo* Need(const TObject* instance, const QString& name) {
 bool IsOrdKind(TTypeKind k) {
     return k == tkInteger || k == tkChar || k == tkEnumeration || k == tkSet || k == tkInt64;
 }
-bool IsObjKind(TTypeKind k) { return k == tkClass || k == tkComponent || k == tkStrings; }
+bool IsObjKind(TTypeKind k) {
+    return k == tkClass || k == tkComponent || k == tkStrings;
+}
 
 } // namespace
 
@@ -374,15 +405,20 @@ std::vector<const TPropInfo*> GetPropList(const TClassInfo* cls, std::initialize
     if (!cls) return r;
     for (const TPropInfo* p : cls->Props()) {
         bool take = kinds.size() == 0;
-        for (TTypeKind k : kinds) take = take || p->Kind() == k;
+        for (TTypeKind k : kinds)
+            take = take || p->Kind() == k;
         if (take) r.push_back(p);
     }
     return r;
 }
 
-bool IsPublishedProp(const TObject* instance, const QString& name) { return GetPropInfo(instance, name) != nullptr; }
+bool IsPublishedProp(const TObject* instance, const QString& name) {
+    return GetPropInfo(instance, name) != nullptr;
+}
 
-TTypeKind PropType(const TObject* instance, const QString& name) { return Need(instance, name)->Kind(); }
+TTypeKind PropType(const TObject* instance, const QString& name) {
+    return Need(instance, name)->Kind();
+}
 
 Int64 GetOrdProp(const TObject* instance, const TPropInfo* prop) {
     CheckInstance(instance, prop);
@@ -422,8 +458,12 @@ void SetSetProp(TObject* instance, const TPropInfo* prop, const QString& text) {
     SetOrdProp(instance, prop, StringToSet(prop ? prop->PropType() : nullptr, text));
 }
 
-Int64 GetInt64Prop(const TObject* instance, const TPropInfo* prop) { return GetOrdProp(instance, prop); }
-void SetInt64Prop(TObject* instance, const TPropInfo* prop, Int64 value) { SetOrdProp(instance, prop, value); }
+Int64 GetInt64Prop(const TObject* instance, const TPropInfo* prop) {
+    return GetOrdProp(instance, prop);
+}
+void SetInt64Prop(TObject* instance, const TPropInfo* prop, Int64 value) {
+    SetOrdProp(instance, prop, value);
+}
 
 double GetFloatProp(const TObject* instance, const TPropInfo* prop) {
     CheckInstance(instance, prop);
@@ -490,29 +530,64 @@ void SetMethodProp(TObject* instance, const TPropInfo* prop, const std::any& val
     prop->SetMethod(instance, value);
 }
 
-Int64 GetOrdProp(const TObject* i, const QString& n) { return GetOrdProp(i, Need(i, n)); }
-void SetOrdProp(TObject* i, const QString& n, Int64 v) { SetOrdProp(i, Need(i, n), v); }
-QString GetEnumProp(const TObject* i, const QString& n) { return GetEnumProp(i, Need(i, n)); }
-void SetEnumProp(TObject* i, const QString& n, const QString& v) { SetEnumProp(i, Need(i, n), v); }
-QString GetSetProp(const TObject* i, const QString& n, bool b) { return GetSetProp(i, Need(i, n), b); }
-void SetSetProp(TObject* i, const QString& n, const QString& v) { SetSetProp(i, Need(i, n), v); }
-Int64 GetInt64Prop(const TObject* i, const QString& n) { return GetInt64Prop(i, Need(i, n)); }
-void SetInt64Prop(TObject* i, const QString& n, Int64 v) { SetInt64Prop(i, Need(i, n), v); }
-double GetFloatProp(const TObject* i, const QString& n) { return GetFloatProp(i, Need(i, n)); }
-void SetFloatProp(TObject* i, const QString& n, double v) { SetFloatProp(i, Need(i, n), v); }
-QString GetStrProp(const TObject* i, const QString& n) { return GetStrProp(i, Need(i, n)); }
-void SetStrProp(TObject* i, const QString& n, const QString& v) { SetStrProp(i, Need(i, n), v); }
-Variant GetVariantProp(const TObject* i, const QString& n) { return GetVariantProp(i, Need(i, n)); }
-void SetVariantProp(TObject* i, const QString& n, const Variant& v) { SetVariantProp(i, Need(i, n), v); }
-TObject* GetObjectProp(const TObject* i, const QString& n) { return GetObjectProp(i, Need(i, n)); }
-void SetObjectProp(TObject* i, const QString& n, TObject* v) { SetObjectProp(i, Need(i, n), v); }
+Int64 GetOrdProp(const TObject* i, const QString& n) {
+    return GetOrdProp(i, Need(i, n));
+}
+void SetOrdProp(TObject* i, const QString& n, Int64 v) {
+    SetOrdProp(i, Need(i, n), v);
+}
+QString GetEnumProp(const TObject* i, const QString& n) {
+    return GetEnumProp(i, Need(i, n));
+}
+void SetEnumProp(TObject* i, const QString& n, const QString& v) {
+    SetEnumProp(i, Need(i, n), v);
+}
+QString GetSetProp(const TObject* i, const QString& n, bool b) {
+    return GetSetProp(i, Need(i, n), b);
+}
+void SetSetProp(TObject* i, const QString& n, const QString& v) {
+    SetSetProp(i, Need(i, n), v);
+}
+Int64 GetInt64Prop(const TObject* i, const QString& n) {
+    return GetInt64Prop(i, Need(i, n));
+}
+void SetInt64Prop(TObject* i, const QString& n, Int64 v) {
+    SetInt64Prop(i, Need(i, n), v);
+}
+double GetFloatProp(const TObject* i, const QString& n) {
+    return GetFloatProp(i, Need(i, n));
+}
+void SetFloatProp(TObject* i, const QString& n, double v) {
+    SetFloatProp(i, Need(i, n), v);
+}
+QString GetStrProp(const TObject* i, const QString& n) {
+    return GetStrProp(i, Need(i, n));
+}
+void SetStrProp(TObject* i, const QString& n, const QString& v) {
+    SetStrProp(i, Need(i, n), v);
+}
+Variant GetVariantProp(const TObject* i, const QString& n) {
+    return GetVariantProp(i, Need(i, n));
+}
+void SetVariantProp(TObject* i, const QString& n, const Variant& v) {
+    SetVariantProp(i, Need(i, n), v);
+}
+TObject* GetObjectProp(const TObject* i, const QString& n) {
+    return GetObjectProp(i, Need(i, n));
+}
+void SetObjectProp(TObject* i, const QString& n, TObject* v) {
+    SetObjectProp(i, Need(i, n), v);
+}
 
 Variant GetPropValue(const TObject* instance, const TPropInfo* prop, bool preferStrings) {
     CheckInstance(instance, prop);
     switch (prop->Kind()) {
-    case tkInteger: return Variant(static_cast<int>(GetOrdProp(instance, prop)));
-    case tkInt64: return Variant(static_cast<long long>(GetOrdProp(instance, prop)));
-    case tkChar: return Variant(QChar(static_cast<char16_t>(GetOrdProp(instance, prop))));
+    case tkInteger:
+        return Variant(static_cast<int>(GetOrdProp(instance, prop)));
+    case tkInt64:
+        return Variant(static_cast<long long>(GetOrdProp(instance, prop)));
+    case tkChar:
+        return Variant(QChar(static_cast<char16_t>(GetOrdProp(instance, prop))));
     case tkEnumeration:
         if (prop->PropType() == TTypeInfo::Boolean()) return Variant(GetOrdProp(instance, prop) != 0);
         if (preferStrings) return Variant(GetEnumProp(instance, prop));
@@ -526,14 +601,19 @@ Variant GetPropValue(const TObject* instance, const TPropInfo* prop, bool prefer
             prop->TypeName().compare(QLatin1String("TTime"), Qt::CaseInsensitive) == 0)
             return Variant::FromDate(GetFloatProp(instance, prop));
         return Variant(GetFloatProp(instance, prop));
-    case tkString: return Variant(GetStrProp(instance, prop));
-    case tkVariant: return GetVariantProp(instance, prop);
+    case tkString:
+        return Variant(GetStrProp(instance, prop));
+    case tkVariant:
+        return GetVariantProp(instance, prop);
     case tkStrings: {
         const auto* list = static_cast<const TStrings*>(GetObjectProp(instance, prop));
         return list ? Variant(list->Text()) : Variant(QString());
     }
-    case tkClass: case tkComponent: return ObjectToVariant(GetObjectProp(instance, prop));
-    default: WrongKind(prop);
+    case tkClass:
+    case tkComponent:
+        return ObjectToVariant(GetObjectProp(instance, prop));
+    default:
+        WrongKind(prop);
     }
 }
 
@@ -544,11 +624,16 @@ Variant GetPropValue(const TObject* instance, const QString& name, bool preferSt
 void SetPropValue(TObject* instance, const TPropInfo* prop, const Variant& value) {
     CheckInstance(instance, prop);
     switch (prop->Kind()) {
-    case tkInteger: case tkInt64: SetOrdProp(instance, prop, value.ToInt64()); break;
+    case tkInteger:
+    case tkInt64:
+        SetOrdProp(instance, prop, value.ToInt64());
+        break;
     case tkChar: {
         const QString s = value.ToString();
-        if (value.IsText()) SetOrdProp(instance, prop, s.isEmpty() ? 0 : s.at(0).unicode());
-        else SetOrdProp(instance, prop, value.ToInt64());
+        if (value.IsText())
+            SetOrdProp(instance, prop, s.isEmpty() ? 0 : s.at(0).unicode());
+        else
+            SetOrdProp(instance, prop, value.ToInt64());
         break;
     }
     case tkEnumeration:
@@ -557,8 +642,10 @@ void SetPropValue(TObject* instance, const TPropInfo* prop, const Variant& value
             const QString s = value.ToString();
             bool ok = false;
             n = s.trimmed().toLongLong(&ok);
-            if (ok) SetOrdProp(instance, prop, n);
-            else SetEnumProp(instance, prop, s);
+            if (ok)
+                SetOrdProp(instance, prop, n);
+            else
+                SetEnumProp(instance, prop, s);
         } else if (value.VType() == varBoolean) {
             SetOrdProp(instance, prop, value.ToBool() ? 1 : 0);
         } else {
@@ -566,20 +653,32 @@ void SetPropValue(TObject* instance, const TPropInfo* prop, const Variant& value
         }
         break;
     case tkSet:
-        if (value.IsText()) SetSetProp(instance, prop, value.ToString());
-        else SetOrdProp(instance, prop, value.ToInt64());
+        if (value.IsText())
+            SetSetProp(instance, prop, value.ToString());
+        else
+            SetOrdProp(instance, prop, value.ToInt64());
         break;
-    case tkFloat: SetFloatProp(instance, prop, value.ToDouble()); break;
-    case tkString: SetStrProp(instance, prop, value.IsNull() ? QString() : value.ToString()); break;
-    case tkVariant: SetVariantProp(instance, prop, value); break;
+    case tkFloat:
+        SetFloatProp(instance, prop, value.ToDouble());
+        break;
+    case tkString:
+        SetStrProp(instance, prop, value.IsNull() ? QString() : value.ToString());
+        break;
+    case tkVariant:
+        SetVariantProp(instance, prop, value);
+        break;
     case tkStrings: {
         auto* list = static_cast<TStrings*>(GetObjectProp(instance, prop));
         if (!list) throw EPropertyError(QStringLiteral("Property %1 has no list").arg(prop->Name()));
         list->SetText(VarToStr(value));
         break;
     }
-    case tkClass: case tkComponent: SetObjectProp(instance, prop, VariantToObject(value)); break;
-    default: WrongKind(prop);
+    case tkClass:
+    case tkComponent:
+        SetObjectProp(instance, prop, VariantToObject(value));
+        break;
+    default:
+        WrongKind(prop);
     }
 }
 
@@ -592,25 +691,36 @@ bool IsStoredProp(const TObject* instance, const TPropInfo* prop) {
     return prop->IsStored(instance);
 }
 
-bool IsStoredProp(const TObject* instance, const QString& name) { return IsStoredProp(instance, Need(instance, name)); }
+bool IsStoredProp(const TObject* instance, const QString& name) {
+    return IsStoredProp(instance, Need(instance, name));
+}
 
 bool IsDefaultPropValue(const TObject* instance, const TPropInfo* prop) {
     CheckInstance(instance, prop);
     switch (prop->Kind()) {
-    case tkInteger: case tkChar: case tkEnumeration: case tkSet: case tkInt64:
+    case tkInteger:
+    case tkChar:
+    case tkEnumeration:
+    case tkSet:
+    case tkInt64:
         return prop->HasDefault() && GetOrdProp(instance, prop) == prop->Default().ToInt64();
-    case tkFloat: return prop->HasDefault() && GetFloatProp(instance, prop) == prop->Default().ToDouble();
+    case tkFloat:
+        return prop->HasDefault() && GetFloatProp(instance, prop) == prop->Default().ToDouble();
     case tkString:
         return prop->HasDefault() ? GetStrProp(instance, prop) == prop->Default().ToString()
                                   : GetStrProp(instance, prop).isEmpty();
-    case tkVariant: return GetVariantProp(instance, prop).IsEmpty();
-    case tkComponent: return GetObjectProp(instance, prop) == nullptr;
+    case tkVariant:
+        return GetVariantProp(instance, prop).IsEmpty();
+    case tkComponent:
+        return GetObjectProp(instance, prop) == nullptr;
     case tkStrings: {
         const auto* list = static_cast<const TStrings*>(GetObjectProp(instance, prop));
         return !list || list->Count() == 0;
     }
-    case tkMethod: return !prop->MethodAssigned(instance);
-    default: return false;
+    case tkMethod:
+        return !prop->MethodAssigned(instance);
+    default:
+        return false;
     }
 }
 
@@ -618,19 +728,32 @@ void ResetPropToDefault(TObject* instance, const TPropInfo* prop) {
     CheckInstance(instance, prop);
     if (!prop->IsWritable() && prop->Kind() != tkStrings) return;
     switch (prop->Kind()) {
-    case tkInteger: case tkChar: case tkEnumeration: case tkSet: case tkInt64:
+    case tkInteger:
+    case tkChar:
+    case tkEnumeration:
+    case tkSet:
+    case tkInt64:
         if (prop->HasDefault()) SetOrdProp(instance, prop, prop->Default().ToInt64());
         break;
     case tkFloat:
         if (prop->HasDefault()) SetFloatProp(instance, prop, prop->Default().ToDouble());
         break;
-    case tkString: SetStrProp(instance, prop, prop->HasDefault() ? prop->Default().ToString() : QString()); break;
-    case tkVariant: SetVariantProp(instance, prop, Variant()); break;
-    case tkComponent: SetObjectProp(instance, prop, nullptr); break;
+    case tkString:
+        SetStrProp(instance, prop, prop->HasDefault() ? prop->Default().ToString() : QString());
+        break;
+    case tkVariant:
+        SetVariantProp(instance, prop, Variant());
+        break;
+    case tkComponent:
+        SetObjectProp(instance, prop, nullptr);
+        break;
     case tkStrings:
         if (auto* list = static_cast<TStrings*>(GetObjectProp(instance, prop))) list->Clear();
         break;
-    case tkMethod: SetMethodProp(instance, prop, std::any()); break;
-    default: break;
+    case tkMethod:
+        SetMethodProp(instance, prop, std::any());
+        break;
+    default:
+        break;
     }
 }

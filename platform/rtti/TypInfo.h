@@ -30,11 +30,11 @@
 #include <QString>
 
 #include <any>
-#include <cstring>
-#include <limits>
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <type_traits>
 #include <typeindex>
@@ -53,12 +53,12 @@ enum TTypeKind {
     tkFloat,
     tkString,
     tkSet,
-    tkClass,       // an owned sub-object (font, frame, collection ...)
-    tkMethod,      // a host event (std::function); never streamed
+    tkClass,  // an owned sub-object (font, frame, collection ...)
+    tkMethod, // a host event (std::function); never streamed
     tkVariant,
     tkInt64,
-    tkComponent,   // a reference to a component owned elsewhere; cleared when it is freed
-    tkStrings,     // an owned string list, streamed as its text
+    tkComponent, // a reference to a component owned elsewhere; cleared when it is freed
+    tkStrings,   // an owned string list, streamed as its text
 };
 
 // A type as properties see it. Named types are interned: one TTypeInfo per (kind, name), so
@@ -108,31 +108,33 @@ Int64 StringToSet(const TTypeInfo* setType, const QString& text);
 // Declares the type information of an enumeration or of a set of one, next to the enum:
 //   enum TAlign { alNone, alTop };  KORVEL_ENUM(TAlign, "alNone,alTop")
 //   KORVEL_SET(TAnchors, TAnchorKind)  -> using TAnchors = TSet<TAnchorKind>
-#define KORVEL_ENUM(Type, Names)                                                                    \
-    inline const TTypeInfo* TypeInfoOf(Type*) {                                                     \
-        static const TTypeInfo* info = TTypeInfo::Enumeration(QStringLiteral(#Type), QStringLiteral(Names)); \
-        return info;                                                                                \
+// Both at namespace scope; for an enum nested in a class, KORVEL_ENUM_NAMED gives the type
+// its plain name: KORVEL_ENUM_NAMED(TFoo::TKind, "TKind", "kA,kB").
+#define KORVEL_ENUM(Type, Names) KORVEL_ENUM_NAMED(Type, #Type, Names)
+#define KORVEL_ENUM_NAMED(Type, TypeName, Names)                                                             \
+    inline const TTypeInfo* TypeInfoOf(Type*) {                                                              \
+        static const TTypeInfo* info =                                                                       \
+            TTypeInfo::Enumeration(QStringLiteral(TypeName), QStringLiteral(Names));                         \
+        return info;                                                                                         \
     }
-#define KORVEL_SET(SetName, Enum)                                                                   \
-    using SetName = TSet<Enum>;                                                                     \
-    inline const TTypeInfo* TypeInfoOf(TSet<Enum>*) {                                               \
-        static const TTypeInfo* info = TTypeInfo::SetOf(QStringLiteral(#SetName), TypeInfoOf(static_cast<Enum*>(nullptr))); \
-        return info;                                                                                \
+#define KORVEL_SET(SetName, Enum)                                                                            \
+    using SetName = TSet<Enum>;                                                                              \
+    inline const TTypeInfo* TypeInfoOf(TSet<Enum>*) {                                                        \
+        static const TTypeInfo* info =                                                                       \
+            TTypeInfo::SetOf(QStringLiteral(#SetName), TypeInfoOf(static_cast<Enum*>(nullptr)));             \
+        return info;                                                                                         \
     }
 
 // A stored accessor: a plain function and up to 16 bytes of trivially copyable payload (a member
 // pointer or a captureless lambda). Lighter to compile than std::function, which matters with
 // hundreds of declared properties.
-template <class Sig>
-class TThunk;
-template <class R, class... A>
-class TThunk<R(A...)> {
+template <class Sig> class TThunk;
+template <class R, class... A> class TThunk<R(A...)> {
 public:
     using Fn = R (*)(const unsigned char* payload, A... args);
     explicit operator bool() const { return FFn != nullptr; }
     R operator()(A... args) const { return FFn(FPayload, args...); }
-    template <class P>
-    void Set(Fn fn, const P& payload) {
+    template <class P> void Set(Fn fn, const P& payload) {
         static_assert(std::is_trivially_copyable_v<P> && sizeof(P) <= sizeof(FPayload),
                       "accessors are member pointers or captureless lambdas");
         std::memcpy(FPayload, &payload, sizeof(P));
@@ -159,7 +161,8 @@ public:
     int Index() const { return FIndex; } // position in the class's property list
 
     bool IsReadable() const {
-        return bool(GetOrd) || bool(GetFloat) || bool(GetStr) || bool(GetVar) || bool(GetObj) || bool(GetMethod);
+        return bool(GetOrd) || bool(GetFloat) || bool(GetStr) || bool(GetVar) || bool(GetObj) ||
+               bool(GetMethod);
     }
     bool IsWritable() const;
     bool HasDefault() const { return FHasDefault; }
@@ -183,20 +186,19 @@ public:
     TThunk<void(TObject*, const QString&)> SetStr;
     TThunk<Variant(const TObject*)> GetVar;
     TThunk<void(TObject*, const Variant&)> SetVar;
-    TThunk<TObject*(const TObject*)> GetObj; // class, component, strings
-    TThunk<void(TObject*, TObject*)> SetObj; // raises EInvalidCast for an object of another class
+    TThunk<TObject*(const TObject*)> GetObj;    // class, component, strings
+    TThunk<void(TObject*, TObject*)> SetObj;    // raises EInvalidCast for an object of another class
     TThunk<std::any(const TObject*)> GetMethod; // a copy of the std::function
     TThunk<void(TObject*, const std::any&)> SetMethod;
     TThunk<bool(const TObject*)> MethodAssigned;
 
 private:
-    template <class C>
-    friend class TClassBuilder;
+    template <class C> friend class TClassBuilder;
     friend class TClassInfo;
     QString FName;
     TTypeKind FKind = tkUnknown;
     const TTypeInfo* FType = nullptr;
-    const TClassInfo* (*FClassGetter)() = nullptr; // object kinds, resolved on first use
+    const TClassInfo* (*FClassGetter)() = nullptr;          // object kinds, resolved on first use
     mutable std::atomic<const TClassInfo*> FClass{nullptr}; // reports load on several threads
     const TClassInfo* FDeclaringClass = nullptr;
     int FIndex = 0;
@@ -234,8 +236,7 @@ public:
     TClassInfo& operator=(const TClassInfo&) = delete;
 
 private:
-    template <class C>
-    friend class TClassBuilder;
+    template <class C> friend class TClassBuilder;
     void AddProp(std::unique_ptr<TPropInfo> prop);
     QString FName;
     const TClassInfo* FParent;

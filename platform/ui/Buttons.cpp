@@ -134,3 +134,15 @@ void TSpeedButton::Paint() {
         c->DrawText(FText, out, DT_SINGLELINE);
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+KORVEL_CLASS_INFO(TSpeedButton) {
+    b.Prop("AllowAllUp", &TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp).Default(false);
+    b.Prop("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex).Default(0);
+    b.Prop("Down", &TSpeedButton::Down, &TSpeedButton::SetDown).Default(false);
+    b.Prop("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat).Default(false);
+    b.Prop("Glyph", &TSpeedButton::Glyph, &TSpeedButton::SetGlyph);
+    b.Prop("Layout", &TSpeedButton::Layout, &TSpeedButton::SetLayout).Default(blGlyphLeft);
+    b.Prop("Spacing", &TSpeedButton::Spacing, &TSpeedButton::SetSpacing).Default(4);
+}

@@ -6,8 +6,10 @@
 #include "platform/ui/Controls.h"
 
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+KORVEL_ENUM(TButtonLayout, "blGlyphLeft,blGlyphRight,blGlyphTop,blGlyphBottom")
 
 class TSpeedButton : public TGraphicControl {
+    KORVEL_CLASS(TSpeedButton, TGraphicControl)
 public:
     explicit TSpeedButton(TComponent* AOwner);
     ~TSpeedButton() override;

@@ -7,6 +7,8 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateTimeEdit>
+#include <QEvent>
+#include <QPainter>
 #include <QTabBar>
 
 #include <algorithm>
@@ -177,6 +179,25 @@ TRect TPageControl::DisplayRect() const {
     r.Top += TabHeight();
     InflateRect(r, -4, -4);
     r.Top -= 2;
+    return r;
+}
+
+bool TPageControl::WidgetEvent(QEvent* e) {
+    if (e->type() != QEvent::Paint) return TWinControl::WidgetEvent(e);
+    bool r = InheritedEvent(e);
+    // The raised frame around the sheets, joined to the tabs.
+    QPainter p(FWidget);
+    const int top = TabHeight() - 1;
+    const QRect box(0, top, FWidth - 1, FHeight - top - 1);
+    p.setPen(ColorToQColor(clBtnHighlight));
+    p.drawLine(box.topLeft(), box.bottomLeft());
+    p.drawLine(box.topLeft(), box.topRight());
+    p.setPen(ColorToQColor(cl3DDkShadow));
+    p.drawLine(box.bottomLeft(), box.bottomRight());
+    p.drawLine(box.topRight(), box.bottomRight());
+    p.setPen(ColorToQColor(clBtnShadow));
+    p.drawLine(box.left() + 1, box.bottom() - 1, box.right() - 1, box.bottom() - 1);
+    p.drawLine(box.right() - 1, box.top() + 1, box.right() - 1, box.bottom() - 1);
     return r;
 }
 
@@ -751,4 +772,53 @@ void TStatusBar::Paint() {
             c->LineTo(all.Right, all.Bottom - o);
         }
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+KORVEL_CLASS_INFO(TTabSheet) {
+    b.Prop("PageControl", &TTabSheet::PageControl, &TTabSheet::SetPageControl).Stored(false);
+    b.Prop("PageIndex", &TTabSheet::PageIndex, &TTabSheet::SetPageIndex).Stored(false);
+    b.Prop("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible).Default(true);
+    b.Prop("ImageIndex", &TTabSheet::ImageIndex, &TTabSheet::SetImageIndex).Default(-1);
+}
+KORVEL_CLASS_INFO(TPageControl) {
+    b.Prop("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage);
+    b.Prop("ActivePageIndex", &TPageControl::ActivePageIndex, &TPageControl::SetActivePageIndex).Stored(false);
+    b.Prop("PageCount", &TPageControl::PageCount);
+    b.Prop("Style", &TPageControl::Style, &TPageControl::SetStyle).Default(tsTabs);
+    b.Event("OnChange", &TPageControl::OnChange, "TNotifyEvent");
+    b.Event("OnChanging", &TPageControl::OnChanging, "TTabChangingEvent");
+}
+KORVEL_CLASS_INFO(TDateTimePicker) {
+    b.Prop("DateTime", &TDateTimePicker::DateTime, &TDateTimePicker::SetDateTime).Type("TDateTime");
+    b.Prop("Date", &TDateTimePicker::Date, &TDateTimePicker::SetDate).Type("TDate").Stored(false);
+    b.Prop("Time", &TDateTimePicker::Time, &TDateTimePicker::SetTime).Type("TTime").Stored(false);
+    b.Prop("Kind", &TDateTimePicker::Kind, &TDateTimePicker::SetKind).Default(dtkDate);
+    b.Prop("DateFormat", &TDateTimePicker::DateFormat, &TDateTimePicker::SetDateFormat).Default(dfShort);
+    b.Prop("Format", &TDateTimePicker::Format, &TDateTimePicker::SetFormat);
+    b.Prop("ShowCheckbox", &TDateTimePicker::ShowCheckbox, &TDateTimePicker::SetShowCheckbox).Default(false);
+    b.Prop("Checked", &TDateTimePicker::Checked, &TDateTimePicker::SetChecked).Default(true);
+    b.Event("OnChange", &TDateTimePicker::OnChange, "TNotifyEvent");
+}
+KORVEL_CLASS_INFO(TMonthCalendar) {
+    b.Prop("Date", &TMonthCalendar::Date, &TMonthCalendar::SetDate).Type("TDate");
+    b.Event("OnChange", &TMonthCalendar::OnChange, "TNotifyEvent");
+}
+KORVEL_CLASS_INFO(TToolButton) {
+    b.Prop("Style", &TToolButton::Style, &TToolButton::SetStyle).Default(tbsButton);
+    b.Prop("Down", &TToolButton::Down, &TToolButton::SetDown).Default(false);
+    b.Prop("ImageIndex", &TToolButton::ImageIndex, &TToolButton::SetImageIndex).Default(-1);
+    b.Prop("Grouped", &TToolButton::Grouped, &TToolButton::SetGrouped).Default(false);
+}
+KORVEL_CLASS_INFO(TToolBar) {
+    b.Prop("ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth).Default(23);
+    b.Prop("ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight).Default(22);
+    b.Prop("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions).Default(false);
+    b.Prop("Flat", &TToolBar::Flat, &TToolBar::SetFlat).Default(true);
+}
+KORVEL_CLASS_INFO(TStatusBar) {
+    b.Prop("SimplePanel", &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel).Default(false);
+    b.Prop("SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText);
+    b.Prop("SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip).Default(true);
 }

@@ -4,6 +4,7 @@
 #include "platform/ui/Controls.h"
 
 #include <QDateTime>
+#include <QTabBar>
 
 class QTabBar;
 class QDateTimeEdit;
@@ -12,9 +13,13 @@ class QCalendarWidget;
 class TPageControl;
 
 enum TTabStyle { tsTabs, tsButtons, tsFlatButtons };
+KORVEL_ENUM(TTabStyle, "tsTabs,tsButtons,tsFlatButtons")
 enum TDateTimeKind { dtkDate, dtkTime };
+KORVEL_ENUM(TDateTimeKind, "dtkDate,dtkTime")
 enum TDTDateFormat { dfShort, dfLong };
+KORVEL_ENUM(TDTDateFormat, "dfShort,dfLong")
 enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
+KORVEL_ENUM(TToolButtonStyle, "tbsButton,tbsCheck,tbsDropDown,tbsSeparator,tbsDivider")
 enum TStatusPanelStyle { psText, psOwnerDraw };
 
 using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
@@ -26,6 +31,7 @@ TDateTime QDateTimeToDateTime(const QDateTime& value);
 QString DateTimeFormatToQt(const QString& format);
 
 class TTabSheet : public TWinControl {
+    KORVEL_CLASS(TTabSheet, TWinControl)
 public:
     explicit TTabSheet(TComponent* AOwner);
     ~TTabSheet() override;
@@ -50,6 +56,7 @@ protected:
 };
 
 class TPageControl : public TWinControl {
+    KORVEL_CLASS(TPageControl, TWinControl)
 public:
     explicit TPageControl(TComponent* AOwner);
     ~TPageControl() override;
@@ -82,7 +89,8 @@ protected:
     virtual bool CanChange();
     virtual void Change();
     void TabClicked(int tab);
-    QTabBar* TabBar() const { return FTabBar; }
+    QTabBar* TabBar() const { return FTabBar.data(); }
+    bool WidgetEvent(QEvent* e) override;
     int TabHeight() const;
 
     std::vector<TTabSheet*> FPages;
@@ -93,6 +101,7 @@ protected:
 };
 
 class TDateTimePicker : public TWinControl {
+    KORVEL_CLASS(TDateTimePicker, TWinControl)
 public:
     explicit TDateTimePicker(TComponent* AOwner);
 
@@ -144,6 +153,7 @@ protected:
 };
 
 class TMonthCalendar : public TWinControl {
+    KORVEL_CLASS(TMonthCalendar, TWinControl)
 public:
     explicit TMonthCalendar(TComponent* AOwner);
 
@@ -164,6 +174,7 @@ protected:
 class TToolBar;
 
 class TToolButton : public TGraphicControl {
+    KORVEL_CLASS(TToolButton, TGraphicControl)
 public:
     explicit TToolButton(TComponent* AOwner);
 
@@ -196,6 +207,7 @@ protected:
 };
 
 class TToolBar : public TCustomControl {
+    KORVEL_CLASS(TToolBar, TCustomControl)
 public:
     explicit TToolBar(TComponent* AOwner);
 
@@ -232,6 +244,7 @@ public:
 };
 
 class TStatusBar : public TCustomControl {
+    KORVEL_CLASS(TStatusBar, TCustomControl)
 public:
     explicit TStatusBar(TComponent* AOwner);
 

@@ -758,13 +758,16 @@ void TControl::PaintOn(QPainter& painter, const QRegion& region) {
     painter.setClipRegion(region);
     painter.translate(off.X, off.Y);
     FPaintCanvas->SetPainter(&painter);
+    FPaintCanvas->SetClipRegion(region.translated(-off.X, -off.Y));
     try {
         Paint();
     } catch (...) {
+        FPaintCanvas->ResetClip();
         FPaintCanvas->ReleaseDevice();
         painter.restore();
         throw;
     }
+    FPaintCanvas->ResetClip();
     FPaintCanvas->ReleaseDevice();
     painter.restore();
 }
@@ -1017,12 +1020,12 @@ void TWinControl::SetBorderStyle(TBorderStyle value) {
 }
 
 TPoint TWinControl::ClientOffset() const {
-    const int b = FBorderStyle == bsSingle ? 2 : 0;
+    const int b = NonClientBorder();
     return {b, b};
 }
 
 TRect TWinControl::ClientRect() const {
-    const int b = FBorderStyle == bsSingle ? 2 : 0;
+    const int b = NonClientBorder();
     int w = FWidth - 2 * b, h = FHeight - 2 * b;
     const int extent = 16;
     if (FScroll[SB_VERT].Visible) w -= extent;
@@ -1157,6 +1160,7 @@ void TWinControl::InitWidget() {
     // Qt stacks later siblings on top; keep the control list's order.
     for (TControl* c : FControls)
         if (c->FWidget) c->FWidget->raise();
+    LayoutScrollBars();
 }
 
 void TWinControl::DoEnter() {
@@ -1251,6 +1255,14 @@ bool TWinControl::WidgetEvent(QEvent* e) {
     case QEvent::ShortcutOverride: {
         // Keys the control handles itself must not be taken by menu short cuts.
         return InheritedEvent(e);
+    }
+    case QEvent::Paint: {
+        bool r = InheritedEvent(e);
+        if (NonClientBorder() > 0) {
+            QPainter p(FWidget);
+            PaintNonClient(p);
+        }
+        return r;
     }
     case QEvent::FocusIn: {
         auto* fe = static_cast<QFocusEvent*>(e);
@@ -1364,7 +1376,7 @@ void TWinControl::SetScrollInfo(int bar, const TScrollInfo& info, bool redraw) {
         sb->setEnabled(scrollable && s.Enabled && FEnabled);
         s.Syncing = false;
     }
-    if (wasVisible != s.Visible) {
+    if (wasVisible != s.Visible || (s.Bar && s.Bar->pos() == QPoint(0, 0))) {
         LayoutScrollBars();
         Realign();
         Invalidate();
@@ -1521,6 +1533,7 @@ TCanvas* TCustomControl::Canvas() {
         FOutsidePainter->setClipRect(QRect(off.X, off.Y, cr.Width(), cr.Height()));
         FOutsidePainter->translate(off.X, off.Y);
         FPaintCanvas->SetPainter(FOutsidePainter.get());
+        FPaintCanvas->ResetClip();
         w->update();
     }
     return FPaintCanvas.get();
@@ -1566,15 +1579,19 @@ void TCustomControl::PaintBuffered(const QRegion& region) {
     FPaintCanvas->Brush().SetColor(FColor);
     FPaintCanvas->Brush().SetStyle(bsSolid);
     FPaintCanvas->SetPainter(&p);
+    // The update region is the canvas's clip, so Paint can ask ClipRect what needs drawing.
+    FPaintCanvas->SetClipRegion(region.intersected(client).translated(-off.X, -off.Y));
     FPaintPainter = &p;
     try {
         Paint();
     } catch (...) {
         FPaintPainter = nullptr;
+        FPaintCanvas->ResetClip();
         FPaintCanvas->ReleaseDevice();
         throw;
     }
     FPaintPainter = nullptr;
+    FPaintCanvas->ResetClip();
     FPaintCanvas->ReleaseDevice();
     p.restore();
     p.setClipRegion(region);
@@ -1649,3 +1666,51 @@ bool TGraphicControl::WidgetEvent(QEvent* e) {
     }
     return TControl::WidgetEvent(e);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+KORVEL_CLASS_INFO(TControl) {
+    b.Prop("Left", &TControl::Left, &TControl::SetLeft);
+    b.Prop("Top", &TControl::Top, &TControl::SetTop);
+    b.Prop("Width", &TControl::Width, &TControl::SetWidth);
+    b.Prop("Height", &TControl::Height, &TControl::SetHeight);
+    b.Prop("ClientWidth", &TControl::ClientWidth, &TControl::SetClientWidth).Stored(false);
+    b.Prop("ClientHeight", &TControl::ClientHeight, &TControl::SetClientHeight).Stored(false);
+    b.Prop("Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    b.Prop("Anchors", &TControl::Anchors, &TControl::SetAnchors);
+    b.Prop("Caption", &TControl::Caption, &TControl::SetCaption).Type("TCaption");
+    b.Prop("Text", &TControl::Text, &TControl::SetText).Type("TCaption").Stored(false);
+    b.Prop("Color", &TControl::Color, &TControl::SetColor).Type("TColor");
+    b.Prop("ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
+    b.Prop("Font", &TControl::Font, &TControl::SetFont);
+    b.Prop("ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
+    b.Prop("Cursor", &TControl::Cursor, &TControl::SetCursor).Type("TCursor").Default(crDefault);
+    b.Prop("Hint", &TControl::Hint, &TControl::SetHint);
+    b.Prop("ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+    b.Prop("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+    b.Prop("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
+    b.Prop("Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    b.Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    b.Prop("HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Default(0);
+    b.Event("OnClick", &TControl::OnClick, "TNotifyEvent");
+    b.Event("OnDblClick", &TControl::OnDblClick, "TNotifyEvent");
+    b.Event("OnResize", &TControl::OnResize, "TNotifyEvent");
+    b.Event("OnMouseDown", &TControl::OnMouseDown, "TMouseEvent");
+    b.Event("OnMouseMove", &TControl::OnMouseMove, "TMouseMoveEvent");
+    b.Event("OnMouseUp", &TControl::OnMouseUp, "TMouseEvent");
+    b.Event("OnMouseEnter", &TControl::OnMouseEnter, "TNotifyEvent");
+    b.Event("OnMouseLeave", &TControl::OnMouseLeave, "TNotifyEvent");
+}
+
+KORVEL_CLASS_INFO(TWinControl) {
+    b.Prop("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Stored(false);
+    b.Prop("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop);
+    b.Event("OnEnter", &TWinControl::OnEnter, "TNotifyEvent");
+    b.Event("OnExit", &TWinControl::OnExit, "TNotifyEvent");
+    b.Event("OnKeyDown", &TWinControl::OnKeyDown, "TKeyEvent");
+    b.Event("OnKeyPress", &TWinControl::OnKeyPress, "TKeyPressEvent");
+    b.Event("OnKeyUp", &TWinControl::OnKeyUp, "TKeyEvent");
+}
+
+KORVEL_CLASS_INFO(TCustomControl) {}
+KORVEL_CLASS_INFO(TGraphicControl) {}

@@ -36,6 +36,7 @@ constexpr int DLGC_WANTARROWS = 0x1, DLGC_WANTTAB = 0x2, DLGC_WANTALLKEYS = 0x4,
               DLGC_WANTCHARS = 0x80;
 
 class TControl : public TComponent {
+    KORVEL_CLASS(TControl, TComponent)
 public:
     explicit TControl(TComponent* AOwner);
     ~TControl() override;
@@ -261,6 +262,7 @@ protected:
 };
 
 class TWinControl : public TControl {
+    KORVEL_CLASS(TWinControl, TControl)
 public:
     explicit TWinControl(TComponent* AOwner);
     ~TWinControl() override;
@@ -289,6 +291,8 @@ public:
 
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle value);
+    // Width of the frame around the client area (2 for the sunken edge of bsSingle).
+    virtual int NonClientBorder() const { return FBorderStyle == bsSingle ? 2 : 0; }
     TRect ClientRect() const override;
     TPoint ClientOffset() const override;
 
@@ -346,7 +350,8 @@ protected:
     std::unique_ptr<QWidget> CreateWidget() override;
     void InitWidget() override;
     bool IsWindowed() const override { return true; }
-    void PaintNonClient(QPainter& painter);
+    // Draws the frame outside the client area; controls with their own border override it.
+    virtual void PaintNonClient(QPainter& painter);
     void LayoutScrollBars();
     void InsertControl(TControl* c);
     void RemoveControl(TControl* c);
@@ -379,6 +384,7 @@ protected:
 // Canvas outside Paint (guide lines, markers) stays until the area is invalidated, and
 // ScrollWindow moves them.
 class TCustomControl : public TWinControl {
+    KORVEL_CLASS(TCustomControl, TWinControl)
 public:
     explicit TCustomControl(TComponent* AOwner);
     ~TCustomControl() override;
@@ -406,6 +412,7 @@ protected:
 
 // A control without focus and children, painted by Paint.
 class TGraphicControl : public TControl {
+    KORVEL_CLASS(TGraphicControl, TControl)
 public:
     explicit TGraphicControl(TComponent* AOwner);
 

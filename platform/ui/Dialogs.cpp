@@ -79,3 +79,28 @@ bool TFontDialog::Execute() {
     if (OnClose) OnClose(this);
     return ok;
 }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+KORVEL_CLASS_INFO(TCommonDialog) {
+    b.Event("OnShow", &TCommonDialog::OnShow, "TNotifyEvent");
+    b.Event("OnClose", &TCommonDialog::OnClose, "TNotifyEvent");
+}
+KORVEL_CLASS_INFO(TOpenDialog) {
+    b.Prop("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt);
+    b.Prop("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName).Type("TFileName");
+    b.Prop("Files", &TOpenDialog::Files);
+    b.Prop("Filter", &TOpenDialog::Filter, &TOpenDialog::SetFilter);
+    b.Prop("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex).Default(1);
+    b.Prop("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir);
+    b.Prop("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle);
+}
+KORVEL_CLASS_INFO(TSaveDialog) {}
+KORVEL_CLASS_INFO(TOpenPictureDialog) {}
+KORVEL_CLASS_INFO(TSavePictureDialog) {}
+KORVEL_CLASS_INFO(TColorDialog) {
+    b.Prop("Color", &TColorDialog::Color, &TColorDialog::SetColor).Type("TColor").Default(clBlack);
+}
+KORVEL_CLASS_INFO(TFontDialog) {
+    b.Prop("Font", &TFontDialog::Font, &TFontDialog::SetFont);
+}

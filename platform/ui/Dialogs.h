@@ -16,6 +16,7 @@ enum TOpenOption { ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir,
 using TOpenOptions = TSet<TOpenOption>;
 
 class TCommonDialog : public TComponent {
+    KORVEL_CLASS(TCommonDialog, TComponent)
 public:
     explicit TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
     virtual bool Execute() = 0;
@@ -24,6 +25,7 @@ public:
 };
 
 class TOpenDialog : public TCommonDialog {
+    KORVEL_CLASS(TOpenDialog, TCommonDialog)
 public:
     explicit TOpenDialog(TComponent* AOwner);
 
@@ -57,6 +59,7 @@ protected:
 };
 
 class TSaveDialog : public TOpenDialog {
+    KORVEL_CLASS(TSaveDialog, TOpenDialog)
 public:
     explicit TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
 
@@ -66,16 +69,19 @@ protected:
 
 // Picture dialogs start with the filter of the picture formats the program reads.
 class TOpenPictureDialog : public TOpenDialog {
+    KORVEL_CLASS(TOpenPictureDialog, TOpenDialog)
 public:
     explicit TOpenPictureDialog(TComponent* AOwner);
 };
 
 class TSavePictureDialog : public TSaveDialog {
+    KORVEL_CLASS(TSavePictureDialog, TSaveDialog)
 public:
     explicit TSavePictureDialog(TComponent* AOwner);
 };
 
 class TColorDialog : public TCommonDialog {
+    KORVEL_CLASS(TColorDialog, TCommonDialog)
 public:
     explicit TColorDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
     TColor Color() const { return FColor; }
@@ -87,6 +93,7 @@ private:
 };
 
 class TFontDialog : public TCommonDialog {
+    KORVEL_CLASS(TFontDialog, TCommonDialog)
 public:
     explicit TFontDialog(TComponent* AOwner);
     TFont* Font() const { return FFont.get(); }

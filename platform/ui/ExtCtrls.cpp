@@ -430,6 +430,7 @@ TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner), FTimer(std::make_unique
             if (Application) Application->HandleException(this);
         }
     });
+    UpdateTimer();
 }
 
 TTimer::~TTimer() { FTimer->stop(); }
@@ -451,4 +452,39 @@ void TTimer::UpdateTimer() {
 
 void TTimer::Timer() {
     if (OnTimer) OnTimer(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+KORVEL_CLASS_INFO(TCustomPanel) {}
+KORVEL_CLASS_INFO(TPanel) {
+    b.Prop("Alignment", &TPanel::Alignment, &TPanel::SetAlignment).Default(taCenter);
+    b.Prop("BevelInner", &TPanel::BevelInner, &TPanel::SetBevelInner).Default(bvNone);
+    b.Prop("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter).Default(bvRaised);
+    b.Prop("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth).Default(1);
+    b.Prop("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth).Default(0);
+    b.Prop("ParentBackground", &TPanel::ParentBackground, &TPanel::SetParentBackground).Default(true);
+}
+KORVEL_CLASS_INFO(TImage) {
+    b.Prop("Picture", &TImage::Picture, &TImage::SetPicture);
+    b.Prop("Stretch", &TImage::Stretch, &TImage::SetStretch).Default(false);
+    b.Prop("Proportional", &TImage::Proportional, &TImage::SetProportional).Default(false);
+    b.Prop("Center", &TImage::Center, &TImage::SetCenter).Default(false);
+    b.Prop("Transparent", &TImage::Transparent, &TImage::SetTransparent).Default(false);
+    b.Prop("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize).Default(false);
+}
+KORVEL_CLASS_INFO(TBevel) {
+    b.Prop("Shape", &TBevel::Shape, &TBevel::SetShape).Default(bsBox);
+    b.Prop("Style", &TBevel::Style, &TBevel::SetStyle).Default(bsLowered);
+}
+KORVEL_CLASS_INFO(TPaintBox) { b.Event("OnPaint", &TPaintBox::OnPaint, "TNotifyEvent"); }
+KORVEL_CLASS_INFO(TSplitter) {
+    b.Prop("MinSize", &TSplitter::MinSize, &TSplitter::SetMinSize).Default(30);
+    b.Event("OnMoved", &TSplitter::OnMoved, "TNotifyEvent");
+}
+KORVEL_CLASS_INFO(TScrollBox) {}
+KORVEL_CLASS_INFO(TTimer) {
+    b.Prop("Enabled", &TTimer::Enabled, &TTimer::SetEnabled).Default(true);
+    b.Prop("Interval", &TTimer::Interval, &TTimer::SetInterval).Default(1000);
+    b.Event("OnTimer", &TTimer::OnTimer, "TNotifyEvent");
 }

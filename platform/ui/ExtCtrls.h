@@ -7,13 +7,17 @@
 #include <QTimer>
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+KORVEL_ENUM(TBevelCut, "bvNone,bvLowered,bvRaised,bvSpace")
 enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+KORVEL_ENUM(TBevelShape, "bsBox,bsFrame,bsTopLine,bsBottomLine,bsLeftLine,bsRightLine,bsSpacer")
 enum TBevelStyle { bsLowered, bsRaised };
+KORVEL_ENUM(TBevelStyle, "bsLowered,bsRaised")
 
 // Draws the classic raised or lowered frame of a given width, shrinking r.
 void DrawBevelFrame(TCanvas& canvas, TRect& r, TBevelCut cut, int width);
 
 class TCustomPanel : public TCustomControl {
+    KORVEL_CLASS(TCustomPanel, TCustomControl)
 public:
     explicit TCustomPanel(TComponent* AOwner);
 
@@ -47,11 +51,13 @@ protected:
 };
 
 class TPanel : public TCustomPanel {
+    KORVEL_CLASS(TPanel, TCustomPanel)
 public:
     explicit TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
 };
 
 class TImage : public TGraphicControl {
+    KORVEL_CLASS(TImage, TGraphicControl)
 public:
     explicit TImage(TComponent* AOwner);
     ~TImage() override;
@@ -84,6 +90,7 @@ protected:
 };
 
 class TBevel : public TGraphicControl {
+    KORVEL_CLASS(TBevel, TGraphicControl)
 public:
     explicit TBevel(TComponent* AOwner);
     TBevelShape Shape() const { return FShape; }
@@ -98,6 +105,7 @@ protected:
 };
 
 class TPaintBox : public TGraphicControl {
+    KORVEL_CLASS(TPaintBox, TGraphicControl)
 public:
     explicit TPaintBox(TComponent* AOwner);
     using TGraphicControl::Canvas;
@@ -109,6 +117,7 @@ protected:
 
 // Resizes the control it is aligned against when dragged.
 class TSplitter : public TGraphicControl {
+    KORVEL_CLASS(TSplitter, TGraphicControl)
 public:
     explicit TSplitter(TComponent* AOwner);
     int MinSize() const { return FMinSize; }
@@ -131,6 +140,7 @@ protected:
 
 // A windowed control whose children scroll when they do not fit.
 class TScrollBox : public TWinControl {
+    KORVEL_CLASS(TScrollBox, TWinControl)
 public:
     explicit TScrollBox(TComponent* AOwner);
     // Recomputes the scroll ranges from the children's extent.
@@ -153,6 +163,7 @@ protected:
 };
 
 class TTimer : public TComponent {
+    KORVEL_CLASS(TTimer, TComponent)
 public:
     explicit TTimer(TComponent* AOwner);
     ~TTimer() override;

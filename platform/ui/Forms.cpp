@@ -48,6 +48,23 @@ void InitApplication() {
         gScreen = std::make_unique<TScreen>(nullptr);
         Screen = gScreen.get();
     }
+    static bool connected = false;
+    if (!connected && qApp) {
+        connected = true;
+        // The application's activation, as programs see it.
+        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp, [](Qt::ApplicationState state) {
+            if (!Application) return;
+            try {
+                if (state == Qt::ApplicationActive) {
+                    if (Application->OnActivate) Application->OnActivate(Application);
+                } else if (Application->OnDeactivate) {
+                    Application->OnDeactivate(Application);
+                }
+            } catch (...) {
+                Application->HandleException(Application);
+            }
+        });
+    }
 }
 
 void DoneApplication() {
@@ -481,7 +498,6 @@ bool TCustomForm::WidgetEvent(QEvent* e) {
     case QEvent::WindowActivate: {
         bool r = InheritedEvent(e);
         Activate();
-        if (Application && Application->OnActivate) Application->OnActivate(Application);
         return r;
     }
     case QEvent::WindowDeactivate: {
@@ -827,4 +843,46 @@ bool InputQuery(const QString& ACaption, const QString& APrompt, QString& Value)
 
 bool SelectDirectory(const QString& Caption, const QString& Root, QString& Directory) {
     return UIServices().SelectFolder(Caption, Root, Directory);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+KORVEL_CLASS_INFO(TCustomForm) {
+    b.Prop("Position", &TCustomForm::Position, &TCustomForm::SetPosition).Default(poDesigned);
+    b.Prop("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState).Default(wsNormal);
+    b.Prop("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview).Default(false);
+    b.Prop("ModalResult", &TCustomForm::ModalResult, &TCustomForm::SetModalResult).Type("TModalResult").Stored(false);
+    b.Prop("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl);
+    b.Prop("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu);
+    b.Event("OnShow", &TCustomForm::OnShow, "TNotifyEvent");
+    b.Event("OnHide", &TCustomForm::OnHide, "TNotifyEvent");
+    b.Event("OnActivate", &TCustomForm::OnActivate, "TNotifyEvent");
+    b.Event("OnDeactivate", &TCustomForm::OnDeactivate, "TNotifyEvent");
+    b.Event("OnCreate", &TCustomForm::OnCreate, "TNotifyEvent");
+    b.Event("OnDestroy", &TCustomForm::OnDestroy, "TNotifyEvent");
+    b.Event("OnClose", &TCustomForm::OnClose, "TCloseEvent");
+    b.Event("OnCloseQuery", &TCustomForm::OnCloseQuery, "TCloseQueryEvent");
+}
+
+KORVEL_CLASS_INFO(TForm) {
+    b.Prop("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle).Default(bsSizeable);
+}
+
+KORVEL_CLASS_INFO(THintWindow) {}
+
+KORVEL_CLASS_INFO(TApplication) {
+    b.Prop("Title", &TApplication::Title, &TApplication::SetTitle);
+    b.Prop("ShowHint", &TApplication::ShowHint, &TApplication::SetShowHint);
+    b.Prop("HintColor", &TApplication::HintColor, &TApplication::SetHintColor).Type("TColor");
+    b.Prop("HintPause", &TApplication::HintPause, &TApplication::SetHintPause);
+    b.Prop("MainForm", &TApplication::MainForm);
+    b.Prop("Terminated", &TApplication::Terminated);
+}
+
+KORVEL_CLASS_INFO(TScreen) {
+    b.Prop("FormCount", &TScreen::FormCount);
+    b.Prop("ActiveForm", &TScreen::ActiveForm);
+    b.Prop("Cursor", &TScreen::Cursor, &TScreen::SetCursor).Type("TCursor");
+    b.Prop("Width", &TScreen::Width);
+    b.Prop("Height", &TScreen::Height);
 }

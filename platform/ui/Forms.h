@@ -18,6 +18,7 @@ class QEventLoop;
 class QTimer;
 
 class TCustomForm : public TWinControl {
+    KORVEL_CLASS(TCustomForm, TWinControl)
 public:
     explicit TCustomForm(TComponent* AOwner);
     ~TCustomForm() override;
@@ -111,6 +112,7 @@ protected:
 };
 
 class TForm : public TCustomForm {
+    KORVEL_CLASS(TForm, TCustomForm)
 public:
     explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
     // Classic name of the form's border property.
@@ -123,6 +125,7 @@ using THintEvent = TNotifyEvent;
 
 // A floating window that shows a hint text.
 class THintWindow : public TCustomControl {
+    KORVEL_CLASS(THintWindow, TCustomControl)
 public:
     explicit THintWindow(TComponent* AOwner);
     // The rectangle (at the origin) that Text needs, breaking lines at MaxWidth.
@@ -138,6 +141,7 @@ protected:
 };
 
 class TApplication : public TComponent {
+    KORVEL_CLASS(TApplication, TComponent)
 public:
     explicit TApplication(TComponent* AOwner);
     ~TApplication() override;
@@ -199,6 +203,7 @@ private:
 };
 
 class TScreen : public TComponent {
+    KORVEL_CLASS(TScreen, TComponent)
 public:
     explicit TScreen(TComponent* AOwner);
     ~TScreen() override;

@@ -147,3 +147,10 @@ void TCustomMaskEdit::ValidateEdit() {
 }
 
 void TCustomMaskEdit::DoExit() { TCustomEdit::DoExit(); }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+KORVEL_CLASS_INFO(TCustomMaskEdit) {}
+KORVEL_CLASS_INFO(TMaskEdit) {
+    b.Prop("EditMask", &TMaskEdit::EditMask, &TMaskEdit::SetEditMask).Type("TEditMask");
+}

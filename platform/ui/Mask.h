@@ -23,6 +23,7 @@ QString EditMaskToQt(const QString& editMask);
 QString FormatMaskText(const QString& editMask, const QString& value);
 
 class TCustomMaskEdit : public TCustomEdit {
+    KORVEL_CLASS(TCustomMaskEdit, TCustomEdit)
 public:
     explicit TCustomMaskEdit(TComponent* AOwner);
 
@@ -45,6 +46,7 @@ protected:
 };
 
 class TMaskEdit : public TCustomMaskEdit {
+    KORVEL_CLASS(TMaskEdit, TCustomMaskEdit)
 public:
     explicit TMaskEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner) {}
 };

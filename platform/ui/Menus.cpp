@@ -355,3 +355,25 @@ void TPopupMenu::Popup(int X, int Y) {
     if (OnPopup) OnPopup(this);
     Menu()->popup(QPoint(X, Y));
 }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+KORVEL_CLASS_INFO(TMenuItem) {
+    b.Prop("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption).Type("TCaption");
+    b.Prop("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut).Type("TShortCut").Default(0);
+    b.Prop("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked).Default(false);
+    b.Prop("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled).Default(true);
+    b.Prop("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible).Default(true);
+    b.Prop("RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem).Default(false);
+    b.Prop("GroupIndex", &TMenuItem::GroupIndex, &TMenuItem::SetGroupIndex).Default(0);
+    b.Prop("AutoCheck", &TMenuItem::AutoCheck, &TMenuItem::SetAutoCheck).Default(false);
+    b.Prop("Default", &TMenuItem::Default, &TMenuItem::SetDefault).Default(false);
+    b.Prop("Hint", &TMenuItem::Hint, &TMenuItem::SetHint);
+    b.Event("OnClick", &TMenuItem::OnClick, "TNotifyEvent");
+}
+KORVEL_CLASS_INFO(TMenu) {}
+KORVEL_CLASS_INFO(TMainMenu) {}
+KORVEL_CLASS_INFO(TPopupMenu) {
+    b.Prop("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup).Default(true);
+    b.Event("OnPopup", &TPopupMenu::OnPopup, "TNotifyEvent");
+}

@@ -20,6 +20,7 @@ class TMenu;
 KORVEL_EXCEPTION(EMenuError, Exception)
 
 class TMenuItem : public TComponent {
+    KORVEL_CLASS(TMenuItem, TComponent)
 public:
     explicit TMenuItem(TComponent* AOwner);
     ~TMenuItem() override;
@@ -93,6 +94,7 @@ private:
 };
 
 class TMenu : public TComponent {
+    KORVEL_CLASS(TMenu, TComponent)
 public:
     explicit TMenu(TComponent* AOwner);
     ~TMenu() override;
@@ -107,6 +109,7 @@ protected:
 };
 
 class TMainMenu : public TMenu {
+    KORVEL_CLASS(TMainMenu, TMenu)
 public:
     explicit TMainMenu(TComponent* AOwner);
     ~TMainMenu() override;
@@ -121,6 +124,7 @@ private:
 };
 
 class TPopupMenu : public TMenu {
+    KORVEL_CLASS(TPopupMenu, TMenu)
 public:
     explicit TPopupMenu(TComponent* AOwner);
     ~TPopupMenu() override;

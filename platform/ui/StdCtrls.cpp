@@ -198,7 +198,8 @@ std::unique_ptr<QWidget> TCustomEdit::CreateWidget() {
     w->setFocusPolicy(Qt::StrongFocus);
     QObject::connect(w.get(), &QLineEdit::textChanged, w.get(), [this](const QString&) {
         if (FControlState.Contains(csCreating)) return;
-        FModified = true;
+        // Text set by the program is not a modification by the user.
+        FModified = !FSettingText;
         Guarded([this] { Change(); });
     });
     return w;
@@ -229,8 +230,11 @@ QString TCustomEdit::GetText() const { return FWidget ? Line()->text() : FText; 
 
 void TCustomEdit::SetTextValue(const QString& value) {
     FText = value;
-    if (FWidget && Line()->text() != value) Line()->setText(value);
-    else if (!FWidget && !FControlState.Contains(csCreating)) {
+    if (FWidget) {
+        FSettingText = true;
+        if (Line()->text() != value) Line()->setText(value);
+        FSettingText = false;
+    } else if (!FControlState.Contains(csCreating)) {
         FModified = false;
         Change();
     }
@@ -814,3 +818,73 @@ void TCustomGroupBox::Paint() {
         c->DrawText(FText, tr, DT_SINGLELINE);
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+KORVEL_CLASS_INFO(TCustomLabel) {}
+KORVEL_CLASS_INFO(TLabel) {
+    b.Prop("Alignment", &TLabel::Alignment, &TLabel::SetAlignment).Default(taLeftJustify);
+    b.Prop("Layout", &TLabel::Layout, &TLabel::SetLayout).Default(tlTop);
+    b.Prop("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize).Default(true);
+    b.Prop("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap).Default(false);
+    b.Prop("Transparent", &TLabel::Transparent, &TLabel::SetTransparent).Default(false);
+    b.Prop("ShowAccelChar", &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar).Default(true);
+    b.Prop("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl);
+}
+KORVEL_CLASS_INFO(TButtonControl) {}
+KORVEL_CLASS_INFO(TButton) {
+    b.Prop("Default", &TButton::Default, &TButton::SetDefault).Default(false);
+    b.Prop("Cancel", &TButton::Cancel, &TButton::SetCancel).Default(false);
+    b.Prop("ModalResult", &TButton::ModalResult, &TButton::SetModalResult).Type("TModalResult").Default(0);
+}
+KORVEL_CLASS_INFO(TCustomEdit) {}
+KORVEL_CLASS_INFO(TEdit) {
+    b.Prop("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength).Default(0);
+    b.Prop("PasswordChar", &TEdit::PasswordChar, &TEdit::SetPasswordChar);
+    b.Prop("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly).Default(false);
+    b.Prop("CharCase", &TEdit::CharCase, &TEdit::SetCharCase).Default(ecNormal);
+    b.Prop("AutoSelect", &TEdit::AutoSelect, &TEdit::SetAutoSelect).Default(true);
+    b.Prop("Modified", &TEdit::Modified, &TEdit::SetModified).Stored(false);
+    b.Event("OnChange", &TEdit::OnChange, "TNotifyEvent");
+}
+KORVEL_CLASS_INFO(TCustomMemo) {}
+KORVEL_CLASS_INFO(TMemo) {
+    b.Prop("Lines", &TMemo::Lines, &TMemo::SetLines);
+    b.Prop("ReadOnly", &TMemo::ReadOnly, &TMemo::SetReadOnly).Default(false);
+    b.Prop("WordWrap", &TMemo::WordWrap, &TMemo::SetWordWrap).Default(true);
+    b.Prop("WantReturns", &TMemo::WantReturns, &TMemo::SetWantReturns).Default(true);
+    b.Prop("WantTabs", &TMemo::WantTabs, &TMemo::SetWantTabs).Default(false);
+    b.Prop("ScrollBars", &TMemo::ScrollBars, &TMemo::SetScrollBars).Default(ssNone);
+    b.Prop("MaxLength", &TMemo::MaxLength, &TMemo::SetMaxLength).Default(0);
+    b.Event("OnChange", &TMemo::OnChange, "TNotifyEvent");
+}
+KORVEL_CLASS_INFO(TCustomCheckBox) {}
+KORVEL_CLASS_INFO(TCheckBox) {
+    b.Prop("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed).Default(false);
+    b.Prop("State", &TCheckBox::State, &TCheckBox::SetState).Default(cbUnchecked);
+    b.Prop("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).Stored(false);
+    b.Prop("Alignment", &TCheckBox::Alignment, &TCheckBox::SetAlignment).Default(taRightJustify);
+}
+KORVEL_CLASS_INFO(TRadioButton) {
+    b.Prop("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked).Default(false);
+}
+KORVEL_CLASS_INFO(TCustomComboBox) {}
+KORVEL_CLASS_INFO(TComboBox) {
+    b.Prop("Style", &TComboBox::Style, &TComboBox::SetStyle).Default(csDropDown);
+    b.Prop("Items", &TComboBox::Items, &TComboBox::SetItems);
+    b.Prop("ItemIndex", &TComboBox::ItemIndex, &TComboBox::SetItemIndex).Default(-1);
+    b.Prop("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount).Default(8);
+    b.Prop("Sorted", &TComboBox::Sorted, &TComboBox::SetSorted).Default(false);
+    b.Prop("MaxLength", &TComboBox::MaxLength, &TComboBox::SetMaxLength).Default(0);
+    b.Event("OnChange", &TComboBox::OnChange, "TNotifyEvent");
+    b.Event("OnSelect", &TComboBox::OnSelect, "TNotifyEvent");
+}
+KORVEL_CLASS_INFO(TCustomListBox) {}
+KORVEL_CLASS_INFO(TListBox) {
+    b.Prop("Items", &TListBox::Items, &TListBox::SetItems);
+    b.Prop("ItemIndex", &TListBox::ItemIndex, &TListBox::SetItemIndex).Default(-1);
+    b.Prop("MultiSelect", &TListBox::MultiSelect, &TListBox::SetMultiSelect).Default(false);
+    b.Prop("Sorted", &TListBox::Sorted, &TListBox::SetSorted).Default(false);
+}
+KORVEL_CLASS_INFO(TCustomGroupBox) {}
+KORVEL_CLASS_INFO(TGroupBox) {}

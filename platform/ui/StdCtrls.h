@@ -12,8 +12,11 @@ class QListWidget;
 class QAbstractButton;
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+KORVEL_ENUM(TTextLayout, "tlTop,tlCenter,tlBottom")
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+KORVEL_ENUM(TEditCharCase, "ecNormal,ecUpperCase,ecLowerCase")
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+KORVEL_ENUM(TComboBoxStyle, "csDropDown,csSimple,csDropDownList,csOwnerDrawFixed,csOwnerDrawVariable")
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual };
 
 // A string list that tells its control after every change.
@@ -29,6 +32,7 @@ private:
 };
 
 class TCustomLabel : public TGraphicControl {
+    KORVEL_CLASS(TCustomLabel, TGraphicControl)
 public:
     explicit TCustomLabel(TComponent* AOwner);
 
@@ -64,16 +68,19 @@ protected:
 };
 
 class TLabel : public TCustomLabel {
+    KORVEL_CLASS(TLabel, TCustomLabel)
 public:
     explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
 };
 
 class TButtonControl : public TWinControl {
+    KORVEL_CLASS(TButtonControl, TWinControl)
 public:
     explicit TButtonControl(TComponent* AOwner);
 };
 
 class TButton : public TButtonControl {
+    KORVEL_CLASS(TButton, TButtonControl)
 public:
     explicit TButton(TComponent* AOwner);
 
@@ -98,6 +105,7 @@ protected:
 };
 
 class TCustomEdit : public TWinControl {
+    KORVEL_CLASS(TCustomEdit, TWinControl)
 public:
     explicit TCustomEdit(TComponent* AOwner);
 
@@ -143,15 +151,18 @@ protected:
     TEditCharCase FCharCase = ecNormal;
     bool FAutoSelect = true;
     bool FModified = false;
+    bool FSettingText = false;
     TAlignment FAlignment = taLeftJustify;
 };
 
 class TEdit : public TCustomEdit {
+    KORVEL_CLASS(TEdit, TCustomEdit)
 public:
     explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
 };
 
 class TCustomMemo : public TWinControl {
+    KORVEL_CLASS(TCustomMemo, TWinControl)
 public:
     explicit TCustomMemo(TComponent* AOwner);
 
@@ -199,11 +210,13 @@ protected:
 };
 
 class TMemo : public TCustomMemo {
+    KORVEL_CLASS(TMemo, TCustomMemo)
 public:
     explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
 };
 
 class TCustomCheckBox : public TButtonControl {
+    KORVEL_CLASS(TCustomCheckBox, TButtonControl)
 public:
     explicit TCustomCheckBox(TComponent* AOwner);
 
@@ -231,11 +244,13 @@ protected:
 };
 
 class TCheckBox : public TCustomCheckBox {
+    KORVEL_CLASS(TCheckBox, TCustomCheckBox)
 public:
     explicit TCheckBox(TComponent* AOwner) : TCustomCheckBox(AOwner) {}
 };
 
 class TRadioButton : public TButtonControl {
+    KORVEL_CLASS(TRadioButton, TButtonControl)
 public:
     explicit TRadioButton(TComponent* AOwner);
 
@@ -253,6 +268,7 @@ protected:
 };
 
 class TCustomComboBox : public TWinControl {
+    KORVEL_CLASS(TCustomComboBox, TWinControl)
 public:
     explicit TCustomComboBox(TComponent* AOwner);
 
@@ -301,11 +317,13 @@ protected:
 };
 
 class TComboBox : public TCustomComboBox {
+    KORVEL_CLASS(TComboBox, TCustomComboBox)
 public:
     explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
 };
 
 class TCustomListBox : public TWinControl {
+    KORVEL_CLASS(TCustomListBox, TWinControl)
 public:
     explicit TCustomListBox(TComponent* AOwner);
 
@@ -345,11 +363,13 @@ protected:
 };
 
 class TListBox : public TCustomListBox {
+    KORVEL_CLASS(TListBox, TCustomListBox)
 public:
     explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
 };
 
 class TCustomGroupBox : public TCustomControl {
+    KORVEL_CLASS(TCustomGroupBox, TCustomControl)
 public:
     explicit TCustomGroupBox(TComponent* AOwner);
     void AdjustClientRect(TRect& r) const override;
@@ -360,6 +380,7 @@ protected:
 };
 
 class TGroupBox : public TCustomGroupBox {
+    KORVEL_CLASS(TGroupBox, TCustomGroupBox)
 public:
     explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
 };

@@ -3,6 +3,7 @@
 
 #include "platform/rtl/Set.h"
 #include "platform/rtl/Types.h"
+#include "platform/rtti/TypInfo.h"
 
 #include <QString>
 #include <cstdint>
@@ -28,25 +29,38 @@ constexpr TModalResult mrYesToAll = 10;
 constexpr TModalResult mrClose = 11;
 
 enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
-using TShiftState = TSet<TShiftStateItem>;
+KORVEL_ENUM(TShiftStateItem, "ssShift,ssAlt,ssCtrl,ssLeft,ssRight,ssMiddle,ssDouble")
+KORVEL_SET(TShiftState, TShiftStateItem)
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
+KORVEL_ENUM(TMouseButton, "mbLeft,mbRight,mbMiddle")
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+KORVEL_ENUM(TAlign, "alNone,alTop,alBottom,alLeft,alRight,alClient,alCustom")
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
-using TAnchors = TSet<TAnchorKind>;
+KORVEL_ENUM(TAnchorKind, "akLeft,akTop,akRight,akBottom")
+KORVEL_SET(TAnchors, TAnchorKind)
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+KORVEL_ENUM(TAlignment, "taLeftJustify,taRightJustify,taCenter")
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
+KORVEL_ENUM(TVerticalAlignment, "taAlignTop,taAlignBottom,taVerticalCenter")
 // A control's border uses the first two members; a form's all of them.
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+KORVEL_ENUM(TFormBorderStyle, "bsNone,bsSingle,bsSizeable,bsDialog,bsToolWindow,bsSizeToolWin")
 using TBorderStyle = TFormBorderStyle;
 enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
                  poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+KORVEL_ENUM(TPosition, "poDesigned,poDefault,poDefaultPosOnly,poDefaultSizeOnly,poScreenCenter,"
+                       "poDesktopCenter,poMainFormCenter,poOwnerFormCenter")
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
+KORVEL_ENUM(TCloseAction, "caNone,caHide,caFree,caMinimize")
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+KORVEL_ENUM(TWindowState, "wsNormal,wsMinimized,wsMaximized")
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+KORVEL_ENUM(TCheckBoxState, "cbUnchecked,cbChecked,cbGrayed")
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+KORVEL_ENUM(TScrollStyle, "ssNone,ssHorizontal,ssVertical,ssBoth")
 
 // Control states kept by the layer itself.
 enum TControlStateItem { csLButtonDown, csClicked, csFocusing, csCreating, csAligning };

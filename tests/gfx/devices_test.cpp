@@ -38,3 +38,47 @@ TEST(Devices, PdfWriterTakesEveryKindOfCall) {
     EXPECT_TRUE(data.startsWith("%PDF"));
     EXPECT_TRUE(data.contains("FontFile2")); // the face is embedded
 }
+
+#include <QApplication>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace {
+
+// A widget that paints through a canvas and reads back what it drew.
+class TProbeWidget : public QWidget {
+public:
+    TColor Read = -2;
+    TColor ReadOutside = -2;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        TCanvas c;
+        c.SetPainter(&p);
+        c.Brush().SetColor(clRed);
+        c.FillRect(TRect(0, 0, 5, 5));
+        c.Pen().SetMode(pmNot);
+        c.MoveTo(0, 2);
+        c.LineTo(5, 2);
+        Read = c.Pixel(1, 1);
+        ReadOutside = c.Pixel(1, 2);
+    }
+};
+
+} // namespace
+
+TEST(Devices, WidgetCanvasReadsItsBackingStore) {
+    QWidget top;
+    auto* layout = new QVBoxLayout(&top);
+    layout->setContentsMargins(30, 20, 0, 0);
+    auto* w = new TProbeWidget;
+    layout->addWidget(w);
+    top.resize(120, 100);
+    top.show();
+    QApplication::processEvents();
+    w->repaint();
+    QApplication::processEvents();
+    EXPECT_EQ(w->Read, clRed);         // the widget's own (1, 1), not the window's
+    EXPECT_EQ(w->ReadOutside, clAqua); // inverted by the pen
+}

@@ -2,7 +2,7 @@
 
 #include "platform/gfx/Colors.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <gtest/gtest.h>
 
 namespace {
@@ -13,7 +13,7 @@ public:
         static int argc = 1;
         static char name[] = "test_gfx";
         static char* argv[] = {name, nullptr};
-        if (!qGuiApp) FApp = new QGuiApplication(argc, argv);
+        if (!qGuiApp) FApp = new QApplication(argc, argv);
         UseClassicSystemColors();
     }
     void TearDown() override {
@@ -22,7 +22,7 @@ public:
     }
 
 private:
-    QGuiApplication* FApp = nullptr;
+    QApplication* FApp = nullptr;
 };
 
 [[maybe_unused]] auto* const env = ::testing::AddGlobalTestEnvironment(new TGuiEnvironment);

@@ -241,3 +241,61 @@ TEST(Images, PictureBitmapAndSizes) {
     nb.open(QIODevice::WriteOnly);
     EXPECT_THROW(sizeless.SaveToStream(nb), EInvalidGraphicOperation);
 }
+
+TEST(Images, BlankPngDrawnThroughItsCanvasKeepsTheUnpaintedColourTransparent) {
+    TMetafile mf;
+    mf.SetWidth(100);
+    mf.SetHeight(50);
+    {
+        TMetafileCanvas c(mf);
+        c.Brush().SetColor(clRed);
+        c.FillRect(TRect(10, 10, 20, 20));
+    }
+    TPngImage png;
+    png.CreateBlank(2, 8, mf.Width(), mf.Height());
+    png.SetTransparentColor(0x123456);
+    png.Canvas().Brush().SetColor(0x123456);
+    png.Canvas().FillRect(png.Canvas().ClipRect());
+    png.Canvas().Draw(0, 0, mf);
+    QByteArray data;
+    QBuffer buf(&data);
+    buf.open(QIODevice::WriteOnly);
+    png.SaveToStream(buf);
+    buf.close();
+    buf.open(QIODevice::ReadOnly);
+    TPngImage back;
+    back.LoadFromStream(buf);
+    ASSERT_EQ(back.Image().size(), QSize(100, 50));
+    const QRgb bg = back.Image().pixel(50, 40);
+    EXPECT_EQ(qAlpha(bg), 0);
+    const QRgb red = back.Image().pixel(15, 15);
+    EXPECT_EQ(qAlpha(red), 255);
+    EXPECT_EQ(qRed(red), 255);
+    // The file holds the colour itself: red 0x56, green 0x34, blue 0x12.
+    const QImage rgb = QImage::fromData(data).convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qRed(rgb.pixel(50, 40)), 0x56);
+}
+
+TEST(Images, LargeGifWithManyColoursRoundTripsExactly) {
+    // Noise makes the coder fill its table and start again several times.
+    QImage img(300, 200, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int k = static_cast<int>((seed >> 16) % 200);
+            img.setPixel(x, y, qRgb(k, 255 - k, (k * 7) % 256));
+        }
+    TGIFImage gif;
+    gif.SetImage(img);
+    QByteArray data;
+    QBuffer buf(&data);
+    buf.open(QIODevice::WriteOnly);
+    gif.SaveToStream(buf);
+    buf.close();
+    buf.open(QIODevice::ReadOnly);
+    TGIFImage back;
+    back.LoadFromStream(buf);
+    ASSERT_EQ(back.Image().size(), img.size());
+    EXPECT_EQ(MaxDiff(back.Image(), img), 0);
+}

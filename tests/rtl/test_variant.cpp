@@ -26,7 +26,9 @@ struct LocaleCase {
     }
 };
 
-void PrintTo(const LocaleCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const LocaleCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class VariantRules : public ::testing::TestWithParam<LocaleCase> {
 protected:
@@ -54,8 +56,7 @@ const BinFn Shl = VarShl;
 const BinFn Shr = VarShr;
 
 // Runs f and returns the result, or the class name of the exception as an error Variant text.
-template <class F>
-std::pair<Variant, QString> RunCase(F f) {
+template <class F> std::pair<Variant, QString> RunCase(F f) {
     try {
         return {f(), QString()};
     } catch (const Exception& e) {
@@ -64,9 +65,10 @@ std::pair<Variant, QString> RunCase(F f) {
 }
 
 void ExpectSame(const Variant& got, const Variant& want, const QString& what) {
-    EXPECT_EQ(got.VType(), want.VType()) << what.toStdString() << " type " << VarTypeAsText(got.VType()).toStdString();
-    EXPECT_TRUE(got.SameAs(want)) << what.toStdString() << " gave " << VarToStr(got).toStdString() << ", want "
-                                  << VarToStr(want).toStdString();
+    EXPECT_EQ(got.VType(), want.VType())
+        << what.toStdString() << " type " << VarTypeAsText(got.VType()).toStdString();
+    EXPECT_TRUE(got.SameAs(want)) << what.toStdString() << " gave " << VarToStr(got).toStdString()
+                                  << ", want " << VarToStr(want).toStdString();
 }
 
 TEST_P(VariantRules, BinaryOperators) {
@@ -81,11 +83,11 @@ TEST_P(VariantRules, BinaryOperators) {
     };
     const std::vector<Case> cases = {
         {"int + int", 2, 3, Add, 5, nullptr},
-        {"int + int overflows into Int64", std::numeric_limits<int>::max(), 1, Add,
-         Variant(2147483648LL), nullptr},
+        {"int + int overflows into Int64", std::numeric_limits<int>::max(), 1, Add, Variant(2147483648LL),
+         nullptr},
         {"int * int overflows into Int64", 65536, 65536, Mul, Variant(4294967296LL), nullptr},
-        {"Int64 overflow goes on as double", Variant(std::numeric_limits<long long>::max()), Variant(1LL), Add,
-         Variant(9223372036854775808.0), nullptr},
+        {"Int64 overflow goes on as double", Variant(std::numeric_limits<long long>::max()), Variant(1LL),
+         Add, Variant(9223372036854775808.0), nullptr},
         {"smallint + byte is integer", Variant(short(7)), Variant((unsigned char)(3)), Add, 10, nullptr},
         {"Int64 + int stays Int64", Variant(5LL), 1, Add, Variant(6LL), nullptr},
         {"int + double", 1, 2.5, Add, 3.5, nullptr},
@@ -104,8 +106,8 @@ TEST_P(VariantRules, BinaryOperators) {
         {"text - text subtracts", "5", "2", Sub, 3.0, nullptr},
         {"text * text multiplies", "2", "3", Mul, 6.0, nullptr},
         {"non-numeric text in arithmetic", "abc", 1, Add, Variant(), "EVariantTypeCastError"},
-        {"text with the other separator", Variant(GetParam().Decimal == u'.' ? "1,5" : "1.5"), 1, Add, Variant(),
-         "EVariantTypeCastError"},
+        {"text with the other separator", Variant(GetParam().Decimal == u'.' ? "1,5" : "1.5"), 1, Add,
+         Variant(), "EVariantTypeCastError"},
         {"Boolean true counts -1", true, 1, Add, 0, nullptr},
         {"Boolean + Boolean", true, true, Add, -2, nullptr},
         {"Null + int", null, 1, Add, null, nullptr},
@@ -282,14 +284,16 @@ TEST_P(VariantRules, Conversions) {
     ExpectSame(VarAsType(Variant(7), varWord), Variant((unsigned short)7), "word");
     ExpectSame(VarAsType(Variant(1.5), varUString), Variant(N("1#5")), "double as text");
     ExpectSame(VarAsType(Variant(1), varBoolean), true, "int as Boolean");
-    ExpectSame(VarAsType(Variant(dateText), varDate), Variant::FromDate(EncodeDate(2024, 3, 5)), "text as date");
+    ExpectSame(VarAsType(Variant(dateText), varDate), Variant::FromDate(EncodeDate(2024, 3, 5)),
+               "text as date");
     EXPECT_THROW(VarAsType(Variant(300), varByte), EVariantOverflowError);
     EXPECT_THROW(VarAsType(Variant::Null(), varInteger), EVariantTypeCastError);
     EXPECT_EQ(VarType(VarAsType(Variant(1), varString)), varString);
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, VariantRules,
-                         ::testing::Values(LocaleCase{"point", QLatin1Char('.')}, LocaleCase{"comma", QLatin1Char(',')}),
+                         ::testing::Values(LocaleCase{"point", QLatin1Char('.')},
+                                           LocaleCase{"comma", QLatin1Char(',')}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(Variant, TypeCodes) {
@@ -389,10 +393,13 @@ public:
         if (name.compare(QLatin1String("Sum"), Qt::CaseInsensitive) != 0)
             throw EVariantDispatchError(QStringLiteral("Unknown name"));
         Variant r = 0;
-        for (const Variant& a : args) r = r + a;
+        for (const Variant& a : args)
+            r = r + a;
         return r;
     }
-    Variant GetProperty(const QString& name, std::span<const Variant>) override { return FValues.value(name.toUpper()); }
+    Variant GetProperty(const QString& name, std::span<const Variant>) override {
+        return FValues.value(name.toUpper());
+    }
     void SetProperty(const QString& name, std::span<const Variant>, const Variant& value) override {
         FValues.insert(name.toUpper(), value.ToString());
     }

@@ -9,7 +9,8 @@ namespace {
 class TWatcher : public TComponent {
     KORVEL_CLASS(TWatcher, TComponent)
 public:
-    explicit TWatcher(TComponent* owner = nullptr, int* deaths = nullptr) : TComponent(owner), FDeaths(deaths) {}
+    explicit TWatcher(TComponent* owner = nullptr, int* deaths = nullptr)
+        : TComponent(owner), FDeaths(deaths) {}
     ~TWatcher() override {
         if (FDeaths) ++*FDeaths;
     }
@@ -72,10 +73,14 @@ TEST(Component, NamesFollowIdentifierRulesAndStayUnique) {
     auto* a = new TComponent(&owner);
     auto* b = new TComponent(&owner);
     a->SetName("Button1");
-    EXPECT_EQ(ErrorOf([&] { b->SetName("BUTTON1"); }), "EComponentError: A component named BUTTON1 already exists");
-    EXPECT_EQ(ErrorOf([&] { b->SetName("1Button"); }), "EComponentError: '1Button' is not a valid component name");
-    EXPECT_EQ(ErrorOf([&] { b->SetName("My Button"); }), "EComponentError: 'My Button' is not a valid component name");
-    EXPECT_EQ(ErrorOf([&] { b->SetName("Кнопка"); }), "EComponentError: 'Кнопка' is not a valid component name");
+    EXPECT_EQ(ErrorOf([&] { b->SetName("BUTTON1"); }),
+              "EComponentError: A component named BUTTON1 already exists");
+    EXPECT_EQ(ErrorOf([&] { b->SetName("1Button"); }),
+              "EComponentError: '1Button' is not a valid component name");
+    EXPECT_EQ(ErrorOf([&] { b->SetName("My Button"); }),
+              "EComponentError: 'My Button' is not a valid component name");
+    EXPECT_EQ(ErrorOf([&] { b->SetName("Кнопка"); }),
+              "EComponentError: 'Кнопка' is not a valid component name");
     EXPECT_EQ(b->Name(), "");
     b->SetName("_b2");
     a->SetName("BUTTON1"); // the same name in other letters is a rename of itself
@@ -92,7 +97,8 @@ TEST(Component, NamesFollowIdentifierRulesAndStayUnique) {
     TComponent other;
     auto* stray = new TComponent(&other);
     stray->SetName("Button2");
-    EXPECT_EQ(ErrorOf([&] { owner.InsertComponent(stray); }), "EComponentError: A component named Button2 already exists");
+    EXPECT_EQ(ErrorOf([&] { owner.InsertComponent(stray); }),
+              "EComponentError: A component named Button2 already exists");
     stray->SetName("Moved");
     owner.InsertComponent(stray);
     EXPECT_EQ(stray->Owner(), &owner);
@@ -174,8 +180,10 @@ public:
         Changed(false);
     }
     void Assign(const TPersistent* source) override {
-        if (auto* s = dynamic_cast<const TColumnItem*>(source)) FTitle = s->FTitle;
-        else TCollectionItem::Assign(source);
+        if (auto* s = dynamic_cast<const TColumnItem*>(source))
+            FTitle = s->FTitle;
+        else
+            TCollectionItem::Assign(source);
     }
 
 private:
@@ -184,13 +192,16 @@ private:
 
 } // namespace
 
-KORVEL_CLASS_INFO(TColumnItem) { b.Prop("Title", &TColumnItem::Title, &TColumnItem::SetTitle); }
+KORVEL_CLASS_INFO(TColumnItem) {
+    b.Prop("Title", &TColumnItem::Title, &TColumnItem::SetTitle);
+}
 
 namespace {
 
 QStringList Titles(const TCollection& c) {
     QStringList r;
-    for (int i = 0; i < c.Count(); ++i) r << static_cast<TColumnItem*>(c.Items(i))->Title();
+    for (int i = 0; i < c.Count(); ++i)
+        r << static_cast<TColumnItem*>(c.Items(i))->Title();
     return r;
 }
 

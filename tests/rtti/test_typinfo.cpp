@@ -21,15 +21,19 @@ public:
     int Size() const { return FSize; }
     void SetSize(int v) { FSize = v; }
     void Assign(const TPersistent* source) override {
-        if (auto* s = dynamic_cast<const TSub*>(source)) FSize = s->FSize;
-        else TPersistent::Assign(source);
+        if (auto* s = dynamic_cast<const TSub*>(source))
+            FSize = s->FSize;
+        else
+            TPersistent::Assign(source);
     }
 
 private:
     int FSize = 0;
 };
 
-KORVEL_CLASS_INFO(TSub) { b.Prop("Size", &TSub::Size, &TSub::SetSize).Default(0); }
+KORVEL_CLASS_INFO(TSub) {
+    b.Prop("Size", &TSub::Size, &TSub::SetSize).Default(0);
+}
 
 class TBase : public TComponent {
     KORVEL_CLASS(TBase, TComponent)
@@ -136,14 +140,16 @@ KORVEL_CLASS_INFO(TAll) {
     b.Prop("Shape", &TAll::Shape, &TAll::SetShape).Default(stTriangle);
     b.Prop("Color", &TAll::Color, &TAll::SetColor).Type("TColor").Default(0xFFFFFF);
     b.Prop("Count", &TAll::Count);
-    b.Prop("Doubled", [](const TAll& a) { return a.Left() * 2; }, [](TAll& a, int v) { a.SetLeft(v / 2); });
+    b.Prop(
+        "Doubled", [](const TAll& a) { return a.Left() * 2; }, [](TAll& a, int v) { a.SetLeft(v / 2); });
 }
 
 namespace {
 
 QStringList Names(const TClassInfo* cls) {
     QStringList r;
-    for (const TPropInfo* p : cls->Props()) r << p->Name();
+    for (const TPropInfo* p : cls->Props())
+        r << p->Name();
     return r;
 }
 
@@ -153,11 +159,13 @@ TEST(TypInfo, PropertiesInDeclarationOrderBaseFirst) {
     EXPECT_EQ(all->Parent(), TBase::StaticClassInfo());
     EXPECT_TRUE(all->InheritsFrom(QStringLiteral("tcomponent")));
     EXPECT_FALSE(TBase::StaticClassInfo()->InheritsFrom(all));
-    EXPECT_EQ(Names(all), QStringList({"Name", "Tag", "Left", "Big", "Accel", "Shape", "Visible", "Style", "Small",
-                                       "Ratio", "When", "Caption", "SyntaxType", "Value", "Sub", "Link", "Lines",
-                                       "OnChange", "Color", "Count", "Doubled"}));
+    EXPECT_EQ(Names(all),
+              QStringList({"Name",  "Tag",   "Left",  "Big",      "Accel",   "Shape",      "Visible",
+                           "Style", "Small", "Ratio", "When",     "Caption", "SyntaxType", "Value",
+                           "Sub",   "Link",  "Lines", "OnChange", "Color",   "Count",      "Doubled"}));
     EXPECT_EQ(Names(TBase::StaticClassInfo()).size(), 9);
-    for (int i = 0; i < all->PropCount(); ++i) EXPECT_EQ(all->Props()[i]->Index(), i);
+    for (int i = 0; i < all->PropCount(); ++i)
+        EXPECT_EQ(all->Props()[i]->Index(), i);
 
     struct Want {
         const char* Name;
@@ -165,12 +173,23 @@ TEST(TypInfo, PropertiesInDeclarationOrderBaseFirst) {
         const char* Type;
     };
     const Want wants[] = {
-        {"Name", tkString, "TComponentName"}, {"Tag", tkInteger, "Integer"},   {"Big", tkInt64, "Int64"},
-        {"Accel", tkChar, "Char"},            {"Shape", tkEnumeration, "TShape"}, {"Visible", tkEnumeration, "Boolean"},
-        {"Style", tkSet, "TFontStyles"},      {"Small", tkInteger, "Integer"}, {"Ratio", tkFloat, "Double"},
-        {"When", tkFloat, "TDateTime"},       {"Caption", tkString, "String"}, {"Value", tkVariant, "Variant"},
-        {"Sub", tkClass, "TSub"},             {"Link", tkComponent, "TBase"},  {"Lines", tkStrings, "TStringList"},
-        {"OnChange", tkMethod, "TNotifyEvent"}, {"Color", tkInteger, "TColor"},
+        {"Name", tkString, "TComponentName"},
+        {"Tag", tkInteger, "Integer"},
+        {"Big", tkInt64, "Int64"},
+        {"Accel", tkChar, "Char"},
+        {"Shape", tkEnumeration, "TShape"},
+        {"Visible", tkEnumeration, "Boolean"},
+        {"Style", tkSet, "TFontStyles"},
+        {"Small", tkInteger, "Integer"},
+        {"Ratio", tkFloat, "Double"},
+        {"When", tkFloat, "TDateTime"},
+        {"Caption", tkString, "String"},
+        {"Value", tkVariant, "Variant"},
+        {"Sub", tkClass, "TSub"},
+        {"Link", tkComponent, "TBase"},
+        {"Lines", tkStrings, "TStringList"},
+        {"OnChange", tkMethod, "TNotifyEvent"},
+        {"Color", tkInteger, "TColor"},
     };
     for (const Want& w : wants) {
         const TPropInfo* p = GetPropInfo(all, QString::fromLatin1(w.Name).toUpper());
@@ -270,7 +289,8 @@ TEST(TypInfo, DefaultsAndStoredRules) {
     SetSetProp(&a, "Style", "");
     SetFloatProp(&a, "Ratio", 9);
     a.OnChange = [](TObject*) {};
-    for (const TPropInfo* p : cls->Props()) ResetPropToDefault(&a, p);
+    for (const TPropInfo* p : cls->Props())
+        ResetPropToDefault(&a, p);
     notDefault.clear();
     for (const TPropInfo* p : cls->Props())
         if (!IsDefaultPropValue(&a, p)) notDefault << p->Name();
@@ -312,7 +332,8 @@ TEST(TypInfo, ErrorsOfPropertyAccess) {
     // A property of TAll used on a mere TBase would read foreign memory: refused.
     EXPECT_EQ(message([&] { GetFloatProp(&other, GetPropInfo(&a, "Ratio")); }),
               "EPropertyError: Property Ratio does not belong to class TBase");
-    EXPECT_EQ(message([&] { GetStrProp(nullptr, "Caption"); }), "EPropertyError: Property Caption of a nil object");
+    EXPECT_EQ(message([&] { GetStrProp(nullptr, "Caption"); }),
+              "EPropertyError: Property Caption of a nil object");
     EXPECT_EQ(message([&] { SetMethodProp(&a, GetPropInfo(&a, "OnChange"), std::any(42)); }),
               "EInvalidCast: Invalid class typecast");
 }

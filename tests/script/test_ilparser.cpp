@@ -285,6 +285,16 @@ TEST(ScriptParser, PositionsInTheIntermediateProgram) {
     EXPECT_EQ(types->Items(types->Find("float"))->GetProp("type"), "extended");
 }
 
+TEST(ScriptParser, PascalTextAfterProgramEndIsIgnored) {
+    for (const char* src : {"begin end. trailing", "begin x := 1 END .\r\nnotes: anything { here",
+                            "begin end.\r\nend."}) {
+        const ParseResult r = ParseScript("PascalScript", src);
+        EXPECT_TRUE(r.ok) << src << ": " << r.msg.toStdString();
+    }
+    // Only a real "end." counts: a stray word after a statement is still an error.
+    EXPECT_FALSE(ParseScript("PascalScript", "begin x := friend. end").ok);
+}
+
 TEST(ScriptParser, SyntaxErrors) {
     struct Case {
         const char* lang;
@@ -302,7 +312,6 @@ TEST(ScriptParser, SyntaxErrors) {
         {"PascalScript", "begin\r\n  while x y\r\nend.", "'DO' expected", "2:11"},
         {"PascalScript", "begin end", "'.' expected", "1:10"},
         {"PascalScript", "", "'BEGIN' expected", "1:1"},
-        {"PascalScript", "begin end. trailing", "Statement expected", "1:12"},
         {"PascalScript", "begin s := #99999999999; end.", "Character code out of range: #99999999999",
          "1:12"},
         {"C++Script", "{ x = 1 }", "';' expected", "1:9"},

@@ -131,3 +131,35 @@ TEST(ScriptLanguages, ExtendedCharset) {
     EXPECT_EQ(CompactProgram(p.ILScript()),
               QString::fromUtf8("compoundstmt(assignstmt(dsgn(node:café) expr(number:1)))"));
 }
+
+TEST(ScriptLanguages, GrammarsAreComplete) {
+    // Every element of a rule is a known kind or calls a rule the grammar defines, and every
+    // error name has its message.
+    const QStringList kinds = {"char",      "keyword",      "ident",    "number", "string",
+                               "rptstring", "eol",          "sequence", "switch", "optionalswitch",
+                               "loop",      "optionalloop", "optional"};
+    for (const QString lang : {"PascalScript", "C++Script", "BasicScript", "JScript"}) {
+        TscXMLDocument doc;
+        doc.LoadFromBytes(GetLanguageGrammar(lang).toUtf8());
+        TscXMLItem* root = doc.Root();
+        TscXMLItem* errors = root->FindItem("parser")->FindItem("errors");
+        QStringList rules;
+        for (int i = 2; i < root->Count(); ++i)
+            rules << root->Items(i)->Name();
+        std::function<void(const TscXMLItem*)> check = [&](const TscXMLItem* e) {
+            for (int i = 0; i < e->Count(); ++i) {
+                const TscXMLItem* c = e->Items(i);
+                EXPECT_TRUE(kinds.contains(c->Name()) || rules.contains(c->Name()))
+                    << lang.toStdString() << ": " << c->Name().toStdString();
+                if (c->PropExists("err")) {
+                    EXPECT_GE(errors->Find(c->GetProp("err")), 0)
+                        << lang.toStdString() << ": " << c->GetProp("err").toStdString();
+                }
+                check(c);
+            }
+        };
+        for (int i = 2; i < root->Count(); ++i)
+            check(root->Items(i));
+        EXPECT_EQ(rules.removeDuplicates(), 0) << lang.toStdString();
+    }
+}

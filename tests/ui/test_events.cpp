@@ -206,3 +206,68 @@ TEST_F(EventsTest, OnExceptionReplacesTheMessageAndAbortIsSilent) {
     Click(Probe->Widget(), QPoint(5, 5));
     EXPECT_EQ(caught, (QStringList{"EDatabaseError:no such table"}));
 }
+
+TEST_F(EventsTest, MouseCaptureLastsUntilTheButtonIsReleased) {
+    QWidget* w = Probe->Widget();
+    SendMouse(w, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
+    Probe->SetMouseCapture(true);
+    EXPECT_EQ(GetCaptureControl(), Probe);
+    EXPECT_TRUE(Probe->MouseCapture());
+    SendMouse(w, QEvent::MouseButtonRelease, QPoint(500, 500), Qt::LeftButton);
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+    // Released by hand as well.
+    Probe->SetMouseCapture(true);
+    Probe->SetMouseCapture(false);
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
+namespace {
+// A container that takes Tab and Escape away from its children, as a grid does with its editor.
+class TKeyHost : public TCustomControl {
+public:
+    explicit TKeyHost(TComponent* owner) : TCustomControl(owner) {}
+    QStringList Seen;
+
+protected:
+    bool ChildKey(Word& key, TWinControl* sender) override {
+        Seen << QStringLiteral("%1 from %2").arg(key).arg(sender->Name());
+        return key == VK_TAB;
+    }
+};
+} // namespace
+
+TEST_F(EventsTest, ParentsHearTheKeysOfTheirChildrenFirst) {
+    auto* host = new TKeyHost(Form.get());
+    host->SetParent(Form.get());
+    host->SetBounds(130, 10, 150, 100);
+    auto* editor = new TEdit(Form.get());
+    editor->SetName(QStringLiteral("editor"));
+    editor->SetParent(host);
+    editor->SetBounds(0, 0, 100, 21);
+    int editorKeys = 0;
+    editor->OnKeyDown = [&](TObject*, Word&, TShiftState) { ++editorKeys; };
+    editor->SetFocus();
+    SendKey(editor->Widget(), Qt::Key_Tab, QStringLiteral("\t"));
+    SendKey(editor->Widget(), Qt::Key_Home);
+    EXPECT_EQ(host->Seen, (QStringList{"9 from editor", "36 from editor"}));
+    EXPECT_EQ(editorKeys, 1);
+    // The swallowed Tab did not move the focus.
+    EXPECT_EQ(FocusedControl(), editor);
+}
+
+TEST_F(EventsTest, PopupWindowsFloatAtScreenCoordinatesWithAShape) {
+    auto* flyout = new TCustomControl(Form.get());
+    flyout->SetPopupWindow(true);
+    flyout->SetParent(Probe);
+    flyout->SetBounds(493, 289, 32, 32);
+    flyout->Show();
+    QWidget* w = flyout->Widget();
+    EXPECT_TRUE(w->isWindow());
+    EXPECT_EQ(w->geometry(), QRect(493, 289, 32, 32));
+    flyout->SetWindowRegion(QRegion(0, 0, 10, 10));
+    EXPECT_EQ(w->mask(), QRegion(0, 0, 10, 10));
+    flyout->SetWindowRegion(QRegion());
+    EXPECT_FALSE(w->mask().intersects(QRect(0, 0, 32, 32)));
+    flyout->ClearWindowRegion();
+    EXPECT_TRUE(w->mask().isEmpty());
+}

@@ -6,6 +6,8 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 
 using namespace uitest;
@@ -243,8 +245,11 @@ TEST(Timer, TicksAndHandsExceptionsToTheApplication) {
         if (++ticks == 2) throw Exception(QStringLiteral("tick failed"));
         if (ticks == 3) timer.SetEnabled(false);
     };
-    for (int i = 0; i < 100 && timer.Enabled(); ++i) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QElapsedTimer clock;
+    clock.start();
+    while (timer.Enabled() && clock.elapsed() < 3000) {
+        QApplication::processEvents();
+        QThread::msleep(1);
     }
     EXPECT_EQ(ticks, 3);
     EXPECT_FALSE(timer.Enabled());
