@@ -285,6 +285,10 @@ void TControl::SetParent(TWinControl* value) {
 void TControl::SetWidgetGeometry() {
     if (!FWidget) return;
     TPoint off = FParent && !FPopupWindow ? FParent->ClientOffset() : TPoint{};
+    // A window of fixed size keeps its size fixed, at the new size.
+    if (FWidget->isWindow() && FWidget->minimumSize() == FWidget->maximumSize() &&
+        FWidget->minimumSize() != QSize(0, 0))
+        FWidget->setFixedSize(std::max(FWidth, 0), std::max(FHeight, 0));
     FWidget->setGeometry(FLeft + off.X, FTop + off.Y, std::max(FWidth, 0), std::max(FHeight, 0));
 }
 

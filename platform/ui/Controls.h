@@ -340,6 +340,8 @@ protected:
     virtual bool ChildKey(Word& Key, TWinControl* Sender);
     // Answers a dialog key (Enter, Esc, Tab, arrows) sent to every control of the form.
     virtual bool DialogKey(Word Key, TShiftState Shift) { return false; }
+    // The application became active or inactive (every windowed control of every form hears it).
+    virtual void ApplicationActivated(bool Active) {}
     // A scroll request from a window scroll bar (SB_ codes).
     virtual void WMHScroll(int ScrollCode, int Pos) {}
     virtual void WMVScroll(int ScrollCode, int Pos) {}

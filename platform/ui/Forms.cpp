@@ -55,6 +55,9 @@ void InitApplication() {
         QObject::connect(qApp, &QGuiApplication::applicationStateChanged, qApp, [](Qt::ApplicationState state) {
             if (!Application) return;
             try {
+                if (Screen)
+                    for (int i = 0; i < Screen->FormCount(); ++i)
+                        Screen->Forms(i)->BroadcastActivation(state == Qt::ApplicationActive);
                 if (state == Qt::ApplicationActive) {
                     if (Application->OnActivate) Application->OnActivate(Application);
                 } else if (Application->OnDeactivate) {
@@ -177,6 +180,13 @@ void TCustomForm::SetMenu(TMainMenu* value) {
 void TCustomForm::SetTextValue(const QString& value) {
     FText = value;
     if (FWidget) FWidget->setWindowTitle(value);
+}
+
+void TCustomForm::BroadcastActivation(bool active) {
+    std::vector<TWinControl*> list;
+    GetTabOrderList(list);
+    ApplicationActivated(active);
+    for (TWinControl* c : list) c->ApplicationActivated(active);
 }
 
 void TCustomForm::MenuChanged() {

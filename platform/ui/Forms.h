@@ -76,6 +76,8 @@ public:
     TRect ClientRect() const override;
     TPoint ClientOffset() const override;
     void ActiveControlFocused(TWinControl* control);
+    // Tells the form and every windowed control on it that the application was (de)activated.
+    void BroadcastActivation(bool active);
 
 protected:
     virtual void DoShow();

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 
 using namespace uitest;
 
@@ -385,4 +386,49 @@ TEST(HintWindow, ShowsTextInAScreenRectangle) {
     EXPECT_TRUE(hint.Widget()->isWindow());
     hint.ReleaseHandle();
     EXPECT_FALSE(hint.IsShowing());
+}
+
+TEST_F(ControlsTest, ParentFontAndColourFlowDownUntilAChildSetsItsOwn) {
+    auto* panel = Add<TPanel>(0, 0, 200, 100);
+    auto* inherits = new TLabel(Form.get());
+    inherits->SetParent(panel);
+    auto* own = new TLabel(Form.get());
+    own->SetParent(panel);
+    own->Font()->SetName(QStringLiteral("Liberation Serif"));
+    EXPECT_FALSE(own->ParentFont());
+    Form->Font()->SetSize(14);
+    EXPECT_EQ(panel->Font()->Size(), 14);
+    EXPECT_EQ(inherits->Font()->Size(), 14);
+    EXPECT_TRUE(inherits->ParentFont());
+    EXPECT_NE(own->Font()->Size(), 14);
+    Form->SetColor(clWhite);
+    EXPECT_EQ(panel->Color(), clWhite);
+    panel->SetColor(clYellow);
+    Form->SetColor(clAqua);
+    EXPECT_EQ(panel->Color(), clYellow);
+    EXPECT_FALSE(panel->ParentColor());
+}
+
+TEST_F(ControlsTest, MouseEnterAndLeaveReachTheEvents) {
+    auto* panel = Add<TPanel>(0, 0, 100, 50);
+    QStringList seen;
+    panel->OnMouseEnter = [&](TObject*) { seen << "enter"; };
+    panel->OnMouseLeave = [&](TObject*) { seen << "leave"; };
+    Form->Show();
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), panel->Widget()->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(panel->Widget(), &enter);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(panel->Widget(), &leave);
+    EXPECT_EQ(seen, (QStringList{"enter", "leave"}));
+}
+
+TEST_F(ControlsTest, ButtonClickSetsTheModalResultAndHandlerErrorsAreCaught) {
+    ScriptedUI ui;
+    ui->AnswerMessage(mrOk, QStringLiteral("Database is locked"));
+    auto* ok = Add<TButton>();
+    ok->SetModalResult(mrOk);
+    ok->OnClick = [](TObject*) { throw EDatabaseError(QStringLiteral("Database is locked")); };
+    Form->Show();
+    EXPECT_NO_THROW(static_cast<QPushButton*>(ok->Widget())->click());
+    EXPECT_EQ(Form->ModalResult(), mrOk);
 }

@@ -101,6 +101,18 @@ TEST(Layout, AnchorsKeepTheirDistancesWhenTheParentResizes) {
     EXPECT_EQ(wide->BoundsRect(), Bounds(10, 10, 380, 21));
 }
 
+TEST(Layout, AFixedBorderWindowStillTakesTheSizeTheProgramGives) {
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBorderStyle(bsSingle);
+    form->SetBounds(0, 0, 300, 200);
+    form->Show();
+    EXPECT_EQ(form->Widget()->size(), QSize(300, 200));
+    form->SetClientWidth(420);
+    QApplication::processEvents();
+    EXPECT_EQ(form->Widget()->size(), QSize(420, 200));
+    EXPECT_EQ(form->Width(), 420);
+}
+
 TEST(Layout, AlignedControlsShareTheClientArea) {
     auto form = std::make_unique<TForm>(nullptr);
     form->SetBounds(0, 0, 300, 200);
