@@ -24,6 +24,7 @@ TGxColumns::TGxColumns(TComponent* AOwner) : TComponent(AOwner), FGrid(dynamic_c
     if (FGrid) FGrid->SetOnUpdateColumns([this](TObject*) { UpdateColumns(false); });
 }
 
+// The grid frees its column list in its own destructor, while it can still be told.
 TGxColumns::~TGxColumns() {
     FClearing = true;
     while (!FItemsList.empty()) FreeColumn(FItemsList.back());
@@ -214,7 +215,7 @@ void TGxColumns::Remove(TGxCustomColumn* Column) {
     if (pos >= 0) FPositionItemsList.erase(FPositionItemsList.begin() + pos);
     if (FLastAdded == Column) FLastAdded = nullptr;
     Column->SetColumns(nullptr);
-    if (!IsGridDestroying() && !FClearing) {
+    if (!FClearing && !IsGridDestroying()) {
         UpdateColumns(true);
         ResizeColumns(nullptr, false);
         DoRepaint(opDelete, index, -1);

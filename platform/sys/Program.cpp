@@ -1,12 +1,7 @@
 #include "platform/sys/Program.h"
 
-#include "platform/rtl/Exceptions.h"
-
-#include <QClipboard>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QMimeData>
 
 #include <mutex>
 
@@ -20,13 +15,6 @@ std::mutex& FolderMutex() {
 QString& FolderOverride() {
     static QString folder;
     return folder;
-}
-
-QClipboard* SystemClipboard() {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        throw EInvalidOperation(
-            QStringLiteral("The clipboard cannot be used without the application object"));
-    return QGuiApplication::clipboard();
 }
 
 } // namespace
@@ -53,24 +41,3 @@ void SetProgramFolder(const QString& folder) {
     FolderOverride() = f;
 }
 
-QString TClipboard::AsText() const {
-    return SystemClipboard()->text();
-}
-
-void TClipboard::SetAsText(const QString& value) {
-    SystemClipboard()->setText(value);
-}
-
-bool TClipboard::HasText() const {
-    const QMimeData* data = SystemClipboard()->mimeData();
-    return data && data->hasText();
-}
-
-void TClipboard::Clear() {
-    SystemClipboard()->clear();
-}
-
-TClipboard& Clipboard() {
-    static TClipboard clipboard;
-    return clipboard;
-}

@@ -1,5 +1,5 @@
 #pragma once
-// Where the program lives, and the clipboard's text.
+// Where the program lives.
 
 #include <QString>
 
@@ -11,12 +11,4 @@ QString ProgramFileName();
 QString ProgramFolder();
 void SetProgramFolder(const QString& folder);
 
-// The clipboard's text. Needs the GUI application object (EInvalidOperation otherwise).
-class TClipboard {
-public:
-    QString AsText() const;
-    void SetAsText(const QString& value);
-    bool HasText() const;
-    void Clear();
-};
-TClipboard& Clipboard();
+

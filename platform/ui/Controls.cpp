@@ -729,8 +729,8 @@ void TControl::Guarded(const std::function<void()>& f) {
     try {
         f();
     } catch (...) {
-        if (Application)
-            Application->HandleException(this);
+        InitApplication();
+        Application->HandleException(this);
     }
 }
 
@@ -739,7 +739,8 @@ bool TControl::DispatchWidgetEvent(QEvent* e) {
     try {
         result = WidgetEvent(e);
     } catch (...) {
-        if (Application) Application->HandleException(this);
+        InitApplication();
+        Application->HandleException(this);
         e->accept();
         result = true;
     }

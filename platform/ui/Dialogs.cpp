@@ -82,6 +82,42 @@ bool TFontDialog::Execute() {
 
 // ---------------------------------------------------------------------------------------------
 // Published properties
+TFindDialog::TFindDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+
+TFindDialog::~TFindDialog() {
+    if (FWindow) {
+        FWindow->disconnect();
+        std::unique_ptr<QWidget> doomed(FWindow.data());
+    }
+}
+
+bool TFindDialog::Execute() {
+    if (OnShow) OnShow(this);
+    FOpen = true;
+    UIServices().ShowFind(this);
+    return true;
+}
+
+void TFindDialog::CloseDialog() {
+    if (FOpen) UIServices().CloseFind(this);
+}
+
+void TFindDialog::DoFind() {
+    if (OnFind) OnFind(this);
+}
+
+void TFindDialog::DoClose() {
+    if (!FOpen) return;
+    FOpen = false;
+    FOptions.Exclude(frFindNext);
+    if (OnClose) OnClose(this);
+}
+
+KORVEL_CLASS_INFO(TFindDialog) {
+    b.Prop("FindText", &TFindDialog::FindText, &TFindDialog::SetFindText);
+    b.Event("OnFind", &TFindDialog::OnFind, "TNotifyEvent");
+}
+
 KORVEL_CLASS_INFO(TCommonDialog) {
     b.Event("OnShow", &TCommonDialog::OnShow, "TNotifyEvent");
     b.Event("OnClose", &TCommonDialog::OnClose, "TNotifyEvent");

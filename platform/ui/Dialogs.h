@@ -7,6 +7,9 @@
 #include "platform/rtti/Classes.h"
 #include "platform/ui/UIServices.h"
 
+#include <QPointer>
+#include <QWidget>
+
 enum TOpenOption { ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp,
                    ofNoValidate, ofAllowMultiSelect, ofExtensionDifferent, ofPathMustExist,
                    ofFileMustExist, ofCreatePrompt, ofShareAware, ofNoReadOnlyReturn,
@@ -102,4 +105,36 @@ public:
 
 private:
     std::unique_ptr<TFont> FFont;
+};
+
+enum TFindOption { frDown, frFindNext, frHideMatchCase, frHideWholeWord, frHideUpDown, frMatchCase,
+                   frDisableMatchCase, frDisableUpDown, frDisableWholeWord, frReplace, frReplaceAll,
+                   frWholeWord, frShowHelp };
+using TFindOptions = TSet<TFindOption>;
+
+// The find dialog stays open while the user searches; OnFind runs for every "find next".
+class TFindDialog : public TCommonDialog {
+    KORVEL_CLASS(TFindDialog, TCommonDialog)
+public:
+    explicit TFindDialog(TComponent* AOwner);
+    ~TFindDialog() override;
+
+    const QString& FindText() const { return FFindText; }
+    void SetFindText(const QString& value) { FFindText = value; }
+    TFindOptions Options() const { return FOptions; }
+    void SetOptions(const TFindOptions& value) { FOptions = value; }
+    bool Execute() override; // shows the dialog and returns at once
+    void CloseDialog();
+    bool IsOpen() const { return FOpen; }
+
+    TNotifyEvent OnFind;
+    void DoFind();
+    void DoClose();
+
+private:
+    friend class TQtUIServices;
+    QString FFindText;
+    TFindOptions FOptions{frDown};
+    bool FOpen = false;
+    QPointer<QWidget> FWindow;
 };

@@ -1,6 +1,10 @@
 #include "platform/ui/ExtCtrls.h"
 
 #include "platform/ui/Forms.h"
+#include "platform/ui/ImgList.h"
+
+#include <QAction>
+#include <QLineEdit>
 
 #include <QCursor>
 
@@ -420,6 +424,81 @@ bool TScrollBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos
 }
 
 // =============================================================================================
+// TButtonedEdit
+
+void TEditButton::SetVisible(bool value) { FVisible = value; Changed(); }
+void TEditButton::SetEnabled(bool value) { FEnabled = value; Changed(); }
+void TEditButton::SetImageIndex(int value) { FImageIndex = value; Changed(); }
+void TEditButton::SetHotImageIndex(int value) { FHotImageIndex = value; Changed(); }
+void TEditButton::SetPressedImageIndex(int value) { FPressedImageIndex = value; Changed(); }
+void TEditButton::SetDisabledImageIndex(int value) { FDisabledImageIndex = value; Changed(); }
+void TEditButton::SetHint(const QString& value) { FHint = value; Changed(); }
+
+TButtonedEdit::TButtonedEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
+    FLeft.FChanged = [this] { UpdateButtons(); };
+    FRight.FChanged = [this] { UpdateButtons(); };
+}
+
+TButtonedEdit::~TButtonedEdit() {
+    FLeft.FChanged = nullptr;
+    FRight.FChanged = nullptr;
+}
+
+void TButtonedEdit::SetImages(TCustomImageList* value) {
+    if (FImages) FImages->RemoveFreeNotification(this);
+    FImages = value;
+    if (value) value->FreeNotification(this);
+    UpdateButtons();
+}
+
+void TButtonedEdit::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomEdit::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FImages) {
+        FImages = nullptr;
+        UpdateButtons();
+    }
+}
+
+void TButtonedEdit::ClickLeftButton() {
+    if (FLeft.Visible() && FLeft.Enabled() && OnLeftButtonClick) OnLeftButtonClick(this);
+}
+
+void TButtonedEdit::ClickRightButton() {
+    if (FRight.Visible() && FRight.Enabled() && OnRightButtonClick) OnRightButtonClick(this);
+}
+
+void TButtonedEdit::InitWidget() {
+    TCustomEdit::InitWidget();
+    auto* e = Line();
+    FLeftAction = e->addAction(QIcon(), QLineEdit::LeadingPosition);
+    FRightAction = e->addAction(QIcon(), QLineEdit::TrailingPosition);
+    QObject::connect(FLeftAction.data(), &QAction::triggered, e, [this] { Guarded([this] { ClickLeftButton(); }); });
+    QObject::connect(FRightAction.data(), &QAction::triggered, e, [this] { Guarded([this] { ClickRightButton(); }); });
+    UpdateButtons();
+}
+
+void TButtonedEdit::UpdateButtons() {
+    auto apply = [this](TEditButton& b, QAction* a) {
+        if (!a) return;
+        QIcon icon;
+        auto add = [&](int index, QIcon::Mode mode) {
+            if (FImages && index >= 0 && index < FImages->Count())
+                icon.addPixmap(FImages->Pixmap(index, true), mode);
+        };
+        add(b.ImageIndex(), QIcon::Normal);
+        add(b.HotImageIndex(), QIcon::Active);
+        add(b.PressedImageIndex(), QIcon::Selected);
+        add(b.DisabledImageIndex(), QIcon::Disabled);
+        a->setIcon(icon);
+        a->setToolTip(b.Hint());
+        a->setVisible(b.Visible());
+        a->setEnabled(b.Enabled());
+    };
+    apply(FLeft, FLeftAction);
+    apply(FRight, FRightAction);
+}
+
+// =============================================================================================
 // TTimer
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner), FTimer(std::make_unique<QTimer>()) {
@@ -483,6 +562,11 @@ KORVEL_CLASS_INFO(TSplitter) {
     b.Event("OnMoved", &TSplitter::OnMoved, "TNotifyEvent");
 }
 KORVEL_CLASS_INFO(TScrollBox) {}
+KORVEL_CLASS_INFO(TButtonedEdit) {
+    b.Prop("Images", &TButtonedEdit::Images, &TButtonedEdit::SetImages);
+    b.Event("OnLeftButtonClick", &TButtonedEdit::OnLeftButtonClick, "TNotifyEvent");
+    b.Event("OnRightButtonClick", &TButtonedEdit::OnRightButtonClick, "TNotifyEvent");
+}
 KORVEL_CLASS_INFO(TTimer) {
     b.Prop("Enabled", &TTimer::Enabled, &TTimer::SetEnabled).Default(true);
     b.Prop("Interval", &TTimer::Interval, &TTimer::SetInterval).Default(1000);

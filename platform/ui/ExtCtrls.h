@@ -3,6 +3,7 @@
 
 #include "platform/gfx/Picture.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/StdCtrls.h"
 
 #include <QTimer>
 
@@ -160,6 +161,72 @@ protected:
 
     TPoint FScrollPos;
     bool FUpdatingRange = false;
+};
+
+class TCustomImageList;
+class QAction;
+
+// One of the two buttons inside a buttoned edit.
+class TEditButton {
+public:
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool value);
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int value);
+    int HotImageIndex() const { return FHotImageIndex; }
+    void SetHotImageIndex(int value);
+    int PressedImageIndex() const { return FPressedImageIndex; }
+    void SetPressedImageIndex(int value);
+    int DisabledImageIndex() const { return FDisabledImageIndex; }
+    void SetDisabledImageIndex(int value);
+    const QString& Hint() const { return FHint; }
+    void SetHint(const QString& value);
+
+private:
+    friend class TButtonedEdit;
+    std::function<void()> FChanged;
+    void Changed() {
+        if (FChanged) FChanged();
+    }
+    bool FVisible = false;
+    bool FEnabled = true;
+    int FImageIndex = -1;
+    int FHotImageIndex = -1;
+    int FPressedImageIndex = -1;
+    int FDisabledImageIndex = -1;
+    QString FHint;
+};
+
+// An edit with a button at each end showing pictures of an image list.
+class TButtonedEdit : public TCustomEdit {
+    KORVEL_CLASS(TButtonedEdit, TCustomEdit)
+public:
+    explicit TButtonedEdit(TComponent* AOwner);
+    ~TButtonedEdit() override;
+
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* value);
+    TEditButton& LeftButton() { return FLeft; }
+    TEditButton& RightButton() { return FRight; }
+
+    TNotifyEvent OnLeftButtonClick;
+    TNotifyEvent OnRightButtonClick;
+    // Presses a button as a click on it would.
+    void ClickLeftButton();
+    void ClickRightButton();
+
+protected:
+    void InitWidget() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void UpdateButtons();
+
+    TCustomImageList* FImages = nullptr;
+    TEditButton FLeft;
+    TEditButton FRight;
+    QPointer<QAction> FLeftAction;
+    QPointer<QAction> FRightAction;
 };
 
 class TTimer : public TComponent {

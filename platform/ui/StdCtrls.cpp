@@ -2,6 +2,7 @@
 
 #include "platform/ui/ControlBridge.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/ImgList.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -162,6 +163,46 @@ std::unique_ptr<QWidget> TButton::CreateWidget() {
 void TButton::InitWidget() {
     TButtonControl::InitWidget();
     static_cast<QPushButton*>(FWidget.data())->setDefault(FDefault);
+    ApplyImage();
+}
+
+void TButton::SetImages(TCustomImageList* value) {
+    if (FImages) FImages->RemoveFreeNotification(this);
+    FImages = value;
+    if (value) value->FreeNotification(this);
+    ApplyImage();
+}
+
+void TButton::SetImageIndex(int value) {
+    FImageIndex = value;
+    ApplyImage();
+}
+
+void TButton::SetImageMarginLeft(int value) {
+    FImageMarginLeft = value;
+    ApplyImage();
+}
+
+void TButton::Notification(TComponent* AComponent, TOperation Operation) {
+    TButtonControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FImages) {
+        FImages = nullptr;
+        ApplyImage();
+    }
+}
+
+void TButton::ApplyImage() {
+    if (!FWidget) return;
+    auto* b = static_cast<QPushButton*>(FWidget.data());
+    if (!FImages || FImageIndex < 0 || FImageIndex >= FImages->Count()) {
+        b->setIcon(QIcon());
+        return;
+    }
+    QIcon icon;
+    icon.addPixmap(FImages->Pixmap(FImageIndex, true), QIcon::Normal);
+    icon.addPixmap(FImages->Pixmap(FImageIndex, false), QIcon::Disabled);
+    b->setIcon(icon);
+    b->setIconSize(QSize(FImages->Width(), FImages->Height()));
 }
 
 void TButton::SetTextValue(const QString& value) {
@@ -210,7 +251,7 @@ void TCustomEdit::InitWidget() {
     QLineEdit* e = Line();
     e->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
     e->setReadOnly(FReadOnly);
-    e->setEchoMode(FPasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    SetPasswordChar(FPasswordChar);
     e->setFrame(true);
     SetAlignment(FAlignment);
     QPalette pal = e->palette();
@@ -247,7 +288,12 @@ void TCustomEdit::SetMaxLength(int value) {
 
 void TCustomEdit::SetPasswordChar(QChar value) {
     FPasswordChar = value;
-    if (FWidget) Line()->setEchoMode(value.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    if (!FWidget) return;
+    Line()->setEchoMode(value.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+    // The mask character the program chose, not the style's bullet.
+    Line()->setStyleSheet(value.isNull() ? QString()
+                                         : QStringLiteral("QLineEdit { lineedit-password-character: %1; }")
+                                               .arg(value.unicode()));
 }
 
 void TCustomEdit::SetReadOnly(bool value) {
@@ -833,6 +879,8 @@ KORVEL_CLASS_INFO(TLabel) {
 }
 KORVEL_CLASS_INFO(TButtonControl) {}
 KORVEL_CLASS_INFO(TButton) {
+    b.Prop("Images", &TButton::Images, &TButton::SetImages);
+    b.Prop("ImageIndex", &TButton::ImageIndex, &TButton::SetImageIndex).Default(-1);
     b.Prop("Default", &TButton::Default, &TButton::SetDefault).Default(false);
     b.Prop("Cancel", &TButton::Cancel, &TButton::SetCancel).Default(false);
     b.Prop("ModalResult", &TButton::ModalResult, &TButton::SetModalResult).Type("TModalResult").Default(0);

@@ -10,6 +10,7 @@ class QPlainTextEdit;
 class QComboBox;
 class QListWidget;
 class QAbstractButton;
+class TCustomImageList;
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 KORVEL_ENUM(TTextLayout, "tlTop,tlCenter,tlBottom")
@@ -92,13 +93,26 @@ public:
     void SetCancel(bool value) { FCancel = value; }
     TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult value) { FModalResult = value; }
+    // The picture beside the caption, from an image list (-1 for none).
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int value);
+    // Space left of the picture, in pixels.
+    int ImageMarginLeft() const { return FImageMarginLeft; }
+    void SetImageMarginLeft(int value);
 
 protected:
     std::unique_ptr<QWidget> CreateWidget() override;
     void InitWidget() override;
     void SetTextValue(const QString& value) override;
     int DialogCode() const override { return 0; }
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void ApplyImage();
 
+    TCustomImageList* FImages = nullptr;
+    int FImageIndex = -1;
+    int FImageMarginLeft = 0;
     bool FDefault = false;
     bool FCancel = false;
     TModalResult FModalResult = mrNone;

@@ -1,8 +1,15 @@
 #include "platform/ui/UIServices.h"
 
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
@@ -203,6 +210,72 @@ bool TQtUIServices::SelectFont(TFontChoice& font) {
 
 TModalResult TQtUIServices::RunModal(TCustomForm* form) { return form->RunModalLoop(); }
 
+namespace {
+// The find window: a text, "Match case", "Find Next" and "Cancel".
+class TFindWindow : public QDialog {
+public:
+    TFindWindow(TFindDialog* owner, QWidget* parent) : QDialog(parent), FOwner(owner) {
+        setWindowTitle(QStringLiteral("Find"));
+        auto* text = new QLineEdit(owner->FindText(), this);
+        auto* matchCase = new QCheckBox(QStringLiteral("Match &case"), this);
+        matchCase->setChecked(owner->Options().Contains(frMatchCase));
+        matchCase->setVisible(!owner->Options().Contains(frHideMatchCase));
+        auto* next = new QPushButton(QStringLiteral("&Find Next"), this);
+        next->setDefault(true);
+        auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel(QStringLiteral("Fi&nd what:"), this));
+        row->addWidget(text);
+        auto* buttons = new QHBoxLayout;
+        buttons->addWidget(matchCase);
+        buttons->addStretch();
+        buttons->addWidget(next);
+        buttons->addWidget(cancel);
+        auto* box = new QVBoxLayout(this);
+        box->addLayout(row);
+        box->addLayout(buttons);
+        QObject::connect(next, &QPushButton::clicked, this, [this, text, matchCase] {
+            TFindOptions o = FOwner->Options();
+            o.Include(frFindNext);
+            if (matchCase->isChecked()) o.Include(frMatchCase);
+            else o.Exclude(frMatchCase);
+            FOwner->SetOptions(o);
+            FOwner->SetFindText(text->text());
+            try {
+                FOwner->DoFind();
+            } catch (...) {
+                if (Application) Application->HandleException(nullptr);
+            }
+        });
+        QObject::connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        QObject::connect(this, &QDialog::finished, this, [this](int) {
+            try {
+                FOwner->DoClose();
+            } catch (...) {
+                if (Application) Application->HandleException(nullptr);
+            }
+        });
+    }
+
+private:
+    TFindDialog* FOwner;
+};
+} // namespace
+
+void TQtUIServices::ShowFind(TFindDialog* dialog) {
+    if (!dialog->FWindow) {
+        auto* w = new TFindWindow(dialog, OwnerWidget(nullptr));
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->FWindow = w;
+    }
+    dialog->FWindow->show();
+    dialog->FWindow->raise();
+}
+
+void TQtUIServices::CloseFind(TFindDialog* dialog) {
+    if (dialog->FWindow) dialog->FWindow->close();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Scripted
 
@@ -220,6 +293,7 @@ QString TScriptedUIServices::KindName(Kind k) {
     case Kind::Color: return QStringLiteral("colour dialog");
     case Kind::Font: return QStringLiteral("font dialog");
     case Kind::Modal: return QStringLiteral("modal window");
+    case Kind::Find: return QStringLiteral("find dialog");
     }
     return {};
 }
@@ -240,7 +314,7 @@ bool TScriptedUIServices::Take(Kind k, const QString& question, Answer& out) {
 
 TScriptedUIServices& TScriptedUIServices::AnswerMessage(TModalResult result,
                                                         const QString& textContains) {
-    Answer a{Kind::Message};
+    Answer a(Kind::Message);
     a.Result = result;
     a.Text = textContains;
     FQueue.push_back(std::move(a));
@@ -248,21 +322,21 @@ TScriptedUIServices& TScriptedUIServices::AnswerMessage(TModalResult result,
 }
 
 TScriptedUIServices& TScriptedUIServices::AnswerInput(const QString& value) {
-    Answer a{Kind::Input};
+    Answer a(Kind::Input);
     a.Text = value;
     FQueue.push_back(std::move(a));
     return *this;
 }
 
 TScriptedUIServices& TScriptedUIServices::CancelInput() {
-    Answer a{Kind::Input};
+    Answer a(Kind::Input);
     a.Ok = false;
     FQueue.push_back(std::move(a));
     return *this;
 }
 
 TScriptedUIServices& TScriptedUIServices::AnswerFile(const QStringList& files, int filterIndex) {
-    Answer a{Kind::File};
+    Answer a(Kind::File);
     a.Files = files;
     a.Index = filterIndex;
     FQueue.push_back(std::move(a));
@@ -270,28 +344,28 @@ TScriptedUIServices& TScriptedUIServices::AnswerFile(const QStringList& files, i
 }
 
 TScriptedUIServices& TScriptedUIServices::CancelFile() {
-    Answer a{Kind::File};
+    Answer a(Kind::File);
     a.Ok = false;
     FQueue.push_back(std::move(a));
     return *this;
 }
 
 TScriptedUIServices& TScriptedUIServices::AnswerFolder(const QString& directory) {
-    Answer a{Kind::Folder};
+    Answer a(Kind::Folder);
     a.Text = directory;
     FQueue.push_back(std::move(a));
     return *this;
 }
 
 TScriptedUIServices& TScriptedUIServices::AnswerColor(TColor color) {
-    Answer a{Kind::Color};
+    Answer a(Kind::Color);
     a.Color = color;
     FQueue.push_back(std::move(a));
     return *this;
 }
 
 TScriptedUIServices& TScriptedUIServices::AnswerFont(const TFontChoice& font) {
-    Answer a{Kind::Font};
+    Answer a(Kind::Font);
     a.Font = font;
     FQueue.push_back(std::move(a));
     return *this;
@@ -299,12 +373,40 @@ TScriptedUIServices& TScriptedUIServices::AnswerFont(const TFontChoice& font) {
 
 TScriptedUIServices& TScriptedUIServices::AnswerModal(
     const QString& formName, std::function<TModalResult(TCustomForm*)> action) {
-    Answer a{Kind::Modal};
+    Answer a(Kind::Modal);
     a.Text = formName;
     a.Action = std::move(action);
     FQueue.push_back(std::move(a));
     return *this;
 }
+
+TScriptedUIServices& TScriptedUIServices::AnswerFind(const QStringList& texts, bool matchCase) {
+    Answer a(Kind::Find);
+    a.Files = texts;
+    a.MatchCase = matchCase;
+    FQueue.push_back(std::move(a));
+    return *this;
+}
+
+void TScriptedUIServices::ShowFind(TFindDialog* dialog) {
+    Answer a;
+    if (!Take(Kind::Find, QStringLiteral("Find: ") + dialog->FindText(), a)) {
+        dialog->DoClose();
+        return;
+    }
+    for (const QString& text : a.Files) {
+        TFindOptions o = dialog->Options();
+        o.Include(frFindNext);
+        if (a.MatchCase) o.Include(frMatchCase);
+        else o.Exclude(frMatchCase);
+        dialog->SetOptions(o);
+        dialog->SetFindText(text);
+        dialog->DoFind();
+    }
+    dialog->DoClose();
+}
+
+void TScriptedUIServices::CloseFind(TFindDialog* dialog) { (void)dialog; }
 
 void TScriptedUIServices::Verify() {
     while (!FQueue.empty()) {

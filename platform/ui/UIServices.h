@@ -16,6 +16,7 @@
 
 class TCustomForm;
 class TWinControl;
+class TFindDialog;
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll,
@@ -81,6 +82,10 @@ public:
     virtual bool SelectFont(TFontChoice& font) = 0;
     // Runs the form modally and returns its ModalResult.
     virtual TModalResult RunModal(TCustomForm* form) = 0;
+    // Shows the find dialog without waiting: every "find next" of the user calls the dialog's
+    // DoFind, closing it calls DoClose.
+    virtual void ShowFind(TFindDialog* dialog) = 0;
+    virtual void CloseFind(TFindDialog* dialog) = 0;
 };
 
 // The services in force; never null (the Qt implementation until something else is installed).
@@ -97,6 +102,8 @@ public:
     bool SelectColor(TColor& color) override;
     bool SelectFont(TFontChoice& font) override;
     TModalResult RunModal(TCustomForm* form) override;
+    void ShowFind(TFindDialog* dialog) override;
+    void CloseFind(TFindDialog* dialog) override;
 };
 
 // Answers from a queue filled by a test. Each question takes the next answer; a question of
@@ -121,6 +128,8 @@ public:
     // (mrNone lets the form's own ModalResult stand); formName empty accepts any form.
     TScriptedUIServices& AnswerModal(const QString& formName,
                                      std::function<TModalResult(TCustomForm*)> action);
+    // The find dialog: the user searches each text in turn ("find next"), then closes it.
+    TScriptedUIServices& AnswerFind(const QStringList& texts, bool matchCase = false);
 
     // Every question asked so far, in order, as text ("Message: Caption: Text"...).
     const QStringList& Asked() const { return FAsked; }
@@ -136,10 +145,13 @@ public:
     bool SelectColor(TColor& color) override;
     bool SelectFont(TFontChoice& font) override;
     TModalResult RunModal(TCustomForm* form) override;
+    void ShowFind(TFindDialog* dialog) override;
+    void CloseFind(TFindDialog* dialog) override;
 
 private:
-    enum class Kind { Message, Input, File, Folder, Color, Font, Modal };
+    enum class Kind { Message, Input, File, Folder, Color, Font, Modal, Find };
     struct Answer {
+        explicit Answer(Kind k = Kind::Message) : K(k) {}
         Kind K;
         bool Ok = true;
         TModalResult Result = mrNone;
@@ -149,6 +161,7 @@ private:
         TColor Color = 0;
         TFontChoice Font;
         std::function<TModalResult(TCustomForm*)> Action;
+        bool MatchCase = false;
     };
     static QString KindName(Kind k);
     // The next answer when it is of kind k; otherwise reports the question and returns null.

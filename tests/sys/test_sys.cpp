@@ -379,18 +379,6 @@ TEST(Desktop, ShowInFolderFallsBackToTheFolder) {
     EXPECT_EQ(rec.Opened.size(), 1) << "no folder is opened when the file manager answered";
 }
 
-TEST(Desktop, ClipboardText) {
-    static int argc = 1;
-    static char name[] = "test_sys";
-    static char* argv[] = {name, nullptr};
-    // The application object must go before the program's static objects do.
-    std::unique_ptr<QGuiApplication> app;
-    if (!QCoreApplication::instance()) app = std::make_unique<QGuiApplication>(argc, argv);
-    Clipboard().SetAsText(QStringLiteral("Иванов\tИван\r\nline"));
-    EXPECT_TRUE(Clipboard().HasText());
-    EXPECT_EQ(Clipboard().AsText(), QStringLiteral("Иванов\tИван\r\nline"));
-}
-
 // ---------------------------------------------------------------------------------------------
 // XML documents
 

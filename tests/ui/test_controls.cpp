@@ -8,6 +8,7 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/ImgList.h"
 #include "platform/ui/Mask.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
@@ -17,6 +18,7 @@
 #include <QDateTimeEdit>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QAction>
 #include <QMenu>
 #include <QPushButton>
 
@@ -431,4 +433,73 @@ TEST_F(ControlsTest, ButtonClickSetsTheModalResultAndHandlerErrorsAreCaught) {
     Form->Show();
     EXPECT_NO_THROW(static_cast<QPushButton*>(ok->Widget())->click());
     EXPECT_EQ(Form->ModalResult(), mrOk);
+}
+
+namespace {
+QImage Solid(int w, int h, QColor c) {
+    QImage img(w, h, QImage::Format_ARGB32);
+    img.fill(c);
+    return img;
+}
+} // namespace
+
+TEST_F(ControlsTest, ImageListsKeepSizedPicturesForButtonsAndEdits) {
+    auto* images = new TImageList(Form.get());
+    EXPECT_EQ(images->AddImage(Solid(16, 16, Qt::red)), 0);
+    EXPECT_EQ(images->AddImage(Solid(32, 8, Qt::blue)), 1); // scaled to the list's size
+    EXPECT_EQ(images->Image(1).size(), QSize(16, 16));
+    EXPECT_THROW(images->Image(2), EInvalidOperation);
+
+    auto* button = Add<TButton>();
+    button->SetImages(images);
+    button->SetImageIndex(1);
+    Form->Show();
+    auto* qb = static_cast<QPushButton*>(button->Widget());
+    EXPECT_FALSE(qb->icon().isNull());
+    button->SetImageIndex(-1);
+    EXPECT_TRUE(qb->icon().isNull());
+
+    auto* edit = Add<TButtonedEdit>(10, 40, 150, 21);
+    edit->SetImages(images);
+    edit->RightButton().SetImageIndex(0);
+    edit->RightButton().SetHint(QStringLiteral("Save or open the stored file."));
+    edit->RightButton().SetVisible(true);
+    int rights = 0, lefts = 0;
+    edit->OnRightButtonClick = [&](TObject*) { ++rights; };
+    edit->OnLeftButtonClick = [&](TObject*) { ++lefts; };
+    const auto actions = edit->Widget()->findChildren<QAction*>();
+    QAction* right = nullptr;
+    for (QAction* a : actions)
+        if (a->toolTip() == QStringLiteral("Save or open the stored file.")) right = a;
+    ASSERT_NE(right, nullptr);
+    EXPECT_TRUE(right->isVisible());
+    right->trigger();
+    edit->ClickLeftButton(); // hidden: nothing happens
+    EXPECT_EQ(rights, 1);
+    EXPECT_EQ(lefts, 0);
+    // Freeing the image list leaves the controls without pictures, not with a dangling list.
+    std::unique_ptr<TImageList> doomed(images);
+    Form->RemoveComponent(images);
+    doomed.reset();
+    EXPECT_EQ(button->Images(), nullptr);
+    EXPECT_EQ(edit->Images(), nullptr);
+}
+
+TEST(FindDialog, EachFindNextRaisesOnFindAndClosingRaisesOnClose) {
+    ScriptedUI ui;
+    ui->AnswerFind({QStringLiteral("ivan"), QStringLiteral("ivan")}, true);
+    TFindDialog find(nullptr);
+    find.SetOptions({frDown, frHideWholeWord, frHideUpDown});
+    QStringList log;
+    find.OnFind = [&](TObject*) {
+        log << QStringLiteral("find %1%2%3")
+                   .arg(find.FindText())
+                   .arg(find.Options().Contains(frFindNext) ? " next" : "")
+                   .arg(find.Options().Contains(frMatchCase) ? " case" : "");
+    };
+    find.OnClose = [&](TObject*) { log << QStringLiteral("close"); };
+    EXPECT_TRUE(find.Execute());
+    EXPECT_EQ(log, (QStringList{"find ivan next case", "find ivan next case", "close"}));
+    EXPECT_FALSE(find.IsOpen());
+    EXPECT_TRUE(find.Options().Contains(frHideUpDown));
 }

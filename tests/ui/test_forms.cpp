@@ -157,11 +157,14 @@ TEST(Modal, CloseQueryCanKeepAModalWindowOpen) {
     auto form = std::make_unique<TForm>(nullptr);
     form->SetName(QStringLiteral("dlg"));
     int asked = 0;
-    form->OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++asked > 1; };
+    form->OnCloseQuery = [&](TObject*, bool& canClose) {
+        canClose = ++asked > 1;
+        // Refused once; the user then closes the window.
+        if (!canClose) QTimer::singleShot(0, [&] { form->Close(); });
+    };
     QStringList closes;
     form->OnClose = [&](TObject*, TCloseAction& action) { closes << QString::number(action); };
     QTimer::singleShot(5, [&] { form->SetModalResult(mrOk); });
-    QTimer::singleShot(20, [&] { form->Close(); });
     EXPECT_EQ(form->ShowModal(), mrCancel);
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(closes, (QStringList{QString::number(caHide)}));

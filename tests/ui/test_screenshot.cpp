@@ -7,6 +7,7 @@
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/ImgList.h"
 #include "platform/ui/Mask.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
@@ -151,6 +152,26 @@ TEST(Screenshot, FormWithEveryControl) {
     for (int i = 0; i < 6; ++i)
         Add<TButton>(f, box, 10, 10 + i * 30, 120, 25, QStringLiteral("In scroll box %1").arg(i + 1));
     box->UpdateScrollRange();
+
+    auto* icons = new TImageList(f);
+    {
+        QImage icon(16, 16, QImage::Format_ARGB32);
+        icon.fill(Qt::transparent);
+        QPainter p(&icon);
+        p.setBrush(QColor(30, 160, 60));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(2, 2, 12, 12);
+        p.end();
+        icons->AddImage(icon);
+    }
+    auto* save = Add<TButton>(f, f, 430, 400, 90, 25, QStringLiteral("Save"));
+    save->SetImages(icons);
+    save->SetImageIndex(0);
+    auto* fileEdit = Add<TButtonedEdit>(f, f, 320, 372, 100, 21);
+    fileEdit->SetImages(icons);
+    fileEdit->RightButton().SetImageIndex(0);
+    fileEdit->RightButton().SetVisible(true);
+    fileEdit->SetText(QStringLiteral("doc.pdf"));
 
     auto* bevel = Add<TBevel>(f, f, 430, 340, 200, 2);
     bevel->SetShape(bsTopLine);

@@ -1,0 +1,394 @@
+#pragma once
+// The cell store behind the concrete grid: one list of cell objects per column (as many columns as
+// the grid has), one row record per row (the flat list also encodes the row tree), and sorting
+// of whole rows by one column.
+//
+// A cell does not know where it is: GetCell records the coordinates of the cell it returns, and
+// every position-dependent property reads those, so callers fetch a cell right before using it.
+
+#include "grid/GxColumns.h"
+#include "grid/GxGridCommon.h"
+#include "platform/gfx/Graphics.h"
+#include "platform/rtl/Types.h"
+
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TCells;
+class TGxVirtualColumn;
+
+enum TGxCellStateItem { cstEmpty, cstLocked };
+using TGxCellState = TSet<TGxCellStateItem, 8>;
+
+using TCellChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow)>;
+class TCell;
+using TCompareEvent = std::function<void(TObject* Sender, TCell* Cell1, TCell* Cell2, int& Compare)>;
+
+class TCell {
+public:
+    explicit TCell(TCells* ACells);
+    virtual ~TCell() = default;
+    TCell(const TCell&) = delete;
+    TCell& operator=(const TCell&) = delete;
+
+    bool AsBoolean() { return GetAsBoolean(); }
+    void SetAsBoolean(bool Value) { SetAsBooleanValue(Value); }
+    TDateTime AsDateTime() { return GetAsDateTime(); }
+    void SetAsDateTime(TDateTime Value) { SetAsDateTimeValue(Value); }
+    double AsFloat() { return GetAsFloat(); }
+    void SetAsFloat(double Value) { SetAsFloatValue(Value); }
+    int AsInteger() { return GetAsInteger(); }
+    void SetAsInteger(int Value) { SetAsIntegerValue(Value); }
+    QString AsString() { return GetAsString(); }
+    void SetAsString(const QString& Value) { SetAsStringValue(Value); }
+
+    TFontStyles FontStyle() const { return TFontStyles::FromInt(FFontStyle); }
+    void SetFontStyle(const TFontStyles& Value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    QString Hint() const { return FHint ? *FHint : QString(); }
+    void SetHint(const QString& Value);
+    TColor TextColor() const { return FTextColor; }
+    void SetTextColor(TColor Value);
+    bool Empty() const { return FState & (1u << cstEmpty); }
+    void SetEmpty(bool Value);
+    bool Locked() const { return FState & (1u << cstLocked); }
+    void SetLocked(bool Value);
+    TObject* ObjectReference() const { return FObjectReference; }
+    void SetObjectReference(TObject* Value) { FObjectReference = Value; }
+    TCells* Cells() const { return FCells; }
+
+    // Position-dependent: the store's current coordinates.
+    int ColumnIndex() const;
+    int RowIndex() const;
+    TColor ActualColor() { return GetActualColor(); }
+    TColor ActualFontColor() { return GetActualFontColor(); }
+    QString DisplayText();
+    bool Highlighted();
+
+    virtual TColor GetActualColor();
+    virtual TColor GetActualFontColor();
+    virtual bool GetAsBoolean() = 0;
+    virtual TDateTime GetAsDateTime() = 0;
+    virtual double GetAsFloat() = 0;
+    virtual int GetAsInteger() = 0;
+    virtual QString GetAsString() = 0;
+    virtual void CallOwnerDynamic();
+    virtual void SetAsBooleanValue(bool Value) { CallOwnerDynamic(); }
+    virtual void SetAsDateTimeValue(TDateTime Value) { CallOwnerDynamic(); }
+    virtual void SetAsFloatValue(double Value) { CallOwnerDynamic(); }
+    virtual void SetAsIntegerValue(int Value) { CallOwnerDynamic(); }
+    virtual void SetAsStringValue(const QString& Value) { CallOwnerDynamic(); }
+    virtual void Clear() { CallOwnerDynamic(); }
+
+    // Sort keys: the value when the cell converts, false when it does not. No exceptions for
+    // conversions, so a sort can read every key before it moves a row.
+    virtual bool TryAsBoolean(bool& Value);
+    virtual bool TryAsDateTime(TDateTime& Value);
+    virtual bool TryAsFloat(double& Value);
+
+protected:
+    TCells* FCells;
+    TObject* FObjectReference = nullptr;
+    std::unique_ptr<QString> FHint; // rarely set: kept out of line to keep cells small
+    TColor FColor = clWindow;
+    TColor FTextColor = clWindowText;
+    quint8 FFontStyle = 0;
+    quint8 FState = 1u << cstLocked;
+};
+
+class TBooleanCell : public TCell {
+public:
+    using TCell::TCell;
+    bool GetAsBoolean() override { return FValue; }
+    TDateTime GetAsDateTime() override { return 0; }
+    double GetAsFloat() override { return FValue ? 1 : 0; }
+    int GetAsInteger() override { return FValue ? 1 : 0; }
+    QString GetAsString() override;
+    void SetAsBooleanValue(bool Value) override;
+    void SetAsDateTimeValue(TDateTime Value) override;
+    void SetAsFloatValue(double Value) override;
+    void SetAsIntegerValue(int Value) override;
+    void SetAsStringValue(const QString& Value) override;
+    void Clear() override;
+    bool TryAsBoolean(bool& Value) override { Value = FValue; return true; }
+    bool TryAsDateTime(TDateTime& Value) override { Value = 0; return true; }
+    bool TryAsFloat(double& Value) override { Value = FValue ? 1 : 0; return true; }
+
+private:
+    bool FValue = false;
+};
+
+class TDateTimeCell : public TCell {
+public:
+    using TCell::TCell;
+    bool GetAsBoolean() override { return false; }
+    TDateTime GetAsDateTime() override { return FValue; }
+    double GetAsFloat() override { return FValue; }
+    int GetAsInteger() override;
+    QString GetAsString() override;
+    void SetAsBooleanValue(bool Value) override;
+    void SetAsDateTimeValue(TDateTime Value) override;
+    void SetAsFloatValue(double Value) override;
+    void SetAsIntegerValue(int Value) override;
+    void SetAsStringValue(const QString& Value) override;
+    void Clear() override;
+    bool TryAsBoolean(bool& Value) override { Value = false; return true; }
+    bool TryAsDateTime(TDateTime& Value) override { Value = FValue; return true; }
+    bool TryAsFloat(double& Value) override { Value = FValue; return true; }
+
+private:
+    double FValue = 0;
+};
+
+class TFloatCell : public TCell {
+public:
+    using TCell::TCell;
+    bool GetAsBoolean() override { return false; }
+    TDateTime GetAsDateTime() override { return FValue; }
+    double GetAsFloat() override { return FValue; }
+    int GetAsInteger() override;
+    QString GetAsString() override;
+    void SetAsBooleanValue(bool Value) override;
+    void SetAsDateTimeValue(TDateTime Value) override;
+    void SetAsFloatValue(double Value) override;
+    void SetAsIntegerValue(int Value) override;
+    void SetAsStringValue(const QString& Value) override;
+    void Clear() override;
+    bool TryAsBoolean(bool& Value) override { Value = false; return true; }
+    bool TryAsDateTime(TDateTime& Value) override { Value = FValue; return true; }
+    bool TryAsFloat(double& Value) override { Value = FValue; return true; }
+
+private:
+    double FValue = 0;
+};
+
+class TIntegerCell : public TCell {
+public:
+    using TCell::TCell;
+    bool GetAsBoolean() override { return FValue > 0; }
+    TDateTime GetAsDateTime() override { return 0; }
+    double GetAsFloat() override { return FValue; }
+    int GetAsInteger() override { return FValue; }
+    QString GetAsString() override;
+    void SetAsBooleanValue(bool Value) override;
+    void SetAsDateTimeValue(TDateTime Value) override;
+    void SetAsFloatValue(double Value) override;
+    void SetAsIntegerValue(int Value) override;
+    void SetAsStringValue(const QString& Value) override;
+    void Clear() override;
+    bool TryAsBoolean(bool& Value) override { Value = FValue > 0; return true; }
+    bool TryAsDateTime(TDateTime& Value) override { Value = 0; return true; }
+    bool TryAsFloat(double& Value) override { Value = FValue; return true; }
+
+private:
+    int FValue = 0;
+};
+
+class TStringCell : public TCell {
+public:
+    using TCell::TCell;
+    bool GetAsBoolean() override;
+    TDateTime GetAsDateTime() override;
+    double GetAsFloat() override;
+    int GetAsInteger() override;
+    QString GetAsString() override { return FValue; }
+    void SetAsBooleanValue(bool Value) override;
+    void SetAsDateTimeValue(TDateTime Value) override;
+    void SetAsFloatValue(double Value) override;
+    void SetAsIntegerValue(int Value) override;
+    void SetAsStringValue(const QString& Value) override;
+    void Clear() override;
+    bool TryAsBoolean(bool& Value) override;
+    bool TryAsDateTime(TDateTime& Value) override;
+    bool TryAsFloat(double& Value) override;
+
+private:
+    QString FValue;
+};
+
+// The row number: current row index + 1. Setters only notify; Clear does nothing at all.
+class TIncrementCell : public TCell {
+public:
+    using TCell::TCell;
+    bool GetAsBoolean() override { return false; }
+    TDateTime GetAsDateTime() override { return 0; }
+    double GetAsFloat() override { return RowIndex() + 1; }
+    int GetAsInteger() override { return RowIndex() + 1; }
+    QString GetAsString() override;
+    void Clear() override {}
+    bool TryAsBoolean(bool& Value) override { Value = false; return true; }
+    bool TryAsDateTime(TDateTime& Value) override { Value = 0; return true; }
+    bool TryAsFloat(double& Value) override { Value = RowIndex() + 1; return true; }
+};
+
+// Cells whose other values are read from their text.
+class TTextValueCell : public TCell {
+public:
+    using TCell::TCell;
+    bool GetAsBoolean() override;
+    TDateTime GetAsDateTime() override;
+    double GetAsFloat() override;
+    int GetAsInteger() override;
+    void SetAsBooleanValue(bool Value) override;
+    void SetAsDateTimeValue(TDateTime Value) override;
+    void SetAsFloatValue(double Value) override;
+    void SetAsIntegerValue(int Value) override;
+    bool TryAsBoolean(bool& Value) override;
+    bool TryAsDateTime(TDateTime& Value) override;
+    bool TryAsFloat(double& Value) override;
+};
+
+class TGuidCell : public TTextValueCell {
+public:
+    explicit TGuidCell(TCells* ACells);
+    QString GetAsString() override;
+    void SetAsStringValue(const QString& Value) override;
+    QUuid AsGuid() const { return FValue; }
+    void SetAsGuid(const QUuid& Value) { FValue = Value; }
+
+private:
+    QUuid FValue;
+};
+
+class TVirtualCell : public TTextValueCell {
+public:
+    explicit TVirtualCell(TCells* ACells, TGxVirtualColumn* AColumn = nullptr)
+        : TTextValueCell(ACells), FColumn(AColumn) {}
+    QString GetAsString() override;
+    void SetAsStringValue(const QString& Value) override;
+    TGxVirtualColumn* Column() const { return FColumn; }
+    void SetColumn(TGxVirtualColumn* Value) { FColumn = Value; }
+
+private:
+    TGxVirtualColumn* FColumn;
+};
+
+class TRow {
+public:
+    TRow() = default;
+    int ChildCount() const { return FChildCount; }
+    void* Data() const { return FData; }
+    void SetData(void* Value) { FData = Value; }
+    bool Expanded() const { return FExpanded; }
+    void SetExpanded(bool Value) { FExpanded = Value; }
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value) { FImageIndex = Value; }
+    int Level() const { return FLevel; }
+    void SetLevel(int Value) { FLevel = Value; }
+    TRow* ParentRow() const { return FParentRow; }
+    void SetParentRow(TRow* Value) { FParentRow = Value; }
+    int RowHeight() const { return FRowHeight; }
+    void SetRowHeight(int Value) { FRowHeight = Value; }
+    bool Selected() const { return FSelected; }
+    void SetSelected(bool Value) { FSelected = Value; }
+    bool Shown() const { return FShown; }
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool Value) { FVisible = Value; }
+    bool HasChildren() const { return FChildCount > 0; }
+    // Both Visible and Shown.
+    bool CountsVisible() const { return FVisible && FShown; }
+    void AddChild() { ++FChildCount; }
+    void DeleteChild() { --FChildCount; }
+    void Clear() { FChildCount = 0; }
+
+private:
+    friend class TCells;
+    int FChildCount = 0;
+    void* FData = nullptr;
+    bool FExpanded = true;
+    int FImageIndex = -1;
+    int FLevel = 0;
+    TRow* FParentRow = nullptr;
+    int FRowHeight = 16;
+    bool FSelected = false;
+    bool FShown = true;
+    bool FVisible = true;
+};
+
+class TCells : public TObject {
+public:
+    TCells(TGxGridLink* Grid, TGxColumns* Columns);
+    ~TCells() override;
+
+    TCell* GetCell(int ACol, int ARow);
+    TCell* Cell(int ACol, int ARow) { return GetCell(ACol, ARow); }
+    TRow* GetRow(int Index) const;
+    TRow* Row(int Index) const { return GetRow(Index); }
+    int ColCount() const { return static_cast<int>(FCellsList.size()); }
+    int RowCount() const { return FRowCount; }
+    int VisibleRowCount() const { return FVisibleRowCount; }
+    int RowHeight() const { return FRowHeight; }
+    void SetRowHeight(int Value) { FRowHeight = Value; }
+    int SortIndex() const { return FSortIndex; }
+    TSortKind SortKind() const { return FSortKind; }
+    bool Sorted() const { return FSorted; }
+    int ColIndex() const { return FColIndex; }
+    int RowIndex() const { return FRowIndex; }
+    TGxGridLink* Grid() const { return FGrid; }
+    TGxColumns* Columns() const { return FColumns; }
+
+    int GetCellColumnIndex(const TCell* ACell) const;
+    int GetCellRowIndex(const TCell* ACell) const;
+    int GetRowIndex(const TRow* ARow) const;
+    int GetChildCount(int Index) const;
+    int GetChildsCount(int Index) const;
+    int GetAbsoluteIndex(int ParentRow, int Index) const;
+
+    void AddRow(int Count = 1);
+    void InsertRow(int Pos, int Count = 1);
+    void DeleteRow(int Index);
+    void ClearRows();
+    void MoveRow(int FromPos, int ToPos);
+    void SwapRows(int FromPos, int ToPos);
+    void AddChildRow(int Index, int Position);
+    void MoveChildRow(int Index, TRow* Parent);
+    void ShowRow(int Index, bool Value);
+    void ExpandRow(int Index, bool Value);
+
+    void AddColumn();
+    void InsertColumn(int Pos);
+    void DeleteColumn(int Index);
+    void ClearColumns();
+    void MoveColumn(int CurIndex, int NewIndex);
+    void ColumnsChange(TColumnsOperation ChangeOpearation, int Value1, int Value2);
+
+    // Orders every row by column ACol. Every key is read before any row moves, so a failing
+    // conversion or handler leaves the rows as they were.
+    void SortColumn(int ACol, TSortType ASortType, TSortKind ASortKind, bool Resort);
+
+    TCellChangeEvent OnCellChange;
+    TCompareEvent OnCompare;
+
+    virtual void DoCellChange();
+    virtual void DoCompare(TCell* Cell1, TCell* Cell2, int& Compare);
+
+    // Creates the cell for column ACol as AddRow does (the column's type, style copied, unlocked).
+    std::unique_ptr<TCell> CreateCell(int ACol);
+
+private:
+    using TCellList = std::vector<std::unique_ptr<TCell>>;
+    void CheckRow(int Index, int Count) const;
+    void CheckCol(int Index) const;
+    std::unique_ptr<TRow> NewRow() const;
+    void ReverseRows();
+    void ApplyOrder(const std::vector<int>& Order);
+    std::vector<int> SortedOrder(int ACol, TSortType ASortType, TSortKind ASortKind);
+
+    std::vector<TCellList> FCellsList;
+    int FColIndex = -1;
+    TGxColumns* FColumns;
+    TGxGridLink* FGrid;
+    int FRowCount = 0;
+    int FRowHeight = 16;
+    int FRowIndex = -1;
+    std::vector<std::unique_ptr<TRow>> FRowsList;
+    bool FSorted = false;
+    int FSortIndex = -1;
+    TSortKind FSortKind = skAscending;
+    int FVisibleRowCount = 0;
+};

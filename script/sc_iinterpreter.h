@@ -1,0 +1,867 @@
+#pragma once
+// The script program and its items: variables, parameters, script procedures, host classes with
+// their members, designators, set expressions and statements. Every read of anything goes
+// through TscCustomVariable::GetValue and every write through SetValue. Host objects reach the
+// engine as object handles (platform/rtti/ObjectHandles), never as raw pointers, so a stale or
+// forged reference raises a catchable error.
+
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/Variant.h"
+#include "platform/rtti/Classes.h"
+#include "script/sc_iilparser.h"
+#include "script/sc_xml.h"
+
+#include <QString>
+
+#include <any>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TscScript;
+class TscParamItem;
+class TscPropertyHelper;
+class TscMethodHelper;
+class TscProcVariable;
+class TscClassVariable;
+class TscCustomEvent;
+class TscStatement;
+
+enum TscVarType : unsigned char {
+    fvtInt,
+    fvtBool,
+    fvtFloat,
+    fvtChar,
+    fvtString,
+    fvtClass,
+    fvtArray,
+    fvtVariant,
+    fvtEnum,
+    fvtConstructor,
+    fvtInt64
+};
+
+struct TscTypeRec {
+    TscVarType Typ = fvtInt;
+    QString TypeName;
+};
+
+// Host call-backs. Instance is the object (nullptr for a global function or a constructor),
+// ClassType the class that registered the member (for a constructor: the class being made),
+// the name the member's invariant upper-cased name.
+using TscGetValueEvent =
+    std::function<Variant(TObject* Instance, const TClassInfo* ClassType, const QString& PropName)>;
+using TscSetValueEvent = std::function<void(TObject* Instance, const TClassInfo* ClassType,
+                                            const QString& PropName, const Variant& Value)>;
+using TscGetValueNewEvent = std::function<Variant(TObject* Instance, const TClassInfo* ClassType,
+                                                  const QString& PropName, TscPropertyHelper* Caller)>;
+using TscSetValueNewEvent = std::function<void(TObject* Instance, const TClassInfo* ClassType,
+                                               const QString& PropName, const Variant& Value,
+                                               TscPropertyHelper* Caller)>;
+using TscCallMethodEvent = std::function<Variant(TObject* Instance, const TClassInfo* ClassType,
+                                                 const QString& MethodName, Variant& Params)>;
+using TscCallMethodNewEvent = std::function<Variant(TObject* Instance, const TClassInfo* ClassType,
+                                                    const QString& MethodName, TscMethodHelper* Caller)>;
+
+using TscRunLineEvent =
+    std::function<void(TscScript* Sender, const QString& UnitName, const QString& SourcePos)>;
+using TscGetVariableValueEvent =
+    std::function<Variant(const QString& VarName, TscVarType VarTyp, const Variant& OldValue)>;
+
+// An event bridge class: makes the bridge between one host object's event and a script procedure.
+using TscEventClass = std::unique_ptr<TscCustomEvent> (*)(TObject* AObject, TscProcVariable* AHandler);
+
+// Owner tag of the registrations made by AddRTTI; never dereferenced.
+inline const void* const scRTTIAddedBy = reinterpret_cast<const void*>(std::uintptr_t(1));
+
+// An ordered list of owned objects.
+class TscItemList : public TObject {
+public:
+    TscItemList() = default;
+    ~TscItemList() override;
+    virtual void Clear();
+    void Add(std::unique_ptr<TObject> Item);
+    void Add(TObject* Item) { Add(std::unique_ptr<TObject>(Item)); }
+    int Count() const { return static_cast<int>(FItems.size()); }
+    // Takes the item out without freeing it; EListError when it is not in the list.
+    std::unique_ptr<TObject> Remove(TObject* Item);
+    TObject* Item(int Index) const; // EListError for a bad index
+    int IndexOf(const TObject* Item) const;
+
+protected:
+    std::vector<std::unique_ptr<TObject>> FItems;
+};
+
+class TscCustomVariable : public TscItemList {
+public:
+    TscCustomVariable(const QString& AName, TscVarType ATyp, const QString& ATypeName);
+
+    virtual void SetValue(const Variant& Value);
+    virtual Variant GetValue();
+    Variant Value() { return GetValue(); }
+
+    const void* AddedBy() const { return FAddedBy; }
+    void SetAddedBy(const void* v) { FAddedBy = v; }
+    bool IsMacro() const { return FIsMacro; }
+    void SetIsMacro(bool v) { FIsMacro = v; }
+    bool IsReadOnly() const { return FIsReadOnly; }
+    void SetIsReadOnly(bool v) { FIsReadOnly = v; }
+    const QString& Name() const { return FName; }
+    const QString& UppercaseName() const { return FUppercaseName; }
+    bool NeedResult() const { return FNeedResult; }
+    void SetNeedResult(bool v) { FNeedResult = v; }
+    Variant* PValue() { return &FValue; }
+    TscCustomVariable* RefItem() const { return FRefItem; }
+    void SetRefItem(TscCustomVariable* v) { FRefItem = v; }
+    const QString& SourcePos() const { return FSourcePos; }
+    void SetSourcePos(const QString& v) { FSourcePos = v; }
+    const QString& SourceUnit() const { return FSourceUnit; }
+    void SetSourceUnit(const QString& v) { FSourceUnit = v; }
+    TscVarType Typ() const { return FTyp; }
+    void SetTyp(TscVarType v) { FTyp = v; }
+    const QString& TypeName() const { return FTypeName; }
+    void SetTypeName(const QString& v) { FTypeName = v; }
+
+    TscParamItem* Params(int Index) const { return GetParam(Index); }
+    TscParamItem* GetParam(int Index) const;
+    int GetNumberOfRequiredParams() const;
+    QString GetFullTypeName() const;
+
+    TscGetVariableValueEvent OnGetVarValue;
+
+protected:
+    friend class TscForStmt;
+    friend class TscVbForStmt;
+    const void* FAddedBy = nullptr;
+    bool FIsMacro = false;
+    bool FIsReadOnly = false;
+    QString FName;
+    bool FNeedResult = true;
+    TscCustomVariable* FRefItem = nullptr;
+    QString FSourcePos;
+    QString FSourceUnit;
+    TscVarType FTyp;
+    QString FTypeName;
+    QString FUppercaseName;
+    Variant FValue = Variant::Null();
+};
+
+class TscVariable : public TscCustomVariable {
+public:
+    using TscCustomVariable::TscCustomVariable;
+    void SetValue(const Variant& Value) override; // typed assignment
+    Variant GetValue() override;                  // through the value hook
+};
+
+class TscStringVariable : public TscVariable {
+public:
+    using TscVariable::TscVariable;
+    void SetValue(const Variant& Value) override;
+    Variant GetValue() override;
+    QString& Str() { return FStr; }
+
+private:
+    QString FStr;
+};
+
+class TscTypeVariable : public TscCustomVariable {
+public:
+    using TscCustomVariable::TscCustomVariable;
+};
+
+class TscParamItem : public TscCustomVariable {
+public:
+    TscParamItem(const QString& AName, TscVarType ATyp, const QString& ATypeName, bool AIsOptional,
+                 bool AIsVarParam);
+    const Variant& DefValue() const { return FDefValue; }
+    void SetDefValue(const Variant& v) { FDefValue = v; }
+    bool IsOptional() const { return FIsOptional; }
+    void SetIsOptional(bool v) { FIsOptional = v; }
+    bool IsVarParam() const { return FIsVarParam; }
+    void SetIsVarParam(bool v) { FIsVarParam = v; }
+
+private:
+    Variant FDefValue = Variant::Null();
+    bool FIsOptional;
+    bool FIsVarParam;
+};
+
+class TscProcVariable : public TscCustomVariable {
+public:
+    TscProcVariable(const QString& AName, TscVarType ATyp, const QString& ATypeName, TscScript* AParent,
+                    bool AIsFunc);
+    ~TscProcVariable() override;
+    Variant GetValue() override; // runs the procedure
+    bool Executing() const { return FExecuting; }
+    bool IsFunc() const { return FIsFunc; }
+    TscScript* Prog() const { return FProgram.get(); }
+    // Appends a parameter and enters it in the local scope under its name.
+    void AddParam(std::unique_ptr<TscParamItem> Param);
+
+private:
+    bool FExecuting = false;
+    bool FIsFunc;
+    std::unique_ptr<TscScript> FProgram;
+};
+
+// A host member or element accessor: the designator tells it what stands left of it.
+class TscCustomHelper : public TscCustomVariable {
+public:
+    using TscCustomVariable::TscCustomVariable;
+    TscCustomVariable* ParentRef() const { return FParentRef; }
+    void SetParentRef(TscCustomVariable* v) { FParentRef = v; }
+    const Variant& ParentValue() const { return FParentValue; }
+    void SetParentValue(const Variant& v) { FParentValue = v; }
+    TscScript* Prog() const { return FProgram; }
+    void SetProg(TscScript* v) { FProgram = v; }
+
+protected:
+    // The parent value as a live object; Null raises the conversion error, a stale handle
+    // "invalid object reference".
+    TObject* Instance() const;
+    TscCustomVariable* FParentRef = nullptr;
+    Variant FParentValue = Variant::Null();
+    TscScript* FProgram = nullptr;
+};
+
+class TscArrayHelper : public TscCustomHelper {
+public:
+    TscArrayHelper(const QString& AName, int DimCount, TscVarType Typ, const QString& TypeName);
+    Variant GetValue() override;
+    void SetValue(const Variant& Value) override;
+};
+
+class TscStringHelper : public TscCustomHelper {
+public:
+    TscStringHelper();
+    Variant GetValue() override;
+    void SetValue(const Variant& Value) override;
+};
+
+class TscPropertyHelper : public TscCustomHelper {
+public:
+    TscPropertyHelper(const QString& AName, TscVarType ATyp, const QString& ATypeName);
+    Variant GetValue() override;
+    void SetValue(const Variant& Value) override;
+    const TClassInfo* ClassRef() const { return FClassRef; }
+    void SetClassRef(const TClassInfo* v) { FClassRef = v; }
+    bool IsPublished() const { return FIsPublished; }
+    void SetIsPublished(bool v) { FIsPublished = v; }
+
+    TscGetValueEvent OnGetValue;
+    TscSetValueEvent OnSetValue;
+    TscGetValueNewEvent OnGetValueNew;
+    TscSetValueNewEvent OnSetValueNew;
+
+private:
+    const TClassInfo* FClassRef = nullptr;
+    bool FIsPublished = false;
+};
+
+class TscMethodHelper : public TscCustomHelper {
+public:
+    // Parses the declaration text; Script answers the type names (may be nullptr).
+    TscMethodHelper(const QString& Syntax, TscScript* Script);
+    ~TscMethodHelper() override;
+    Variant GetValue() override;                  // calls the host method
+    void SetValue(const Variant& Value) override; // assigns an indexed property
+
+    // Parameter values as the call-back sees them; Index = parameter count reads the value
+    // being assigned to an indexed property.
+    Variant GetVParam(int Index) const;
+    void SetVParam(int Index, const Variant& Value);
+
+    const QString& Syntax() const { return FSyntax; }
+    const QString& Category() const { return FCategory; }
+    void SetCategory(const QString& v) { FCategory = v; }
+    const QString& Description() const { return FDescription; }
+    void SetDescription(const QString& v) { FDescription = v; }
+    bool IndexMethod() const { return FIndexMethod; }
+    void SetIndexMethod(bool v) { FIndexMethod = v; }
+    const TClassInfo* ClassRef() const { return FClassRef; }
+    void SetClassRef(const TClassInfo* v) { FClassRef = v; }
+
+    TscCallMethodEvent OnCall;
+    TscCallMethodNewEvent OnCallNew;
+
+private:
+    TObject* CallInstance() const;
+    const TClassInfo* CallClass() const;
+    QString FCategory;
+    const TClassInfo* FClassRef = nullptr;
+    QString FDescription;
+    bool FIndexMethod = false;
+    Variant FSetValue = Variant::Null();
+    QString FSyntax;
+    Variant FVarArray;
+};
+
+class TscComponentHelper : public TscCustomHelper {
+public:
+    explicit TscComponentHelper(TComponent* Component);
+    Variant GetValue() override;
+    TComponent* Component() const { return FComponent; }
+
+private:
+    TComponent* FComponent;
+};
+
+class TscEventHelper : public TscCustomHelper {
+public:
+    TscEventHelper(const QString& Name, TscEventClass AEvent);
+    Variant GetValue() override;
+    void SetValue(const Variant& Value) override; // binds or unbinds a script procedure
+    const TClassInfo* ClassRef() const { return FClassRef; }
+    void SetClassRef(const TClassInfo* v) { FClassRef = v; }
+    TscEventClass Event() const { return FEvent; }
+
+private:
+    const TClassInfo* FClassRef = nullptr;
+    TscEventClass FEvent;
+};
+
+// Sits between a host object's event and a script procedure.
+class TscCustomEvent : public TObject {
+public:
+    TscCustomEvent(TObject* AObject, TscProcVariable* AHandler) : FHandler(AHandler), FInstance(AObject) {}
+    // The value to store in the host object's event property (a std::function of its type).
+    virtual std::any GetMethod() = 0;
+    TscProcVariable* Handler() const { return FHandler; }
+    TObject* Instance() const { return FInstance; }
+
+protected:
+    // Hands the arguments to the procedure's parameters and runs it, unless it is running
+    // already. Parameters the event does not supply are reset to their defaults.
+    void RunHandler(std::initializer_list<Variant> Args);
+    // The procedure's parameter Index after the run (for var arguments), Null when missing.
+    Variant ParamValue(int Index) const;
+
+private:
+    TscProcVariable* FHandler;
+    TObject* FInstance;
+};
+
+class TscClassVariable : public TscCustomVariable {
+public:
+    TscClassVariable(const TClassInfo* AClass, const QString& Ancestor);
+    Variant GetValue() override; // a cast of its argument, else nil (see AddConstructor)
+
+    TscMethodHelper* AddConstructor(const QString& Syntax, TscCallMethodEvent CallEvent);
+    TscMethodHelper* AddConstructor(const QString& Syntax, TscCallMethodNewEvent CallEvent);
+    TscMethodHelper* AddMethod(const QString& Syntax, TscCallMethodEvent CallEvent);
+    TscMethodHelper* AddMethod(const QString& Syntax, TscCallMethodNewEvent CallEvent);
+    TscPropertyHelper* AddProperty(const QString& Name, const QString& Typ, TscGetValueEvent GetEvent,
+                                   TscSetValueEvent SetEvent = nullptr);
+    TscPropertyHelper* AddPropertyEx(const QString& Name, const QString& Typ, TscGetValueNewEvent GetEvent,
+                                     TscSetValueNewEvent SetEvent = nullptr);
+    TscMethodHelper* AddIndexProperty(const QString& Name, const QString& Params, const QString& Typ,
+                                      TscCallMethodEvent CallEvent, bool AReadOnly = false);
+    TscMethodHelper* AddIndexProperty(const QString& Name, const QString& Params, const QString& Typ,
+                                      TscCallMethodNewEvent CallEvent, bool AReadOnly = false);
+    TscMethodHelper* AddDefaultProperty(const QString& Name, const QString& Params, const QString& Typ,
+                                        TscCallMethodEvent CallEvent, bool AReadOnly = false);
+    TscMethodHelper* AddDefaultProperty(const QString& Name, const QString& Params, const QString& Typ,
+                                        TscCallMethodNewEvent CallEvent, bool AReadOnly = false);
+    TscEventHelper* AddEvent(const QString& Name, TscEventClass AEvent);
+    TscComponentHelper* AddComponent(TComponent* Component);
+    // The first member of that name (ASCII case-insensitive), else the ancestors'; nullptr.
+    TscCustomHelper* Find(const QString& Name) const;
+
+    const QString& Ancestor() const { return FAncestor; }
+    const TClassInfo* ClassRef() const { return FClassRef; }
+    TscCustomHelper* DefProperty() const { return FDefProperty; }
+    void SetDefProperty(TscCustomHelper* v) { FDefProperty = v; }
+    int MembersCount() const { return FMembers.Count(); }
+    TscCustomHelper* Members(int Index) const;
+    TscScript* Prog() const { return FProgram; }
+    void SetProg(TscScript* v) { FProgram = v; }
+
+private:
+    static QString IndexSyntax(const QString& Name, const QString& Params, const QString& Typ);
+    TscMethodHelper* NewMethod(const QString& Syntax);
+    QString FAncestor;
+    const TClassInfo* FClassRef;
+    TscCustomHelper* FDefProperty = nullptr;
+    TscItemList FMembers;
+    TscScript* FProgram = nullptr;
+};
+
+// The base of argument and condition slots; TscExpression (sc_iexpression) is the usual one.
+class TscCustomExpression : public TscCustomVariable {
+public:
+    using TscCustomVariable::TscCustomVariable;
+};
+
+// A set constructor: expressions, with a nullptr entry between the two ends of a range.
+class TscSetExpression : public TscCustomVariable {
+public:
+    TscSetExpression() : TscCustomVariable(QString(), fvtVariant, QString()) {}
+    void AddExpression(std::unique_ptr<TscCustomExpression> Expr) { FEntries.push_back(std::move(Expr)); }
+    void AddRange() { FEntries.push_back(nullptr); }
+    TscCustomExpression* GetItem(int Index) const { return FEntries.at(static_cast<size_t>(Index)).get(); }
+    int EntryCount() const { return static_cast<int>(FEntries.size()); }
+    bool Check(const Variant& Value);
+    Variant GetValue() override;
+
+private:
+    std::vector<std::unique_ptr<TscCustomExpression>> FEntries;
+};
+
+// One link of a designator: the item it refers to and its argument expressions.
+class TscDesignatorItem : public TscItemList {
+public:
+    TscCustomExpression* GetItem(int Index) const { return static_cast<TscCustomExpression*>(Item(Index)); }
+    bool Flag() const { return FFlag; }
+    void SetFlag(bool v) { FFlag = v; }
+    TscCustomVariable* Ref() const { return FRef; }
+    void SetRef(TscCustomVariable* v) { FRef = v; }
+    const QString& SourcePos() const { return FSourcePos; }
+    void SetSourcePos(const QString& v) { FSourcePos = v; }
+
+private:
+    bool FFlag = false;
+    TscCustomVariable* FRef = nullptr;
+    QString FSourcePos;
+};
+
+enum TscDesignatorKind { dkOther, dkVariable, dkStringArray, dkArray };
+
+class TscDesignator : public TscCustomVariable {
+public:
+    explicit TscDesignator(TscScript* AProgram);
+    ~TscDesignator() override;
+    TscDesignatorItem* GetItem(int Index) const { return static_cast<TscDesignatorItem*>(Item(Index)); }
+    TscDesignatorItem* AddLink(TscCustomVariable* Ref, const QString& SourcePos = QString());
+    void Finalize();
+    void Borrow(TscDesignator* ADesignator);
+    Variant GetValue() override;
+    void SetValue(const Variant& Value) override;
+
+    TscDesignatorKind Kind() const { return FKind; }
+    TscScript* Program() const { return FProgram; }
+    TscScript* MainProg() const { return FMainProg; }
+    TscCustomVariable* Ref1() const { return FRef1; }
+    TscDesignatorItem* Ref2() const { return FRef2; }
+    TscXMLItem* LateBindingXmlSource() const { return FLateBindingXmlSource.get(); }
+    void SetLateBindingXmlSource(std::unique_ptr<TscXMLItem> v) { FLateBindingXmlSource = std::move(v); }
+
+    // Finalizes and, for the three common shapes, moves the content into the faster class.
+    static std::unique_ptr<TscDesignator> Build(std::unique_ptr<TscDesignator> D);
+
+protected:
+    void ResolveLateBinding();
+    Variant Walk(bool Assigning, const Variant& Value);
+    TscDesignatorKind FKind = dkOther;
+    TscScript* FMainProg;
+    TscScript* FProgram;
+    TscCustomVariable* FRef1 = nullptr;
+    TscDesignatorItem* FRef2 = nullptr;
+    std::unique_ptr<TscXMLItem> FLateBindingXmlSource;
+};
+
+class TscVariableDesignator : public TscDesignator {
+public:
+    using TscDesignator::TscDesignator;
+    Variant GetValue() override;
+    void SetValue(const Variant& Value) override;
+};
+
+class TscStringDesignator : public TscDesignator {
+public:
+    using TscDesignator::TscDesignator;
+    Variant GetValue() override;
+    void SetValue(const Variant& Value) override;
+};
+
+class TscArrayDesignator : public TscDesignator {
+public:
+    using TscDesignator::TscDesignator;
+    Variant GetValue() override;
+    void SetValue(const Variant& Value) override;
+
+private:
+    void PrepareHelper();
+};
+
+// The second compile stage and the late binder are supplied by the program builder's unit.
+struct TscProgramBuilder {
+    // Builds the parser's intermediate program into the script (errors into ErrorMsg/ErrorPos).
+    std::function<void(TscILParser& Parser, TscScript* Script)> Build;
+    // Builds the designator of a late-bound chain from its intermediate source (raises).
+    std::function<std::unique_ptr<TscDesignator>(TscScript* Script, const TscXMLItem* Source)> BuildDesignator;
+};
+TscProgramBuilder& ScriptProgramBuilder();
+
+class TscRTTIModule : public TObject {
+public:
+    explicit TscRTTIModule(TscScript* AScript) : FScript(AScript) {}
+    TscScript* Script() const { return FScript; }
+
+protected:
+    TscScript* FScript;
+};
+
+// A module class: makes the module, which registers into the script in its constructor.
+using TscRTTIModuleClass = std::unique_ptr<TscRTTIModule> (*)(TscScript* AScript);
+// The process-wide module list, in registration order.
+std::vector<TscRTTIModuleClass>* RTTIModuleList();
+void RegisterRTTIModule(TscRTTIModuleClass AClass);
+void UnregisterRTTIModule(TscRTTIModuleClass AClass);
+
+class TscScript : public TComponent, public TscCompileHost {
+    KORVEL_CLASS(TscScript, TComponent)
+public:
+    explicit TscScript(TComponent* AOwner = nullptr);
+    ~TscScript() override;
+
+    // Items.
+    void Add(const QString& Name, std::unique_ptr<TObject> Item);
+    void Add(const QString& Name, TObject* Item) { Add(Name, std::unique_ptr<TObject>(Item)); }
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TObject* Items(int Index) const;
+    QString ItemName(int Index) const;
+    std::unique_ptr<TObject> Remove(TObject* Item);
+    TscCustomVariable* Find(const QString& Name) const;
+    TscCustomVariable* FindLocal(const QString& Name) const;
+    TscClassVariable* FindClass(const QString& Name) const;
+    Variant Variables(const QString& Name) const;
+    void SetVariables(const QString& Name, const Variant& Value);
+    void RemoveItems(const void* Owner);
+    void ClearItems(const void* Owner);
+    void Clear();
+    void AddRTTI();
+    void ClearRTTI();
+
+    // Registration.
+    virtual void AddType(const QString& TypeName, TscVarType ParentType);
+    virtual TscClassVariable* AddClass(const TClassInfo* AClass, const QString& Ancestor);
+    virtual void AddConst(const QString& Name, const QString& Typ, const Variant& Value);
+    virtual void AddVariable(const QString& Name, const QString& Typ, const Variant& Value);
+    virtual void AddEnum(const QString& Typ, const QString& Names);
+    virtual void AddEnumSet(const QString& Typ, const QString& Names);
+    virtual TscMethodHelper* AddMethod(const QString& Syntax, TscCallMethodEvent CallEvent,
+                                       const QString& Category = QString(),
+                                       const QString& Description = QString());
+    virtual TscMethodHelper* AddMethod(const QString& Syntax, TscCallMethodNewEvent CallEvent,
+                                       const QString& Category = QString(),
+                                       const QString& Description = QString());
+    virtual void AddObject(const QString& Name, TObject* Obj);
+    virtual void AddForm(TComponent* Form);
+    virtual void AddComponent(TComponent* Form);
+
+    // Compilation.
+    bool Compile();
+    bool Run();
+    void AddCodeLine(const QString& UnitName, const QString& APos);
+    bool IsExecutableLine(int LineN, const QString& UnitName = QString()) const;
+
+    // Running.
+    void Execute();
+    void Terminate();
+    void SignalLine(const QString& UnitName, const QString& SourcePos);
+    Variant CallFunction(const QString& Name, const Variant& Params);
+    Variant CallFunction1(const QString& Name, Variant& Params);
+    Variant CallFunction2(TscProcVariable* Func, const Variant& Params);
+    Variant Evaluate(const QString& Expression);
+
+    // Properties.
+    const void* AddedBy() const { return FAddedBy; }
+    void SetAddedBy(const void* v) { FAddedBy = v; }
+    TStringList* Lines() const { return FLines.get(); }
+    void SetLines(const TStrings* Value);
+    const QString& SyntaxType() const { return FSyntaxType; }
+    void SetSyntaxType(const QString& v) { FSyntaxType = v; }
+    bool IsRunning() const { return FIsRunning; }
+    TStringList* Macros() const { return FMacros.get(); }
+    bool MainProg() const { return FMainProg; }
+    void SetMainProg(bool v) { FMainProg = v; }
+    TscScript* Parent() const { return FParent; }
+    void SetParent(TscScript* v) { FParent = v; }
+    TscScript* ProgRunning() const { return FProgRunning; }
+    TscStatement* Statement() const { return FStatement.get(); }
+    bool UseClassLateBinding() const { return FUseClassLateBinding; }
+    void SetUseClassLateBinding(bool v) { FUseClassLateBinding = v; }
+    bool EvaluteRiseError() const { return FEvaluteRiseError; }
+    bool RTTIAdded() const { return FRTTIAdded; }
+
+    // Run-time flags, read and consumed by statements.
+    bool BreakCalled() const { return FBreakCalled; }
+    void SetBreakCalled(bool v) { FBreakCalled = v; }
+    bool ContinueCalled() const { return FContinueCalled; }
+    void SetContinueCalled(bool v) { FContinueCalled = v; }
+    bool ExitCalled() const { return FExitCalled; }
+    void SetExitCalled(bool v) { FExitCalled = v; }
+    bool Terminated() const { return FTerminated; }
+
+    TscGetUnitEvent OnGetILUnit;
+    TscRunLineEvent OnRunLine;
+    TscGetVariableValueEvent OnGetVarValue;
+
+private:
+    friend class TscProcVariable;
+    struct TEntry {
+        QString Name;
+        std::unique_ptr<TObject> Object;
+    };
+    int LowerBound(const QString& Name) const;
+    void ClearStatements();
+    void AddEnumValues(const QString& Typ, const QString& Names, bool Bits);
+    TscMethodHelper* AddMethodHelper(std::unique_ptr<TscMethodHelper> M, const QString& Category,
+                                     const QString& Description);
+    Variant RunProc(TscProcVariable* Proc, const Variant& Params);
+
+    const void* FAddedBy = nullptr;
+    bool FBreakCalled = false;
+    bool FContinueCalled = false;
+    bool FExitCalled = false;
+    std::vector<TEntry> FItems;
+    bool FIsRunning = false;
+    std::unique_ptr<TStringList> FLines;
+    std::unique_ptr<TStringList> FMacros;
+    bool FMainProg = false;
+    TscScript* FParent = nullptr;
+    TscScript* FProgRunning = nullptr;
+    bool FRTTIAdded = false;
+    std::unique_ptr<TscStatement> FStatement;
+    QString FSyntaxType = QStringLiteral("PascalScript");
+    bool FTerminated = false;
+    std::vector<std::pair<QString, QStringList>> FUnitLines;
+    bool FUseClassLateBinding = false;
+    bool FEvaluteRiseError = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Statements. Control flow travels in the four flags of the statement's program.
+
+class TscStatement : public TscItemList {
+public:
+    TscStatement(TscScript* AProgram, const QString& UnitName, const QString& SourcePos);
+    virtual void Execute();
+    TscStatement* GetItem(int Index) const { return static_cast<TscStatement*>(Item(Index)); }
+    TscStatement* AddStatement(std::unique_ptr<TscStatement> S) {
+        TscStatement* r = S.get();
+        Add(std::move(S));
+        return r;
+    }
+    void SignalLine();
+    TscScript* Program() const { return FProgram; }
+    const QString& SourcePos() const { return FSourcePos; }
+    const QString& UnitName() const { return FUnitName; }
+
+protected:
+    // Line hook, then true when the program is terminated.
+    bool SignalAndTerminated();
+    void ExecuteList(); // the children as a statement list
+    TscScript* FProgram;
+    QString FSourcePos;
+    QString FUnitName;
+};
+
+class TscAssignmentStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+    void Optimize();
+    TscDesignator* Designator() const { return FDesignator.get(); }
+    void SetDesignator(std::unique_ptr<TscDesignator> v) { FDesignator = std::move(v); }
+    TscCustomExpression* Expression() const { return FExpression.get(); }
+    void SetExpression(std::unique_ptr<TscCustomExpression> v) { FExpression = std::move(v); }
+
+protected:
+    std::unique_ptr<TscDesignator> FDesignator;
+    std::unique_ptr<TscCustomExpression> FExpression;
+    TscCustomVariable* FVar = nullptr;
+    TscCustomVariable* FExpr = nullptr;
+};
+
+class TscAssignPlusStmt : public TscAssignmentStmt {
+public:
+    using TscAssignmentStmt::TscAssignmentStmt;
+    void Execute() override;
+};
+class TscAssignMinusStmt : public TscAssignmentStmt {
+public:
+    using TscAssignmentStmt::TscAssignmentStmt;
+    void Execute() override;
+};
+class TscAssignMulStmt : public TscAssignmentStmt {
+public:
+    using TscAssignmentStmt::TscAssignmentStmt;
+    void Execute() override;
+};
+class TscAssignDivStmt : public TscAssignmentStmt {
+public:
+    using TscAssignmentStmt::TscAssignmentStmt;
+    void Execute() override;
+};
+
+class TscCallStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+    TscDesignator* Designator() const { return FDesignator.get(); }
+    void SetDesignator(std::unique_ptr<TscDesignator> v) { FDesignator = std::move(v); }
+    const QString& Modificator() const { return FModificator; }
+    void SetModificator(const QString& v) { FModificator = v; }
+
+private:
+    std::unique_ptr<TscDesignator> FDesignator;
+    QString FModificator;
+};
+
+class TscIfStmt : public TscStatement {
+public:
+    TscIfStmt(TscScript* AProgram, const QString& UnitName, const QString& SourcePos);
+    void Execute() override;
+    TscCustomExpression* Condition() const { return FCondition.get(); }
+    void SetCondition(std::unique_ptr<TscCustomExpression> v) { FCondition = std::move(v); }
+    TscStatement* ElseStmt() const { return FElseStmt.get(); }
+
+private:
+    std::unique_ptr<TscCustomExpression> FCondition;
+    std::unique_ptr<TscStatement> FElseStmt;
+};
+
+class TscCaseSelector : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    bool Check(const Variant& Value) { return FSetExpression && FSetExpression->Check(Value); }
+    TscSetExpression* SetExpression() const { return FSetExpression.get(); }
+    void SetSetExpression(std::unique_ptr<TscSetExpression> v) { FSetExpression = std::move(v); }
+
+private:
+    std::unique_ptr<TscSetExpression> FSetExpression;
+};
+
+class TscCaseStmt : public TscStatement {
+public:
+    TscCaseStmt(TscScript* AProgram, const QString& UnitName, const QString& SourcePos);
+    void Execute() override;
+    TscCustomExpression* Condition() const { return FCondition.get(); }
+    void SetCondition(std::unique_ptr<TscCustomExpression> v) { FCondition = std::move(v); }
+    TscStatement* ElseStmt() const { return FElseStmt.get(); }
+
+private:
+    std::unique_ptr<TscCustomExpression> FCondition;
+    std::unique_ptr<TscStatement> FElseStmt;
+};
+
+class TscRepeatStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+    TscCustomExpression* Condition() const { return FCondition.get(); }
+    void SetCondition(std::unique_ptr<TscCustomExpression> v) { FCondition = std::move(v); }
+    bool InverseCondition() const { return FInverseCondition; }
+    void SetInverseCondition(bool v) { FInverseCondition = v; }
+
+private:
+    std::unique_ptr<TscCustomExpression> FCondition;
+    bool FInverseCondition = false;
+};
+
+class TscWhileStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+    TscCustomExpression* Condition() const { return FCondition.get(); }
+    void SetCondition(std::unique_ptr<TscCustomExpression> v) { FCondition = std::move(v); }
+
+private:
+    std::unique_ptr<TscCustomExpression> FCondition;
+};
+
+class TscForStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+    TscCustomExpression* BeginValue() const { return FBeginValue.get(); }
+    void SetBeginValue(std::unique_ptr<TscCustomExpression> v) { FBeginValue = std::move(v); }
+    TscCustomExpression* EndValue() const { return FEndValue.get(); }
+    void SetEndValue(std::unique_ptr<TscCustomExpression> v) { FEndValue = std::move(v); }
+    bool Down() const { return FDown; }
+    void SetDown(bool v) { FDown = v; }
+    TscCustomVariable* Variable() const { return FVariable; }
+    void SetVariable(TscCustomVariable* v) { FVariable = v; }
+
+private:
+    std::unique_ptr<TscCustomExpression> FBeginValue, FEndValue;
+    bool FDown = false;
+    TscCustomVariable* FVariable = nullptr;
+};
+
+class TscVbForStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+    TscCustomExpression* BeginValue() const { return FBeginValue.get(); }
+    void SetBeginValue(std::unique_ptr<TscCustomExpression> v) { FBeginValue = std::move(v); }
+    TscCustomExpression* EndValue() const { return FEndValue.get(); }
+    void SetEndValue(std::unique_ptr<TscCustomExpression> v) { FEndValue = std::move(v); }
+    TscCustomExpression* Step() const { return FStep.get(); }
+    void SetStep(std::unique_ptr<TscCustomExpression> v) { FStep = std::move(v); }
+    TscCustomVariable* Variable() const { return FVariable; }
+    void SetVariable(TscCustomVariable* v) { FVariable = v; }
+
+private:
+    std::unique_ptr<TscCustomExpression> FBeginValue, FEndValue, FStep;
+    TscCustomVariable* FVariable = nullptr;
+};
+
+class TscCppForStmt : public TscStatement {
+public:
+    TscCppForStmt(TscScript* AProgram, const QString& UnitName, const QString& SourcePos);
+    void Execute() override;
+    TscStatement* FirstStmt() const { return FFirstStmt.get(); }
+    TscCustomExpression* Expression() const { return FExpression.get(); }
+    void SetExpression(std::unique_ptr<TscCustomExpression> v) { FExpression = std::move(v); }
+    TscStatement* SecondStmt() const { return FSecondStmt.get(); }
+
+private:
+    std::unique_ptr<TscStatement> FFirstStmt;
+    std::unique_ptr<TscCustomExpression> FExpression;
+    std::unique_ptr<TscStatement> FSecondStmt;
+};
+
+class TscTryStmt : public TscStatement {
+public:
+    TscTryStmt(TscScript* AProgram, const QString& UnitName, const QString& SourcePos);
+    void Execute() override;
+    bool IsExcept() const { return FIsExcept; }
+    void SetIsExcept(bool v) { FIsExcept = v; }
+    TscStatement* ExceptStmt() const { return FExceptStmt.get(); }
+
+private:
+    bool FIsExcept = false;
+    std::unique_ptr<TscStatement> FExceptStmt;
+};
+
+class TscBreakStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+};
+class TscContinueStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+};
+class TscExitStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+};
+
+class TscWithStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+    TscDesignator* Designator() const { return FDesignator.get(); }
+    void SetDesignator(std::unique_ptr<TscDesignator> v) { FDesignator = std::move(v); }
+    TscCustomVariable* Variable() const { return FVariable; }
+    void SetVariable(TscCustomVariable* v) { FVariable = v; }
+
+private:
+    std::unique_ptr<TscDesignator> FDesignator;
+    TscCustomVariable* FVariable = nullptr;
+};
