@@ -24,7 +24,7 @@ void ActivateHintWindow(THintWindow* HintWindow, const TRect& Rect, const QStrin
 }
 
 TRect CalcHintWindowRect(THintWindow* HintWindow, int MaxWidth, const QString& Text, void*) {
-    return HintWindow->CalcHintRect(MaxWidth, Text);
+    return HintWindow ? HintWindow->CalcHintRect(MaxWidth, Text) : TRect();
 }
 
 void ReleaseHintWindow(THintWindow* HintWindow) {

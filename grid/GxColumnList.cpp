@@ -203,6 +203,27 @@ void TGxColumns::InsertColumn(TGxCustomColumn* AColumn, int Pos) {
     DoRepaint(TColumnsOperation::opInsert, Pos, -1);
 }
 
+void TGxColumns::AppendStreamed(TGxCustomColumn* AColumn) {
+    if (IndexOf(AColumn) >= 0) return;
+    AColumn->SetColumns(this);
+    FItemsList.push_back(AColumn);
+    DoChange(opAdd, -1, -1);
+}
+
+void TGxColumns::PlaceStreamed(TGxCustomColumn* AColumn) {
+    if (!AColumn->Name().isEmpty()) {
+        for (TGxCustomColumn* placed : FPositionItemsList)
+            if (placed != AColumn && placed->Name() == AColumn->Name()) {
+                placed->Assign(AColumn);
+                return;
+            }
+    }
+    auto it = std::find_if(FPositionItemsList.begin(), FPositionItemsList.end(),
+                           [&](TGxCustomColumn* c) { return c->Position() > AColumn->Position(); });
+    FPositionItemsList.insert(it, AColumn);
+    UpdateColumns(false);
+}
+
 void TGxColumns::Delete(int Index) { FreeColumn(GetItem(Index)); }
 
 void TGxColumns::Remove(TGxCustomColumn* Column) {

@@ -360,6 +360,16 @@ void TGxCustomColumn::SetName(const QString& Value) {
     Notify(cnCaptionChange);
 }
 
+void TGxCustomColumn::SetParentComponent(TComponent* AParent) {
+    auto* grid = dynamic_cast<TGxGridLink*>(AParent);
+    if (grid && grid->GridColumns()) grid->GridColumns()->AppendStreamed(this);
+}
+
+void TGxCustomColumn::Loaded() {
+    TComponent::Loaded();
+    if (FColumns && FColumns->PositionOf(this) < 0) FColumns->PlaceStreamed(this);
+}
+
 void TGxCustomColumn::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
     if (Operation == opRemove) {

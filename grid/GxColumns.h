@@ -292,6 +292,12 @@ public:
     ~TGxCustomColumn() override;
     void Assign(const TPersistent* Source) override;
     void SetName(const QString& Value) override;
+    // Streaming: a column read from a form joins its grid's column list, and is placed in the
+    // display order once it has been read.
+    TComponent* GetParentComponent() const { return GridComponent(); }
+    bool HasParent() const { return true; }
+    void SetParentComponent(TComponent* AParent);
+    void Loaded() override;
 
     // --- published
     TAlignment Alignment() const { return FAlignment; }
@@ -631,6 +637,12 @@ public:
     void ResizeColumns(TGxCustomColumn* Column, bool UseColumn);
     void AutoSizeSlides(int OldWidth, int NewWidth);
     void AnchorSlides(int OldWidth, int NewWidth);
+
+    // A column read from a form: appended to the item list only (opAdd to the grid), then placed
+    // in the display order when reading is done; a same-named column already placed takes over
+    // the new one's properties instead.
+    void AppendStreamed(TGxCustomColumn* AColumn);
+    void PlaceStreamed(TGxCustomColumn* AColumn);
 
     // Whether the grid is being loaded from a form (layout work waits).
     bool IsGridLoading() const;

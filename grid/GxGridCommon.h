@@ -10,6 +10,7 @@
 #include <QString>
 
 class TComponent;
+class TGxColumns;
 class TGxCustomColumn;
 
 enum TGridArea { gaNone, gaBody, gaFooter, gaHeader, gaIndicator, gaInput };
@@ -21,6 +22,8 @@ public:
     // --- what the column list and the columns ask of their grid
     // The grid as a component: owner of duplicated columns, loading and destroying state.
     virtual TComponent* GridComponent() = 0;
+    // The grid's column list (streamed columns join it through their parent grid).
+    virtual TGxColumns* GridColumns() = 0;
     virtual TColor GridColor() const = 0;
     virtual TCursor GridCursor() const = 0;
     virtual const TFont* GridFont() const = 0;

@@ -525,55 +525,37 @@ void ArcAngles(const QRectF& f, int x3, int y3, int x4, int y4, int& start, int&
 
 } // namespace
 
-void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+// Arc, Pie and Chord share their recording and their angle rule; they differ in the figure drawn.
+void TCanvas::ArcFigure(TCanvasOp op, const int (&v)[8]) {
     if (FRecorder) {
         TCanvasCommand c;
-        c.Op = TCanvasOp::Arc;
-        const int v[8] = {x1, y1, x2, y2, x3, y3, x4, y4};
+        c.Op = op;
         std::copy(v, v + 8, c.A);
         Record(std::move(c));
         return;
     }
-    const TRect r = Normalized(x1, y1, x2, y2);
+    const TRect r = Normalized(v[0], v[1], v[2], v[3]);
     if (r.IsEmpty()) return;
     const QRectF f = FigureRect(r, FPen);
     int start, span;
-    ArcAngles(f, x3, y3, x4, y4, start, span);
-    StrokeShape([&](QPainter* p) { p->drawArc(f, start, span); }, false);
+    ArcAngles(f, v[4], v[5], v[6], v[7], start, span);
+    switch (op) {
+    case TCanvasOp::Pie: StrokeShape([&](QPainter* p) { p->drawPie(f, start, span); }, true); break;
+    case TCanvasOp::Chord: StrokeShape([&](QPainter* p) { p->drawChord(f, start, span); }, true); break;
+    default: StrokeShape([&](QPainter* p) { p->drawArc(f, start, span); }, false); break;
+    }
+}
+
+void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    ArcFigure(TCanvasOp::Arc, {x1, y1, x2, y2, x3, y3, x4, y4});
 }
 
 void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-    if (FRecorder) {
-        TCanvasCommand c;
-        c.Op = TCanvasOp::Pie;
-        const int v[8] = {x1, y1, x2, y2, x3, y3, x4, y4};
-        std::copy(v, v + 8, c.A);
-        Record(std::move(c));
-        return;
-    }
-    const TRect r = Normalized(x1, y1, x2, y2);
-    if (r.IsEmpty()) return;
-    const QRectF f = FigureRect(r, FPen);
-    int start, span;
-    ArcAngles(f, x3, y3, x4, y4, start, span);
-    StrokeShape([&](QPainter* p) { p->drawPie(f, start, span); }, true);
+    ArcFigure(TCanvasOp::Pie, {x1, y1, x2, y2, x3, y3, x4, y4});
 }
 
 void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-    if (FRecorder) {
-        TCanvasCommand c;
-        c.Op = TCanvasOp::Chord;
-        const int v[8] = {x1, y1, x2, y2, x3, y3, x4, y4};
-        std::copy(v, v + 8, c.A);
-        Record(std::move(c));
-        return;
-    }
-    const TRect r = Normalized(x1, y1, x2, y2);
-    if (r.IsEmpty()) return;
-    const QRectF f = FigureRect(r, FPen);
-    int start, span;
-    ArcAngles(f, x3, y3, x4, y4, start, span);
-    StrokeShape([&](QPainter* p) { p->drawChord(f, start, span); }, true);
+    ArcFigure(TCanvasOp::Chord, {x1, y1, x2, y2, x3, y3, x4, y4});
 }
 
 void TCanvas::Polygon(const std::vector<TPoint>& points) {

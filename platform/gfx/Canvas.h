@@ -21,6 +21,7 @@ class TGraphic;
 class TBitmap;
 class TFontFace;
 struct TCanvasCommand;
+enum class TCanvasOp;
 
 // Copy modes (ternary raster operation codes) used by CopyRect and Draw.
 using TCopyMode = std::int32_t;
@@ -271,6 +272,7 @@ private:
     QBrush MakeBrush() const;
     bool PenIsPatterned() const;
     void StrokeShape(const std::function<void(QPainter*)>& draw, bool fill);
+    void ArcFigure(TCanvasOp op, const int (&v)[8]);
     void Record(TCanvasCommand&& cmd);
     // Draws one line with its top-left at (x, y) in the font colour; returns its width.
     double DrawTextLine(QPainter* p, double x, double y, const QString& text, bool rtl,

@@ -101,18 +101,7 @@ public:
             LineBreak = (cr + 1 < text.size() && text.at(cr + 1) == QLatin1Char('\n'))
                             ? QStringLiteral("\r\n")
                             : QStringLiteral("\r");
-        const QChar* p = text.constData();
-        const QChar* end = p + text.size();
-        while (p < end) {
-            const QChar* start = p;
-            while (p < end && *p != QLatin1Char('\r') && *p != QLatin1Char('\n'))
-                ++p;
-            AddLine(QString(start, p - start));
-            if (p < end && *p == QLatin1Char('\r'))
-                ++p;
-            if (p < end && *p == QLatin1Char('\n'))
-                ++p;
-        }
+        ForEachTextLine(text, [this](const QString& line) { AddLine(line); });
     }
 
     void AddLine(const QString& raw) {

@@ -225,22 +225,26 @@ QString TStrings::GetTextStr() const {
     return result;
 }
 
+void ForEachTextLine(const QString& text, const std::function<void(const QString&)>& f) {
+    const QChar* p = text.constData();
+    const QChar* end = p + text.size();
+    while (p < end) {
+        const QChar* start = p;
+        while (p < end && *p != QLatin1Char('\r') && *p != QLatin1Char('\n'))
+            ++p;
+        f(QString(start, p - start));
+        if (p < end && *p == QLatin1Char('\r'))
+            ++p;
+        if (p < end && *p == QLatin1Char('\n'))
+            ++p;
+    }
+}
+
 void TStrings::SetTextStr(const QString& text) {
     BeginUpdate();
     try {
         Clear();
-        const QChar* p = text.constData();
-        const QChar* end = p + text.size();
-        while (p < end) {
-            const QChar* start = p;
-            while (p < end && *p != QLatin1Char('\r') && *p != QLatin1Char('\n'))
-                ++p;
-            Add(QString(start, p - start));
-            if (p < end && *p == QLatin1Char('\r'))
-                ++p;
-            if (p < end && *p == QLatin1Char('\n'))
-                ++p;
-        }
+        ForEachTextLine(text, [this](const QString& line) { Add(line); });
     } catch (...) {
         EndUpdate();
         throw;

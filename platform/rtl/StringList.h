@@ -18,6 +18,9 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
+// Calls f with each line of text; CR, LF and CR LF all end a line, and a final break adds no line.
+void ForEachTextLine(const QString& text, const std::function<void(const QString&)>& f);
+
 class TStrings : public TObject {
 public:
     TStrings() = default;

@@ -51,6 +51,7 @@ public:
     }
 
     TComponent* GridComponent() override { return this; }
+    TGxColumns* GridColumns() override { return Columns; }
     TColor GridColor() const override { return Color; }
     TCursor GridCursor() const override { return Cursor; }
     const TFont* GridFont() const override { return &Font; }

@@ -414,3 +414,31 @@ TEST(Column, CellPainterDrawsTheDrawText) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ColumnList, ColumnsReadFromAFormArePlacedByPosition) {
+    TFakeGrid grid;
+    grid.SetLoading(true);
+    const int positions[] = {2, 0, 1};
+    std::vector<TGxTextColumn*> read;
+    for (int i = 0; i < 3; ++i) {
+        auto* c = new TGxTextColumn(&grid); // owned by the form's grid, as the reader makes them
+        c->SetName(QStringLiteral("Col%1").arg(i));
+        c->SetPosition(positions[i]);
+        c->SetParentComponent(&grid);
+        read.push_back(c);
+    }
+    EXPECT_EQ(grid.Log, QStringList({"change opAdd -1 -1", "change opAdd -1 -1", "change opAdd -1 -1"}));
+    EXPECT_EQ(grid.Cells->ColCount(), 3);
+    grid.SetLoading(false);
+    for (auto* c : read) c->Loaded();
+    EXPECT_EQ(grid.Columns->PositionItem(0), read[1]);
+    EXPECT_EQ(grid.Columns->PositionItem(1), read[2]);
+    EXPECT_EQ(grid.Columns->PositionItem(2), read[0]);
+    EXPECT_EQ(read[1]->Left(), 0);
+    EXPECT_EQ(read[0]->Left(), 160);
+    EXPECT_EQ(grid.Columns->Item(0), read[0]); // item order is the reading order
+}
+
+} // namespace
