@@ -1,5 +1,9 @@
 #include "app/uLang.h"
 
+#include "platform/sys/Language.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
+
 #include <QList>
 
 TLang Lang;
@@ -77,4 +81,21 @@ const QList<TLangCaption>& RussianCaptions() {
         {"frmOptionsKorvel", "bCancel", QString::fromUtf8("Отмена")},
     };
     return captions;
+}
+
+void InitLang() {
+    const bool russian = IsRussianLangID(GetUserDefaultLangID());
+    FillLang(Lang, russian);
+    if (!russian) return;
+    for (const TLangCaption& c : RussianCaptions()) {
+        TCustomForm* form = Screen ? Screen->FindForm(QLatin1String(c.Owner)) : nullptr;
+        if (!form) continue;
+        if (!*c.Control) {
+            form->SetCaption(c.Text);
+        } else if (auto* item = dynamic_cast<TMenuItem*>(form->FindComponent(QLatin1String(c.Control)))) {
+            item->SetCaption(c.Text);
+        } else if (auto* control = dynamic_cast<TControl*>(form->FindComponent(QLatin1String(c.Control)))) {
+            control->SetCaption(c.Text);
+        }
+    }
 }

@@ -44,3 +44,7 @@ struct TLangCaption {
 
 // The Russian captions of the main menu and of the options dialog, in the order they are set.
 const QList<TLangCaption>& RussianCaptions();
+
+// Fills Lang by the user's language id and, in Russian mode, puts the Russian captions on the
+// main menu and the options dialog, which must exist already.
+void InitLang();

@@ -1,6 +1,11 @@
 #include "app/uSaveSettings.h"
 
+#include "app/uLang.h"
+#include "app/uMainForm.h"
+#include "app/uOptionsForm.h"
 #include "app/uSQL.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/sys/Program.h"
 
@@ -33,4 +38,21 @@ void LoadDisableUpperCase() {
     UpperCaseExemptList = std::make_unique<TStringList>();
     TMemIniFile ini(SettingsFileName());
     ini.ReadSection(QStringLiteral("DisableUpperCase"), *UpperCaseExemptList);
+}
+
+void ReadOptions(QString& server) {
+    TMenuOptions menu;
+    server = ReadServerOption(menu);
+    if (!frmMainKorvel) return;
+    if (menu.VisibleOptions) frmMainKorvel->mniOptions->SetVisible(*menu.VisibleOptions);
+    if (menu.VisibleReport) frmMainKorvel->mniReport->SetVisible(*menu.VisibleReport);
+    if (menu.VisibleDBLocation) frmMainKorvel->mniDBLocation->SetVisible(*menu.VisibleDBLocation);
+}
+
+void SaveOptions() {
+    TfrmOptionsKorvel* dialog = frmOptionsKorvel;
+    if (dialog->rbAppFolder->Checked()) WriteServerOption(QString());
+    if (dialog->rbDBFilename->Checked() && !dialog->edFileName->Text().isEmpty())
+        WriteServerOption(dialog->edFileName->Text());
+    MessageBoxOwned(dialog, Lang.Restart_the_program_to_apply_the_settings, Lang.Info, MB_OK | MB_ICONINFORMATION);
 }

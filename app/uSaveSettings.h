@@ -20,3 +20,11 @@ QString ReadServerOption(TMenuOptions& menu);
 void WriteServerOption(const QString& path);
 // Creates UpperCaseExemptList from the key names of section "DisableUpperCase".
 void LoadDisableUpperCase();
+
+// The configured database file into server (empty when none), and the menu switches applied to
+// the main window's menu.
+void ReadOptions(QString& server);
+// The options dialog's choice into settings.ini, then the restart notice.
+void SaveOptions();
+// The grids' column counts and widths (LoadGridSettings, SaveGridSettings) join this unit with
+// the result grid.

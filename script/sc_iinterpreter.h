@@ -5,6 +5,7 @@
 // engine as object handles (platform/rtti/ObjectHandles), never as raw pointers, so a stale or
 // forged reference raises a catchable error.
 
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/Variant.h"
 #include "platform/rtti/Classes.h"
@@ -552,6 +553,10 @@ public:
     // Compilation.
     bool Compile();
     bool Run();
+    // As Compile, but the intermediate program is written to Stream instead of being built.
+    bool GetILCode(TStream& Stream);
+    // Builds an intermediate program read from Stream, as Compile does.
+    bool SetILCode(TStream& Stream);
     void AddCodeLine(const QString& UnitName, const QString& APos);
     bool IsExecutableLine(int LineN, const QString& UnitName = QString()) const;
 

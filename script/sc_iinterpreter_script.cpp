@@ -276,6 +276,35 @@ bool TscScript::Compile() {
     return true;
 }
 
+bool TscScript::GetILCode(TStream& Stream) {
+    SetErrorMsg(QString());
+    {
+        TscILParser parser(this);
+        parser.SelectLanguage(FSyntaxType);
+        if (parser.MakeILScript(FLines->Text())) parser.ILScript()->SaveToStream(Stream);
+    }
+    if (!ErrorMsg().isEmpty()) return false;
+    SetErrorPos(QString());
+    return true;
+}
+
+bool TscScript::SetILCode(TStream& Stream) {
+    SetErrorMsg(QString());
+    {
+        TscILParser parser(this);
+        parser.SelectLanguage(FSyntaxType);
+        parser.ILScript()->LoadFromStream(Stream);
+        const TscProgramBuilder& builder = ScriptProgramBuilder();
+        if (builder.Build)
+            builder.Build(parser, this);
+        else
+            SetErrorMsg(QStringLiteral("No program builder is installed"));
+    }
+    if (!ErrorMsg().isEmpty()) return false;
+    SetErrorPos(QString());
+    return true;
+}
+
 bool TscScript::Run() {
     const bool ok = Compile();
     if (ok) Execute();

@@ -2,9 +2,11 @@
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/TextCase.h"
+#include "platform/rtti/ObjectHandles.h"
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -254,4 +256,117 @@ TPoint SourcePosToPoint(const QString& PosText) {
     const QString line = colon >= 0 ? PosText.left(colon) : PosText;
     const QString col = colon >= 0 ? PosText.mid(colon + 1) : QString();
     return TPoint(col.isEmpty() ? 0 : StrToInt(col), StrToInt(line));
+}
+
+Variant ArgumentToVariant(const TObject* v) { return ObjectToVariant(v); }
+
+std::vector<FormatArg> VariantArrayToFormatArgs(const Variant& Args) {
+    std::vector<FormatArg> r;
+    if (!VarIsArray(Args)) return r;
+    for (int i = VarArrayLowBound(Args, 1); i <= VarArrayHighBound(Args, 1); ++i) {
+        const Variant e = Args.GetElement(i);
+        switch (e.VType()) {
+        case varSmallint:
+        case varInteger:
+        case varShortInt:
+        case varByte:
+        case varWord: r.emplace_back(e.ToInt()); break;
+        case varLongWord: r.emplace_back(static_cast<long long>(e.ToInt64())); break;
+        case varSingle:
+        case varDouble:
+        case varCurrency:
+        case varDate: r.emplace_back(e.ToDouble()); break;
+        case varBoolean: r.emplace_back(e.ToBool()); break;
+        case varInt64: r.emplace_back(static_cast<long long>(e.ToInt64())); break;
+        case varOleStr:
+        case varString:
+        case varUString: r.emplace_back(e.ToString()); break;
+        default: r.emplace_back(0);
+        }
+    }
+    return r;
+}
+
+namespace {
+
+QString MemberText(TscCustomHelper* m) {
+    if (dynamic_cast<TscPropertyHelper*>(m)) return "property " + m->Name() + ": " + m->GetFullTypeName();
+    if (auto* mh = dynamic_cast<TscMethodHelper*>(m)) {
+        if (!mh->IndexMethod()) return mh->Syntax();
+        const QString s = mh->Syntax().trimmed();
+        const int blank = s.indexOf(' ');
+        return QStringLiteral("index property") + (blank >= 0 ? s.mid(blank) : QString());
+    }
+    return "event " + m->Name();
+}
+
+void AddMembers(TscClassVariable* c, TscXMLItem* to) {
+    for (int i = 0; i < c->MembersCount(); ++i) {
+        TscXMLItem* it = to->Add();
+        it->SetName("item");
+        it->SetProp("text", MemberText(c->Members(i)));
+    }
+}
+
+} // namespace
+
+// Values go in through SetProp, which escapes them, so a quote in a declaration text cannot
+// break the tree.
+void GenerateScriptInfoTree(TscScript* Script, TscXMLItem* Root, bool FunctionsOnly) {
+    TscXMLItem* functions = Root->FindItem("Functions");
+    TscXMLItem* classes = Root->FindItem("Classes");
+    TscXMLItem* types = Root->FindItem("Types");
+    TscXMLItem* variables = Root->FindItem("Variables");
+    TscXMLItem* constants = Root->FindItem("Constants");
+    std::vector<std::pair<TscXMLItem*, QStringList>> enumValues;
+    for (int i = 0; i < Script->Count(); ++i) {
+        TObject* o = Script->Items(i);
+        if (auto* m = dynamic_cast<TscMethodHelper*>(o)) {
+            TscXMLItem* cat = functions->FindItem(m->Category());
+            cat->SetProp("text", m->Category());
+            TscXMLItem* it = cat->Add();
+            it->SetName("item");
+            it->SetProp("text", m->Syntax());
+            it->SetProp("description", m->Description());
+            continue;
+        }
+        if (FunctionsOnly) continue;
+        if (auto* c = dynamic_cast<TscClassVariable*>(o)) {
+            TscXMLItem* it = classes->Add();
+            it->SetName("item");
+            it->SetProp("text", c->Name() + " = class(" + c->Ancestor() + ")");
+            AddMembers(c, it);
+        } else if (auto* v = dynamic_cast<TscVariable*>(o)) {
+            if (v->Typ() == fvtEnum) {
+                TscXMLItem* t = types->FindItem(v->TypeName());
+                auto e = std::find_if(enumValues.begin(), enumValues.end(), [t](const auto& p) { return p.first == t; });
+                if (e == enumValues.end()) {
+                    enumValues.push_back({t, QStringList()});
+                    e = enumValues.end() - 1;
+                }
+                if (v->Name() != v->TypeName()) e->second << v->Name();
+                continue;
+            }
+            TscXMLItem* it = (v->IsReadOnly() ? constants : variables)->Add();
+            it->SetName("item");
+            QString text = v->Name() + ": " + v->GetFullTypeName();
+            if (v->IsReadOnly()) text += " = " + VarToStr(v->Value());
+            it->SetProp("text", text);
+        }
+    }
+    for (int i = 0; i < types->Count(); ++i) {
+        TscXMLItem* t = types->Items(i);
+        if (t->Name() == "item") continue;
+        QStringList values;
+        for (const auto& p : enumValues)
+            if (p.first == t) values = p.second;
+        t->SetProp("text", t->Name() + ": (" + values.join(',') + ")");
+        t->SetName("item");
+    }
+}
+
+void AddClassMembersInfo(TscScript* Script, const TClassInfo* AClass, TscXMLItem* Item) {
+    for (int i = 0; i < Script->Count(); ++i)
+        if (auto* c = dynamic_cast<TscClassVariable*>(Script->Items(i)))
+            if (AClass && c->ClassRef() && AClass->InheritsFrom(c->ClassRef())) AddMembers(c, Item);
 }

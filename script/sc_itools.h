@@ -3,6 +3,7 @@
 // are registered with, type names to TscVarType, the type-compatibility rules, literal texts to
 // values and position texts to points.
 
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Types.h"
 #include "platform/rtl/Variant.h"
 #include "script/sc_iinterpreter.h"
@@ -26,3 +27,22 @@ bool AssignmentAllowed(const TscCustomVariable* Target, const TscCustomVariable*
 Variant LiteralToVariant(const QString& Text);
 // "12:7" -> (7, 12); empty -> (0, 0). Malformed numbers raise EConvertError.
 TPoint SourcePosToPoint(const QString& PosText);
+
+// Host event arguments as scripts see them: integers and objects (as handles) give 32-bit
+// integers, characters one-character strings, floats doubles; a Variant is copied.
+inline Variant ArgumentToVariant(int v) { return Variant(v); }
+inline Variant ArgumentToVariant(bool v) { return Variant(v); }
+inline Variant ArgumentToVariant(QChar v) { return Variant(QString(v)); }
+inline Variant ArgumentToVariant(double v) { return Variant(v); }
+inline Variant ArgumentToVariant(const QString& v) { return Variant(v); }
+inline Variant ArgumentToVariant(qint64 v) { return Variant(static_cast<long long>(v)); }
+inline Variant ArgumentToVariant(const Variant& v) { return v; }
+Variant ArgumentToVariant(const TObject* v);
+
+// The elements of a one-dimensional variant array as arguments of the platform's Format.
+std::vector<FormatArg> VariantArrayToFormatArgs(const Variant& Args);
+
+// The designer's description trees of a script's functions, classes, types, variables and
+// constants, and the members of the registered classes AClass descends from.
+void GenerateScriptInfoTree(TscScript* Script, TscXMLItem* Root, bool FunctionsOnly);
+void AddClassMembersInfo(TscScript* Script, const TClassInfo* AClass, TscXMLItem* Item);

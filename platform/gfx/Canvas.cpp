@@ -48,7 +48,7 @@ unsigned TextFormatToFlags(const TTextFormat& f) {
     if (f.Contains(tfNoPrefix)) r |= DT_NOPREFIX;
     if (f.Contains(tfRight)) r |= DT_RIGHT;
     if (f.Contains(tfRtlReading)) r |= DT_RTLREADING;
-    if (f.Contains(tfSingleLine)) r |= DT_SINGLELINE;
+    if (f.Contains(tfOneLine)) r |= DT_SINGLELINE;
     if (f.Contains(tfVerticalCenter)) r |= DT_VCENTER;
     if (f.Contains(tfWordBreak)) r |= DT_WORDBREAK;
     return r;
@@ -487,9 +487,9 @@ void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
     const TRect r = Normalized(x1, y1, x2, y2);
     if (r.IsEmpty()) return;
     const QRectF f = FigureRect(r, FPen);
-    const qreal rx = std::min<qreal>(std::abs(x3) / 2.0, f.width() / 2);
-    const qreal ry = std::min<qreal>(std::abs(y3) / 2.0, f.height() / 2);
-    StrokeShape([&](QPainter* p) { p->drawRoundedRect(f, rx, ry, Qt::AbsoluteSize); }, true);
+    const qreal radiusX = std::min<qreal>(std::abs(x3) / 2.0, f.width() / 2);
+    const qreal radiusY = std::min<qreal>(std::abs(y3) / 2.0, f.height() / 2);
+    StrokeShape([&](QPainter* p) { p->drawRoundedRect(f, radiusX, radiusY, Qt::AbsoluteSize); }, true);
 }
 
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {

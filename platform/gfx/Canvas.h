@@ -84,7 +84,7 @@ enum TTextFormats {
     tfNoPrefix,
     tfRight,
     tfRtlReading,
-    tfSingleLine,
+    tfOneLine,
     tfTop,
     tfVerticalCenter,
     tfWordBreak

@@ -442,3 +442,30 @@ TEST(ColumnList, ColumnsReadFromAFormArePlacedByPosition) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ColumnList, SlidesScaleAndAnchor) {
+    TFakeGrid grid;
+    auto* scaled = grid.Columns->Add<TGxTextColumn>();
+    auto* stretched = grid.Columns->Add<TGxTextColumn>();
+    auto* moved = grid.Columns->Add<TGxTextColumn>();
+    auto* still = grid.Columns->Add<TGxTextColumn>();
+    scaled->SetSlideOptions({soAutoSize});
+    scaled->SlideBounds()->SetLeft(10);
+    scaled->SlideBounds()->SetWidth(85);
+    stretched->SetSlideAnchors({akLeft, akTop, akRight});
+    moved->SetSlideAnchors({akTop, akRight});
+    grid.Columns->AutoSizeSlides(200, 300);
+    EXPECT_EQ(scaled->SlideBounds()->Width(), 128); // 127.5 to the even 128
+    EXPECT_EQ(scaled->SlideBounds()->Left(), 15);
+    EXPECT_EQ(still->SlideBounds()->Width(), 80);
+    grid.Columns->AnchorSlides(200, 230);
+    EXPECT_EQ(stretched->SlideBounds()->Width(), 110);
+    EXPECT_EQ(stretched->SlideBounds()->Left(), 8);
+    EXPECT_EQ(moved->SlideBounds()->Left(), 38);
+    EXPECT_EQ(moved->SlideBounds()->Width(), 80);
+    EXPECT_EQ(still->SlideRect(), TRect(8, 8, 88, 24));
+}
+
+} // namespace

@@ -266,3 +266,24 @@ TEST(Drawing, ClipRegions) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Drawing, VerticalText) {
+    Surface s(40, 100);
+    s.C().Font().SetColor(clBlack);
+    s.C().Font().SetHeight(-14);
+    DrawVerticalText(s.C(), TRect(0, 0, 40, 100), QStringLiteral("WWWW"), false);
+    int minX = 40, maxX = -1, minY = 100, maxY = -1;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 40; ++x)
+            if (GetRValue(s.At(x, y)) < 128) {
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+    ASSERT_GE(maxX, 0) << "nothing drawn";
+    EXPECT_GT(maxY - minY, 2 * (maxX - minX)); // runs upwards, so taller than wide
+    EXPECT_EQ(s.C().Font().Orientation(), 0);  // the canvas font is put back
+}
+
+} // namespace

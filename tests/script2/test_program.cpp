@@ -3,6 +3,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtti/ObjectHandles.h"
 #include "script/sc_iconst.h"
+#include "script/sc_itools.h"
+#include "script/sc_xml.h"
 
 #include <gtest/gtest.h>
 
@@ -113,11 +115,7 @@ TEST(ScriptProgramTest, StringAndArrayElements) {
     s.Add("s", str);
     str->SetValue(QString("hello"));
     s.AddVariable("i", "Integer", 2);
-    auto ch = DB(&s).Link(str).Link(new TscStringHelper()).Done(); // placeholder replaced below
-    (void)ch;
     // s[i] through the fast string designator
-    TscDesignator raw(&s);
-    raw.AddLink(str);
     s.Add(QString(), std::make_unique<TscStringHelper>());
     auto d = std::make_unique<TscDesignator>(&s);
     d->AddLink(str);
@@ -269,6 +267,74 @@ TEST(ScriptProgramTest, CodeLinesAndCompileWithoutBuilder) {
         EXPECT_TRUE(s.EvaluteRiseError());
         EXPECT_FALSE(VarToStr(r).isEmpty());
     }
+}
+
+TEST(ScriptProgramTest, IntermediateCodeIsWrittenAsXml) {
+    TscScript s;
+    s.Lines()->SetText("begin x := 1 end.");
+    TMemoryStream out;
+    ASSERT_TRUE(s.GetILCode(out));
+    out.SetPosition(0);
+    TscXMLDocument doc;
+    doc.LoadFromStream(out);
+    EXPECT_EQ(doc.Root()->Name(), "program");
+    EXPECT_GE(doc.Root()->Find("assignstmt"), 0);
+    s.Lines()->SetText("begin x := ; end.");
+    TMemoryStream bad;
+    EXPECT_FALSE(s.GetILCode(bad));
+    EXPECT_FALSE(s.ErrorPos().isEmpty());
+}
+
+TEST(ScriptProgramTest, DescriptionTrees) {
+    TscScript s;
+    AddBasicTypes(&s);
+    s.AddMethod("function Quote(S: String = '\"'): String", TscCallMethodEvent(), "ctgText", "Puts \"quotes\" around");
+    s.AddEnum("TFruit", "frApple,frPear");
+    s.AddConst("Answer", "Integer", 42);
+    s.AddVariable("Count", "Integer", 1);
+    TscClassVariable* c = s.AddClass(TComponentClassInfo(), "TPersistent");
+    c->AddIndexProperty("Items", "Integer, String", "TObject", TscCallMethodEvent());
+    TscXMLDocument doc;
+    GenerateScriptInfoTree(&s, doc.Root(), false);
+    TscXMLItem* root = doc.Root();
+    ASSERT_EQ(root->Count(), 5);
+    EXPECT_EQ(root->Items(0)->Name(), "Functions");
+    TscXMLItem* cat = root->Items(0)->Items(0);
+    EXPECT_EQ(cat->GetProp("text"), "ctgText");
+    EXPECT_EQ(cat->Items(0)->GetProp("text"), "function Quote(S: String = '\"'): String");
+    EXPECT_EQ(cat->Items(0)->GetProp("description"), "Puts \"quotes\" around");
+    TscXMLItem* cls = root->Items(1)->Items(0);
+    EXPECT_EQ(cls->GetProp("text"), "TComponent = class(TPersistent)");
+    QStringList members;
+    for (int i = 0; i < cls->Count(); ++i) members << cls->Items(i)->GetProp("text");
+    EXPECT_TRUE(members.contains("property Name: String"));
+    EXPECT_TRUE(members.contains("index property Items(p0: Integer; p1: String): TObject"));
+    EXPECT_EQ(root->Items(2)->Items(0)->GetProp("text"), "TFruit: (frApple,frPear)");
+    EXPECT_EQ(root->Items(3)->Items(0)->GetProp("text"), "Count: Integer");
+    EXPECT_EQ(root->Items(4)->Items(0)->GetProp("text"), "Answer: Integer = 42");
+    // The round trip through text keeps the quotes.
+    TscXMLDocument again;
+    again.LoadFromBytes(doc.SaveToBytes());
+    EXPECT_EQ(again.Root()->Items(0)->Items(0)->Items(0)->GetProp("description"), "Puts \"quotes\" around");
+
+    TscXMLDocument onlyFunctions;
+    GenerateScriptInfoTree(&s, onlyFunctions.Root(), true);
+    EXPECT_EQ(onlyFunctions.Root()->Items(1)->Count(), 0);
+    TscXMLItem members2;
+    AddClassMembersInfo(&s, TComponentClassInfo(), &members2);
+    EXPECT_EQ(members2.Count(), cls->Count());
+}
+
+TEST(ScriptProgramTest, FormatArgumentsFromVariants) {
+    const Variant args = VarArrayOf({7, 2.5, QString("x"), true, Variant(static_cast<long long>(1) << 40)});
+    std::vector<FormatArg> list = VariantArrayToFormatArgs(args);
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ(Format("%d|%.1f|%s|%d", std::span<const FormatArg>(list.data(), 3).size() == 3
+                                         ? std::span<const FormatArg>(std::vector<FormatArg>{list[0], list[1], list[2], 1})
+                                         : std::span<const FormatArg>()),
+              "7|2.5|x|1");
+    EXPECT_EQ(list[3].ArgKind(), FormatArg::Kind::Boolean);
+    EXPECT_EQ(list[4].AsInt64(), static_cast<Int64>(1) << 40);
 }
 
 } // namespace

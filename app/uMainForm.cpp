@@ -1,0 +1,226 @@
+#include "app/uMainForm.h"
+
+#include "app/uAboutForm.h"
+#include "app/uIniCheck.h"
+#include "app/uLang.h"
+#include "app/uOptionsForm.h"
+#include "app/uSQL.h"
+#include "app/uSQLiteFunctions.h"
+#include "app/uSaveSettings.h"
+#include "app/uTables.h"
+#include "platform/data/SQLConnection.h"
+#include "platform/sys/Program.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Menus.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+TfrmMainKorvel* frmMainKorvel = nullptr;
+
+KORVEL_CLASS_INFO(TfrmMainKorvel) {}
+
+namespace {
+
+const QString ExceptionRaised = QStringLiteral("Exception raised with message: ");
+
+QString ErrorText(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception& e) {
+        return e.Message();
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    }
+}
+
+} // namespace
+
+TfrmMainKorvel::TfrmMainKorvel(TComponent* AOwner) : TForm(AOwner) {
+    SetName(QStringLiteral("frmMainKorvel"));
+    SetCaption(QStringLiteral("Korvel"));
+    SetBounds(0, 0, 1024, 700);
+    SetPosition(poScreenCenter);
+
+    FSQLConnection = std::make_unique<TSQLConnection>();
+    FSQLConnection->SetConnectionName(QStringLiteral("SQLConnection"));
+    FSQLConnection->SetDriverName(QStringLiteral("Sqlite"));
+    FSQLConnection->SetLoginPrompt(false);
+    FSQLConnection->Params().Add(QStringLiteral("ColumnMetaDataSupported=False"));
+    FSQLConnection->Params().Add(QStringLiteral("FailIfMissing=True"));
+
+    MainMenu = new TMainMenu(this);
+    MainMenu->SetName(QStringLiteral("MainMenu"));
+    auto item = [this](TMenuItem* parent, const char* name, const char* caption, void (TfrmMainKorvel::*handler)(TObject*)) {
+        auto* i = new TMenuItem(this);
+        i->SetName(QLatin1String(name));
+        i->SetCaption(QLatin1String(caption));
+        if (handler) i->OnClick = [this, handler](TObject* sender) { (this->*handler)(sender); };
+        parent->Add(i);
+        return i;
+    };
+    mniFile = item(MainMenu->Items(), "mniFile", "File", nullptr);
+    mniClose = item(mniFile, "mniClose", "Close", &TfrmMainKorvel::mniCloseClick);
+    mniOptions = item(MainMenu->Items(), "mniOptions", "Options", nullptr);
+    mniDBLocation = item(mniOptions, "mniDBLocation", "Database location", &TfrmMainKorvel::mniDBLocationClick);
+    mniReport = item(mniOptions, "mniReport", "Report designer", &TfrmMainKorvel::mniReportClick);
+    mniAbout = item(MainMenu->Items(), "mniAbout", "About", &TfrmMainKorvel::mniAboutClick);
+    SetMenu(MainMenu);
+
+    const QString pictures = QStringLiteral(
+        "All (*.gif;*.png;*.jpg;*.jpeg;*.bmp)|*.gif;*.png;*.jpg;*.jpeg;*.bmp|GIF Image (*.gif)|*.gif|"
+        "Portable Network Graphics (*.png)|*.png|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
+        "Bitmaps (*.bmp)|*.bmp");
+    OpenPictureDialog = new TOpenPictureDialog(this);
+    OpenPictureDialog->SetName(QStringLiteral("OpenPictureDialog"));
+    OpenPictureDialog->SetFilter(pictures);
+    SavePictureDialog = new TSavePictureDialog(this);
+    SavePictureDialog->SetName(QStringLiteral("SavePictureDialog"));
+    SavePictureDialog->SetFilter(pictures);
+    OpenDialog = new TOpenDialog(this);
+    OpenDialog->SetName(QStringLiteral("OpenDialog"));
+    SaveDialog = new TSaveDialog(this);
+    SaveDialog->SetName(QStringLiteral("SaveDialog"));
+
+    OnShow = [this](TObject* sender) { FormShow(sender); };
+    OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
+    OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
+}
+
+TfrmMainKorvel::~TfrmMainKorvel() {
+    // The form's destructor raises OnDestroy after this object is gone.
+    OnDestroy = nullptr;
+    FormDestroy(this);
+    if (frmMainKorvel == this) frmMainKorvel = nullptr;
+}
+
+void TfrmMainKorvel::FormShow(TObject*) {
+    // 1. The texts first: every message below takes them from the language table.
+    InitLang();
+
+    // A malformed description file stops the start before anything is opened or created.
+    const struct {
+        QString File;
+        TIniKind Kind;
+    } descriptions[] = {{SettingsFileName(), TIniKind::Settings},
+                        {ProgramFolder() + QStringLiteral("tables.ini"), TIniKind::Tables}};
+    for (const auto& d : descriptions) {
+        const QString problem = CheckIniFile(d.File, d.Kind);
+        if (!problem.isEmpty()) {
+            MessageBoxOwned(this, problem, Lang.Error, MB_OK | MB_ICONINFORMATION);
+            FStartup = TStartup::BadDescription;
+            return;
+        }
+    }
+
+    // 2. The database beside the program unless settings.ini names another; the menu switches.
+    QString path = ProgramFolder() + QStringLiteral("sqlite.db");
+    QString server;
+    ReadOptions(server);
+
+    // 3. A configured file that is missing ends the start here; the user picks another one.
+    if (!server.isEmpty()) {
+        if (!QFileInfo::exists(server)) {
+            MessageBoxOwned(this, Lang.The_database_file_is_not_found + QChar(13) + server, Lang.Error,
+                            MB_OK | MB_ICONINFORMATION);
+            frmOptionsKorvel->Show();
+            FStartup = TStartup::DatabaseMissing;
+            return;
+        }
+        path = server;
+    }
+
+    // 4 and 5.
+    if (!OpenDatabase(path)) return;
+
+    // 6 and 7.
+    LoadDisableUpperCase();
+    LoadSchema(ProgramFolder() + QStringLiteral("tables.ini"));
+
+    // 8. The windows of forms.xml are built here (window builder), the main window first.
+    // 9. The grids' column counts and widths are restored here (LoadGridSettings), once the
+    //    result grid exists.
+    // 10. The lookup combo boxes of every window are filled here (FillDictionaries).
+    // 11. The main window's self-running result grids run their queries here.
+    // 12. The picture pack graphics.dll decorates the windows here (LoadGraphics), once the
+    //     picture controls exist.
+    FStartup = TStartup::Done;
+}
+
+bool TfrmMainKorvel::OpenDatabase(const QString& path) {
+    const bool existed = QFileInfo::exists(path);
+    FDatabaseFileName = path;
+    FSQLConnection->SetParamValue(QStringLiteral("Database"), path);
+    FSQLConnection->SetParamValue(QStringLiteral("FailIfMissing"), QStringLiteral("False"));
+    try {
+        FSQLConnection->ExecuteDirect(QStringLiteral("PRAGMA foreign_keys=ON;"));
+    } catch (const EDatabaseError&) {
+        // The file cannot be created or opened at all: nothing can run without it.
+        const QString message = ErrorText(std::current_exception());
+        FSQLConnection->Close();
+        if (!existed) QFile::remove(path);
+        ShowMessage(ExceptionRaised + message);
+        FStartup = TStartup::DatabaseFailed;
+        return false;
+    }
+    try {
+        FSQLConnection->SetConnected(true);
+        RegisterUnicodeFunctions(*FSQLConnection);
+    } catch (const EDatabaseError&) {
+        ShowMessage(ExceptionRaised + ErrorText(std::current_exception()));
+    }
+    if (!existed) return CreateTables(path);
+    return true;
+}
+
+bool TfrmMainKorvel::CreateTables(const QString& path) {
+    // All tables or none: a half-built database would stay half-built for good, since later
+    // starts only create tables in a new file.
+    std::unique_ptr<TStringList> statements = TablesToSQL(ProgramFolder() + QStringLiteral("tables.ini"));
+    QString message;
+    try {
+        TSQLTransactionGuard transaction(*FSQLConnection);
+        for (int i = 0; i < statements->Count(); ++i) FSQLConnection->ExecuteDirect(statements->Get(i));
+        transaction.Commit();
+        return true;
+    } catch (...) {
+        message = ErrorText(std::current_exception());
+    }
+    // The file was made by this start: remove it so that the next start builds it again.
+    FSQLConnection->Close();
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+    ShowMessage(ExceptionRaised + message);
+    FStartup = TStartup::TablesFailed;
+    return false;
+}
+
+void TfrmMainKorvel::FormClose(TObject*, TCloseAction&) {
+    // The grids' column widths are written here (SaveGridSettings), once the result grid exists.
+}
+
+void TfrmMainKorvel::FormDestroy(TObject*) {
+    SchemaFieldList.reset();
+    CalculatedFieldList.reset();
+    UpperCaseExemptList.reset();
+}
+
+void TfrmMainKorvel::OnAllFormShow(TObject* Sender) {
+    auto* form = dynamic_cast<TCustomForm*>(Sender);
+    if (!form) return;
+    std::vector<TWinControl*> controls;
+    form->GetTabOrderList(controls);
+    if (controls.empty()) return;
+    // A hidden or disabled first control cannot take the focus; the window then keeps its own.
+    if (controls.front()->CanFocus()) controls.front()->SetFocus();
+}
+
+void TfrmMainKorvel::mniCloseClick(TObject*) { Close(); }
+
+void TfrmMainKorvel::mniDBLocationClick(TObject*) { frmOptionsKorvel->ShowModal(); }
+
+void TfrmMainKorvel::mniReportClick(TObject*) {
+    // The report designer opens on the current report here once the report library exists.
+}
+
+void TfrmMainKorvel::mniAboutClick(TObject*) { frmKorvelAbout->ShowModal(); }
