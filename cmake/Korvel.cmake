@@ -14,10 +14,14 @@ function(korvel_library name)
   korvel_pch(${name})
 endfunction()
 
-# korvel_test(AREA [DEPS lib...]): one GoogleTest executable per test area, from every source in its folder.
+# korvel_test(AREA [GUI] [DEPS lib...]): one GoogleTest executable per test area, from every source in
+# its folder. GUI adds the shared environment that suites building controls need.
 function(korvel_test area)
-  cmake_parse_arguments(KT "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(KT "GUI" "" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(KT_GUI)
+    list(APPEND srcs ${PROJECT_SOURCE_DIR}/tests/common/GuiTestEnvironment.cpp)
+  endif()
   add_executable(test_${area} ${srcs})
   target_link_libraries(test_${area} PRIVATE ${KT_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   korvel_pch(test_${area})

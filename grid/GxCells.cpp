@@ -13,7 +13,9 @@ namespace {
     throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
 }
 
-QString GuidToString(const QUuid& g) { return g.toString(QUuid::WithBraces).toUpper(); }
+QString GuidToString(const QUuid& g) {
+    return g.toString(QUuid::WithBraces).toUpper();
+}
 
 bool TryStringToGuid(const QString& s, QUuid& g) {
     static const QRegularExpression re(QStringLiteral(
@@ -26,7 +28,8 @@ bool TryStringToGuid(const QString& s, QUuid& g) {
 // Address parts: digits collect into the current part, other characters but "." are skipped, a
 // "." or the text's end closes the part. An empty part fails; missing parts are 0.
 bool TryParseIP(const QString& s, quint32 (&parts)[4]) {
-    for (auto& p : parts) p = 0;
+    for (auto& p : parts)
+        p = 0;
     int index = 0;
     QString digits;
     for (int i = 0; i < s.size(); ++i) {
@@ -94,8 +97,12 @@ void TCell::SetLocked(bool Value) {
         FState &= ~(1u << cstLocked);
 }
 
-int TCell::ColumnIndex() const { return FCells ? FCells->ColIndex() : -1; }
-int TCell::RowIndex() const { return FCells ? FCells->RowIndex() : -1; }
+int TCell::ColumnIndex() const {
+    return FCells ? FCells->ColIndex() : -1;
+}
+int TCell::RowIndex() const {
+    return FCells ? FCells->RowIndex() : -1;
+}
 
 TColor TCell::GetActualColor() {
     TGxGridLink* g = FCells ? FCells->Grid() : nullptr;
@@ -147,7 +154,9 @@ bool TCell::TryAsFloat(double& Value) {
 // ---------------------------------------------------------------------------------------------
 // Typed cells
 
-QString TBooleanCell::GetAsString() { return BoolToStr(FValue, true); }
+QString TBooleanCell::GetAsString() {
+    return BoolToStr(FValue, true);
+}
 void TBooleanCell::SetAsBooleanValue(bool Value) {
     FValue = Value;
     TCell::SetAsBooleanValue(Value);
@@ -173,8 +182,12 @@ void TBooleanCell::Clear() {
     TCell::Clear();
 }
 
-int TDateTimeCell::GetAsInteger() { return static_cast<int>(Trunc(FValue)); }
-QString TDateTimeCell::GetAsString() { return DateTimeToStr(FValue); }
+int TDateTimeCell::GetAsInteger() {
+    return static_cast<int>(Trunc(FValue));
+}
+QString TDateTimeCell::GetAsString() {
+    return DateTimeToStr(FValue);
+}
 void TDateTimeCell::SetAsBooleanValue(bool Value) {
     FValue = Date();
     TCell::SetAsBooleanValue(Value);
@@ -203,8 +216,12 @@ void TDateTimeCell::Clear() {
     TCell::Clear();
 }
 
-int TFloatCell::GetAsInteger() { return static_cast<int>(Round(FValue)); }
-QString TFloatCell::GetAsString() { return FloatToStr(FValue); }
+int TFloatCell::GetAsInteger() {
+    return static_cast<int>(Round(FValue));
+}
+QString TFloatCell::GetAsString() {
+    return FloatToStr(FValue);
+}
 void TFloatCell::SetAsBooleanValue(bool Value) {
     FValue = 0;
     TCell::SetAsBooleanValue(Value);
@@ -230,7 +247,9 @@ void TFloatCell::Clear() {
     TCell::Clear();
 }
 
-QString TIntegerCell::GetAsString() { return IntToStr(FValue); }
+QString TIntegerCell::GetAsString() {
+    return IntToStr(FValue);
+}
 void TIntegerCell::SetAsBooleanValue(bool Value) {
     FValue = Value ? 1 : 0;
     TCell::SetAsBooleanValue(Value);
@@ -256,10 +275,18 @@ void TIntegerCell::Clear() {
     TCell::Clear();
 }
 
-bool TStringCell::GetAsBoolean() { return StrToBool(FValue); }
-TDateTime TStringCell::GetAsDateTime() { return FValue.isEmpty() ? 0 : StrToDateTime(FValue); }
-double TStringCell::GetAsFloat() { return StrToFloat(FValue); }
-int TStringCell::GetAsInteger() { return StrToInt(FValue); }
+bool TStringCell::GetAsBoolean() {
+    return StrToBool(FValue);
+}
+TDateTime TStringCell::GetAsDateTime() {
+    return FValue.isEmpty() ? 0 : StrToDateTime(FValue);
+}
+double TStringCell::GetAsFloat() {
+    return StrToFloat(FValue);
+}
+int TStringCell::GetAsInteger() {
+    return StrToInt(FValue);
+}
 void TStringCell::SetAsBooleanValue(bool Value) {
     FValue = BoolToStr(Value, true);
     TCell::SetAsBooleanValue(Value);
@@ -284,7 +311,9 @@ void TStringCell::Clear() {
     FValue.clear();
     TCell::Clear();
 }
-bool TStringCell::TryAsBoolean(bool& Value) { return TryStrToBool(FValue, Value); }
+bool TStringCell::TryAsBoolean(bool& Value) {
+    return TryStrToBool(FValue, Value);
+}
 bool TStringCell::TryAsDateTime(TDateTime& Value) {
     if (FValue.isEmpty()) {
         Value = 0;
@@ -292,14 +321,26 @@ bool TStringCell::TryAsDateTime(TDateTime& Value) {
     }
     return TryStrToDateTime(FValue, Value);
 }
-bool TStringCell::TryAsFloat(double& Value) { return !FValue.isEmpty() && TryStrToFloat(FValue, Value); }
+bool TStringCell::TryAsFloat(double& Value) {
+    return !FValue.isEmpty() && TryStrToFloat(FValue, Value);
+}
 
-QString TIncrementCell::GetAsString() { return IntToStr(RowIndex() + 1); }
+QString TIncrementCell::GetAsString() {
+    return IntToStr(RowIndex() + 1);
+}
 
-bool TTextValueCell::GetAsBoolean() { return StrToBool(GetAsString()); }
-TDateTime TTextValueCell::GetAsDateTime() { return StrToDateTime(GetAsString()); }
-double TTextValueCell::GetAsFloat() { return StrToFloat(GetAsString()); }
-int TTextValueCell::GetAsInteger() { return StrToInt(GetAsString()); }
+bool TTextValueCell::GetAsBoolean() {
+    return StrToBool(GetAsString());
+}
+TDateTime TTextValueCell::GetAsDateTime() {
+    return StrToDateTime(GetAsString());
+}
+double TTextValueCell::GetAsFloat() {
+    return StrToFloat(GetAsString());
+}
+int TTextValueCell::GetAsInteger() {
+    return StrToInt(GetAsString());
+}
 void TTextValueCell::SetAsBooleanValue(bool Value) {
     SetAsStringValue(BoolToStr(Value, true));
     TCell::SetAsBooleanValue(Value);
@@ -316,13 +357,21 @@ void TTextValueCell::SetAsIntegerValue(int Value) {
     SetAsStringValue(IntToStr(Value));
     TCell::SetAsIntegerValue(Value);
 }
-bool TTextValueCell::TryAsBoolean(bool& Value) { return TryStrToBool(GetAsString(), Value); }
-bool TTextValueCell::TryAsDateTime(TDateTime& Value) { return TryStrToDateTime(GetAsString(), Value); }
-bool TTextValueCell::TryAsFloat(double& Value) { return TryStrToFloat(GetAsString(), Value); }
+bool TTextValueCell::TryAsBoolean(bool& Value) {
+    return TryStrToBool(GetAsString(), Value);
+}
+bool TTextValueCell::TryAsDateTime(TDateTime& Value) {
+    return TryStrToDateTime(GetAsString(), Value);
+}
+bool TTextValueCell::TryAsFloat(double& Value) {
+    return TryStrToFloat(GetAsString(), Value);
+}
 
 TGuidCell::TGuidCell(TCells* ACells) : TTextValueCell(ACells), FValue(QUuid::createUuid()) {}
 
-QString TGuidCell::GetAsString() { return GuidToString(FValue); }
+QString TGuidCell::GetAsString() {
+    return GuidToString(FValue);
+}
 
 void TGuidCell::SetAsStringValue(const QString& Value) {
     QUuid g;
@@ -378,16 +427,30 @@ std::unique_ptr<TCell> TCells::CreateCell(int ACol) {
     TGxCustomColumn* column = FColumns && ACol < FColumns->Count() ? FColumns->Item(ACol) : nullptr;
     std::unique_ptr<TCell> cell;
     switch (column ? column->ColumnType() : ctString) {
-    case ctAutoInc: cell = std::make_unique<TIncrementCell>(this); break;
-    case ctBoolean: cell = std::make_unique<TBooleanCell>(this); break;
-    case ctDate: cell = std::make_unique<TDateTimeCell>(this); break;
-    case ctFloat: cell = std::make_unique<TFloatCell>(this); break;
-    case ctGuid: cell = std::make_unique<TGuidCell>(this); break;
-    case ctInteger: cell = std::make_unique<TIntegerCell>(this); break;
+    case ctAutoInc:
+        cell = std::make_unique<TIncrementCell>(this);
+        break;
+    case ctBoolean:
+        cell = std::make_unique<TBooleanCell>(this);
+        break;
+    case ctDate:
+        cell = std::make_unique<TDateTimeCell>(this);
+        break;
+    case ctFloat:
+        cell = std::make_unique<TFloatCell>(this);
+        break;
+    case ctGuid:
+        cell = std::make_unique<TGuidCell>(this);
+        break;
+    case ctInteger:
+        cell = std::make_unique<TIntegerCell>(this);
+        break;
     case ctVirtual:
         cell = std::make_unique<TVirtualCell>(this, dynamic_cast<TGxVirtualColumn*>(column));
         break;
-    default: cell = std::make_unique<TStringCell>(this); break;
+    default:
+        cell = std::make_unique<TStringCell>(this);
+        break;
     }
     // Locked while the column's style is copied in, so copying sends no notifications.
     if (column) {
@@ -428,7 +491,8 @@ int TCells::GetRowIndex(const TRow* ARow) const {
 int TCells::GetChildCount(int Index) const {
     const int level = GetRow(Index)->FLevel;
     int n = 0;
-    for (int r = Index + 1; r < static_cast<int>(FRowsList.size()) && FRowsList[r]->FLevel > level; ++r) ++n;
+    for (int r = Index + 1; r < static_cast<int>(FRowsList.size()) && FRowsList[r]->FLevel > level; ++r)
+        ++n;
     return n;
 }
 
@@ -451,12 +515,14 @@ int TCells::GetAbsoluteIndex(int ParentRow, int Index) const {
 void TCells::AddRow(int Count) {
     if (Count > 0) {
         FRowsList.reserve(FRowsList.size() + Count);
-        for (auto& list : FCellsList) list.reserve(list.size() + Count);
+        for (auto& list : FCellsList)
+            list.reserve(list.size() + Count);
     }
     for (int i = 0; i < Count; ++i) {
         FRowsList.push_back(NewRow());
         ++FVisibleRowCount;
-        for (int c = 0; c < ColCount(); ++c) FCellsList[c].push_back(CreateCell(c));
+        for (int c = 0; c < ColCount(); ++c)
+            FCellsList[c].push_back(CreateCell(c));
         ++FRowCount;
     }
     FSorted = false;
@@ -465,7 +531,8 @@ void TCells::AddRow(int Count) {
 void TCells::InsertRow(int Pos, int Count) {
     if (Pos < 0 || Pos > FRowCount) ListIndexError(Pos);
     for (int i = 0; i < Count; ++i) {
-        for (int c = 0; c < ColCount(); ++c) FCellsList[c].insert(FCellsList[c].begin() + Pos, CreateCell(c));
+        for (int c = 0; c < ColCount(); ++c)
+            FCellsList[c].insert(FCellsList[c].begin() + Pos, CreateCell(c));
         FRowsList.insert(FRowsList.begin() + Pos, NewRow());
         ++FVisibleRowCount;
         ++FRowCount;
@@ -475,14 +542,16 @@ void TCells::InsertRow(int Pos, int Count) {
 
 void TCells::DeleteRow(int Index) {
     CheckRow(Index, FRowCount);
-    for (auto& list : FCellsList) list.erase(list.begin() + Index);
+    for (auto& list : FCellsList)
+        list.erase(list.begin() + Index);
     --FRowCount;
     if (FRowsList[Index]->CountsVisible()) --FVisibleRowCount;
     FRowsList.erase(FRowsList.begin() + Index);
 }
 
 void TCells::ClearRows() {
-    for (auto& list : FCellsList) TCellList().swap(list);
+    for (auto& list : FCellsList)
+        TCellList().swap(list);
     FRowsList.clear();
     FRowCount = 0;
     FVisibleRowCount = 0;
@@ -498,7 +567,8 @@ void TCells::MoveRow(int FromPos, int ToPos) {
         list.insert(list.begin() + ToPos, std::move(item));
     };
     move(FRowsList);
-    for (auto& list : FCellsList) move(list);
+    for (auto& list : FCellsList)
+        move(list);
     FSorted = false;
 }
 
@@ -506,7 +576,8 @@ void TCells::SwapRows(int FromPos, int ToPos) {
     CheckRow(FromPos, FRowCount);
     CheckRow(ToPos, FRowCount);
     std::swap(FRowsList[FromPos], FRowsList[ToPos]);
-    for (auto& list : FCellsList) std::swap(list[FromPos], list[ToPos]);
+    for (auto& list : FCellsList)
+        std::swap(list[FromPos], list[ToPos]);
 }
 
 void TCells::AddChildRow(int Index, int Position) {
@@ -521,7 +592,8 @@ void TCells::AddChildRow(int Index, int Position) {
     FRowsList.insert(FRowsList.begin() + Position, std::move(row));
     ++FRowCount;
     if (shown) ++FVisibleRowCount;
-    for (int c = 0; c < ColCount(); ++c) FCellsList[c].insert(FCellsList[c].begin() + Position, CreateCell(c));
+    for (int c = 0; c < ColCount(); ++c)
+        FCellsList[c].insert(FCellsList[c].begin() + Position, CreateCell(c));
 }
 
 void TCells::MoveChildRow(int Index, TRow* Parent) {
@@ -555,7 +627,8 @@ void TCells::AddColumn() {
     FCellsList.emplace_back();
     TCellList& list = FCellsList.back();
     list.reserve(FRowsList.size());
-    for (size_t r = 0; r < FRowsList.size(); ++r) list.push_back(CreateCell(c));
+    for (size_t r = 0; r < FRowsList.size(); ++r)
+        list.push_back(CreateCell(c));
 }
 
 void TCells::InsertColumn(int Pos) {
@@ -564,7 +637,8 @@ void TCells::InsertColumn(int Pos) {
     list.reserve(FRowsList.size());
     // The new column is already item Pos of the column list.
     FCellsList.insert(FCellsList.begin() + Pos, TCellList());
-    for (size_t r = 0; r < FRowsList.size(); ++r) list.push_back(CreateCell(Pos));
+    for (size_t r = 0; r < FRowsList.size(); ++r)
+        list.push_back(CreateCell(Pos));
     FCellsList[Pos] = std::move(list);
     FSorted = false;
 }
@@ -591,11 +665,21 @@ void TCells::MoveColumn(int CurIndex, int NewIndex) {
 
 void TCells::ColumnsChange(TColumnsOperation ChangeOpearation, int Value1, int Value2) {
     switch (ChangeOpearation) {
-    case TColumnsOperation::opAdd: AddColumn(); break;
-    case TColumnsOperation::opDelete: DeleteColumn(Value1); break;
-    case TColumnsOperation::opClear: ClearColumns(); break;
-    case TColumnsOperation::opInsert: InsertColumn(Value1); break;
-    case TColumnsOperation::opMove: MoveColumn(Value1, Value2); break;
+    case TColumnsOperation::opAdd:
+        AddColumn();
+        break;
+    case TColumnsOperation::opDelete:
+        DeleteColumn(Value1);
+        break;
+    case TColumnsOperation::opClear:
+        ClearColumns();
+        break;
+    case TColumnsOperation::opInsert:
+        InsertColumn(Value1);
+        break;
+    case TColumnsOperation::opMove:
+        MoveColumn(Value1, Value2);
+        break;
     }
 }
 
@@ -631,14 +715,18 @@ int Sign(double a, double b) {
 // every index stays within the buffers whatever the comparison answers.
 template <class Before> std::vector<int> MergeSortOrder(int n, Before before) {
     std::vector<int> a(n), b(n);
-    for (int i = 0; i < n; ++i) a[i] = i;
+    for (int i = 0; i < n; ++i)
+        a[i] = i;
     for (int width = 1; width < n; width *= 2) {
         for (int lo = 0; lo < n; lo += 2 * width) {
             const int mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
             int i = lo, j = mid, k = lo;
-            while (i < mid && j < hi) b[k++] = before(a[j], a[i]) ? a[j++] : a[i++];
-            while (i < mid) b[k++] = a[i++];
-            while (j < hi) b[k++] = a[j++];
+            while (i < mid && j < hi)
+                b[k++] = before(a[j], a[i]) ? a[j++] : a[i++];
+            while (i < mid)
+                b[k++] = a[i++];
+            while (j < hi)
+                b[k++] = a[j++];
         }
         a.swap(b);
     }
@@ -652,7 +740,8 @@ std::vector<int> TCells::SortedOrder(int ACol, TSortType ASortType, TSortKind AS
     const int dir = ASortKind == skDescending ? -1 : 1;
     if (ASortType == stCustom) {
         std::vector<TCell*> cells(n);
-        for (int r = 0; r < n; ++r) cells[r] = FCellsList[ACol][r].get();
+        for (int r = 0; r < n; ++r)
+            cells[r] = FCellsList[ACol][r].get();
         return MergeSortOrder(n, [&](int x, int y) {
             int compare = 0;
             DoCompare(cells[x], cells[y], compare);
@@ -696,8 +785,12 @@ std::vector<int> TCells::SortedOrder(int ACol, TSortType ASortType, TSortKind AS
             }
             break;
         }
-        case stCaseInsensitive: setText(k, LowerCase(cell->AsString())); break;
-        default: setText(k, cell->AsString()); break;
+        case stCaseInsensitive:
+            setText(k, LowerCase(cell->AsString()));
+            break;
+        default:
+            setText(k, cell->AsString());
+            break;
         }
     }
 
@@ -725,17 +818,20 @@ std::vector<int> TCells::SortedOrder(int ACol, TSortType ASortType, TSortKind AS
 void TCells::ApplyOrder(const std::vector<int>& Order) {
     const size_t n = Order.size();
     std::vector<std::unique_ptr<TRow>> rows(n);
-    for (size_t k = 0; k < n; ++k) rows[k] = std::move(FRowsList[Order[k]]);
+    for (size_t k = 0; k < n; ++k)
+        rows[k] = std::move(FRowsList[Order[k]]);
     FRowsList.swap(rows);
     TCellList list(n);
     for (auto& column : FCellsList) {
-        for (size_t k = 0; k < n; ++k) list[k] = std::move(column[Order[k]]);
+        for (size_t k = 0; k < n; ++k)
+            list[k] = std::move(column[Order[k]]);
         column.swap(list);
     }
 }
 
 void TCells::ReverseRows() {
-    for (int k = 0; k < FRowCount / 2; ++k) SwapRows(k, FRowCount - 1 - k);
+    for (int k = 0; k < FRowCount / 2; ++k)
+        SwapRows(k, FRowCount - 1 - k);
 }
 
 void TCells::SortColumn(int ACol, TSortType ASortType, TSortKind ASortKind, bool Resort) {

@@ -115,9 +115,18 @@ public:
     void SetAsIntegerValue(int Value) override;
     void SetAsStringValue(const QString& Value) override;
     void Clear() override;
-    bool TryAsBoolean(bool& Value) override { Value = FValue; return true; }
-    bool TryAsDateTime(TDateTime& Value) override { Value = 0; return true; }
-    bool TryAsFloat(double& Value) override { Value = FValue ? 1 : 0; return true; }
+    bool TryAsBoolean(bool& Value) override {
+        Value = FValue;
+        return true;
+    }
+    bool TryAsDateTime(TDateTime& Value) override {
+        Value = 0;
+        return true;
+    }
+    bool TryAsFloat(double& Value) override {
+        Value = FValue ? 1 : 0;
+        return true;
+    }
 
 private:
     bool FValue = false;
@@ -137,9 +146,18 @@ public:
     void SetAsIntegerValue(int Value) override;
     void SetAsStringValue(const QString& Value) override;
     void Clear() override;
-    bool TryAsBoolean(bool& Value) override { Value = false; return true; }
-    bool TryAsDateTime(TDateTime& Value) override { Value = FValue; return true; }
-    bool TryAsFloat(double& Value) override { Value = FValue; return true; }
+    bool TryAsBoolean(bool& Value) override {
+        Value = false;
+        return true;
+    }
+    bool TryAsDateTime(TDateTime& Value) override {
+        Value = FValue;
+        return true;
+    }
+    bool TryAsFloat(double& Value) override {
+        Value = FValue;
+        return true;
+    }
 
 private:
     double FValue = 0;
@@ -159,9 +177,18 @@ public:
     void SetAsIntegerValue(int Value) override;
     void SetAsStringValue(const QString& Value) override;
     void Clear() override;
-    bool TryAsBoolean(bool& Value) override { Value = false; return true; }
-    bool TryAsDateTime(TDateTime& Value) override { Value = FValue; return true; }
-    bool TryAsFloat(double& Value) override { Value = FValue; return true; }
+    bool TryAsBoolean(bool& Value) override {
+        Value = false;
+        return true;
+    }
+    bool TryAsDateTime(TDateTime& Value) override {
+        Value = FValue;
+        return true;
+    }
+    bool TryAsFloat(double& Value) override {
+        Value = FValue;
+        return true;
+    }
 
 private:
     double FValue = 0;
@@ -181,9 +208,18 @@ public:
     void SetAsIntegerValue(int Value) override;
     void SetAsStringValue(const QString& Value) override;
     void Clear() override;
-    bool TryAsBoolean(bool& Value) override { Value = FValue > 0; return true; }
-    bool TryAsDateTime(TDateTime& Value) override { Value = 0; return true; }
-    bool TryAsFloat(double& Value) override { Value = FValue; return true; }
+    bool TryAsBoolean(bool& Value) override {
+        Value = FValue > 0;
+        return true;
+    }
+    bool TryAsDateTime(TDateTime& Value) override {
+        Value = 0;
+        return true;
+    }
+    bool TryAsFloat(double& Value) override {
+        Value = FValue;
+        return true;
+    }
 
 private:
     int FValue = 0;
@@ -221,9 +257,18 @@ public:
     int GetAsInteger() override { return RowIndex() + 1; }
     QString GetAsString() override;
     void Clear() override {}
-    bool TryAsBoolean(bool& Value) override { Value = false; return true; }
-    bool TryAsDateTime(TDateTime& Value) override { Value = 0; return true; }
-    bool TryAsFloat(double& Value) override { Value = RowIndex() + 1; return true; }
+    bool TryAsBoolean(bool& Value) override {
+        Value = false;
+        return true;
+    }
+    bool TryAsDateTime(TDateTime& Value) override {
+        Value = 0;
+        return true;
+    }
+    bool TryAsFloat(double& Value) override {
+        Value = RowIndex() + 1;
+        return true;
+    }
 };
 
 // Cells whose other values are read from their text.

@@ -3,21 +3,39 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
 
-QChar TLocalSettings::DateSeparator() const { return FormatSettings().DateSeparator; }
-QChar TLocalSettings::DecimalSeparator() const { return FormatSettings().DecimalSeparator; }
-QChar TLocalSettings::ListSeparator() const { return FormatSettings().ListSeparator; }
-QChar TLocalSettings::TimeSeparator() const { return FormatSettings().TimeSeparator; }
-QString TLocalSettings::LongTimeFormat() const { return FormatSettings().LongTimeFormat; }
-QString TLocalSettings::GetLongDayNames(int Index) const { return FormatSettings().LongDayNames.at(Index - 1); }
-QString TLocalSettings::GetShortDayNames(int Index) const { return FormatSettings().ShortDayNames.at(Index - 1); }
-QString TLocalSettings::GetLongMonthNames(int Index) const { return FormatSettings().LongMonthNames.at(Index - 1); }
+QChar TLocalSettings::DateSeparator() const {
+    return FormatSettings().DateSeparator;
+}
+QChar TLocalSettings::DecimalSeparator() const {
+    return FormatSettings().DecimalSeparator;
+}
+QChar TLocalSettings::ListSeparator() const {
+    return FormatSettings().ListSeparator;
+}
+QChar TLocalSettings::TimeSeparator() const {
+    return FormatSettings().TimeSeparator;
+}
+QString TLocalSettings::LongTimeFormat() const {
+    return FormatSettings().LongTimeFormat;
+}
+QString TLocalSettings::GetLongDayNames(int Index) const {
+    return FormatSettings().LongDayNames.at(Index - 1);
+}
+QString TLocalSettings::GetShortDayNames(int Index) const {
+    return FormatSettings().ShortDayNames.at(Index - 1);
+}
+QString TLocalSettings::GetLongMonthNames(int Index) const {
+    return FormatSettings().LongMonthNames.at(Index - 1);
+}
 
 TLocalSettings& LocalSettings() {
     static TLocalSettings instance;
     return instance;
 }
 
-bool IsWinNT() { return true; }
+bool IsWinNT() {
+    return true;
+}
 
 void ActivateHintWindow(THintWindow* HintWindow, const TRect& Rect, const QString& Text) {
     if (HintWindow) HintWindow->ActivateHint(Rect, Text);
@@ -61,4 +79,6 @@ bool IsParentFormActive(TControl* Control) {
     return form && form->Active();
 }
 
-bool IsEmptyCellPoint(const TPoint& P) { return P.X == -1 || P.Y == -1; }
+bool IsEmptyCellPoint(const TPoint& P) {
+    return P.X == -1 || P.Y == -1;
+}

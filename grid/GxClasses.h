@@ -4,6 +4,7 @@
 
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/Types.h"
+#include "platform/rtti/TypInfo.h"
 
 #include <QChar>
 #include <QString>
@@ -18,6 +19,8 @@ enum TDrawingOptions { doNormal, doBackgroundOnly, doCustom, doCustomOnly };
 enum TEncodingKind { ekAnsi, ekUnicode, ekUnicodeBigEndian };
 enum TUniEncoding { enUnspecified, enISO_8859_1, enUTF_16, enUTF_8 };
 enum TWrapKind { wkNone, wkEllipsis, wkPathEllipsis, wkWordWrap };
+KORVEL_ENUM(TWrapKind, "wkNone,wkEllipsis,wkPathEllipsis,wkWordWrap")
+KORVEL_ENUM(TDrawingOptions, "doNormal,doBackgroundOnly,doCustom,doCustomOnly")
 
 // Reads the process's format settings on every call, so a change shows at once.
 class TLocalSettings {

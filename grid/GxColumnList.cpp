@@ -27,7 +27,8 @@ TGxColumns::TGxColumns(TComponent* AOwner) : TComponent(AOwner), FGrid(dynamic_c
 // The grid frees its column list in its own destructor, while it can still be told.
 TGxColumns::~TGxColumns() {
     FClearing = true;
-    while (!FItemsList.empty()) FreeColumn(FItemsList.back());
+    while (!FItemsList.empty())
+        FreeColumn(FItemsList.back());
     FPositionItemsList.clear();
     if (FGrid) FGrid->SetOnUpdateColumns(nullptr);
 }
@@ -86,7 +87,8 @@ int TGxColumns::ClientWidth() const {
 }
 
 int TGxColumns::VisibleCount() const {
-    return static_cast<int>(std::count_if(FItemsList.begin(), FItemsList.end(), [](auto c) { return c->Visible(); }));
+    return static_cast<int>(
+        std::count_if(FItemsList.begin(), FItemsList.end(), [](auto c) { return c->Visible(); }));
 }
 
 TGxCustomColumn* TGxColumns::First() const {
@@ -120,7 +122,8 @@ void TGxColumns::SetFixedCols(int Value) {
 
 TGxCustomColumn* TGxColumns::CreateColumn(TGxColumnClass ColumnClass, TComponent* Owner) {
     if (!ColumnClass || !ColumnClass->InheritsFrom(TGxCustomColumn::StaticClassInfo()))
-        throw EInvalidCast(QStringLiteral("Not a column class: %1").arg(ColumnClass ? ColumnClass->ClassName() : "nil"));
+        throw EInvalidCast(
+            QStringLiteral("Not a column class: %1").arg(ColumnClass ? ColumnClass->ClassName() : "nil"));
     TObject* obj = ColumnClass->CreateInstance(Owner);
     auto* column = dynamic_cast<TGxCustomColumn*>(obj);
     if (!column) {
@@ -160,7 +163,8 @@ TGxCustomColumn* TGxColumns::Add(const TGxCustomColumn* Source) {
 }
 
 void TGxColumns::AddColumns(TGxColumnClass ColumnClass, int ACount) {
-    for (int i = 0; i < ACount; ++i) Add(ColumnClass, QString());
+    for (int i = 0; i < ACount; ++i)
+        Add(ColumnClass, QString());
 }
 
 void TGxColumns::AddColumn(TGxCustomColumn* AColumn) {
@@ -224,7 +228,9 @@ void TGxColumns::PlaceStreamed(TGxCustomColumn* AColumn) {
     UpdateColumns(false);
 }
 
-void TGxColumns::Delete(int Index) { FreeColumn(GetItem(Index)); }
+void TGxColumns::Delete(int Index) {
+    FreeColumn(GetItem(Index));
+}
 
 void TGxColumns::Remove(TGxCustomColumn* Column) {
     const int index = IndexOf(Column);
@@ -244,7 +250,8 @@ void TGxColumns::Remove(TGxCustomColumn* Column) {
 }
 
 void TGxColumns::Clear() {
-    while (!FItemsList.empty()) FreeColumn(FItemsList.back());
+    while (!FItemsList.empty())
+        FreeColumn(FItemsList.back());
     FItemsList.clear();
     FPositionItemsList.clear();
     FLastAdded = nullptr;
@@ -288,7 +295,8 @@ TGxCustomColumn* TGxColumns::Duplicate(int Index) {
 }
 
 void TGxColumns::HideAll() {
-    for (TGxCustomColumn* c : FItemsList) c->HideSilently();
+    for (TGxCustomColumn* c : FItemsList)
+        c->HideSilently();
     DoRepaint(opDelete, -1, -1);
 }
 

@@ -77,7 +77,9 @@ void TColumnPart::SetGlyph(const TBitmap* Value) {
     GlyphChanged();
 }
 
-TColumnHeader::TColumnHeader(TGxCustomColumn* AColumn) : TColumnPart(AColumn) { FColor = clBtnFace; }
+TColumnHeader::TColumnHeader(TGxCustomColumn* AColumn) : TColumnPart(AColumn) {
+    FColor = clBtnFace;
+}
 
 void TColumnHeader::Assign(const TPersistent* Source) {
     if (auto src = dynamic_cast<const TColumnHeader*>(Source)) {
@@ -111,7 +113,9 @@ void TColumnHeader::SetHideArrow(bool Value) {
     Refresh(gaHeader);
 }
 
-TColumnFooter::TColumnFooter(TGxCustomColumn* AColumn) : TColumnPart(AColumn) { FColor = clWindow; }
+TColumnFooter::TColumnFooter(TGxCustomColumn* AColumn) : TColumnPart(AColumn) {
+    FColor = clWindow;
+}
 
 void TColumnFooter::Assign(const TPersistent* Source) {
     if (auto src = dynamic_cast<const TColumnFooter*>(Source)) {
@@ -312,19 +316,24 @@ TGxCustomEdit* TGxCustomColumn::Editor() {
     return FEditor;
 }
 
-TGxGridLink* TGxCustomColumn::Grid() const { return FColumns ? FColumns->Grid() : nullptr; }
+TGxGridLink* TGxCustomColumn::Grid() const {
+    return FColumns ? FColumns->Grid() : nullptr;
+}
 
 TComponent* TGxCustomColumn::GridComponent() const {
     TGxGridLink* g = Grid();
     return g ? g->GridComponent() : nullptr;
 }
 
-bool TGxCustomColumn::IsLoading() const { return !FColumns || FColumns->IsGridLoading(); }
+bool TGxCustomColumn::IsLoading() const {
+    return !FColumns || FColumns->IsGridLoading();
+}
 
 void TGxCustomColumn::Notify(TColumnNotifyOperation Operation) {
     // Copy: a procedure may unregister itself.
     const auto list = FNotifyList;
-    for (const auto& [cookie, proc] : list) proc(this, Operation);
+    for (const auto& [cookie, proc] : list)
+        proc(this, Operation);
 }
 
 void TGxCustomColumn::DoColumnChange(TColumnChangeKind Kind, int Param) {
@@ -433,7 +442,8 @@ void TGxCustomColumn::SetOptions(const TColumnOptions& Value) {
         // At most one search column.
         for (int i = 0; i < FColumns->Count(); ++i) {
             TGxCustomColumn* c = FColumns->Item(i);
-            if (c != this && c->FOptions.Contains(coSearchColumn)) c->SetOptions(c->FOptions - coSearchColumn);
+            if (c != this && c->FOptions.Contains(coSearchColumn))
+                c->SetOptions(c->FOptions - coSearchColumn);
         }
     }
     FOptions = Value;
@@ -443,7 +453,9 @@ void TGxCustomColumn::SetOptions(const TColumnOptions& Value) {
     Notify(cnColorChange);
 }
 
-void TGxCustomColumn::SetEditing(bool Value) { SetOptions(Value ? FOptions + coEditing : FOptions - coEditing); }
+void TGxCustomColumn::SetEditing(bool Value) {
+    SetOptions(Value ? FOptions + coEditing : FOptions - coEditing);
+}
 
 void TGxCustomColumn::SetPadding(int Value) {
     FPadding = Value;
@@ -571,12 +583,24 @@ TRect TGxCustomColumn::ClientRect() const {
     return {left, header, left + FWidth, height - header - 4};
 }
 
-bool TGxCustomColumn::First() const { return FColumns && FColumns->FirstEnabled() == this; }
-bool TGxCustomColumn::Last() const { return FColumns && FColumns->LastEnabled() == this; }
-bool TGxCustomColumn::Focused() const { return Grid() && Grid()->FocusedColumn() == this; }
-bool TGxCustomColumn::Hover() const { return Grid() && Grid()->HoverColumn() == this; }
-bool TGxCustomColumn::Selected() const { return Grid() && Grid()->SelectedColumn() == Index(); }
-int TGxCustomColumn::Index() const { return FColumns ? FColumns->IndexOf(this) : -1; }
+bool TGxCustomColumn::First() const {
+    return FColumns && FColumns->FirstEnabled() == this;
+}
+bool TGxCustomColumn::Last() const {
+    return FColumns && FColumns->LastEnabled() == this;
+}
+bool TGxCustomColumn::Focused() const {
+    return Grid() && Grid()->FocusedColumn() == this;
+}
+bool TGxCustomColumn::Hover() const {
+    return Grid() && Grid()->HoverColumn() == this;
+}
+bool TGxCustomColumn::Selected() const {
+    return Grid() && Grid()->SelectedColumn() == Index();
+}
+int TGxCustomColumn::Index() const {
+    return FColumns ? FColumns->IndexOf(this) : -1;
+}
 void TGxCustomColumn::SetIndex(int Value) {
     if (FColumns) FColumns->Move(Index(), Value);
 }
@@ -588,7 +612,9 @@ TColumnLocation TGxCustomColumn::Location() const {
     return clMiddle;
 }
 
-bool TGxCustomColumn::IsAlone() const { return FColumns && FColumns->VisibleCount() == 1 && FVisible; }
+bool TGxCustomColumn::IsAlone() const {
+    return FColumns && FColumns->VisibleCount() == 1 && FVisible;
+}
 
 TGxCustomColumn* TGxCustomColumn::NextColumn() const {
     if (FColumns) {
@@ -617,8 +643,12 @@ TRect TGxCustomColumn::SlideRect() const {
 void TGxCustomColumn::Refresh(TGridArea GridArea) {
     if (FColumns) FColumns->UpdateColumn(this, GridArea);
 }
-void TGxCustomColumn::Resort() { DoColumnChange(ccSorted); }
-void TGxCustomColumn::RevertStyle() { DoColumnChange(ccRevertStyle); }
+void TGxCustomColumn::Resort() {
+    DoColumnChange(ccSorted);
+}
+void TGxCustomColumn::RevertStyle() {
+    DoColumnChange(ccRevertStyle);
+}
 
 TRect TGxCustomColumn::GetMemberRect(TColumnMemberKind Kind) const {
     TGxGridLink* g = Grid();
@@ -629,19 +659,24 @@ TRect TGxCustomColumn::GetMemberRect(TColumnMemberKind Kind) const {
         r = g->GetFooterRect();
         r.Top += 4;
         break;
-    case ckHeader: r = g->GetHeaderRect(); break;
+    case ckHeader:
+        r = g->GetHeaderRect();
+        break;
     case ckInput:
         r = g->GetInputRect();
         r.Bottom -= 6;
         break;
-    default: return {};
+    default:
+        return {};
     }
     r.Left = AbsoluteLeft();
     r.Right = r.Left + FWidth;
     return r;
 }
 
-bool TGxCustomColumn::IsClipped() const { return FColumns && FColumns->Clipped(this); }
+bool TGxCustomColumn::IsClipped() const {
+    return FColumns && FColumns->Clipped(this);
+}
 
 TColumnState TGxCustomColumn::GetColumnState() const {
     if (!FEnabled || (!GetColumnStyle().Contains(csCanEdit) && !FInplaceEdit)) return {};
@@ -741,10 +776,16 @@ void TGxTextColumn::SetTextBefore(const QString& Value) {
     Refresh(gaBody);
 }
 
-static TGxCustomEdit* MakeGxEdit(TComponent* AOwner) { return new TGxEdit(AOwner); }
+static TGxCustomEdit* MakeGxEdit(TComponent* AOwner) {
+    return new TGxEdit(AOwner);
+}
 
-TCellEditorClass TGxTextColumn::GetCellEditorClass() const { return &MakeGxEdit; }
-TColumnDisplayClass TGxTextColumn::GetColumnDisplayClass() const { return &TTextColumnDisplay::Make; }
+TCellEditorClass TGxTextColumn::GetCellEditorClass() const {
+    return &MakeGxEdit;
+}
+TColumnDisplayClass TGxTextColumn::GetColumnDisplayClass() const {
+    return &TTextColumnDisplay::Make;
+}
 
 int TGxTextColumn::GetCellBestFit(const QString& Value) {
     TCanvas* canvas = Display()->Canvas;
@@ -770,9 +811,13 @@ void TGxTextColumn::BeginEditing() {
     }
 }
 
-TGxIncrementColumn::TGxIncrementColumn(TComponent* AOwner) : TGxCustomColumn(AOwner) { FColumnType = ctAutoInc; }
+TGxIncrementColumn::TGxIncrementColumn(TComponent* AOwner) : TGxCustomColumn(AOwner) {
+    FColumnType = ctAutoInc;
+}
 
-TColumnDisplayClass TGxIncrementColumn::GetColumnDisplayClass() const { return &TIncrementColumnDisplay::Make; }
+TColumnDisplayClass TGxIncrementColumn::GetColumnDisplayClass() const {
+    return &TIncrementColumnDisplay::Make;
+}
 
 QString TGxIncrementColumn::GetDrawText(const TCellInfo& Cell) {
     QString text = IntToStr(Cell.AsInteger + 1);
@@ -795,10 +840,16 @@ void TGxVirtualColumn::Assign(const TPersistent* Source) {
     }
 }
 
-TCellEditorClass TGxVirtualColumn::GetCellEditorClass() const { return &MakeGxEdit; }
-TColumnDisplayClass TGxVirtualColumn::GetColumnDisplayClass() const { return &TTextColumnDisplay::Make; }
+TCellEditorClass TGxVirtualColumn::GetCellEditorClass() const {
+    return &MakeGxEdit;
+}
+TColumnDisplayClass TGxVirtualColumn::GetColumnDisplayClass() const {
+    return &TTextColumnDisplay::Make;
+}
 
-QString TGxVirtualColumn::GetDrawText(const TCellInfo& Cell) { return FTextBefore + Cell.AsString + FTextAfter; }
+QString TGxVirtualColumn::GetDrawText(const TCellInfo& Cell) {
+    return FTextBefore + Cell.AsString + FTextAfter;
+}
 
 void TGxVirtualColumn::DoGetText(int ACol, int ARow, QString& Value) {
     if (OnGetText) OnGetText(this, ACol, ARow, Value);
@@ -810,25 +861,6 @@ void TGxVirtualColumn::DoSetText(int ACol, int ARow, const QString& Value) {
 
 // ---------------------------------------------------------------------------------------------
 // Published properties
-
-KORVEL_ENUM(TColumnOption,
-            "coAutoSize,coCanClick,coCanInput,coCanSort,coDisableMoving,coDontHighlight,coEditing,"
-            "coEditorAutoSelect,coFixedSize,coImageForIcon,coPublicUsing,coFullResort,coSearchColumn,"
-            "coShowTextFitHint,coTextForCaption")
-KORVEL_ENUM(TSortKind, "skAscending,skDescending")
-KORVEL_ENUM(TSortType, "stAlphabetic,stBoolean,stCaseInsensitive,stCustom,stNumeric,stDate,stIP,stUnicodeAlphabetic")
-KORVEL_ENUM(TWrapKind, "wkNone,wkEllipsis,wkPathEllipsis,wkWordWrap")
-KORVEL_ENUM(TDrawingOptions, "doNormal,doBackgroundOnly,doCustom,doCustomOnly")
-KORVEL_ENUM(TFormulaKind, "fkNone,fkAverage,fkCount,fkDistinct,fkMaximum,fkMinimum,fkSum,fkCustom")
-KORVEL_ENUM(TFormatMaskKind, "mkText,mkFloat")
-KORVEL_ENUM(TDisplayMode, "dmImageOnly,dmTextAndImage,dmTextOnly")
-KORVEL_ENUM(THeaderOrientation, "hoHorizontal,hoVertical")
-
-inline const TTypeInfo* TypeInfoOf(TColumnOptions*) {
-    static const TTypeInfo* info =
-        TTypeInfo::SetOf(QStringLiteral("TColumnOptions"), TypeInfoOf(static_cast<TColumnOption*>(nullptr)));
-    return info;
-}
 
 KORVEL_CLASS_INFO(TColumnPart) {
     b.Prop("Color", &TColumnPart::Color, &TColumnPart::SetColor).Type("TColor");
@@ -849,7 +881,8 @@ KORVEL_CLASS_INFO(TColumnFooter) {
     b.Prop("TextBefore", &TColumnFooter::TextBefore, &TColumnFooter::SetTextBefore).Default("");
     b.Prop("FormulaKind", &TColumnFooter::FormulaKind, &TColumnFooter::SetFormulaKind).Default(fkNone);
     b.Prop("FormatMask", &TColumnFooter::FormatMask, &TColumnFooter::SetFormatMask).Default("");
-    b.Prop("FormatMaskKind", &TColumnFooter::FormatMaskKind, &TColumnFooter::SetFormatMaskKind).Default(mkText);
+    b.Prop("FormatMaskKind", &TColumnFooter::FormatMaskKind, &TColumnFooter::SetFormatMaskKind)
+        .Default(mkText);
 }
 KORVEL_CLASS_INFO(TGxSlideBounds) {
     b.Prop("Left", &TGxSlideBounds::Left, &TGxSlideBounds::SetLeft).Default(8);
@@ -861,6 +894,7 @@ KORVEL_CLASS_INFO(TVirtualColElement) {}
 KORVEL_CLASS_INFO(TColumnDisplay) {}
 KORVEL_CLASS_INFO(TColumnPlay) {}
 KORVEL_CLASS_INFO(TGxCustomColumn) {
+    b.Prop("Alignment", &TGxCustomColumn::Alignment, &TGxCustomColumn::SetAlignment).Default(taLeftJustify);
     b.Prop("AutoEdit", &TGxCustomColumn::AutoEdit, &TGxCustomColumn::SetAutoEdit).Default(false);
     b.Prop("Color", &TGxCustomColumn::Color, &TGxCustomColumn::SetColor).Type("TColor").Default(clWindow);
     b.Prop("DefaultValue", &TGxCustomColumn::DefaultValue, &TGxCustomColumn::SetDefaultValue).Default("");
@@ -884,6 +918,8 @@ KORVEL_CLASS_INFO(TGxCustomColumn) {
     b.Prop("SortType", &TGxCustomColumn::SortType, &TGxCustomColumn::SetSortType);
     b.Prop("StyleClass", &TGxCustomColumn::StyleClass, &TGxCustomColumn::SetStyleClass).Default("");
     b.Prop("TagString", &TGxCustomColumn::TagString, &TGxCustomColumn::SetTagString).Default("");
+    b.Prop("VerticalAlignment", &TGxCustomColumn::VerticalAlignment, &TGxCustomColumn::SetVerticalAlignment)
+        .Default(taVerticalCenter);
     b.Prop("Visible", &TGxCustomColumn::Visible, &TGxCustomColumn::SetVisible).Default(true);
     b.Prop("Width", &TGxCustomColumn::Width, &TGxCustomColumn::SetWidth).Default(80);
     b.Prop("WrapKind", &TGxCustomColumn::WrapKind, &TGxCustomColumn::SetWrapKind).Default(wkEllipsis);

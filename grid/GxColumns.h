@@ -21,14 +21,47 @@ class TGxCustomEdit;
 class TColumnDisplay;
 class TColumnPlay;
 
-enum TColumnType { ctAutoInc, ctBoolean, ctNone, ctDate, ctFloat, ctGraphic, ctGuid, ctInteger, ctString,
-                   ctLookup, ctMemo, ctVirtual };
-enum TColumnOption { coAutoSize, coCanClick, coCanInput, coCanSort, coDisableMoving, coDontHighlight, coEditing,
-                     coEditorAutoSelect, coFixedSize, coImageForIcon, coPublicUsing, coFullResort, coSearchColumn,
-                     coShowTextFitHint, coTextForCaption };
+enum TColumnType {
+    ctAutoInc,
+    ctBoolean,
+    ctNone,
+    ctDate,
+    ctFloat,
+    ctGraphic,
+    ctGuid,
+    ctInteger,
+    ctString,
+    ctLookup,
+    ctMemo,
+    ctVirtual
+};
+enum TColumnOption {
+    coAutoSize,
+    coCanClick,
+    coCanInput,
+    coCanSort,
+    coDisableMoving,
+    coDontHighlight,
+    coEditing,
+    coEditorAutoSelect,
+    coFixedSize,
+    coImageForIcon,
+    coPublicUsing,
+    coFullResort,
+    coSearchColumn,
+    coShowTextFitHint,
+    coTextForCaption
+};
 using TColumnOptions = TSet<TColumnOption, 32>;
-enum TColumnStyleItem { csClickable, csCanEdit, csDisableSorting, csFitToLargest, csRedrawInplaceEdit,
-                        csTextFitHint, csWantReturns };
+enum TColumnStyleItem {
+    csClickable,
+    csCanEdit,
+    csDisableSorting,
+    csFitToLargest,
+    csRedrawInplaceEdit,
+    csTextFitHint,
+    csWantReturns
+};
 using TColumnStyle = TSet<TColumnStyleItem, 8>;
 enum TColumnStateItem { ceEditable, ceCanInput };
 using TColumnState = TSet<TColumnStateItem, 8>;
@@ -39,16 +72,42 @@ enum TFormatMaskKind { mkText, mkFloat };
 enum TDisplayMode { dmImageOnly, dmTextAndImage, dmTextOnly };
 enum THeaderOrientation { hoHorizontal, hoVertical };
 enum TSortKind { skAscending, skDescending };
-enum TSortType { stAlphabetic, stBoolean, stCaseInsensitive, stCustom, stNumeric, stDate, stIP,
-                 stUnicodeAlphabetic };
+enum TSortType {
+    stAlphabetic,
+    stBoolean,
+    stCaseInsensitive,
+    stCustom,
+    stNumeric,
+    stDate,
+    stIP,
+    stUnicodeAlphabetic
+};
 enum TSlideCatpionLocation { clLeft, clTop };
 // The grid control has a TSlideOptions of its own, so the column's set has its own name.
 enum TColumnSlideOption { soAutoSize };
 using TColumnSlideOptions = TSet<TColumnSlideOption, 8>;
-enum TColumnChangeKind { ccFieldName, ccInputChange, ccPosition, ccRevertStyle, ccSlideChanged, ccSorted,
-                         ccSortTypeChange, ccUndefined, ccVisible, ccUnsorted, ccWidth };
-enum TColumnNotifyOperation { ccAlignChange, cnCaptionChange, cnColorChange, ccDrawingChange, cnNameChange,
-                              cnOptionsChange, ccVisibleChange };
+enum TColumnChangeKind {
+    ccFieldName,
+    ccInputChange,
+    ccPosition,
+    ccRevertStyle,
+    ccSlideChanged,
+    ccSorted,
+    ccSortTypeChange,
+    ccUndefined,
+    ccVisible,
+    ccUnsorted,
+    ccWidth
+};
+enum TColumnNotifyOperation {
+    ccAlignChange,
+    cnCaptionChange,
+    cnColorChange,
+    ccDrawingChange,
+    cnNameChange,
+    cnOptionsChange,
+    ccVisibleChange
+};
 // Scoped: the component layer already owns the name opInsert.
 enum class TColumnsOperation { opAdd, opDelete, opClear, opInsert, opMove };
 constexpr TColumnsOperation opAdd = TColumnsOperation::opAdd;
@@ -57,6 +116,25 @@ constexpr TColumnsOperation opClear = TColumnsOperation::opClear;
 constexpr TColumnsOperation opMove = TColumnsOperation::opMove;
 enum TColumnLocation { clAlone, clLeftSide, clMiddle, clRightSide };
 enum TColumnMemberKind { ckFooter, ckHeader, ckInactiveHeader, ckIndicator, ckInput };
+
+// Type information of the published enumerations and sets.
+KORVEL_ENUM(TColumnOption,
+            "coAutoSize,coCanClick,coCanInput,coCanSort,coDisableMoving,coDontHighlight,coEditing,"
+            "coEditorAutoSelect,coFixedSize,coImageForIcon,coPublicUsing,coFullResort,coSearchColumn,"
+            "coShowTextFitHint,coTextForCaption")
+KORVEL_ENUM(TSortKind, "skAscending,skDescending")
+KORVEL_ENUM(TSortType,
+            "stAlphabetic,stBoolean,stCaseInsensitive,stCustom,stNumeric,stDate,stIP,stUnicodeAlphabetic")
+KORVEL_ENUM(TFormulaKind, "fkNone,fkAverage,fkCount,fkDistinct,fkMaximum,fkMinimum,fkSum,fkCustom")
+KORVEL_ENUM(TFormatMaskKind, "mkText,mkFloat")
+KORVEL_ENUM(TDisplayMode, "dmImageOnly,dmTextAndImage,dmTextOnly")
+KORVEL_ENUM(THeaderOrientation, "hoHorizontal,hoVertical")
+
+inline const TTypeInfo* TypeInfoOf(TColumnOptions*) {
+    static const TTypeInfo* info =
+        TTypeInfo::SetOf(QStringLiteral("TColumnOptions"), TypeInfoOf(static_cast<TColumnOption*>(nullptr)));
+    return info;
+}
 
 using TColumnChangeEvent =
     std::function<void(TObject* Sender, TGxCustomColumn* AColumn, TColumnChangeKind ChangeKind, int Param)>;
@@ -278,8 +356,12 @@ public:
     virtual void Show();
 
 protected:
-    void DoChange() { if (OnChange) OnChange(this); }
-    void DoExpand() { if (OnExpand) OnExpand(this); }
+    void DoChange() {
+        if (OnChange) OnChange(this);
+    }
+    void DoExpand() {
+        if (OnExpand) OnExpand(this);
+    }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -438,7 +520,10 @@ public:
     virtual void UpdateEdit() {}
 
     // The column list calls these while it lays columns out.
-    void SetLayout(int ALeft, int AVisibleIndex) { FLeft = ALeft; FVisibleIndex = AVisibleIndex; }
+    void SetLayout(int ALeft, int AVisibleIndex) {
+        FLeft = ALeft;
+        FVisibleIndex = AVisibleIndex;
+    }
     void SetPositionSilently(int Value) { FPosition = Value; }
     void SetColumns(TGxColumns* Value) { FColumns = Value; }
     void Notify(TColumnNotifyOperation Operation);

@@ -16,7 +16,8 @@ namespace {
 
 // A mirrored arrow: the picture of the reversed-arrow cursor.
 void RegisterReversedArrow() {
-    if (!Screen || Screen->HasCursor(crReversedArrow) || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (!Screen || Screen->HasCursor(crReversedArrow) ||
+        !qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
@@ -88,7 +89,8 @@ void TGxEditInfo::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     TCustomControl::MouseDown(Button, Shift, X, Y);
     FOwner->EditInfoMouseDown(this, Button, Shift, X, Y);
     TBitmap* glyph = FOwner->Glyph();
-    if (!glyph->Empty() && PtInRect(TRect(0, 0, glyph->Width(), Height()), TPoint(X, Y))) FOwner->DoGlyphClick();
+    if (!glyph->Empty() && PtInRect(TRect(0, 0, glyph->Width(), Height()), TPoint(X, Y)))
+        FOwner->DoGlyphClick();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -109,7 +111,9 @@ TGxCustomEdit::TGxCustomEdit(TComponent* AOwner)
     RegisterReversedArrow();
 }
 
-TGxCustomEdit::~TGxCustomEdit() { FGlyph->OnChange = nullptr; }
+TGxCustomEdit::~TGxCustomEdit() {
+    FGlyph->OnChange = nullptr;
+}
 
 void TGxCustomEdit::InitWidget() {
     TCustomEdit::InitWidget();
@@ -163,7 +167,9 @@ void TGxCustomEdit::SetBorderWidth(int Value) {
     Invalidate();
 }
 
-int TGxCustomEdit::GlyphSpace() const { return FGlyph->Empty() ? 0 : FGlyph->Width() + 4; }
+int TGxCustomEdit::GlyphSpace() const {
+    return FGlyph->Empty() ? 0 : FGlyph->Width() + 4;
+}
 
 void TGxCustomEdit::AdjustMargins(int& Left, int& Right) {
     if (FShowPreview) Left += 25;
@@ -199,7 +205,9 @@ void TGxCustomEdit::PlaceEditInfo() {
     FEditInfo->SetVisible(FShowPreview || !FGlyph->Empty());
 }
 
-void TGxCustomEdit::DrawPreview(TCanvas&, const TRect& Rect) { DoCustomPreviewDraw(Rect); }
+void TGxCustomEdit::DrawPreview(TCanvas&, const TRect& Rect) {
+    DoCustomPreviewDraw(Rect);
+}
 
 void TGxCustomEdit::DoCustomPreviewDraw(const TRect& Rect) {
     if (OnCustomPreviewDraw) OnCustomPreviewDraw(this, Rect);
@@ -258,7 +266,9 @@ void TGxCustomEdit::PressKey(QChar Key) {
     QCoreApplication::sendEvent(w, &press);
 }
 
-bool TGxCustomEdit::GetAsBoolean() { return StrToBool(Text()); }
+bool TGxCustomEdit::GetAsBoolean() {
+    return StrToBool(Text());
+}
 
 TDateTime TGxCustomEdit::GetAsDateTime() {
     const QString t = Text();
@@ -275,20 +285,36 @@ int TGxCustomEdit::GetAsInteger() {
     return t.isEmpty() ? 0 : StrToInt(t);
 }
 
-QString TGxCustomEdit::GetAsString() { return Text(); }
+QString TGxCustomEdit::GetAsString() {
+    return Text();
+}
 
-void TGxCustomEdit::SetAsBooleanValue(bool Value) { SetAsStringValue(BoolToStr(Value, true)); }
-void TGxCustomEdit::SetAsDateTimeValue(TDateTime Value) { SetAsStringValue(DateTimeToStr(Value)); }
-void TGxCustomEdit::SetAsFloatValue(double Value) { SetAsStringValue(FloatToStr(Value)); }
-void TGxCustomEdit::SetAsIntegerValue(int Value) { SetAsStringValue(IntToStr(Value)); }
-void TGxCustomEdit::SetAsStringValue(const QString& Value) { SetText(Value); }
+void TGxCustomEdit::SetAsBooleanValue(bool Value) {
+    SetAsStringValue(BoolToStr(Value, true));
+}
+void TGxCustomEdit::SetAsDateTimeValue(TDateTime Value) {
+    SetAsStringValue(DateTimeToStr(Value));
+}
+void TGxCustomEdit::SetAsFloatValue(double Value) {
+    SetAsStringValue(FloatToStr(Value));
+}
+void TGxCustomEdit::SetAsIntegerValue(int Value) {
+    SetAsStringValue(IntToStr(Value));
+}
+void TGxCustomEdit::SetAsStringValue(const QString& Value) {
+    SetText(Value);
+}
 
 // ---------------------------------------------------------------------------------------------
 // TGxEdit
 
-void TGxEdit::SetAsStringValue(const QString& Value) { TGxCustomEdit::SetAsStringValue(Value); }
+void TGxEdit::SetAsStringValue(const QString& Value) {
+    TGxCustomEdit::SetAsStringValue(Value);
+}
 
-void TGxEdit::BeginEditing() { SetSelStart(Text().size()); }
+void TGxEdit::BeginEditing() {
+    SetSelStart(Text().size());
+}
 
 int TGxEdit::InfoEdge() const {
     const int right = FEditInfo && FEditInfo->Visible() ? FEditInfo->Left() + FEditInfo->Width() : 0;
@@ -310,7 +336,9 @@ void TGxEdit::Change() {
     TextChanged();
 }
 
-void TGxEdit::TextChanged() { TGxCustomEdit::TextChanged(); }
+void TGxEdit::TextChanged() {
+    TGxCustomEdit::TextChanged();
+}
 
 KORVEL_CLASS_INFO(TGxEditMargins) {
     b.Prop("Left", &TGxEditMargins::Left, &TGxEditMargins::SetLeft).Default(0);

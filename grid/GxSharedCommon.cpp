@@ -11,7 +11,9 @@
 // ---------------------------------------------------------------------------------------------
 // TCalcProvider
 
-double TCalcProvider::GetRatio(double Value, double Max) { return Value / Max * 100; }
+double TCalcProvider::GetRatio(double Value, double Max) {
+    return Value / Max * 100;
+}
 
 bool TCalcProvider::IsRectInRect(const TRect& G, const TRect& H) {
     return !(G.Right < H.Left || H.Right < G.Left || G.Bottom < H.Top || H.Bottom < G.Top);
@@ -22,19 +24,32 @@ TPoint TCalcProvider::PosInRect(int Width, int Height, int Margin, const TRect& 
     const int cx = (R.Left + R.Right) / 2, cy = (R.Top + R.Bottom) / 2;
     TPoint p;
     switch (Alignment) {
-    case taLeftJustify: p.X = R.Left + Margin; break;
-    case taRightJustify: p.X = R.Right - Width - Margin; break;
-    case taCenter: p.X = cx - Width / 2; break;
+    case taLeftJustify:
+        p.X = R.Left + Margin;
+        break;
+    case taRightJustify:
+        p.X = R.Right - Width - Margin;
+        break;
+    case taCenter:
+        p.X = cx - Width / 2;
+        break;
     }
     switch (VerticalAlignment) {
-    case taAlignTop: p.Y = R.Top + Margin; break;
-    case taAlignBottom: p.Y = R.Bottom - Height - Margin; break;
-    case taVerticalCenter: p.Y = cy - Height / 2; break;
+    case taAlignTop:
+        p.Y = R.Top + Margin;
+        break;
+    case taAlignBottom:
+        p.Y = R.Bottom - Height - Margin;
+        break;
+    case taVerticalCenter:
+        p.Y = cy - Height / 2;
+        break;
     }
     return p;
 }
 
-TRect TCalcProvider::ResizeRect(const TRect& R, int DeltaLeft, int DeltaTop, int DeltaRight, int DeltaBottom) {
+TRect TCalcProvider::ResizeRect(const TRect& R, int DeltaLeft, int DeltaTop, int DeltaRight,
+                                int DeltaBottom) {
     return {R.Left + DeltaLeft, R.Top + DeltaTop, R.Right + DeltaRight, R.Bottom + DeltaBottom};
 }
 
@@ -108,7 +123,8 @@ void TGraphicsProvider::DrawFocused(TCanvas& Canvas, const TRect& R, bool XPStyl
 }
 
 void TGraphicsProvider::DrawCheckBox(void* Handle, TCanvas& Canvas, const TRect& ARect, TAlignment Alignment,
-                                     TVerticalAlignment VerticalAlignment, bool Checked, bool Grayed, bool Hover) {
+                                     TVerticalAlignment VerticalAlignment, bool Checked, bool Grayed,
+                                     bool Hover) {
     if (IsThemingAvailable()) {
         const TPoint p = TCalcProvider::PosInRect(13, 13, 2, ARect, Alignment, VerticalAlignment);
         int state;
@@ -139,8 +155,8 @@ static unsigned HorzFlags(TAlignment Alignment) {
     return Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
 }
 
-void TGraphicsProvider::DrawTextRect(TCanvas& Canvas, const TRect& ARect, TAlignment Alignment, const QString& Text,
-                                     TBiDiMode BiDiMode) {
+void TGraphicsProvider::DrawTextRect(TCanvas& Canvas, const TRect& ARect, TAlignment Alignment,
+                                     const QString& Text, TBiDiMode BiDiMode) {
     Canvas.Brush().SetStyle(bsClear);
     unsigned flags = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_EXTERNALLEADING |
                      HorzFlags(Alignment);
@@ -174,7 +190,8 @@ void TGraphicsProvider::DrawWrapedTextRect(TCanvas& Canvas, const TRect& ARect, 
     Canvas.Brush().SetStyle(bsSolid);
 }
 
-void TGraphicsProvider::DrawBitmapFromRes(TCanvas& Canvas, int X, int Y, const QString& ResStr, bool Transparent) {
+void TGraphicsProvider::DrawBitmapFromRes(TCanvas& Canvas, int X, int Y, const QString& ResStr,
+                                          bool Transparent) {
     QImage img(QStringLiteral(":/") + ResStr);
     if (img.isNull()) img = QImage(ResStr);
     if (img.isNull()) throw EInvalidOperation(QStringLiteral("Resource %1 not found").arg(ResStr));
@@ -193,7 +210,8 @@ void TGraphicsProvider::DrawImageFromRes(TCanvas& Canvas, int X, int Y, const QS
 
 void TGraphicsProvider::SetClipingPolygon(TCanvas& Canvas, const std::vector<TPoint>& Points) {
     QPolygon poly;
-    for (size_t i = 0; i + 1 < Points.size(); ++i) poly << QPoint(Points[i].X, Points[i].Y);
+    for (size_t i = 0; i + 1 < Points.size(); ++i)
+        poly << QPoint(Points[i].X, Points[i].Y);
     Canvas.SetClipRegion(QRegion(poly, Qt::WindingFill));
 }
 
@@ -261,8 +279,10 @@ void DrawVerticalText(TCanvas& Canvas, const TRect& Rect, const QString& Text, b
     Canvas.Font().Assign(saved);
 }
 
-void DrawAlignedText(TCanvas& Canvas, const TRect& Rect, TAlignment Alignment, bool RightToLeft, const QString& Text) {
-    TGraphicsProvider::DrawTextRect(Canvas, Rect, Alignment, Text, RightToLeft ? bdRightToLeft : bdLeftToRight);
+void DrawAlignedText(TCanvas& Canvas, const TRect& Rect, TAlignment Alignment, bool RightToLeft,
+                     const QString& Text) {
+    TGraphicsProvider::DrawTextRect(Canvas, Rect, Alignment, Text,
+                                    RightToLeft ? bdRightToLeft : bdLeftToRight);
 }
 
 bool PointsApart(const TPoint& P1, const TPoint& P2, int Distance) {

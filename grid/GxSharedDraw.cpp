@@ -45,4 +45,6 @@ void DrawAlphaBitmap(TCanvas& Canvas, int X, int Y, TBitmap& Bitmap) {
     Canvas.DrawImage(Bounds(X, Y, w, h), out, QRect(0, 0, w, h));
 }
 
-void SetClipRect(TCanvas& Canvas, const TRect& Rect) { Canvas.SetClipRect(Rect); }
+void SetClipRect(TCanvas& Canvas, const TRect& Rect) {
+    Canvas.SetClipRect(Rect);
+}

@@ -14,7 +14,8 @@ struct TThemeState {
     int Current = 2;
 
     TThemeState() {
-        for (auto& s : Schemes) s.fill(0);
+        for (auto& s : Schemes)
+            s.fill(0);
         // Columns are schemes 1..6, rows colours 0..23; colour 13 of schemes 2..6 copies colour 2.
         static const TColor table[24][6] = {
             {0x000000, 0x000000, 0x000000, 0x000000, 0x000000, 0x000000},
@@ -43,8 +44,10 @@ struct TThemeState {
             {0xCEC8C4, 0xFFD6B6, 0x977778, 0x977778, 0x977778, 0x977778},
         };
         for (int c = 0; c < 24; ++c)
-            for (int s = 1; s <= 6; ++s) Schemes[s][c] = table[c][s - 1];
-        for (int s = 2; s <= 6; ++s) Schemes[s][13] = Schemes[s][2];
+            for (int s = 1; s <= 6; ++s)
+                Schemes[s][c] = table[c][s - 1];
+        for (int s = 2; s <= 6; ++s)
+            Schemes[s][13] = Schemes[s][2];
     }
 };
 
@@ -55,7 +58,9 @@ TThemeState& State() {
 
 } // namespace
 
-void* ThemeLibrary() { return State().Library; }
+void* ThemeLibrary() {
+    return State().Library;
+}
 
 void InitThemeLibrary() {
     // No visual-style library exists on this platform: the handle stays null and nothing is bound.
@@ -77,8 +82,11 @@ void DrawThemePart(void*, TCanvas&, const TRect&, const QString&, int, int) {
 TColor GetSchemeColor(int Colour, int Scheme) {
     if (Scheme == 0) Scheme = State().Current;
     if (Scheme < 0 || Scheme > 6 || Colour < 0 || Colour > 23)
-        throw ERangeError(QStringLiteral("Scheme colour %1 of scheme %2 out of range").arg(Colour).arg(Scheme));
+        throw ERangeError(
+            QStringLiteral("Scheme colour %1 of scheme %2 out of range").arg(Colour).arg(Scheme));
     return State().Schemes[Scheme][Colour];
 }
 
-int CurrentScheme() { return State().Current; }
+int CurrentScheme() {
+    return State().Current;
+}

@@ -34,15 +34,24 @@ void TscExpressionNode::Type(TscExpression* Owner, QString& FirstError) {
 TscOperandNode::TscOperandNode(const Variant& AValue) {
     FValue = AValue;
     switch (AValue.VType()) {
-    case varBoolean: FTyp = fvtBool; break;
+    case varBoolean:
+        FTyp = fvtBool;
+        break;
     case varSingle:
     case varDouble:
-    case varCurrency: FTyp = fvtFloat; break;
-    case varInt64: FTyp = fvtInt64; break;
+    case varCurrency:
+        FTyp = fvtFloat;
+        break;
+    case varInt64:
+        FTyp = fvtInt64;
+        break;
     case varUString:
     case varString:
-    case varOleStr: FTyp = fvtString; break;
-    default: FTyp = fvtInt;
+    case varOleStr:
+        FTyp = fvtString;
+        break;
+    default:
+        FTyp = fvtInt;
     }
 }
 
@@ -54,24 +63,34 @@ TscDesignatorNode::TscDesignatorNode(std::unique_ptr<TscDesignator> ADesignator)
     FTypeName = FDesignator->TypeName();
 }
 
-TscSetNode::TscSetNode(std::unique_ptr<TscSetExpression> ASet) : FSetExpression(std::move(ASet)) { FTyp = fvtVariant; }
+TscSetNode::TscSetNode(std::unique_ptr<TscSetExpression> ASet) : FSetExpression(std::move(ASet)) {
+    FTyp = fvtVariant;
+}
 
 namespace {
 
-bool IsComparison(TscOperatorType op) { return op >= opGreat && op <= opEq; }
+bool IsComparison(TscOperatorType op) {
+    return op >= opGreat && op <= opEq;
+}
 
 bool OperatorSuits(TscVarType l, TscOperatorType op) {
     switch (l) {
-    case fvtBool: return op == opNonEq || op == opEq || op == opOr || op == opXor || op == opAnd || op == opNot;
+    case fvtBool:
+        return op == opNonEq || op == opEq || op == opOr || op == opXor || op == opAnd || op == opNot;
     case fvtChar:
-    case fvtString: return IsComparison(op) || op == opPlus || op == opIn;
+    case fvtString:
+        return IsComparison(op) || op == opPlus || op == opIn;
     case fvtClass:
-    case fvtArray: return op == opNonEq || op == opEq;
-    default: return true;
+    case fvtArray:
+        return op == opNonEq || op == opEq;
+    default:
+        return true;
     }
 }
 
-bool IsIntType(TscVarType t) { return t == fvtInt || t == fvtInt64; }
+bool IsIntType(TscVarType t) {
+    return t == fvtInt || t == fvtInt64;
+}
 
 // One evaluation rule per operator; StrCat is the languages' text-join spelling of "+".
 template <TscOperatorType K, bool StrCat = false> class TOpNode : public TscOperatorNode {
@@ -94,7 +113,8 @@ public:
             return VarAnd(l, FRight->GetValue());
         } else if constexpr (K == opIn) {
             const Variant l = FLeft->GetValue();
-            if (auto* set = dynamic_cast<TscSetNode*>(FRight.get())) return Variant(set->SetExpression()->Check(l));
+            if (auto* set = dynamic_cast<TscSetNode*>(FRight.get()))
+                return Variant(set->SetExpression()->Check(l));
             const Variant a = FRight->GetValue();
             if (!VarIsArray(a)) return Variant(false);
             const int high = VarArrayHighBound(a, 1);
@@ -203,7 +223,8 @@ void TscOperatorNode::Type(TscExpression* Owner, QString& FirstError) {
 // TscExpression
 
 TscExpression::TscExpression(TscScript* Script)
-    : TscCustomExpression(QString(), fvtInt, QString()), FNode(MakeOperator(QStringLiteral(" "))), FScript(Script) {
+    : TscCustomExpression(QString(), fvtInt, QString()), FNode(MakeOperator(QStringLiteral(" "))),
+      FScript(Script) {
     FCurNode = FNode.get();
 }
 
@@ -216,7 +237,9 @@ void TscExpression::AddOperand(std::unique_ptr<TscExpressionNode> Node) {
     FCurNode = n;
 }
 
-void TscExpression::AddConst(const Variant& AValue) { AddOperand(std::make_unique<TscOperandNode>(AValue)); }
+void TscExpression::AddConst(const Variant& AValue) {
+    AddOperand(std::make_unique<TscOperandNode>(AValue));
+}
 
 void TscExpression::AddDesignator(std::unique_ptr<TscDesignator> ADesignator) {
     AddOperand(std::make_unique<TscDesignatorNode>(std::move(ADesignator)));
@@ -236,7 +259,8 @@ void TscExpression::AddOperator(const QString& Op) {
     }
     if (op == opRightBracket) {
         TscExpressionNode* n = FCurNode;
-        while (n && node->Priority() >= n->Priority()) n = n->ParentNode();
+        while (n && node->Priority() >= n->Priority())
+            n = n->ParentNode();
         auto* lb = dynamic_cast<TscOperatorNode*>(n);
         if (!lb || lb->Op() != opLeftBracket || !lb->Left())
             throw Exception(QStringLiteral("Unbalanced brackets in expression"));
@@ -290,11 +314,20 @@ QString TscExpression::Optimize(TscDesignator* Designator) {
     if (!target || !root) return QStringLiteral(" ");
     QString opChar;
     switch (root->Op()) {
-    case opPlus: opChar = QStringLiteral("+"); break;
-    case opMinus: opChar = QStringLiteral("-"); break;
-    case opMul: opChar = QStringLiteral("*"); break;
-    case opDivFloat: opChar = QStringLiteral("/"); break;
-    default: return QStringLiteral(" ");
+    case opPlus:
+        opChar = QStringLiteral("+");
+        break;
+    case opMinus:
+        opChar = QStringLiteral("-");
+        break;
+    case opMul:
+        opChar = QStringLiteral("*");
+        break;
+    case opDivFloat:
+        opChar = QStringLiteral("/");
+        break;
+    default:
+        return QStringLiteral(" ");
     }
     TscCustomVariable* var = target->RefItem();
     auto sameVar = [var](TscExpressionNode* n) {
@@ -305,8 +338,8 @@ QString TscExpression::Optimize(TscDesignator* Designator) {
     std::unique_ptr<TscExpressionNode> keep;
     if (sameVar(root->Left())) {
         keep = root->Detach(root->Right());
-    } else if ((root->Op() == opPlus || root->Op() == opMul) && sameVar(root->Right()) && var->Typ() != fvtString &&
-               var->Typ() != fvtVariant) {
+    } else if ((root->Op() == opPlus || root->Op() == opMul) && sameVar(root->Right()) &&
+               var->Typ() != fvtString && var->Typ() != fvtVariant) {
         keep = root->Detach(root->Left());
     }
     if (!keep) return QStringLiteral(" ");
@@ -323,7 +356,9 @@ TscCustomVariable* TscExpression::SingleItem() const {
     return nullptr;
 }
 
-Variant TscExpression::GetValue() { return FNode->GetValue(); }
+Variant TscExpression::GetValue() {
+    return FNode->GetValue();
+}
 
 void TscExpression::SetValue(const Variant& Value) {
     if (FIsReadOnly) return;

@@ -14,8 +14,6 @@ namespace {
     throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
 }
 
-int CompareNames(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive); }
-
 // Runs a callable when the scope ends, also when an exception passes.
 template <class F> struct TFinally {
     F Fn;
@@ -23,20 +21,23 @@ template <class F> struct TFinally {
 };
 template <class F> TFinally(F) -> TFinally<F>;
 
-bool IsTrue(const Variant& v) { return v.ToBool(); }
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TscItemList
 
-TscItemList::~TscItemList() { TscItemList::Clear(); }
-
-void TscItemList::Clear() {
-    while (!FItems.empty()) FItems.erase(FItems.begin());
+TscItemList::~TscItemList() {
+    TscItemList::Clear();
 }
 
-void TscItemList::Add(std::unique_ptr<TObject> Item) { FItems.push_back(std::move(Item)); }
+void TscItemList::Clear() {
+    while (!FItems.empty())
+        FItems.erase(FItems.begin());
+}
+
+void TscItemList::Add(std::unique_ptr<TObject> Item) {
+    FItems.push_back(std::move(Item));
+}
 
 std::unique_ptr<TObject> TscItemList::Remove(TObject* Item) {
     const int i = IndexOf(Item);
@@ -67,9 +68,13 @@ void TscCustomVariable::SetValue(const Variant& Value) {
     if (!FIsReadOnly) FValue = Value;
 }
 
-Variant TscCustomVariable::GetValue() { return FValue; }
+Variant TscCustomVariable::GetValue() {
+    return FValue;
+}
 
-TscParamItem* TscCustomVariable::GetParam(int Index) const { return static_cast<TscParamItem*>(Item(Index)); }
+TscParamItem* TscCustomVariable::GetParam(int Index) const {
+    return static_cast<TscParamItem*>(Item(Index));
+}
 
 int TscCustomVariable::GetNumberOfRequiredParams() const {
     int n = 0;
@@ -80,17 +85,26 @@ int TscCustomVariable::GetNumberOfRequiredParams() const {
 
 QString TscCustomVariable::GetFullTypeName() const {
     switch (FTyp) {
-    case fvtInt: return QStringLiteral("Integer");
-    case fvtBool: return QStringLiteral("Boolean");
-    case fvtFloat: return QStringLiteral("Extended");
-    case fvtChar: return QStringLiteral("Char");
-    case fvtString: return QStringLiteral("String");
+    case fvtInt:
+        return QStringLiteral("Integer");
+    case fvtBool:
+        return QStringLiteral("Boolean");
+    case fvtFloat:
+        return QStringLiteral("Extended");
+    case fvtChar:
+        return QStringLiteral("Char");
+    case fvtString:
+        return QStringLiteral("String");
     case fvtClass:
-    case fvtEnum: return FTypeName;
-    case fvtArray: return QStringLiteral("Array");
+    case fvtEnum:
+        return FTypeName;
+    case fvtArray:
+        return QStringLiteral("Array");
     case fvtVariant:
-    case fvtConstructor: return QStringLiteral("Variant");
-    case fvtInt64: return QStringLiteral("Int64");
+    case fvtConstructor:
+        return QStringLiteral("Variant");
+    case fvtInt64:
+        return QStringLiteral("Int64");
     }
     return QString();
 }
@@ -98,12 +112,23 @@ QString TscCustomVariable::GetFullTypeName() const {
 void TscVariable::SetValue(const Variant& Value) {
     if (FIsReadOnly) return;
     switch (FTyp) {
-    case fvtInt: FValue = Variant(Value.ToInt()); break;
-    case fvtBool: FValue = Variant(Value.ToBool()); break;
-    case fvtFloat: FValue = Variant(Value.ToDouble()); break;
-    case fvtString: FValue = Variant(Value.ToString()); break;
-    case fvtInt64: FValue = Variant(static_cast<long long>(Value.ToInt64())); break;
-    default: FValue = Value;
+    case fvtInt:
+        FValue = Variant(Value.ToInt());
+        break;
+    case fvtBool:
+        FValue = Variant(Value.ToBool());
+        break;
+    case fvtFloat:
+        FValue = Variant(Value.ToDouble());
+        break;
+    case fvtString:
+        FValue = Variant(Value.ToString());
+        break;
+    case fvtInt64:
+        FValue = Variant(static_cast<long long>(Value.ToInt64()));
+        break;
+    default:
+        FValue = Value;
     }
 }
 
@@ -115,7 +140,9 @@ Variant TscVariable::GetValue() {
     return FValue;
 }
 
-void TscStringVariable::SetValue(const Variant& Value) { FStr = Value.ToString(); }
+void TscStringVariable::SetValue(const Variant& Value) {
+    FStr = Value.ToString();
+}
 
 Variant TscStringVariable::GetValue() {
     const Variant stored(FStr);
@@ -200,7 +227,9 @@ Variant TscProcVariable::GetValue() {
 // ---------------------------------------------------------------------------------------------
 // Helpers
 
-TObject* TscCustomHelper::Instance() const { return VariantToObject(FParentValue); }
+TObject* TscCustomHelper::Instance() const {
+    return VariantToObject(FParentValue);
+}
 
 TscArrayHelper::TscArrayHelper(const QString& AName, int DimCount, TscVarType Typ, const QString& TypeName)
     : TscCustomHelper(AName, Typ, TypeName) {
@@ -213,7 +242,8 @@ namespace {
 bool ArrayIndices(TscCustomVariable* helper, const Variant& array, std::vector<int>& idx) {
     const int dims = VarIsArray(array) ? VarArrayDimCount(array) : 0;
     if (dims < 1 || dims > 3 || dims > helper->Count()) return false;
-    for (int i = 0; i < dims; ++i) idx.push_back(helper->Params(i)->Value().ToInt());
+    for (int i = 0; i < dims; ++i)
+        idx.push_back(helper->Params(i)->Value().ToInt());
     return true;
 }
 } // namespace
@@ -275,16 +305,31 @@ Variant TscPropertyHelper::GetValue() {
                 switch (p->Kind()) {
                 case tkInteger:
                 case tkEnumeration:
-                case tkSet: v = Variant(static_cast<int>(GetOrdProp(instance, p))); break;
-                case tkInt64: v = Variant(static_cast<long long>(GetInt64Prop(instance, p))); break;
+                case tkSet:
+                    v = Variant(static_cast<int>(GetOrdProp(instance, p)));
+                    break;
+                case tkInt64:
+                    v = Variant(static_cast<long long>(GetInt64Prop(instance, p)));
+                    break;
                 case tkClass:
                 case tkComponent:
-                case tkStrings: v = ObjectToVariant(GetObjectProp(instance, p)); break;
-                case tkChar: v = Variant(QString(QChar(static_cast<char16_t>(GetOrdProp(instance, p))))); break;
-                case tkFloat: v = Variant(GetFloatProp(instance, p)); break;
-                case tkString: v = Variant(GetStrProp(instance, p)); break;
-                case tkVariant: v = GetVariantProp(instance, p); break;
-                default: break;
+                case tkStrings:
+                    v = ObjectToVariant(GetObjectProp(instance, p));
+                    break;
+                case tkChar:
+                    v = Variant(QString(QChar(static_cast<char16_t>(GetOrdProp(instance, p)))));
+                    break;
+                case tkFloat:
+                    v = Variant(GetFloatProp(instance, p));
+                    break;
+                case tkString:
+                    v = Variant(GetStrProp(instance, p));
+                    break;
+                case tkVariant:
+                    v = GetVariantProp(instance, p);
+                    break;
+                default:
+                    break;
                 }
             }
         }
@@ -293,7 +338,7 @@ Variant TscPropertyHelper::GetValue() {
     } else if (OnGetValueNew) {
         v = OnGetValueNew(instance, FClassRef, FUppercaseName, this);
     }
-    if (FTyp == fvtBool) v = Variant(!(v == Variant(0)));
+    if (FTyp == fvtBool && !v.IsNull()) v = Variant(!(v == Variant(0)));
     return v;
 }
 
@@ -312,15 +357,28 @@ void TscPropertyHelper::SetValue(const Variant& Value) {
             // Any true value sets a Boolean property, 1 included.
             SetOrdProp(instance, p, FTyp == fvtBool ? (Value.ToBool() ? 1 : 0) : Value.ToInt64());
             break;
-        case tkInt64: SetInt64Prop(instance, p, Value.ToInt64()); break;
+        case tkInt64:
+            SetInt64Prop(instance, p, Value.ToInt64());
+            break;
         case tkClass:
         case tkComponent:
-        case tkStrings: SetObjectProp(instance, p, VariantToObject(Value)); break;
-        case tkChar: SetOrdProp(instance, p, FirstChar(Value).unicode()); break;
-        case tkFloat: SetFloatProp(instance, p, Value.ToDouble()); break;
-        case tkString: SetStrProp(instance, p, Value.ToString()); break;
-        case tkVariant: SetVariantProp(instance, p, Value); break;
-        default: break;
+        case tkStrings:
+            SetObjectProp(instance, p, VariantToObject(Value));
+            break;
+        case tkChar:
+            SetOrdProp(instance, p, FirstChar(Value).unicode());
+            break;
+        case tkFloat:
+            SetFloatProp(instance, p, Value.ToDouble());
+            break;
+        case tkString:
+            SetStrProp(instance, p, Value.ToString());
+            break;
+        case tkVariant:
+            SetVariantProp(instance, p, Value);
+            break;
+        default:
+            break;
         }
     } else if (OnSetValue) {
         OnSetValue(instance, FClassRef, FUppercaseName, Value);
@@ -338,11 +396,14 @@ TscMethodHelper::TscMethodHelper(const QString& Syntax, TscScript* Script)
     FTypeName = decl->TypeName();
     FIsMacro = decl->IsMacro();
     FIsReadOnly = true;
-    while (decl->Count() > 0) Add(decl->Remove(decl->Item(0)));
+    while (decl->Count() > 0)
+        Add(decl->Remove(decl->Item(0)));
     if (Count() > 0) FVarArray = VarArrayCreate({0, Count() - 1}, varVariant);
 }
 
-TscMethodHelper::~TscMethodHelper() { FVarArray = Variant(); }
+TscMethodHelper::~TscMethodHelper() {
+    FVarArray = Variant();
+}
 
 TObject* TscMethodHelper::CallInstance() const {
     if (FParentValue.IsNull() || FParentValue.IsEmpty()) return nullptr;
@@ -360,7 +421,8 @@ Variant TscMethodHelper::GetValue() {
     const QString name = FIndexMethod ? FUppercaseName + QStringLiteral(".GET") : FUppercaseName;
     if (OnCall) {
         TObject* instance = CallInstance();
-        for (int i = 0; i < Count(); ++i) FVarArray.SetElement(i, Params(i)->Value());
+        for (int i = 0; i < Count(); ++i)
+            FVarArray.SetElement(i, Params(i)->Value());
         Variant result = OnCall(instance, CallClass(), name, FVarArray);
         for (int i = 0; i < Count(); ++i)
             if (Params(i)->IsVarParam() && VarIsArray(FVarArray) && i <= VarArrayHighBound(FVarArray, 1))
@@ -377,7 +439,8 @@ void TscMethodHelper::SetValue(const Variant& Value) {
     TObject* instance = Instance();
     if (OnCall) {
         Variant args = VarArrayCreate({0, Count()}, varVariant);
-        for (int i = 0; i < Count(); ++i) args.SetElement(i, Params(i)->Value());
+        for (int i = 0; i < Count(); ++i)
+            args.SetElement(i, Params(i)->Value());
         args.SetElement(Count(), Value);
         OnCall(instance, FClassRef, name, args);
     } else if (OnCallNew) {
@@ -392,7 +455,9 @@ Variant TscMethodHelper::GetVParam(int Index) const {
     return Params(Index)->Value();
 }
 
-void TscMethodHelper::SetVParam(int Index, const Variant& Value) { Params(Index)->SetValue(Value); }
+void TscMethodHelper::SetVParam(int Index, const Variant& Value) {
+    Params(Index)->SetValue(Value);
+}
 
 TscComponentHelper::TscComponentHelper(TComponent* Component)
     : TscCustomHelper(Component->Name(), fvtClass, Component->ClassName()), FComponent(Component) {
@@ -408,7 +473,9 @@ Variant TscComponentHelper::GetValue() {
 TscEventHelper::TscEventHelper(const QString& Name, TscEventClass AEvent)
     : TscCustomHelper(Name, fvtString, QString()), FEvent(AEvent) {}
 
-Variant TscEventHelper::GetValue() { return Variant(QString()); }
+Variant TscEventHelper::GetValue() {
+    return Variant(QString());
+}
 
 void TscEventHelper::SetValue(const Variant& Value) {
     TObject* instance = Instance();
@@ -448,25 +515,34 @@ Variant TscCustomEvent::ParamValue(int Index) const {
 // Host classes
 
 TscClassVariable::TscClassVariable(const TClassInfo* AClass, const QString& Ancestor)
-    : TscCustomVariable(AClass->ClassName(), fvtClass, AClass->ClassName()), FAncestor(Ancestor), FClassRef(AClass) {
+    : TscCustomVariable(AClass->ClassName(), fvtClass, AClass->ClassName()), FAncestor(Ancestor),
+      FClassRef(AClass) {
     Add(std::make_unique<TscParamItem>(QString(), fvtVariant, QString(), true, false));
     std::vector<const TPropInfo*> props;
     for (const TPropInfo* p : AClass->Props())
         if (p->Kind() != tkMethod) props.push_back(p);
-    std::stable_sort(props.begin(), props.end(),
-                     [](const TPropInfo* a, const TPropInfo* b) { return CompareText(a->Name(), b->Name()) < 0; });
+    std::stable_sort(props.begin(), props.end(), [](const TPropInfo* a, const TPropInfo* b) {
+        return CompareText(a->Name(), b->Name()) < 0;
+    });
     for (const TPropInfo* p : props) {
         TscVarType t = fvtInt;
         QString typeName;
         switch (p->Kind()) {
-        case tkChar: t = fvtChar; break;
+        case tkChar:
+            t = fvtChar;
+            break;
         case tkEnumeration:
             typeName = p->TypeName();
-            t = SameText(typeName, QStringLiteral("Boolean")) || SameText(typeName, QStringLiteral("bool")) ? fvtBool
-                                                                                                              : fvtEnum;
+            t = SameText(typeName, QStringLiteral("Boolean")) || SameText(typeName, QStringLiteral("bool"))
+                    ? fvtBool
+                    : fvtEnum;
             break;
-        case tkFloat: t = fvtFloat; break;
-        case tkString: t = fvtString; break;
+        case tkFloat:
+            t = fvtFloat;
+            break;
+        case tkString:
+            t = fvtString;
+            break;
         case tkSet:
             t = fvtEnum;
             typeName = p->TypeName();
@@ -477,9 +553,14 @@ TscClassVariable::TscClassVariable(const TClassInfo* AClass, const QString& Ance
             t = fvtClass;
             typeName = p->PropClass() ? p->PropClass()->ClassName() : p->TypeName();
             break;
-        case tkVariant: t = fvtVariant; break;
-        case tkInt64: t = fvtInt64; break;
-        default: t = fvtInt;
+        case tkVariant:
+            t = fvtVariant;
+            break;
+        case tkInt64:
+            t = fvtInt64;
+            break;
+        default:
+            t = fvtInt;
         }
         auto h = std::make_unique<TscPropertyHelper>(p->Name(), t, typeName);
         h->SetIsPublished(true);
@@ -498,8 +579,21 @@ Variant TscClassVariable::GetValue() {
     return v;
 }
 
-TscMethodHelper* TscClassVariable::NewMethod(const QString& Syntax) {
+// A member registered again under the same name (a child script's modules reaching a class its
+// parent knows) could never be found, since Find takes the first; the first one is handed back.
+template <class H> H* TscClassVariable::OwnMember(const QString& Name) const {
+    for (int i = 0; i < MembersCount(); ++i)
+        if (SameText(Members(i)->Name(), Name)) return dynamic_cast<H*>(Members(i));
+    return nullptr;
+}
+
+TscMethodHelper* TscClassVariable::NewMethod(const QString& Syntax, bool& Existing) {
     auto m = std::make_unique<TscMethodHelper>(Syntax, FProgram);
+    if (TscMethodHelper* old = OwnMember<TscMethodHelper>(m->Name())) {
+        Existing = true;
+        return old;
+    }
+    Existing = false;
     m->SetClassRef(FClassRef);
     TscMethodHelper* r = m.get();
     FMembers.Add(std::move(m));
@@ -507,14 +601,16 @@ TscMethodHelper* TscClassVariable::NewMethod(const QString& Syntax) {
 }
 
 TscMethodHelper* TscClassVariable::AddMethod(const QString& Syntax, TscCallMethodEvent CallEvent) {
-    TscMethodHelper* m = NewMethod(Syntax);
-    m->OnCall = std::move(CallEvent);
+    bool existing = false;
+    TscMethodHelper* m = NewMethod(Syntax, existing);
+    if (!existing) m->OnCall = std::move(CallEvent);
     return m;
 }
 
 TscMethodHelper* TscClassVariable::AddMethod(const QString& Syntax, TscCallMethodNewEvent CallEvent) {
-    TscMethodHelper* m = NewMethod(Syntax);
-    m->OnCallNew = std::move(CallEvent);
+    bool existing = false;
+    TscMethodHelper* m = NewMethod(Syntax, existing);
+    if (!existing) m->OnCallNew = std::move(CallEvent);
     return m;
 }
 
@@ -539,8 +635,9 @@ TscMethodHelper* TscClassVariable::AddConstructor(const QString& Syntax, TscCall
     return m;
 }
 
-TscPropertyHelper* TscClassVariable::AddProperty(const QString& Name, const QString& Typ, TscGetValueEvent GetEvent,
-                                                 TscSetValueEvent SetEvent) {
+TscPropertyHelper* TscClassVariable::AddProperty(const QString& Name, const QString& Typ,
+                                                 TscGetValueEvent GetEvent, TscSetValueEvent SetEvent) {
+    if (auto* old = OwnMember<TscPropertyHelper>(Name)) return old;
     auto h = std::make_unique<TscPropertyHelper>(Name, LookupVarType(Typ, FProgram), Typ);
     h->SetClassRef(FClassRef);
     h->SetIsReadOnly(!SetEvent);
@@ -552,7 +649,9 @@ TscPropertyHelper* TscClassVariable::AddProperty(const QString& Name, const QStr
 }
 
 TscPropertyHelper* TscClassVariable::AddPropertyEx(const QString& Name, const QString& Typ,
-                                                   TscGetValueNewEvent GetEvent, TscSetValueNewEvent SetEvent) {
+                                                   TscGetValueNewEvent GetEvent,
+                                                   TscSetValueNewEvent SetEvent) {
+    if (auto* old = OwnMember<TscPropertyHelper>(Name)) return old;
     auto h = std::make_unique<TscPropertyHelper>(Name, LookupVarType(Typ, FProgram), Typ);
     h->SetClassRef(FClassRef);
     h->SetIsReadOnly(!SetEvent);
@@ -570,40 +669,46 @@ QString TscClassVariable::IndexSyntax(const QString& Name, const QString& Params
         for (int i = 0; i < types.size(); ++i)
             parts << QStringLiteral("p%1: %2").arg(i).arg(types[i].trimmed());
     }
-    return QStringLiteral("function ") + Name + '(' + parts.join(QStringLiteral("; ")) + QStringLiteral("): ") + Typ;
+    return QStringLiteral("function ") + Name + '(' + parts.join(QStringLiteral("; ")) +
+           QStringLiteral("): ") + Typ;
 }
 
-TscMethodHelper* TscClassVariable::AddIndexProperty(const QString& Name, const QString& Params, const QString& Typ,
-                                                    TscCallMethodEvent CallEvent, bool AReadOnly) {
+TscMethodHelper* TscClassVariable::AddIndexProperty(const QString& Name, const QString& Params,
+                                                    const QString& Typ, TscCallMethodEvent CallEvent,
+                                                    bool AReadOnly) {
     TscMethodHelper* m = AddMethod(IndexSyntax(Name, Params, Typ), std::move(CallEvent));
     m->SetIsReadOnly(AReadOnly);
     m->SetIndexMethod(true);
     return m;
 }
 
-TscMethodHelper* TscClassVariable::AddIndexProperty(const QString& Name, const QString& Params, const QString& Typ,
-                                                    TscCallMethodNewEvent CallEvent, bool AReadOnly) {
+TscMethodHelper* TscClassVariable::AddIndexProperty(const QString& Name, const QString& Params,
+                                                    const QString& Typ, TscCallMethodNewEvent CallEvent,
+                                                    bool AReadOnly) {
     TscMethodHelper* m = AddMethod(IndexSyntax(Name, Params, Typ), std::move(CallEvent));
     m->SetIsReadOnly(AReadOnly);
     m->SetIndexMethod(true);
     return m;
 }
 
-TscMethodHelper* TscClassVariable::AddDefaultProperty(const QString& Name, const QString& Params, const QString& Typ,
-                                                      TscCallMethodEvent CallEvent, bool AReadOnly) {
+TscMethodHelper* TscClassVariable::AddDefaultProperty(const QString& Name, const QString& Params,
+                                                      const QString& Typ, TscCallMethodEvent CallEvent,
+                                                      bool AReadOnly) {
     TscMethodHelper* m = AddIndexProperty(Name, Params, Typ, std::move(CallEvent), AReadOnly);
     FDefProperty = m;
     return m;
 }
 
-TscMethodHelper* TscClassVariable::AddDefaultProperty(const QString& Name, const QString& Params, const QString& Typ,
-                                                      TscCallMethodNewEvent CallEvent, bool AReadOnly) {
+TscMethodHelper* TscClassVariable::AddDefaultProperty(const QString& Name, const QString& Params,
+                                                      const QString& Typ, TscCallMethodNewEvent CallEvent,
+                                                      bool AReadOnly) {
     TscMethodHelper* m = AddIndexProperty(Name, Params, Typ, std::move(CallEvent), AReadOnly);
     FDefProperty = m;
     return m;
 }
 
 TscEventHelper* TscClassVariable::AddEvent(const QString& Name, TscEventClass AEvent) {
+    if (auto* old = OwnMember<TscEventHelper>(Name)) return old;
     auto h = std::make_unique<TscEventHelper>(Name, AEvent);
     h->SetClassRef(FClassRef);
     TscEventHelper* r = h.get();
@@ -644,7 +749,9 @@ std::vector<TscRTTIModuleClass>* RTTIModuleList() {
     return &list;
 }
 
-void RegisterRTTIModule(TscRTTIModuleClass AClass) { RTTIModuleList()->push_back(AClass); }
+void RegisterRTTIModule(TscRTTIModuleClass AClass) {
+    RTTIModuleList()->push_back(AClass);
+}
 
 void UnregisterRTTIModule(TscRTTIModuleClass AClass) {
     auto* l = RTTIModuleList();

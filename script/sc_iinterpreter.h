@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <any>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -56,9 +57,9 @@ using TscSetValueEvent = std::function<void(TObject* Instance, const TClassInfo*
                                             const QString& PropName, const Variant& Value)>;
 using TscGetValueNewEvent = std::function<Variant(TObject* Instance, const TClassInfo* ClassType,
                                                   const QString& PropName, TscPropertyHelper* Caller)>;
-using TscSetValueNewEvent = std::function<void(TObject* Instance, const TClassInfo* ClassType,
-                                               const QString& PropName, const Variant& Value,
-                                               TscPropertyHelper* Caller)>;
+using TscSetValueNewEvent =
+    std::function<void(TObject* Instance, const TClassInfo* ClassType, const QString& PropName,
+                       const Variant& Value, TscPropertyHelper* Caller)>;
 using TscCallMethodEvent = std::function<Variant(TObject* Instance, const TClassInfo* ClassType,
                                                  const QString& MethodName, Variant& Params)>;
 using TscCallMethodNewEvent = std::function<Variant(TObject* Instance, const TClassInfo* ClassType,
@@ -379,7 +380,8 @@ public:
 
 private:
     static QString IndexSyntax(const QString& Name, const QString& Params, const QString& Typ);
-    TscMethodHelper* NewMethod(const QString& Syntax);
+    TscMethodHelper* NewMethod(const QString& Syntax, bool& Existing);
+    template <class H> H* OwnMember(const QString& Name) const;
     QString FAncestor;
     const TClassInfo* FClassRef;
     TscCustomHelper* FDefProperty = nullptr;
@@ -489,7 +491,8 @@ struct TscProgramBuilder {
     // Builds the parser's intermediate program into the script (errors into ErrorMsg/ErrorPos).
     std::function<void(TscILParser& Parser, TscScript* Script)> Build;
     // Builds the designator of a late-bound chain from its intermediate source (raises).
-    std::function<std::unique_ptr<TscDesignator>(TscScript* Script, const TscXMLItem* Source)> BuildDesignator;
+    std::function<std::unique_ptr<TscDesignator>(TscScript* Script, const TscXMLItem* Source)>
+        BuildDesignator;
 };
 TscProgramBuilder& ScriptProgramBuilder();
 

@@ -36,14 +36,16 @@ Variant TscSetExpression::GetValue() {
     const int n = EntryCount();
     if (n == 0) return VarArrayCreate({0, -1}, varVariant);
     Variant a = VarArrayCreate({0, n - 1}, varVariant);
-    for (int i = 0; i < n; ++i) a.SetElement(i, GetItem(i) ? GetItem(i)->Value() : Variant::Null());
+    for (int i = 0; i < n; ++i)
+        a.SetElement(i, GetItem(i) ? GetItem(i)->Value() : Variant::Null());
     return a;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Designators
 
-TscDesignator::TscDesignator(TscScript* AProgram) : TscCustomVariable(QString(), fvtInt, QString()), FProgram(AProgram) {
+TscDesignator::TscDesignator(TscScript* AProgram)
+    : TscCustomVariable(QString(), fvtInt, QString()), FProgram(AProgram) {
     FMainProg = AProgram;
     for (TscScript* s = AProgram; s; s = s->Parent())
         if (s->MainProg()) {
@@ -86,7 +88,8 @@ void TscDesignator::Finalize() {
         FKind = dkStringArray;
         FRefItem = first;
         FRef1 = GetItem(1)->GetItem(0);
-    } else if (Count() == 2 && dynamic_cast<TscVariable*>(first) && first->Typ() == fvtArray && first->RefItem()) {
+    } else if (Count() == 2 && dynamic_cast<TscVariable*>(first) && first->Typ() == fvtArray &&
+               first->RefItem()) {
         FKind = dkArray;
         FRefItem = first;
         FRef1 = first->RefItem();
@@ -109,10 +112,17 @@ std::unique_ptr<TscDesignator> TscDesignator::Build(std::unique_ptr<TscDesignato
     D->Finalize();
     std::unique_ptr<TscDesignator> fast;
     switch (D->Kind()) {
-    case dkVariable: fast = std::make_unique<TscVariableDesignator>(D->FProgram); break;
-    case dkStringArray: fast = std::make_unique<TscStringDesignator>(D->FProgram); break;
-    case dkArray: fast = std::make_unique<TscArrayDesignator>(D->FProgram); break;
-    default: return D;
+    case dkVariable:
+        fast = std::make_unique<TscVariableDesignator>(D->FProgram);
+        break;
+    case dkStringArray:
+        fast = std::make_unique<TscStringDesignator>(D->FProgram);
+        break;
+    case dkArray:
+        fast = std::make_unique<TscArrayDesignator>(D->FProgram);
+        break;
+    default:
+        return D;
     }
     fast->Borrow(D.get());
     fast->SetNeedResult(D->NeedResult());
@@ -163,7 +173,8 @@ Variant TscDesignator::Walk(bool Assigning, const Variant& Value) {
             }
         }
         TFinally restore{[&saved] {
-            for (auto& [var, val] : saved) var->SetValue(val);
+            for (auto& [var, val] : saved)
+                var->SetValue(val);
         }};
         if (item->Count() > 0) {
             std::vector<Variant> args;
@@ -177,8 +188,10 @@ Variant TscDesignator::Walk(bool Assigning, const Variant& Value) {
                     args.push_back(e->GetValue());
                 }
             }
-            for (int i = 0; i < static_cast<int>(args.size()) && i < item->Count(); ++i)
-                item->Params(i)->SetValue(args[static_cast<size_t>(i)]);
+            // Parameters without an argument start from their defaults, not from the last call.
+            for (int i = 0; i < item->Count(); ++i)
+                item->Params(i)->SetValue(i < static_cast<int>(args.size()) ? args[static_cast<size_t>(i)]
+                                                                            : item->Params(i)->DefValue());
         }
         if (auto* helper = dynamic_cast<TscCustomHelper*>(item)) {
             helper->SetParentRef(prev);
@@ -199,9 +212,13 @@ Variant TscDesignator::Walk(bool Assigning, const Variant& Value) {
     return v;
 }
 
-Variant TscVariableDesignator::GetValue() { return FRefItem->GetValue(); }
+Variant TscVariableDesignator::GetValue() {
+    return FRefItem->GetValue();
+}
 
-void TscVariableDesignator::SetValue(const Variant& Value) { FRefItem->SetValue(Value); }
+void TscVariableDesignator::SetValue(const Variant& Value) {
+    FRefItem->SetValue(Value);
+}
 
 namespace {
 int CheckedIndex(const QString& s, int i) {

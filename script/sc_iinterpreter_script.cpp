@@ -21,7 +21,9 @@ template <class F> struct TFinally {
 };
 template <class F> TFinally(F) -> TFinally<F>;
 
-int CompareNames(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive); }
+int CompareNames(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive);
+}
 
 } // namespace
 
@@ -52,7 +54,8 @@ void TscScript::Add(const QString& Name, std::unique_ptr<TObject> Item) {
 }
 
 TObject* TscScript::Items(int Index) const {
-    if (Index < 0 || Index >= Count()) throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+    if (Index < 0 || Index >= Count())
+        throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
     return FItems[static_cast<size_t>(Index)].Object.get();
 }
 
@@ -84,7 +87,9 @@ TscCustomVariable* TscScript::Find(const QString& Name) const {
     return nullptr;
 }
 
-TscClassVariable* TscScript::FindClass(const QString& Name) const { return dynamic_cast<TscClassVariable*>(Find(Name)); }
+TscClassVariable* TscScript::FindClass(const QString& Name) const {
+    return dynamic_cast<TscClassVariable*>(Find(Name));
+}
 
 Variant TscScript::Variables(const QString& Name) const {
     TscCustomVariable* v = Find(Name);
@@ -134,7 +139,8 @@ void TscScript::AddRTTI() {
     FAddedBy = scRTTIAddedBy;
     {
         TFinally reset{[this] { FAddedBy = nullptr; }};
-        for (TscRTTIModuleClass cls : *RTTIModuleList()) Add(QString(), cls(this));
+        for (TscRTTIModuleClass cls : *RTTIModuleList())
+            Add(QString(), cls(this));
     }
     FRTTIAdded = true;
 }
@@ -144,7 +150,8 @@ void TscScript::ClearRTTI() {
     for (int i = Count() - 1; i >= 0; --i) {
         TObject* o = FItems[static_cast<size_t>(i)].Object.get();
         auto* v = dynamic_cast<TscCustomVariable*>(o);
-        if (dynamic_cast<TscRTTIModule*>(o) || (v && v->AddedBy() == scRTTIAddedBy)) FItems.erase(FItems.begin() + i);
+        if (dynamic_cast<TscRTTIModule*>(o) || (v && v->AddedBy() == scRTTIAddedBy))
+            FItems.erase(FItems.begin() + i);
     }
     FRTTIAdded = false;
 }
@@ -196,9 +203,13 @@ void TscScript::AddEnumValues(const QString& Typ, const QString& Names, bool Bit
     }
 }
 
-void TscScript::AddEnum(const QString& Typ, const QString& Names) { AddEnumValues(Typ, Names, false); }
+void TscScript::AddEnum(const QString& Typ, const QString& Names) {
+    AddEnumValues(Typ, Names, false);
+}
 
-void TscScript::AddEnumSet(const QString& Typ, const QString& Names) { AddEnumValues(Typ, Names, true); }
+void TscScript::AddEnumSet(const QString& Typ, const QString& Names) {
+    AddEnumValues(Typ, Names, true);
+}
 
 TscMethodHelper* TscScript::AddMethodHelper(std::unique_ptr<TscMethodHelper> M, const QString& Category,
                                             const QString& Description) {
@@ -210,15 +221,15 @@ TscMethodHelper* TscScript::AddMethodHelper(std::unique_ptr<TscMethodHelper> M, 
     return r;
 }
 
-TscMethodHelper* TscScript::AddMethod(const QString& Syntax, TscCallMethodEvent CallEvent, const QString& Category,
-                                      const QString& Description) {
+TscMethodHelper* TscScript::AddMethod(const QString& Syntax, TscCallMethodEvent CallEvent,
+                                      const QString& Category, const QString& Description) {
     auto m = std::make_unique<TscMethodHelper>(Syntax, this);
     m->OnCall = std::move(CallEvent);
     return AddMethodHelper(std::move(m), Category, Description);
 }
 
-TscMethodHelper* TscScript::AddMethod(const QString& Syntax, TscCallMethodNewEvent CallEvent, const QString& Category,
-                                      const QString& Description) {
+TscMethodHelper* TscScript::AddMethod(const QString& Syntax, TscCallMethodNewEvent CallEvent,
+                                      const QString& Category, const QString& Description) {
     auto m = std::make_unique<TscMethodHelper>(Syntax, this);
     m->OnCallNew = std::move(CallEvent);
     return AddMethodHelper(std::move(m), Category, Description);
@@ -228,7 +239,9 @@ void TscScript::AddObject(const QString& Name, TObject* Obj) {
     AddVariable(Name, Obj ? Obj->ClassName() : QStringLiteral("TObject"), ObjectToVariant(Obj));
 }
 
-void TscScript::AddForm(TComponent* Form) { AddComponent(Form); }
+void TscScript::AddForm(TComponent* Form) {
+    AddComponent(Form);
+}
 
 void TscScript::AddComponent(TComponent* Form) {
     TscClassVariable* cls = FindClass(Form->ClassName());
@@ -244,7 +257,8 @@ void TscScript::AddComponent(TComponent* Form) {
             return;
         cls = AddClass(ClassInfoOf(Form), ancestor);
     }
-    for (int i = 0; i < Form->ComponentCount(); ++i) cls->AddComponent(Form->Components(i));
+    for (int i = 0; i < Form->ComponentCount(); ++i)
+        cls->AddComponent(Form->Components(i));
     AddObject(Form->Name(), Form);
 }
 
@@ -314,7 +328,8 @@ bool TscScript::Run() {
 void TscScript::AddCodeLine(const QString& UnitName, const QString& APos) {
     const int colon = APos.indexOf(':');
     const QString line = colon >= 0 ? APos.left(colon) : APos;
-    auto it = std::find_if(FUnitLines.begin(), FUnitLines.end(), [&](const auto& e) { return e.first == UnitName; });
+    auto it = std::find_if(FUnitLines.begin(), FUnitLines.end(),
+                           [&](const auto& e) { return e.first == UnitName; });
     if (it == FUnitLines.end()) {
         FUnitLines.push_back({UnitName, QStringList()});
         it = FUnitLines.end() - 1;
@@ -370,7 +385,8 @@ Variant TscScript::RunProc(TscProcVariable* Proc, const Variant& Params) {
         given = high + 1;
     }
     // Parameters the caller leaves out start from their defaults, not from the last call.
-    for (int i = std::max(given, 0); i < Proc->Count(); ++i) Proc->Params(i)->SetValue(Proc->Params(i)->DefValue());
+    for (int i = std::max(given, 0); i < Proc->Count(); ++i)
+        Proc->Params(i)->SetValue(Proc->Params(i)->DefValue());
     return Proc->GetValue();
 }
 
@@ -386,7 +402,8 @@ Variant TscScript::CallFunction1(const QString& Name, Variant& Params) {
     Variant result = RunProc(p, Params);
     if (VarIsArray(Params)) {
         const int high = VarArrayHighBound(Params, 1);
-        for (int i = 0; i <= high; ++i) Params.SetElement(i, p->Params(i)->Value());
+        for (int i = 0; i <= high; ++i)
+            Params.SetElement(i, p->Params(i)->Value());
     }
     return result;
 }
@@ -415,7 +432,8 @@ Variant TscScript::Evaluate(const QString& Expression) {
     else if (SameText(FSyntaxType, QStringLiteral("C++Script")))
         text = QStringLiteral("Variant scEvaluateFUNC() { return ") + Expression + QStringLiteral("; } {}");
     else if (SameText(FSyntaxType, QStringLiteral("BasicScript")))
-        text = QStringLiteral("function scEvaluateFUNC\r\nreturn ") + Expression + QStringLiteral("\r\nend function");
+        text = QStringLiteral("function scEvaluateFUNC\r\nreturn ") + Expression +
+               QStringLiteral("\r\nend function");
     else if (SameText(FSyntaxType, QStringLiteral("JScript")))
         text = QStringLiteral("function scEvaluateFUNC() { return (") + Expression + QStringLiteral("); }");
     s->Lines()->SetText(text);

@@ -15,7 +15,9 @@ template <class F> TFinally(F) -> TFinally<F>;
 TscStatement::TscStatement(TscScript* AProgram, const QString& UnitName, const QString& SourcePos)
     : FProgram(AProgram), FSourcePos(SourcePos), FUnitName(UnitName) {}
 
-void TscStatement::SignalLine() { FProgram->SignalLine(FUnitName, FSourcePos); }
+void TscStatement::SignalLine() {
+    FProgram->SignalLine(FUnitName, FSourcePos);
+}
 
 bool TscStatement::SignalAndTerminated() {
     SignalLine();
@@ -30,7 +32,9 @@ void TscStatement::ExecuteList() {
     }
 }
 
-void TscStatement::Execute() { ExecuteList(); }
+void TscStatement::Execute() {
+    ExecuteList();
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -219,9 +223,13 @@ void TscTryStmt::Execute() {
     runFinally();
 }
 
-void TscBreakStmt::Execute() { FProgram->SetBreakCalled(true); }
+void TscBreakStmt::Execute() {
+    FProgram->SetBreakCalled(true);
+}
 
-void TscContinueStmt::Execute() { FProgram->SetContinueCalled(true); }
+void TscContinueStmt::Execute() {
+    FProgram->SetContinueCalled(true);
+}
 
 void TscExitStmt::Execute() {
     SignalLine();

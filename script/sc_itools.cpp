@@ -18,7 +18,8 @@ public:
     int Pos = 0;
 
     void SkipBlanks() {
-        while (Pos < FText.size() && FText[Pos].isSpace()) ++Pos;
+        while (Pos < FText.size() && FText[Pos].isSpace())
+            ++Pos;
     }
     bool IsIdentChar(QChar c, bool first) const {
         const ushort u = c.unicode();
@@ -30,7 +31,8 @@ public:
         SkipBlanks();
         const int start = Pos;
         if (Pos < FText.size() && IsIdentChar(FText[Pos], true))
-            while (Pos < FText.size() && IsIdentChar(FText[Pos], false)) ++Pos;
+            while (Pos < FText.size() && IsIdentChar(FText[Pos], false))
+                ++Pos;
         return FText.mid(start, Pos - start);
     }
     QChar Peek() {
@@ -46,21 +48,25 @@ public:
         const int start = Pos;
         if (Pos < FText.size() && FText[Pos] == '$') {
             ++Pos;
-            while (Pos < FText.size() && isxdigit(FText[Pos].unicode() & 0x7F) && FText[Pos].unicode() < 128) ++Pos;
+            while (Pos < FText.size() && isxdigit(FText[Pos].unicode() & 0x7F) && FText[Pos].unicode() < 128)
+                ++Pos;
             return Pos - start > 1 ? FText.mid(start, Pos - start) : (Pos = start, QString());
         }
-        while (Pos < FText.size() && FText[Pos].isDigit()) ++Pos;
+        while (Pos < FText.size() && FText[Pos].isDigit())
+            ++Pos;
         if (Pos == start) return QString();
         if (Pos + 1 < FText.size() && FText[Pos] == '.' && FText[Pos + 1].isDigit()) {
             ++Pos;
-            while (Pos < FText.size() && FText[Pos].isDigit()) ++Pos;
+            while (Pos < FText.size() && FText[Pos].isDigit())
+                ++Pos;
         }
         if (Pos < FText.size() && (FText[Pos] == 'e' || FText[Pos] == 'E')) {
             int p = Pos + 1;
             if (p < FText.size() && (FText[p] == '+' || FText[p] == '-')) ++p;
             if (p < FText.size() && FText[p].isDigit()) {
                 Pos = p;
-                while (Pos < FText.size() && FText[Pos].isDigit()) ++Pos;
+                while (Pos < FText.size() && FText[Pos].isDigit())
+                    ++Pos;
             }
         }
         return FText.mid(start, Pos - start);
@@ -109,7 +115,8 @@ std::unique_ptr<TscCustomVariable> ParseDeclarationText(const QString& Syntax, T
         // A function text without a result type is taken as returning a Variant.
         resultType = colon >= 0 ? Syntax.mid(colon + 1).trimmed() : QStringLiteral("Variant");
         int end = 0;
-        while (end < resultType.size() && (resultType[end].isLetterOrNumber() || resultType[end] == '_')) ++end;
+        while (end < resultType.size() && (resultType[end].isLetterOrNumber() || resultType[end] == '_'))
+            ++end;
         resultType = resultType.left(end);
     }
     auto item = std::make_unique<TscCustomVariable>(name, isFunc ? LookupVarType(resultType, Script) : fvtInt,
@@ -154,7 +161,8 @@ std::unique_ptr<TscCustomVariable> ParseDeclarationText(const QString& Syntax, T
                             r.Pos = save;
                     }
                     if (!lit.isEmpty()) {
-                        def = lit.startsWith('-') ? VarNeg(LiteralToVariant(lit.mid(1))) : LiteralToVariant(lit);
+                        def = lit.startsWith('-') ? VarNeg(LiteralToVariant(lit.mid(1)))
+                                                  : LiteralToVariant(lit);
                     } else {
                         const QString id = r.Ident();
                         TscCustomVariable* v = Script ? Script->Find(id) : nullptr;
@@ -224,7 +232,8 @@ bool VarTypesMatch(const TscTypeRec& T1, const TscTypeRec& T2, const TscScript* 
     return false;
 }
 
-bool AssignmentAllowed(const TscCustomVariable* Target, const TscCustomVariable* Source, const TscScript* Script) {
+bool AssignmentAllowed(const TscCustomVariable* Target, const TscCustomVariable* Source,
+                       const TscScript* Script) {
     if (Target->Typ() == fvtInt && Source->Typ() == fvtFloat) return false;
     return VarTypesMatch({Target->Typ(), Target->TypeName()}, {Source->Typ(), Source->TypeName()}, Script);
 }
@@ -258,7 +267,9 @@ TPoint SourcePosToPoint(const QString& PosText) {
     return TPoint(col.isEmpty() ? 0 : StrToInt(col), StrToInt(line));
 }
 
-Variant ArgumentToVariant(const TObject* v) { return ObjectToVariant(v); }
+Variant ArgumentToVariant(const TObject* v) {
+    return ObjectToVariant(v);
+}
 
 std::vector<FormatArg> VariantArrayToFormatArgs(const Variant& Args) {
     std::vector<FormatArg> r;
@@ -270,18 +281,31 @@ std::vector<FormatArg> VariantArrayToFormatArgs(const Variant& Args) {
         case varInteger:
         case varShortInt:
         case varByte:
-        case varWord: r.emplace_back(e.ToInt()); break;
-        case varLongWord: r.emplace_back(static_cast<long long>(e.ToInt64())); break;
+        case varWord:
+            r.emplace_back(e.ToInt());
+            break;
+        case varLongWord:
+            r.emplace_back(static_cast<long long>(e.ToInt64()));
+            break;
         case varSingle:
         case varDouble:
         case varCurrency:
-        case varDate: r.emplace_back(e.ToDouble()); break;
-        case varBoolean: r.emplace_back(e.ToBool()); break;
-        case varInt64: r.emplace_back(static_cast<long long>(e.ToInt64())); break;
+        case varDate:
+            r.emplace_back(e.ToDouble());
+            break;
+        case varBoolean:
+            r.emplace_back(e.ToBool());
+            break;
+        case varInt64:
+            r.emplace_back(static_cast<long long>(e.ToInt64()));
+            break;
         case varOleStr:
         case varString:
-        case varUString: r.emplace_back(e.ToString()); break;
-        default: r.emplace_back(0);
+        case varUString:
+            r.emplace_back(e.ToString());
+            break;
+        default:
+            r.emplace_back(0);
         }
     }
     return r;
@@ -339,7 +363,8 @@ void GenerateScriptInfoTree(TscScript* Script, TscXMLItem* Root, bool FunctionsO
         } else if (auto* v = dynamic_cast<TscVariable*>(o)) {
             if (v->Typ() == fvtEnum) {
                 TscXMLItem* t = types->FindItem(v->TypeName());
-                auto e = std::find_if(enumValues.begin(), enumValues.end(), [t](const auto& p) { return p.first == t; });
+                auto e = std::find_if(enumValues.begin(), enumValues.end(),
+                                      [t](const auto& p) { return p.first == t; });
                 if (e == enumValues.end()) {
                     enumValues.push_back({t, QStringList()});
                     e = enumValues.end() - 1;

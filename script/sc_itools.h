@@ -21,7 +21,8 @@ bool ClassDescends(const QString& ClassName1, const QString& ClassName2, const T
 // Whether a value of type T2 may be used where T1 is expected.
 bool VarTypesMatch(const TscTypeRec& T1, const TscTypeRec& T2, const TscScript* Script);
 // As VarTypesMatch, except that an integer target refuses a float source.
-bool AssignmentAllowed(const TscCustomVariable* Target, const TscCustomVariable* Source, const TscScript* Script);
+bool AssignmentAllowed(const TscCustomVariable* Target, const TscCustomVariable* Source,
+                       const TscScript* Script);
 // The value of a literal as the grammars emit it: quoted text, decimal or "$" hexadecimal
 // integers, or a float with "." as separator whatever the locale. Empty gives Null.
 Variant LiteralToVariant(const QString& Text);
@@ -30,13 +31,27 @@ TPoint SourcePosToPoint(const QString& PosText);
 
 // Host event arguments as scripts see them: integers and objects (as handles) give 32-bit
 // integers, characters one-character strings, floats doubles; a Variant is copied.
-inline Variant ArgumentToVariant(int v) { return Variant(v); }
-inline Variant ArgumentToVariant(bool v) { return Variant(v); }
-inline Variant ArgumentToVariant(QChar v) { return Variant(QString(v)); }
-inline Variant ArgumentToVariant(double v) { return Variant(v); }
-inline Variant ArgumentToVariant(const QString& v) { return Variant(v); }
-inline Variant ArgumentToVariant(qint64 v) { return Variant(static_cast<long long>(v)); }
-inline Variant ArgumentToVariant(const Variant& v) { return v; }
+inline Variant ArgumentToVariant(int v) {
+    return Variant(v);
+}
+inline Variant ArgumentToVariant(bool v) {
+    return Variant(v);
+}
+inline Variant ArgumentToVariant(QChar v) {
+    return Variant(QString(v));
+}
+inline Variant ArgumentToVariant(double v) {
+    return Variant(v);
+}
+inline Variant ArgumentToVariant(const QString& v) {
+    return Variant(v);
+}
+inline Variant ArgumentToVariant(qint64 v) {
+    return Variant(static_cast<long long>(v));
+}
+inline Variant ArgumentToVariant(const Variant& v) {
+    return v;
+}
 Variant ArgumentToVariant(const TObject* v);
 
 // The elements of a one-dimensional variant array as arguments of the platform's Format.

@@ -44,9 +44,9 @@ public:
         return QString::fromLatin1(names[static_cast<int>(op)]);
     }
     static QString KindName(TColumnChangeKind k) {
-        static const char* names[] = {"ccFieldName", "ccInputChange", "ccPosition", "ccRevertStyle",
-                                      "ccSlideChanged", "ccSorted", "ccSortTypeChange", "ccUndefined",
-                                      "ccVisible", "ccUnsorted", "ccWidth"};
+        static const char* names[] = {"ccFieldName",    "ccInputChange", "ccPosition",       "ccRevertStyle",
+                                      "ccSlideChanged", "ccSorted",      "ccSortTypeChange", "ccUndefined",
+                                      "ccVisible",      "ccUnsorted",    "ccWidth"};
         return QString::fromLatin1(names[k]);
     }
 
@@ -62,7 +62,9 @@ public:
     int InnerWidth() const override { return ClientWidth - (Indicator ? 12 : 0); }
     TRect GetBodyRect() override { return {Indicator ? 12 : 0, 18, ClientWidth, ClientHeight}; }
     TRect GetHeaderRect() override { return {Indicator ? 12 : 0, 0, ClientWidth, 18}; }
-    TRect GetFooterRect() override { return {Indicator ? 12 : 0, ClientHeight - 22, ClientWidth, ClientHeight}; }
+    TRect GetFooterRect() override {
+        return {Indicator ? 12 : 0, ClientHeight - 22, ClientWidth, ClientHeight};
+    }
     TRect GetInputRect() override { return {Indicator ? 12 : 0, 18, ClientWidth, 40}; }
     TGxCustomColumn* FocusedColumn() const override { return nullptr; }
     TGxCustomColumn* HoverColumn() const override { return nullptr; }
@@ -73,7 +75,9 @@ public:
     void SetOnUpdateColumns(TNotifyEvent Handler) override { OnUpdateColumns = std::move(Handler); }
     TColor GetActualCellColor(int ACol, int ARow) override { return RGB(ACol, ARow, 1); }
     TColor GetActualCellFontColor(int ACol, int ARow) override { return RGB(ACol, ARow, 2); }
-    QString GetDrawText(int ACol, int ARow) override { return QStringLiteral("draw %1,%2").arg(ACol).arg(ARow); }
+    QString GetDrawText(int ACol, int ARow) override {
+        return QStringLiteral("draw %1,%2").arg(ACol).arg(ARow);
+    }
     bool IsCellHighlighted(int ACol, int ARow) override { return ACol == 1 && ARow == 1; }
 
     TGxColumns* Columns = nullptr;

@@ -12,8 +12,9 @@ namespace {
 // One grid with one column of the given type and one row.
 struct OneCell {
     explicit OneCell(TColumnType type) {
-        TGxCustomColumn* c = type == ctVirtual ? static_cast<TGxCustomColumn*>(grid.Columns->Add<TGxVirtualColumn>())
-                                               : grid.Columns->Add<TGxTextColumn>();
+        TGxCustomColumn* c = type == ctVirtual
+                                 ? static_cast<TGxCustomColumn*>(grid.Columns->Add<TGxVirtualColumn>())
+                                 : grid.Columns->Add<TGxTextColumn>();
         c->SetColumnType(type);
         grid.Cells->AddRow(1);
         grid.Cells->OnCellChange = [this](TObject*, int, int) { ++changes; };
@@ -73,8 +74,8 @@ TEST(CellConversions, TableUnderDotLocale) {
         {ctFloat, Str("2.5"), "0", "2.5", "2.5", "2", "2.5"},
         {ctFloat, Str("3.5"), "0", "3.5", "3.5", "4", "3.5"},
         {ctFloat, [](TCell* c) { c->SetAsBoolean(true); }, "0", "0", "0", "0", "0"},
-        {ctFloat, [](TCell* c) { c->SetAsFloat(1.0 / 3); }, "0", "0.333333333333333", "0.333333333333333", "0",
-         "0.333333333333333"},
+        {ctFloat, [](TCell* c) { c->SetAsFloat(1.0 / 3); }, "0", "0.333333333333333", "0.333333333333333",
+         "0", "0.333333333333333"},
         {ctString, Str(""), kErr, "0", kErr, kErr, ""},
         {ctString, Str("12"), "1", "0.5", "12", "12", "12"}, // read as the time 12:00
         {ctString, Str("1.5"), "1", kErr, "1.5", kErr, "1.5"},
@@ -94,7 +95,8 @@ TEST(CellConversions, TableUnderCommaLocale) {
     CheckCases({
         {ctFloat, Str("2,5"), "0", "2,5", "2,5", "2", "2,5"},
         {ctString, Str("1,5"), "1", kErr, "1,5", kErr, "1,5"},
-        {ctString, Str("1.5"), kErr, FloatToStr(EncodeDate(YearOf(Date()), 5, 1)), kErr, kErr, "1.5"}, // 1 May
+        {ctString, Str("1.5"), kErr, FloatToStr(EncodeDate(YearOf(Date()), 5, 1)), kErr, kErr,
+         "1.5"}, // 1 May
         {ctString, [](TCell* c) { c->SetAsFloat(0.25); }, "1", kErr, "0,25", kErr, "0,25"},
         {ctInteger, [](TCell* c) { c->SetAsFloat(-2.5); }, "0", "0", "-2", "-2", "-2"},
         {ctDate, [](TCell* c) { c->SetAsFloat(45000.5); }, "0", "45000,5", "45000,5", "45000",
@@ -115,7 +117,9 @@ TEST(CellConversions, FailingSetterKeepsValueAndSendsNothing) {
         TColumnType Type;
         const char* Good;
         const char* Bad;
-    } cases[] = {{ctInteger, "12", "12a"}, {ctFloat, "1.5", "1,5"}, {ctGuid, "{6F9619FF-8B86-D011-B42D-00C04FC964FF}", "xyz"}};
+    } cases[] = {{ctInteger, "12", "12a"},
+                 {ctFloat, "1.5", "1,5"},
+                 {ctGuid, "{6F9619FF-8B86-D011-B42D-00C04FC964FF}", "xyz"}};
     for (const auto& k : cases) {
         OneCell f(k.Type);
         f.cell()->SetAsString(QString::fromLatin1(k.Good));
@@ -178,12 +182,14 @@ TEST(CellConversions, VirtualCellAsksItsColumn) {
     int changes = 0;
     grid.Cells->OnCellChange = [&](TObject*, int, int) { ++changes; };
     EXPECT_EQ(grid.Cells->GetCell(0, 1)->AsString(), QString()); // no handler: empty
-    grid.Cells->GetCell(0, 1)->SetAsString(QStringLiteral("x"));  // no handler: nothing to call
+    grid.Cells->GetCell(0, 1)->SetAsString(QStringLiteral("x")); // no handler: nothing to call
     EXPECT_EQ(changes, 1);
 
     QStringList stored;
     column->OnGetText = [](TObject*, int c, int r, QString& v) { v = QStringLiteral("%1").arg(c * 10 + r); };
-    column->OnSetText = [&](TObject*, int c, int r, const QString& v) { stored << QStringLiteral("%1,%2=%3").arg(c).arg(r).arg(v); };
+    column->OnSetText = [&](TObject*, int c, int r, const QString& v) {
+        stored << QStringLiteral("%1,%2=%3").arg(c).arg(r).arg(v);
+    };
     EXPECT_EQ(grid.Cells->GetCell(0, 2)->AsInteger(), 2);
     EXPECT_EQ(grid.Cells->GetCell(0, 1)->AsString(), QStringLiteral("1"));
     changes = 0;
@@ -256,7 +262,8 @@ TEST(CellStore, RowOperations) {
     cells.AddColumn();
     cells.AddColumn();
     cells.AddRow(3);
-    for (int r = 0; r < 3; ++r) cells.GetCell(0, r)->SetAsString(QString::number(r));
+    for (int r = 0; r < 3; ++r)
+        cells.GetCell(0, r)->SetAsString(QString::number(r));
     EXPECT_EQ(cells.RowCount(), 3);
     EXPECT_EQ(cells.VisibleRowCount(), 3);
     cells.SortColumn(0, stAlphabetic, skAscending, false);
@@ -296,7 +303,8 @@ TEST(CellStore, RowOperations) {
 TEST(CellStore, GrowsBeyondTheOldColumnLimit) {
     TCells cells(nullptr, nullptr);
     cells.AddRow(2);
-    for (int c = 0; c < 1100; ++c) cells.AddColumn();
+    for (int c = 0; c < 1100; ++c)
+        cells.AddColumn();
     cells.InsertColumn(0);
     EXPECT_EQ(cells.ColCount(), 1101);
     cells.GetCell(1100, 1)->SetAsString(QStringLiteral("last"));

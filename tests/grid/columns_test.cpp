@@ -10,7 +10,8 @@ namespace {
 
 QStringList L(std::initializer_list<const char*> items) {
     QStringList l;
-    for (const char* s : items) l << QString::fromUtf8(s);
+    for (const char* s : items)
+        l << QString::fromUtf8(s);
     return l;
 }
 
@@ -29,7 +30,8 @@ TEST(ColumnList, AddColumnsMakesPlainTextColumns) {
         EXPECT_EQ(c->Cursor(), crHandPoint);   // and cursor
         EXPECT_EQ(c->Font()->Color(), clNavy); // and font, as ParentFont is set
         EXPECT_TRUE(c->ParentFont());
-        EXPECT_TRUE(c->Options() == (TColumnOptions{coCanClick, coCanInput, coCanSort, coPublicUsing, coShowTextFitHint}));
+        EXPECT_TRUE(c->Options() ==
+                    (TColumnOptions{coCanClick, coCanInput, coCanSort, coPublicUsing, coShowTextFitHint}));
     }
     EXPECT_EQ(grid.Cells->ColCount(), 3);
     EXPECT_EQ(grid.Log.count(QStringLiteral("change opAdd -1 -1")), 3);
@@ -87,12 +89,14 @@ TEST(ColumnList, DeleteAndClearReportEachColumn) {
     grid.Columns->Delete(1);
     EXPECT_EQ(grid.Log, L({"change opDelete 1 -1", "repaint opDelete 1 -1"}));
     EXPECT_EQ(grid.Cells->ColCount(), 3);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(grid.Columns->Item(i)->Position(), i);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(grid.Columns->Item(i)->Position(), i);
 
     grid.Log.clear();
     grid.Columns->Clear();
     const QStringList changes = grid.Log.filter(QStringLiteral("change"));
-    EXPECT_EQ(changes, L({"change opDelete 2 -1", "change opDelete 1 -1", "change opDelete 0 -1", "change opClear -1 -1"}));
+    EXPECT_EQ(changes, L({"change opDelete 2 -1", "change opDelete 1 -1", "change opDelete 0 -1",
+                          "change opClear -1 -1"}));
     EXPECT_EQ(grid.Log.last(), QStringLiteral("repaint opClear -1 -1"));
     EXPECT_TRUE(grid.Columns->Empty());
     EXPECT_EQ(grid.Cells->ColCount(), 0);
@@ -224,7 +228,9 @@ class TUnsortableColumn : public TGxTextColumn {
     KORVEL_CLASS(TUnsortableColumn, TGxTextColumn)
 public:
     using TGxTextColumn::TGxTextColumn;
-    TColumnStyle GetColumnStyle() const override { return TGxTextColumn::GetColumnStyle() + csDisableSorting; }
+    TColumnStyle GetColumnStyle() const override {
+        return TGxTextColumn::GetColumnStyle() + csDisableSorting;
+    }
 };
 KORVEL_CLASS_INFO(TUnsortableColumn) {}
 
@@ -250,7 +256,8 @@ TEST(Column, NotificationsOnTheirChannels) {
     TFakeGrid grid;
     auto* c = grid.Columns->Add<TGxTextColumn>();
     QStringList procs;
-    const int cookie = c->RegisterNotification([&](TGxCustomColumn*, TColumnNotifyOperation op) { procs << QString::number(op); });
+    const int cookie = c->RegisterNotification(
+        [&](TGxCustomColumn*, TColumnNotifyOperation op) { procs << QString::number(op); });
     grid.ColumnLog.clear();
     grid.Refreshes.clear();
     c->SetAlignment(taRightJustify);
@@ -262,11 +269,12 @@ TEST(Column, NotificationsOnTheirChannels) {
     c->SetWrapKind(wkWordWrap);
     c->Footer()->SetFormulaKind(fkSum);
     c->Header()->SetMultiLine(true);
-    c->SlideBounds()->SetWidth(80); // unchanged width: no slide change
-    c->SlideBounds()->SetTop(8);    // top: always
+    c->SlideBounds()->SetWidth(80);            // unchanged width: no slide change
+    c->SlideBounds()->SetTop(8);               // top: always
     EXPECT_EQ(procs, L({"0", "2", "1", "6"})); // align, colour, caption, visible
-    EXPECT_EQ(grid.ColumnLog, L({"0 ccUndefined -1", "0 ccUndefined -1", "0 ccVisible -1", "0 ccInputChange -1",
-                                  "0 ccSortTypeChange -1", "0 ccUndefined -1", "0 ccSlideChanged -1"}));
+    EXPECT_EQ(grid.ColumnLog,
+              L({"0 ccUndefined -1", "0 ccUndefined -1", "0 ccVisible -1", "0 ccInputChange -1",
+                 "0 ccSortTypeChange -1", "0 ccUndefined -1", "0 ccSlideChanged -1"}));
     EXPECT_EQ(grid.Refreshes, L({"0:0", "0:1", "0:3"})); // caption (none), wrap (body), multi-line (header)
     c->UnregisterNotification(cookie);
     c->SetColor(clBlue);
@@ -432,7 +440,8 @@ TEST(ColumnList, ColumnsReadFromAFormArePlacedByPosition) {
     EXPECT_EQ(grid.Log, QStringList({"change opAdd -1 -1", "change opAdd -1 -1", "change opAdd -1 -1"}));
     EXPECT_EQ(grid.Cells->ColCount(), 3);
     grid.SetLoading(false);
-    for (auto* c : read) c->Loaded();
+    for (auto* c : read)
+        c->Loaded();
     EXPECT_EQ(grid.Columns->PositionItem(0), read[1]);
     EXPECT_EQ(grid.Columns->PositionItem(1), read[2]);
     EXPECT_EQ(grid.Columns->PositionItem(2), read[0]);
@@ -466,6 +475,55 @@ TEST(ColumnList, SlidesScaleAndAnchor) {
     EXPECT_EQ(moved->SlideBounds()->Left(), 38);
     EXPECT_EQ(moved->SlideBounds()->Width(), 80);
     EXPECT_EQ(still->SlideRect(), TRect(8, 8, 88, 24));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Column, DisplayTextFlags) {
+    struct {
+        TAlignment Align;
+        TVerticalAlignment VAlign;
+        TWrapKind Wrap;
+        bool MultiLine;
+        unsigned Drawing, Measuring;
+    } cases[] = {
+        {taLeftJustify, taVerticalCenter, wkEllipsis, false,
+         DT_NOPREFIX | DT_VCENTER | DT_END_ELLIPSIS | DT_SINGLELINE,
+         DT_NOPREFIX | DT_VCENTER | DT_SINGLELINE},
+        {taRightJustify, taAlignBottom, wkPathEllipsis, false,
+         DT_NOPREFIX | DT_RIGHT | DT_BOTTOM | DT_PATH_ELLIPSIS | DT_SINGLELINE,
+         DT_NOPREFIX | DT_RIGHT | DT_BOTTOM | DT_SINGLELINE},
+        {taCenter, taAlignTop, wkWordWrap, false, DT_NOPREFIX | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL,
+         DT_NOPREFIX | DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL},
+        {taLeftJustify, taAlignTop, wkNone, true, DT_NOPREFIX, DT_NOPREFIX},
+    };
+    TFakeGrid grid;
+    auto* c = grid.Columns->Add<TGxTextColumn>();
+    for (const auto& k : cases) {
+        c->SetAlignment(k.Align);
+        c->SetVerticalAlignment(k.VAlign);
+        c->SetWrapKind(k.Wrap);
+        c->SetMultiLine(k.MultiLine);
+        EXPECT_EQ(c->Display()->TextFlags(true), k.Drawing);
+        EXPECT_EQ(c->Display()->TextFlags(false), k.Measuring);
+    }
+    c->SetBiDiMode(bdRightToLeft);
+    EXPECT_TRUE(c->Display()->TextFlags(false) & DT_RTLREADING);
+}
+
+TEST(Column, PublishedProperties) {
+    TFakeGrid grid;
+    auto* c = grid.Columns->Add<TGxTextColumn>();
+    EXPECT_EQ(GetPropValue(c, QStringLiteral("SortType")).ToString(), QStringLiteral("stAlphabetic"));
+    EXPECT_EQ(GetPropValue(c, QStringLiteral("WrapKind")).ToString(), QStringLiteral("wkEllipsis"));
+    SetPropValue(c, QStringLiteral("Width"), Variant(120));
+    EXPECT_EQ(c->Width(), 120);
+    SetPropValue(c, QStringLiteral("Options"), Variant(QStringLiteral("[coCanSort,coAutoSize]")));
+    EXPECT_TRUE(c->Options() == (TColumnOptions{coCanSort, coAutoSize}));
+    EXPECT_TRUE(IsDefaultPropValue(c, GetPropInfo(c, QStringLiteral("Visible"))));
+    EXPECT_FALSE(IsDefaultPropValue(c, GetPropInfo(c, QStringLiteral("Width"))));
 }
 
 } // namespace

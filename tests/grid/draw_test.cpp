@@ -8,6 +8,8 @@
 #include "platform/gfx/Bitmap.h"
 #include "platform/rtl/SysUtils.h"
 
+#include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,7 +67,8 @@ TEST(TextRoutines, SmallHelpers) {
     EXPECT_GT(GetWideTextWidth(s.C(), QStringLiteral("WW")), one);
     EXPECT_EQ(GetWideTextHeight(s.C(), QStringLiteral("W")), s.C().TextHeight(QStringLiteral("W")));
     // Multi-line text measures its widest line.
-    EXPECT_EQ(GetDrawTextWidth(s.C(), QStringLiteral("WW\nW")), GetDrawTextWidth(s.C(), QStringLiteral("WW")));
+    EXPECT_EQ(GetDrawTextWidth(s.C(), QStringLiteral("WW\nW")),
+              GetDrawTextWidth(s.C(), QStringLiteral("WW")));
 }
 
 TEST(Blending, IntegerAndRatio) {
@@ -73,9 +76,11 @@ TEST(Blending, IntegerAndRatio) {
         TColor A, B;
         int Amount;
         TColor Expected;
-    } ints[] = {
-        {clWhite, clBlack, 255, 0xFEFEFE}, {clWhite, clBlack, 0, 0x000000}, {0x0000FF, 0xFF0000, 128, 0x7E007F},
-        {0x00FF00, 0x000000, 128, 0x007F00}, {0x808080, 0x808080, 255, 0x7F7F7F}};
+    } ints[] = {{clWhite, clBlack, 255, 0xFEFEFE},
+                {clWhite, clBlack, 0, 0x000000},
+                {0x0000FF, 0xFF0000, 128, 0x7E007F},
+                {0x00FF00, 0x000000, 128, 0x007F00},
+                {0x808080, 0x808080, 255, 0x7F7F7F}};
     for (const auto& k : ints) {
         EXPECT_EQ(TGraphicsProvider::BlendColor(k.A, k.B, k.Amount), k.Expected) << k.Amount;
         EXPECT_EQ(BlendColors(k.A, k.B, k.Amount), k.Expected);
@@ -102,8 +107,10 @@ TEST(Blending, IntegerAndRatio) {
 }
 
 TEST(Geometry, CalcProvider) {
-    EXPECT_EQ(TCalcProvider::PosInRect(6, 11, 0, TRect(0, 0, 12, 20), taCenter, taVerticalCenter), TPoint(3, 5));
-    EXPECT_EQ(TCalcProvider::PosInRect(6, 11, 2, TRect(10, 10, 50, 30), taLeftJustify, taAlignTop), TPoint(12, 12));
+    EXPECT_EQ(TCalcProvider::PosInRect(6, 11, 0, TRect(0, 0, 12, 20), taCenter, taVerticalCenter),
+              TPoint(3, 5));
+    EXPECT_EQ(TCalcProvider::PosInRect(6, 11, 2, TRect(10, 10, 50, 30), taLeftJustify, taAlignTop),
+              TPoint(12, 12));
     EXPECT_EQ(TCalcProvider::PosInRect(6, 11, 2, TRect(10, 10, 50, 30), taRightJustify, taAlignBottom),
               TPoint(42, 17));
     EXPECT_TRUE(TCalcProvider::IsRectInRect(TRect(0, 0, 10, 10), TRect(10, 10, 20, 20))); // touching
@@ -130,9 +137,9 @@ TEST(Drawing, Gradients) {
     Surface s(20, 11);
     TGraphicsProvider::DrawGradient(s.C(), TRect(0, 0, 20, 10), clBlack, clWhite);
     EXPECT_EQ(s.At(5, 0), clBlack);
-    EXPECT_EQ(s.At(19, 5), 0x808080);   // ratio 0.5
-    EXPECT_EQ(s.At(0, 9), 0xE6E6E6);    // ratio 0.9
-    EXPECT_EQ(s.At(0, 10), clWhite);    // untouched
+    EXPECT_EQ(s.At(19, 5), 0x808080); // ratio 0.5
+    EXPECT_EQ(s.At(0, 9), 0xE6E6E6);  // ratio 0.9
+    EXPECT_EQ(s.At(0, 10), clWhite);  // untouched
     Surface v(10, 4);
     TGraphicsProvider::DrawVertGradient(v.C(), TRect(0, 0, 10, 4), clRed, clBlue);
     EXPECT_EQ(v.At(0, 2), clRed);
@@ -158,16 +165,16 @@ TEST(Drawing, ButtonFocusAndCheckBox) {
 
     // Classic check box: 11 x 11 at PosInRect(11, 11, 2, ...), shadow frame, window fill, tick.
     Surface c;
-    TGraphicsProvider::DrawCheckBox(nullptr, c.C(), TRect(0, 0, 40, 40), taLeftJustify, taAlignTop, true, false,
-                                    false);
+    TGraphicsProvider::DrawCheckBox(nullptr, c.C(), TRect(0, 0, 40, 40), taLeftJustify, taAlignTop, true,
+                                    false, false);
     EXPECT_EQ(c.At(2, 2), ColorToRGB(clBtnShadow));
     EXPECT_EQ(c.At(12, 12), ColorToRGB(clBtnShadow));
     EXPECT_EQ(c.At(3, 3), ColorToRGB(clWindow));
     EXPECT_EQ(c.At(2 + 2, 2 + 4), ColorToRGB(clWindowText)); // tick start, k = 4
     EXPECT_EQ(c.At(2 + 4, 2 + 8), ColorToRGB(clWindowText)); // tick bottom, k = 6
     Surface g;
-    TGraphicsProvider::DrawCheckBox(nullptr, g.C(), TRect(0, 0, 40, 40), taCenter, taVerticalCenter, false, true,
-                                    false);
+    TGraphicsProvider::DrawCheckBox(nullptr, g.C(), TRect(0, 0, 40, 40), taCenter, taVerticalCenter, false,
+                                    true, false);
     EXPECT_EQ(g.At(20, 20), ColorToRGB(clBtnFace)); // grayed, unchecked: no tick
     EXPECT_EQ(g.At(15, 15), ColorToRGB(clBtnShadow));
 }
@@ -193,8 +200,8 @@ TEST(Drawing, TextRectangles) {
 
     Surface wrapped(40, 60);
     wrapped.C().Font().SetColor(clBlack);
-    TGraphicsProvider::DrawWrapedTextRect(wrapped.C(), TRect(0, 0, 40, 60), taLeftJustify, taAlignBottom, true,
-                                          QStringLiteral("Wi Wi"));
+    TGraphicsProvider::DrawWrapedTextRect(wrapped.C(), TRect(0, 0, 40, 60), taLeftJustify, taAlignBottom,
+                                          true, QStringLiteral("Wi Wi"));
     int top = 60;
     for (int y = 0; y < 60 && top == 60; ++y)
         for (int x = 0; x < 40; ++x)
@@ -284,6 +291,32 @@ TEST(Drawing, VerticalText) {
     ASSERT_GE(maxX, 0) << "nothing drawn";
     EXPECT_GT(maxY - minY, 2 * (maxX - minX)); // runs upwards, so taller than wide
     EXPECT_EQ(s.C().Font().Orientation(), 0);  // the canvas font is put back
+}
+
+} // namespace
+
+namespace {
+
+TEST(Drawing, BitmapsFromResources) {
+    const QString path = QDir::temp().filePath(QStringLiteral("korvel_grid_glyph.bmp"));
+    {
+        TBitmap glyph(3, 3);
+        glyph.Canvas().Brush().SetColor(clBlue);
+        glyph.Canvas().FillRect(TRect(0, 0, 3, 3));
+        glyph.Canvas().SetPixel(0, 2, clLime); // bottom-left: transparent
+        glyph.Canvas().SetPixel(2, 0, clLime);
+        glyph.SaveToFile(path);
+    }
+    Surface opaque(6, 6), clear(6, 6);
+    TGraphicsProvider::DrawBitmapFromRes(opaque.C(), 1, 1, path, false);
+    TGraphicsProvider::DrawImageFromRes(clear.C(), 1, 1, path);
+    EXPECT_EQ(opaque.At(1, 1), clBlue);
+    EXPECT_EQ(opaque.At(3, 1), clLime);
+    EXPECT_EQ(clear.At(1, 1), clBlue);
+    EXPECT_EQ(clear.At(3, 1), clWhite); // the transparent colour let the background through
+    QFile::remove(path);
+    EXPECT_THROW(TGraphicsProvider::DrawBitmapFromRes(opaque.C(), 0, 0, QStringLiteral("NOSUCHGLYPH"), true),
+                 EInvalidOperation);
 }
 
 } // namespace

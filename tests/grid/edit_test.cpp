@@ -141,3 +141,25 @@ TEST(GxEdit, TextColumnPreparesItsEditor) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(GxEdit, InfoControlPaintsGlyphAndPreview) {
+    TGxEdit edit(nullptr);
+    edit.SetBounds(0, 0, 121, 20);
+    edit.Widget();
+    auto glyph = Glyph(10, 10);
+    glyph->Canvas().SetPixel(0, 9, clLime); // bottom-left: the transparent colour
+    edit.SetGlyph(glyph.get());
+    edit.SetShowPreview(true);
+    TRect drawn;
+    edit.OnCustomPreviewDraw = [&](TObject*, const TRect& r) { drawn = r; };
+    const QImage image = edit.EditInfo()->Widget()->grab().toImage();
+    ASSERT_FALSE(image.isNull());
+    const int h = edit.EditInfo()->Height();
+    EXPECT_EQ(drawn, TRect(13, 1, 31, h - 1)); // inside the one-pixel frame
+    EXPECT_EQ(QColor(image.pixel(12, 0)).rgb() & 0xFFFFFF, 0x808080u);
+    EXPECT_EQ(QColor(image.pixel(3, h / 2)).rgb() & 0xFFFFFF, 0xFF0000u); // the red glyph
+}
+
+} // namespace

@@ -40,16 +40,20 @@ struct SortFixture {
     }
     QStringList Keys() {
         QStringList keys;
-        for (int r = 0; r < grid.Cells->RowCount(); ++r) keys << grid.Cells->GetCell(0, r)->AsString();
+        for (int r = 0; r < grid.Cells->RowCount(); ++r)
+            keys << grid.Cells->GetCell(0, r)->AsString();
         return keys;
     }
-    void Sort(TSortType type, TSortKind kind, bool resort = false) { grid.Cells->SortColumn(0, type, kind, resort); }
+    void Sort(TSortType type, TSortKind kind, bool resort = false) {
+        grid.Cells->SortColumn(0, type, kind, resort);
+    }
     TFakeGrid grid;
 };
 
 QStringList L(std::initializer_list<const char*> items) {
     QStringList l;
-    for (const char* s : items) l << QString::fromUtf8(s);
+    for (const char* s : items)
+        l << QString::fromUtf8(s);
     return l;
 }
 
@@ -64,13 +68,15 @@ TEST(Sorting, EverySortType) {
     } cases[] = {
         {stAlphabetic, ctString, L({"b", "B", "a", "10", "9"}), L({"10", "9", "B", "a", "b"})},
         {stCaseInsensitive, ctString, L({"b", "C", "a", "B_"}), L({"a", "b", "B_", "C"})},
-        {stNumeric, ctString, L({"10", "9", "abc", "-1.5", "Z", "9.5"}), L({"-1.5", "9", "9.5", "10", "Z", "abc"})},
+        {stNumeric, ctString, L({"10", "9", "abc", "-1.5", "Z", "9.5"}),
+         L({"-1.5", "9", "9.5", "10", "Z", "abc"})},
         {stNumeric, ctFloat, L({"2.5", "-3", "0"}), L({"-3", "0", "2.5"})},
         {stNumeric, ctInteger, L({"20", "3", "100"}), L({"3", "20", "100"})},
         {stBoolean, ctBoolean, L({"True", "False", "True", "False"}), L({"False", "False", "True", "True"})},
         {stBoolean, ctString, L({"1", "maybe", "0"}), L({"0", "1", "maybe"})},
         {stIP, ctString, L({"10.0.0.2", "10.0.0.10", "9.0.0.1"}), L({"10.0.0.10", "10.0.0.2", "9.0.0.1"})},
-        {stIP, ctString, L({"1.2.3.4", "4.3.2.1", "1..2", "2.2.3.4"}), L({"2.2.3.4", "1.2.3.4", "4.3.2.1", "1..2"})},
+        {stIP, ctString, L({"1.2.3.4", "4.3.2.1", "1..2", "2.2.3.4"}),
+         L({"2.2.3.4", "1.2.3.4", "4.3.2.1", "1..2"})},
         {stUnicodeAlphabetic, ctString, L({"я", "Б", "а"}), L({"а", "Б", "я"})},
         {stAlphabetic, ctString, L({"я", "Б", "а"}), L({"Б", "а", "я"})},
     };
@@ -102,7 +108,8 @@ TEST(Sorting, DatesAsDates) {
     }
     f.Sort(stDate, skAscending);
     QStringList tags;
-    for (int r = 0; r < 3; ++r) tags << f.grid.Cells->GetCell(1, r)->AsString();
+    for (int r = 0; r < 3; ++r)
+        tags << f.grid.Cells->GetCell(1, r)->AsString();
     EXPECT_EQ(tags, L({"r1", "r2", "r0"}));
 }
 
@@ -172,19 +179,22 @@ TEST(Sorting, FailureLeavesRowsAsTheyWere) {
     auto* column = grid.Columns->Add<TGxVirtualColumn>();
     grid.Columns->Add<TGxTextColumn>();
     grid.Cells->AddRow(4);
-    for (int r = 0; r < 4; ++r) grid.Cells->GetCell(1, r)->SetAsString(QString::number(r));
+    for (int r = 0; r < 4; ++r)
+        grid.Cells->GetCell(1, r)->SetAsString(QString::number(r));
     column->OnGetText = [](TObject*, int, int r, QString& v) {
         if (r == 3) throw EInvalidOperation(QStringLiteral("no text"));
         v = QString::number(10 - r);
     };
     EXPECT_THROW(grid.Cells->SortColumn(0, stNumeric, skAscending, false), EInvalidOperation);
-    for (int r = 0; r < 4; ++r) EXPECT_EQ(grid.Cells->GetCell(1, r)->AsString(), QString::number(r));
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(grid.Cells->GetCell(1, r)->AsString(), QString::number(r));
 }
 
 TEST(Sorting, InconsistentComparisonStaysInsideTheRows) {
     std::mt19937 random(7);
     QStringList keys;
-    for (int i = 0; i < 300; ++i) keys << QString::number(i);
+    for (int i = 0; i < 300; ++i)
+        keys << QString::number(i);
     SortFixture f(ctString, keys);
     f.grid.Cells->OnCompare = [&](TObject*, TCell*, TCell*, int& compare) {
         compare = static_cast<int>(random() % 3) - 1;
@@ -193,7 +203,8 @@ TEST(Sorting, InconsistentComparisonStaysInsideTheRows) {
     QStringList tags = f.Tags();
     tags.sort();
     QStringList expected;
-    for (int i = 0; i < 300; ++i) expected << QStringLiteral("r%1").arg(i);
+    for (int i = 0; i < 300; ++i)
+        expected << QStringLiteral("r%1").arg(i);
     expected.sort();
     EXPECT_EQ(tags, expected); // every row still there, once
 }
@@ -218,10 +229,12 @@ TEST(Sorting, AutoIncrementKeysFollowRowPositions) {
     grid.Columns->Add<TGxIncrementColumn>();
     grid.Columns->Add<TGxTextColumn>();
     grid.Cells->AddRow(3);
-    for (int r = 0; r < 3; ++r) grid.Cells->GetCell(1, r)->SetAsString(QString::number(r));
+    for (int r = 0; r < 3; ++r)
+        grid.Cells->GetCell(1, r)->SetAsString(QString::number(r));
     grid.Cells->SortColumn(0, stNumeric, skDescending, false);
     QStringList order;
-    for (int r = 0; r < 3; ++r) order << grid.Cells->GetCell(1, r)->AsString();
+    for (int r = 0; r < 3; ++r)
+        order << grid.Cells->GetCell(1, r)->AsString();
     EXPECT_EQ(order, L({"2", "1", "0"}));
 }
 

@@ -43,9 +43,9 @@ inline Variant Lit(const QString& t) {
 }
 
 inline bool IsOperatorText(const QString& t) {
-    static const QStringList ops = {">",   "<",   "<=",  ">=",  "<>",     "=",   "+",  "strcat", "-",
-                                    "or",  "xor", "*",   "/",   "div",    "mod", "and", "shl",   "shr",
-                                    "(",   ")",   "not", "unminus", "in", "is"};
+    static const QStringList ops = {">",   "<",   "<=",  ">=", "<>",  "=",       "+",   "strcat",
+                                    "-",   "or",  "xor", "*",  "/",   "div",     "mod", "and",
+                                    "shl", "shr", "(",   ")",  "not", "unminus", "in",  "is"};
     return ops.contains(t);
 }
 

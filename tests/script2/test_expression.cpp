@@ -56,8 +56,8 @@ TEST_F(ExpressionTest, StaticTypes) {
         const char* text;
         TscVarType typ;
     } cases[] = {
-        {"i / j", fvtFloat}, {"i div j", fvtInt}, {"1 + 2.5", fvtFloat}, {"'a' + 'b'", fvtString},
-        {"i < j", fvtBool},  {"x in {1,2}", fvtBool}, {"f * i", fvtFloat}, {"a or b", fvtBool},
+        {"i / j", fvtFloat}, {"i div j", fvtInt},     {"1 + 2.5", fvtFloat}, {"'a' + 'b'", fvtString},
+        {"i < j", fvtBool},  {"x in {1,2}", fvtBool}, {"f * i", fvtFloat},   {"a or b", fvtBool},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -151,8 +151,8 @@ TEST_F(ExpressionTest, OptimizeTurnsSelfAssignmentIntoCompoundForms) {
         const char* text;
         const char* op;
     } cases[] = {
-        {"i", "i + 1", "+"}, {"i", "1 + i", "+"}, {"i", "i - 2", "-"}, {"i", "2 - i", " "},
-        {"i", "3 * i", "*"}, {"f", "f / 2", "/"}, {"s", "'x' + s", " "}, {"v", "1 + v", " "},
+        {"i", "i + 1", "+"},   {"i", "1 + i", "+"}, {"i", "i - 2", "-"},   {"i", "2 - i", " "},
+        {"i", "3 * i", "*"},   {"f", "f / 2", "/"}, {"s", "'x' + s", " "}, {"v", "1 + v", " "},
         {"s", "s + 'x'", "+"}, {"i", "j + 1", " "},
     };
     for (const Case& c : cases) {
@@ -209,9 +209,11 @@ TEST(DeclarationTextTest, ParametersDefaultsAndFlags) {
 
     auto dd = ParseDeclarationText("procedure DecodeDate(Date: TDateTime; var Year, Month, Day: Word)", &s);
     ASSERT_EQ(dd->Count(), 4);
-    for (int i = 1; i < 4; ++i) EXPECT_TRUE(dd->Params(i)->IsVarParam());
+    for (int i = 1; i < 4; ++i)
+        EXPECT_TRUE(dd->Params(i)->IsVarParam());
 
-    auto neg = ParseDeclarationText("procedure P(a: Integer = -3; b: Integer = MaxCount; c: Integer = Nowhere)", &s);
+    auto neg =
+        ParseDeclarationText("procedure P(a: Integer = -3; b: Integer = MaxCount; c: Integer = Nowhere)", &s);
     EXPECT_TRUE(neg->Params(0)->DefValue() == Variant(-3));
     EXPECT_TRUE(neg->Params(1)->DefValue() == Variant(99));
     EXPECT_TRUE(neg->Params(2)->DefValue().IsNull());
@@ -220,7 +222,8 @@ TEST(DeclarationTextTest, ParametersDefaultsAndFlags) {
     auto str = ParseDeclarationText("procedure Q(t: String = 'it''s')", &s);
     EXPECT_TRUE(str->Params(0)->DefValue() == Variant(QString("it's")));
 
-    auto iif = ParseDeclarationText("macrofunction IIF(Expr: Boolean; TrueValue, FalseValue: Variant): Variant", &s);
+    auto iif =
+        ParseDeclarationText("macrofunction IIF(Expr: Boolean; TrueValue, FalseValue: Variant): Variant", &s);
     EXPECT_TRUE(iif->IsMacro());
     EXPECT_EQ(iif->Typ(), fvtVariant);
     EXPECT_EQ(iif->Count(), 3);

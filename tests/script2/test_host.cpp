@@ -98,18 +98,20 @@ protected:
         AddBasicTypes(&S);
         Cls = S.AddClass(THostThing::StaticClassInfo(), "TComponent");
         ASSERT_NE(Cls, nullptr);
-        Cls->AddConstructor("constructor Create(AOwner: TComponent)",
-                            [this](TObject* instance, const TClassInfo* cls, const QString& name, Variant& p) {
-                                EXPECT_EQ(instance, nullptr);
-                                EXPECT_EQ(name, "CREATE");
-                                Made.emplace_back(cls->CreateInstance(nullptr));
-                                return ObjectToVariant(Made.back().get());
-                            });
-        Cls->AddMethod("procedure Free", [this](TObject* instance, const TClassInfo*, const QString&, Variant&) {
-            for (auto& m : Made)
-                if (m.get() == instance) m.reset();
-            return Variant(0);
-        });
+        Cls->AddConstructor(
+            "constructor Create(AOwner: TComponent)",
+            [this](TObject* instance, const TClassInfo* cls, const QString& name, Variant& p) {
+                EXPECT_EQ(instance, nullptr);
+                EXPECT_EQ(name, "CREATE");
+                Made.emplace_back(cls->CreateInstance(nullptr));
+                return ObjectToVariant(Made.back().get());
+            });
+        Cls->AddMethod("procedure Free",
+                       [this](TObject* instance, const TClassInfo*, const QString&, Variant&) {
+                           for (auto& m : Made)
+                               if (m.get() == instance) m.reset();
+                           return Variant(0);
+                       });
         Cls->AddMethod("function Twice(var n: Integer; k: Integer = 2): Integer",
                        [](TObject* instance, const TClassInfo*, const QString& name, Variant& p) {
                            EXPECT_EQ(name, "TWICE");
@@ -118,24 +120,25 @@ protected:
                            p.SetElement(1, 0); // not a var parameter: stays in the helper
                            return Variant(static_cast<THostThing*>(instance)->Count() + n);
                        });
-        Cls->AddDefaultProperty("Cells", "Integer", "String", [](TObject* instance, const TClassInfo*, const QString& name,
-                                                                 Variant& p) {
-            auto* t = static_cast<THostThing*>(instance);
-            const int i = p.GetElement(0).ToInt();
-            if (name == "CELLS.GET") return Variant(t->Cells.value(i));
-            EXPECT_EQ(name, "CELLS.SET");
-            t->Cells[i] = p.GetElement(1).ToString();
-            return Variant(0);
-        });
-        Cls->AddIndexProperty("Pair", "Integer, Integer", "Integer",
-                              [](TObject*, const TClassInfo*, const QString& name, TscMethodHelper* h) -> Variant {
-                                  if (name == "PAIR.SET") {
-                                      LastPairSet = h->GetVParam(0).ToInt() * 100 + h->GetVParam(1).ToInt() * 10 +
-                                                    h->GetVParam(2).ToInt();
-                                      return Variant(0);
-                                  }
-                                  return Variant(h->GetVParam(0).ToInt() - h->GetVParam(1).ToInt());
-                              });
+        Cls->AddDefaultProperty("Cells", "Integer", "String",
+                                [](TObject* instance, const TClassInfo*, const QString& name, Variant& p) {
+                                    auto* t = static_cast<THostThing*>(instance);
+                                    const int i = p.GetElement(0).ToInt();
+                                    if (name == "CELLS.GET") return Variant(t->Cells.value(i));
+                                    EXPECT_EQ(name, "CELLS.SET");
+                                    t->Cells[i] = p.GetElement(1).ToString();
+                                    return Variant(0);
+                                });
+        Cls->AddIndexProperty(
+            "Pair", "Integer, Integer", "Integer",
+            [](TObject*, const TClassInfo*, const QString& name, TscMethodHelper* h) -> Variant {
+                if (name == "PAIR.SET") {
+                    LastPairSet = h->GetVParam(0).ToInt() * 100 + h->GetVParam(1).ToInt() * 10 +
+                                  h->GetVParam(2).ToInt();
+                    return Variant(0);
+                }
+                return Variant(h->GetVParam(0).ToInt() - h->GetVParam(1).ToInt());
+            });
         Cls->AddProperty(
             "Shout", "String",
             [](TObject* i, const TClassInfo*, const QString& name) {
@@ -144,7 +147,8 @@ protected:
             [](TObject* i, const TClassInfo*, const QString&, const Variant& v) {
                 static_cast<THostThing*>(i)->SetCaption(v.ToString().toUpper());
             });
-        Cls->AddProperty("Flag", "Boolean", [](TObject*, const TClassInfo*, const QString&) { return Variant(-1); });
+        Cls->AddProperty("Flag", "Boolean",
+                         [](TObject*, const TClassInfo*, const QString&) { return Variant(-1); });
         Cls->AddEvent("OnQuery", &TscQueryEvent::Make);
         Child = S.AddClass(THostChild::StaticClassInfo(), "THostThing");
         Obj = std::make_unique<THostThing>();
@@ -348,8 +352,60 @@ TEST_F(HostTest, EventsBindRunAndCopyBack) {
     EXPECT_FALSE(bool(Obj->OnQuery));
 }
 
+TEST_F(HostTest, AHandlerThatIsRunningIsNotEnteredAgain) {
+    S.AddMethod("procedure Fire", [this](TObject*, const TClassInfo*, const QString&, Variant&) {
+        bool ok = true;
+        Obj->OnQuery(Obj.get(), ok);
+        return Variant(0);
+    });
+    auto proc = std::make_unique<TscProcVariable>("Again", fvtInt, "", &S, false);
+    TscProcVariable* h = proc.get();
+    S.Add("Again", std::move(proc));
+    h->AddParam(std::make_unique<TscParamItem>("Sender", fvtVariant, "", false, false));
+    h->AddParam(std::make_unique<TscParamItem>("CanGo", fvtBool, "Boolean", false, true));
+    TscScript* L = h->Prog();
+    AddAssign(L->Statement(), "n", "n + 1");
+    auto fire = std::make_unique<TscCallStmt>(L, QString(), "1:1");
+    fire->SetDesignator(DB(L).Link(S.Find("Fire")).Done());
+    L->Statement()->AddStatement(std::move(fire));
+    Set("OnQuery", QString("Again"));
+    bool ok = true;
+    Obj->OnQuery(Obj.get(), ok);
+    EXPECT_TRUE(S.Variables("n") == Variant(6));
+}
+
+TEST_F(HostTest, LateBoundChainsResolveOnFirstUse) {
+    int builds = 0;
+    ScriptProgramBuilder().BuildDesignator = [&](TscScript* s, const TscXMLItem* src) {
+        ++builds;
+        TscCustomHelper* m = Cls->Find(src->GetProp("member"));
+        if (!m) throw Exception("Undeclared identifier: '" + src->GetProp("member") + "'");
+        return DB(s).Link(s->Find("Thing1")).Link(m).Done();
+    };
+    auto late = [&](const QString& member) {
+        auto d = std::make_unique<TscDesignator>(&S);
+        d->AddLink(S.Find("Thing1"));
+        auto src = std::make_unique<TscXMLItem>();
+        src->SetName("dsgn");
+        src->SetProp("member", member);
+        d->SetLateBindingXmlSource(std::move(src));
+        return d;
+    };
+    Obj->SetCount(12);
+    auto d = late("Count");
+    EXPECT_TRUE(d->GetValue() == Variant(12));
+    d->SetValue(13);
+    EXPECT_EQ(Obj->Count(), 13);
+    EXPECT_EQ(builds, 1);
+    EXPECT_EQ(d->LateBindingXmlSource(), nullptr);
+    EXPECT_THROW(late("Nope")->GetValue(), Exception);
+    ScriptProgramBuilder().BuildDesignator = nullptr;
+}
+
 TEST_F(HostTest, DispatchNamesIgnoreTheTurkishLocale) {
     SetCaseLocale("tr-TR");
+    // The locale's own rule would dot the capital I.
+    EXPECT_EQ(AnsiUpperCase("fill"), QString::fromUtf8("F\u0130LL"));
     QStringList seen;
     TscScript s;
     TscClassVariable* c = s.AddClass(THostThing::StaticClassInfo(), "");
@@ -376,6 +432,14 @@ TEST_F(HostTest, AddClassOfANameTheParentKnows) {
     EXPECT_EQ(again, Cls);
     EXPECT_EQ(child.Count(), 0);
     EXPECT_EQ(S.AddClass(THostThing::StaticClassInfo(), "TComponent"), Cls);
+    // A module running again in the child registers nothing twice: the first registration stays.
+    const int members = Cls->MembersCount();
+    TscMethodHelper* twice =
+        again->AddMethod("function Twice(var n: Integer): Integer", TscCallMethodEvent());
+    EXPECT_EQ(twice, Cls->Find("Twice"));
+    EXPECT_TRUE(bool(twice->OnCall));
+    EXPECT_EQ(again->AddEvent("OnQuery", nullptr), Cls->Find("OnQuery"));
+    EXPECT_EQ(Cls->MembersCount(), members);
 }
 
 TEST_F(HostTest, ComponentsOfARegisteredClassBecomeMembers) {

@@ -12,7 +12,8 @@ class StatementTest : public ::testing::Test {
 protected:
     void SetUp() override {
         AddBasicTypes(&S);
-        for (const char* n : {"i", "j", "n", "k"}) S.AddVariable(n, "Integer", 0);
+        for (const char* n : {"i", "j", "n", "k"})
+            S.AddVariable(n, "Integer", 0);
         S.AddVariable("log", "Variant", QString());
         S.AddVariable("v", "Variant", Variant::Null());
     }
@@ -229,10 +230,21 @@ TEST_F(StatementTest, BreakContinueAndNestedLoops) {
     EXPECT_FALSE(S.BreakCalled());
 }
 
+TEST_F(StatementTest, WithStoresTheObjectInItsHiddenVariable) {
+    S.AddVariable("_WithList_0", "Variant", Variant::Null());
+    auto w = Add<TscWithStmt>(Main());
+    w->SetVariable(S.Find("_WithList_0"));
+    w->SetDesignator(Var(&S, "k"));
+    S.SetVariables("k", 77);
+    S.Execute();
+    EXPECT_TRUE(S.Variables("_WithList_0") == Variant(77));
+}
+
 TEST_F(StatementTest, TryExceptPublishesTheException) {
-    S.AddMethod("procedure Fail(Msg: String)", [](TObject*, const TClassInfo*, const QString&, Variant& p) -> Variant {
-        throw EConvertError(p.GetElement(0).ToString());
-    });
+    S.AddMethod("procedure Fail(Msg: String)",
+                [](TObject*, const TClassInfo*, const QString&, Variant& p) -> Variant {
+                    throw EConvertError(p.GetElement(0).ToString());
+                });
     auto t = Add<TscTryStmt>(Main());
     t->SetIsExcept(true);
     auto call = std::make_unique<TscCallStmt>(&S, QString(), "1:1");

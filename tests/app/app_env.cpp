@@ -1,4 +1,4 @@
-// Grid tests need a GUI application (fonts, the edit control) and the classic system colours.
+// The shell's windows need a GUI application; tests run on the offscreen platform.
 
 #include "platform/gfx/Colors.h"
 #include "platform/ui/Forms.h"
@@ -21,12 +21,12 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
         std::fprintf(stderr, "%s\n", qPrintable(msg));
 }
 
-class TGridEnvironment : public ::testing::Environment {
+class TAppEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         gPrevious = qInstallMessageHandler(QuietHandler);
         static int argc = 1;
-        static char name[] = "test_grid";
+        static char name[] = "test_app";
         static char* argv[] = {name, nullptr};
         if (!QApplication::instance()) FApp = std::make_unique<QApplication>(argc, argv);
         InitApplication();
@@ -41,6 +41,6 @@ private:
     std::unique_ptr<QApplication> FApp;
 };
 
-[[maybe_unused]] auto* const env = ::testing::AddGlobalTestEnvironment(new TGridEnvironment);
+[[maybe_unused]] auto* const env = ::testing::AddGlobalTestEnvironment(new TAppEnvironment);
 
 } // namespace
