@@ -1,4 +1,6 @@
 // The program's entry routine.
 #include "app/uKorvel.h"
 
-int main(int argc, char** argv) { return RunKorvel(argc, argv); }
+int main(int argc, char** argv) {
+    return RunKorvel(argc, argv);
+}

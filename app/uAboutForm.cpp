@@ -19,13 +19,14 @@ namespace {
 // The program's picture: a small table drawn in the colours of the main window.
 QImage AboutPicture() {
     QImage image(48, 48, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
+    image.fill(QColor(0xD4, 0xD0, 0xC8)); // the window colour
     QPainter p(&image);
     p.setPen(QColor(0x20, 0x40, 0x80));
     p.setBrush(QColor(0xFF, 0xFF, 0xFF));
     p.drawRect(4, 8, 40, 32);
     p.fillRect(5, 9, 39, 7, QColor(0x40, 0x70, 0xC0));
-    for (int y = 24; y < 40; y += 8) p.drawLine(4, y, 44, y);
+    for (int y = 24; y < 40; y += 8)
+        p.drawLine(4, y, 44, y);
     p.drawLine(18, 16, 18, 40);
     return image;
 }

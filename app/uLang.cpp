@@ -10,7 +10,14 @@ TLang Lang;
 
 bool IsRussianLangID(int langId) {
     switch (langId) {
-    case 1049: case 1058: case 1059: case 1087: case 1067: case 2092: case 1088: case 1064:
+    case 1049:
+    case 1058:
+    case 1059:
+    case 1087:
+    case 1067:
+    case 2092:
+    case 1088:
+    case 1064:
         return true;
     default:
         return false;
@@ -24,7 +31,8 @@ void FillLang(TLang& lang, bool russian) {
     lang.Please_select_record_in_grid = QStringLiteral("Please, select record in grid.");
     lang.Report_file_not_found = QStringLiteral("Report file not found");
     lang.Entry_to_be_deleted_is_not_selected = QStringLiteral("Entry to be deleted is not selected.");
-    lang.Are_you_sure_you_want_to_delete_the_record = QStringLiteral("Are you sure you want to delete the record?");
+    lang.Are_you_sure_you_want_to_delete_the_record =
+        QStringLiteral("Are you sure you want to delete the record?");
     lang.The_database_file_is_not_found = QStringLiteral("The database file is not found.");
     lang.Not_a_number = QStringLiteral("Not a number.");
     lang.Are_you_sure_you_want_to_delete_the_image_from_the_database =
@@ -32,7 +40,8 @@ void FillLang(TLang& lang, bool russian) {
     lang.There_is_no_file_to_save = QStringLiteral("There is no file to save.");
     lang.Do_you_really_want_to_delete_the_file_from_the_database =
         QStringLiteral("Do you really want to delete the file from the database?");
-    lang.Restart_the_program_to_apply_the_settings = QStringLiteral("Restart the program to apply the settings.");
+    lang.Restart_the_program_to_apply_the_settings =
+        QStringLiteral("Restart the program to apply the settings.");
     lang.No_data_to_add = QStringLiteral("No data to add.");
     lang.Confirm = QStringLiteral("Confirm");
     lang.Error = QStringLiteral("Error");
@@ -47,7 +56,8 @@ void FillLang(TLang& lang, bool russian) {
     lang.Please_select_record_in_grid = QString::fromUtf8("Пожалуйста, выберите запись в таблице.");
     lang.Report_file_not_found = QString::fromUtf8("Файл отчета не найден");
     lang.Entry_to_be_deleted_is_not_selected = QString::fromUtf8("Запись для удаления не выбрана.");
-    lang.Are_you_sure_you_want_to_delete_the_record = QString::fromUtf8("Вы действительно желаете удалить запись?");
+    lang.Are_you_sure_you_want_to_delete_the_record =
+        QString::fromUtf8("Вы действительно желаете удалить запись?");
     lang.The_database_file_is_not_found = QString::fromUtf8("Файл базы не найден.");
     lang.Not_a_number = QString::fromUtf8("Не является числом.");
     lang.Are_you_sure_you_want_to_delete_the_image_from_the_database =
@@ -74,10 +84,12 @@ const QList<TLangCaption>& RussianCaptions() {
         {"frmMainKorvel", "mniAbout", QString::fromUtf8("О программе")},
         {"frmOptionsKorvel", "", QString::fromUtf8("Настройка")},
         {"frmOptionsKorvel", "gbDatabase", QString::fromUtf8(" Файл базы данных ")},
-        {"frmOptionsKorvel", "rbAppFolder", QString::fromUtf8("Сохранять файл базы данных в папке с программой.")},
+        {"frmOptionsKorvel", "rbAppFolder",
+         QString::fromUtf8("Сохранять файл базы данных в папке с программой.")},
         {"frmOptionsKorvel", "rbDBFilename", QString::fromUtf8("Выбрать местоположение файла базы данных.")},
         {"frmOptionsKorvel", "lbPath",
-         QString::fromUtf8("Допустимо использовать базу данных в сети (пример: \\\\PCNAME\\Folder\\sqlite.db)")},
+         QString::fromUtf8(
+             "Допустимо использовать базу данных в сети (пример: \\\\PCNAME\\Folder\\sqlite.db)")},
         {"frmOptionsKorvel", "bCancel", QString::fromUtf8("Отмена")},
     };
     return captions;

@@ -10,8 +10,10 @@
 #include "app/uTables.h"
 #include "platform/data/SQLConnection.h"
 #include "platform/sys/Program.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -51,7 +53,8 @@ TfrmMainKorvel::TfrmMainKorvel(TComponent* AOwner) : TForm(AOwner) {
 
     MainMenu = new TMainMenu(this);
     MainMenu->SetName(QStringLiteral("MainMenu"));
-    auto item = [this](TMenuItem* parent, const char* name, const char* caption, void (TfrmMainKorvel::*handler)(TObject*)) {
+    auto item = [this](TMenuItem* parent, const char* name, const char* caption,
+                       void (TfrmMainKorvel::*handler)(TObject*)) {
         auto* i = new TMenuItem(this);
         i->SetName(QLatin1String(name));
         i->SetCaption(QLatin1String(caption));
@@ -62,14 +65,16 @@ TfrmMainKorvel::TfrmMainKorvel(TComponent* AOwner) : TForm(AOwner) {
     mniFile = item(MainMenu->Items(), "mniFile", "File", nullptr);
     mniClose = item(mniFile, "mniClose", "Close", &TfrmMainKorvel::mniCloseClick);
     mniOptions = item(MainMenu->Items(), "mniOptions", "Options", nullptr);
-    mniDBLocation = item(mniOptions, "mniDBLocation", "Database location", &TfrmMainKorvel::mniDBLocationClick);
+    mniDBLocation =
+        item(mniOptions, "mniDBLocation", "Database location", &TfrmMainKorvel::mniDBLocationClick);
     mniReport = item(mniOptions, "mniReport", "Report designer", &TfrmMainKorvel::mniReportClick);
     mniAbout = item(MainMenu->Items(), "mniAbout", "About", &TfrmMainKorvel::mniAboutClick);
     SetMenu(MainMenu);
 
     const QString pictures = QStringLiteral(
         "All (*.gif;*.png;*.jpg;*.jpeg;*.bmp)|*.gif;*.png;*.jpg;*.jpeg;*.bmp|GIF Image (*.gif)|*.gif|"
-        "Portable Network Graphics (*.png)|*.png|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
+        "Portable Network Graphics (*.png)|*.png|JPEG Image File (*.jpg)|*.jpg|JPEG Image File "
+        "(*.jpeg)|*.jpeg|"
         "Bitmaps (*.bmp)|*.bmp");
     OpenPictureDialog = new TOpenPictureDialog(this);
     OpenPictureDialog->SetName(QStringLiteral("OpenPictureDialog"));
@@ -81,6 +86,22 @@ TfrmMainKorvel::TfrmMainKorvel(TComponent* AOwner) : TForm(AOwner) {
     OpenDialog->SetName(QStringLiteral("OpenDialog"));
     SaveDialog = new TSaveDialog(this);
     SaveDialog->SetName(QStringLiteral("SaveDialog"));
+
+    MemoInput264325 = new TMemo(this);
+    MemoInput264325->SetName(QStringLiteral("MemoInput264325"));
+    bSQL234235 = new TButton(this);
+    bSQL234235->SetName(QStringLiteral("bSQL234235"));
+    bSQL234235->SetCaption(QStringLiteral("Execute"));
+    bSQL234235->OnClick = [this](TObject* sender) { bSQL234235Click(sender); };
+    MemoOut236235 = new TMemo(this);
+    MemoOut236235->SetName(QStringLiteral("MemoOut236235"));
+    DateTimePicker23623523 = new TDateTimePicker(this);
+    DateTimePicker23623523->SetName(QStringLiteral("DateTimePicker23623523"));
+    for (TControl* tool : std::initializer_list<TControl*>{MemoInput264325, bSQL234235, MemoOut236235,
+                                                           DateTimePicker23623523}) {
+        tool->SetVisible(false);
+        tool->SetParent(this);
+    }
 
     OnShow = [this](TObject* sender) { FormShow(sender); };
     OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
@@ -180,7 +201,8 @@ bool TfrmMainKorvel::CreateTables(const QString& path) {
     QString message;
     try {
         TSQLTransactionGuard transaction(*FSQLConnection);
-        for (int i = 0; i < statements->Count(); ++i) FSQLConnection->ExecuteDirect(statements->Get(i));
+        for (int i = 0; i < statements->Count(); ++i)
+            FSQLConnection->ExecuteDirect(statements->Get(i));
         transaction.Commit();
         return true;
     } catch (...) {
@@ -215,12 +237,37 @@ void TfrmMainKorvel::OnAllFormShow(TObject* Sender) {
     if (controls.front()->CanFocus()) controls.front()->SetFocus();
 }
 
-void TfrmMainKorvel::mniCloseClick(TObject*) { Close(); }
+void TfrmMainKorvel::bSQL234235Click(TObject*) {
+    std::unique_ptr<TSQLQuery> query = FSQLConnection->ExecuteQuery(MemoInput264325->Text());
+    TStrings& out = *MemoOut236235->Lines();
+    out.Clear();
+    if (query->RecordCount() == 0) {
+        out.Add(QStringLiteral("NO RESULT"));
+        return;
+    }
+    out.Add(QStringLiteral("No:") + QString::number(query->RecordCount()));
+    for (int i = 0; i < query->Fields().Count(); ++i)
+        out.Add(query->Fields().Get(i)->FieldName());
+    for (query->First(); !query->Eof(); query->Next()) {
+        QString line;
+        for (int i = 0; i < query->Fields().Count(); ++i)
+            line += query->Fields().Get(i)->AsString() + u'|';
+        out.Add(line);
+    }
+}
 
-void TfrmMainKorvel::mniDBLocationClick(TObject*) { frmOptionsKorvel->ShowModal(); }
+void TfrmMainKorvel::mniCloseClick(TObject*) {
+    Close();
+}
+
+void TfrmMainKorvel::mniDBLocationClick(TObject*) {
+    frmOptionsKorvel->ShowModal();
+}
 
 void TfrmMainKorvel::mniReportClick(TObject*) {
     // The report designer opens on the current report here once the report library exists.
 }
 
-void TfrmMainKorvel::mniAboutClick(TObject*) { frmKorvelAbout->ShowModal(); }
+void TfrmMainKorvel::mniAboutClick(TObject*) {
+    frmKorvelAbout->ShowModal();
+}

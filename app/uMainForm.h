@@ -14,6 +14,9 @@ class TSaveDialog;
 class TOpenPictureDialog;
 class TSavePictureDialog;
 class TSQLConnection;
+class TMemo;
+class TButton;
+class TDateTimePicker;
 
 class TfrmMainKorvel : public TForm {
     KORVEL_CLASS(TfrmMainKorvel, TForm)
@@ -36,6 +39,14 @@ public:
     TSaveDialog* SaveDialog = nullptr;
     // The image lists, the report with its dataset, the designer, the eight export filters, the
     // chart registration and the formula component join here when their libraries exist.
+
+    // A developer's SQL console, never made visible: "Execute" runs the input memo's query and
+    // lists the result in the output memo. The time picker has no code.
+    TMemo* MemoInput264325 = nullptr;
+    TButton* bSQL234235 = nullptr;
+    TMemo* MemoOut236235 = nullptr;
+    TDateTimePicker* DateTimePicker23623523 = nullptr;
+    void bSQL234235Click(TObject* Sender);
 
     // The start-up sequence.
     void FormShow(TObject* Sender);

@@ -80,10 +80,12 @@ TfrmOptionsKorvel::TfrmOptionsKorvel(TComponent* AOwner) : TForm(AOwner) {
     lbPath->SetName(QStringLiteral("lbPath"));
     lbPath->SetParent(gbDatabase);
     lbPath->SetAutoSize(false);
+    lbPath->SetWordWrap(true); // the Russian text is longer than one line in wider faces
     lbPath->SetAlignment(taCenter);
     lbPath->Font()->SetColor(clGray);
-    lbPath->SetCaption(QStringLiteral("You can also use a network folder (e.g. \\\\PCNAME\\Folder\\sqlite.db)"));
-    lbPath->SetBounds(8, 116, 415, 16);
+    lbPath->SetCaption(
+        QStringLiteral("You can also use a network folder (e.g. \\\\PCNAME\\Folder\\sqlite.db)"));
+    lbPath->SetBounds(8, 108, 415, 34);
 
     bOK = new TButton(this);
     bOK->SetName(QStringLiteral("bOK"));
@@ -132,9 +134,13 @@ void TfrmOptionsKorvel::FormShow(TObject*) {
     }
 }
 
-void TfrmOptionsKorvel::rbAppFolderClick(TObject*) { SetFileControlsEnabled(false); }
+void TfrmOptionsKorvel::rbAppFolderClick(TObject*) {
+    SetFileControlsEnabled(false);
+}
 
-void TfrmOptionsKorvel::rbDBFilenameClick(TObject*) { SetFileControlsEnabled(true); }
+void TfrmOptionsKorvel::rbDBFilenameClick(TObject*) {
+    SetFileControlsEnabled(true);
+}
 
 void TfrmOptionsKorvel::bOpenFileClick(TObject*) {
     if (!OpenDialog->Execute()) return;
@@ -148,4 +154,6 @@ void TfrmOptionsKorvel::bOKClick(TObject*) {
     Close();
 }
 
-void TfrmOptionsKorvel::bCancelClick(TObject*) { Close(); }
+void TfrmOptionsKorvel::bCancelClick(TObject*) {
+    Close();
+}

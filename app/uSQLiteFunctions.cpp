@@ -33,8 +33,12 @@ void CaseFunction(sqlite3_context* context, int argc, sqlite3_value** argv, bool
     ResultText(context, upper ? text.toUpper() : text.toLower());
 }
 
-void UpperFunction(sqlite3_context* c, int argc, sqlite3_value** argv) { CaseFunction(c, argc, argv, true); }
-void LowerFunction(sqlite3_context* c, int argc, sqlite3_value** argv) { CaseFunction(c, argc, argv, false); }
+void UpperFunction(sqlite3_context* c, int argc, sqlite3_value** argv) {
+    CaseFunction(c, argc, argv, true);
+}
+void LowerFunction(sqlite3_context* c, int argc, sqlite3_value** argv) {
+    CaseFunction(c, argc, argv, false);
+}
 
 // like(pattern, text[, escape]) as SQLite calls it for "text LIKE pattern [ESCAPE e]".
 void LikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
@@ -106,8 +110,7 @@ bool UnicodeLike(const QString& pattern, const QString& text, QChar escape) {
         if (p < items.size() && items[p].K == TLikeItem::Any) {
             starP = p++;
             starT = t;
-        } else if (p < items.size() &&
-                   (items[p].K == TLikeItem::One || items[p].Folded == chars[t])) {
+        } else if (p < items.size() && (items[p].K == TLikeItem::One || items[p].Folded == chars[t])) {
             ++p;
             ++t;
         } else if (starP != SIZE_MAX) {
@@ -117,7 +120,8 @@ bool UnicodeLike(const QString& pattern, const QString& text, QChar escape) {
             return false;
         }
     }
-    while (p < items.size() && items[p].K == TLikeItem::Any) ++p;
+    while (p < items.size() && items[p].K == TLikeItem::Any)
+        ++p;
     return p == items.size();
 }
 
@@ -129,8 +133,10 @@ void RegisterUnicodeFunctions(TSQLConnection& connection) {
         int Args;
         void (*Fn)(sqlite3_context*, int, sqlite3_value**);
     };
-    const TFn functions[] = {{"upper", 1, UpperFunction}, {"lower", 1, LowerFunction},
-                             {"like", 2, LikeFunction}, {"like", 3, LikeFunction}};
+    const TFn functions[] = {{"upper", 1, UpperFunction},
+                             {"lower", 1, LowerFunction},
+                             {"like", 2, LikeFunction},
+                             {"like", 3, LikeFunction}};
     for (const TFn& f : functions) {
         const int rc = sqlite3_create_function_v2(db, f.Name, f.Args, SQLITE_UTF16 | SQLITE_DETERMINISTIC,
                                                   nullptr, f.Fn, nullptr, nullptr, nullptr);

@@ -4,23 +4,26 @@
 #include "app/uMainForm.h"
 #include "app/uOptionsForm.h"
 #include "app/uSQL.h"
-#include "platform/ui/Menus.h"
-#include "platform/ui/StdCtrls.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/sys/Program.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/StdCtrls.h"
 
 namespace {
 const QString Options = QStringLiteral("Options");
 const QString Server = QStringLiteral("server");
 } // namespace
 
-QString SettingsFileName() { return ProgramFolder() + QStringLiteral("settings.ini"); }
+QString SettingsFileName() {
+    return ProgramFolder() + QStringLiteral("settings.ini");
+}
 
 QString ReadServerOption(TMenuOptions& menu) {
     TMemIniFile ini(SettingsFileName());
     auto flag = [&](const char* key, std::optional<bool>& target) {
         // A present key that is not a number hides the item.
-        if (ini.ValueExists(Options, QLatin1String(key))) target = ini.ReadInteger(Options, QLatin1String(key), 0) != 0;
+        if (ini.ValueExists(Options, QLatin1String(key)))
+            target = ini.ReadInteger(Options, QLatin1String(key), 0) != 0;
     };
     flag("VisibleOptions", menu.VisibleOptions);
     flag("VisibleReport", menu.VisibleReport);
@@ -30,8 +33,10 @@ QString ReadServerOption(TMenuOptions& menu) {
 
 void WriteServerOption(const QString& path) {
     TIniFile ini(SettingsFileName());
-    if (path.isEmpty()) ini.DeleteKey(Options, Server);
-    else ini.WriteString(Options, Server, path);
+    if (path.isEmpty())
+        ini.DeleteKey(Options, Server);
+    else
+        ini.WriteString(Options, Server, path);
 }
 
 void LoadDisableUpperCase() {
@@ -54,5 +59,6 @@ void SaveOptions() {
     if (dialog->rbAppFolder->Checked()) WriteServerOption(QString());
     if (dialog->rbDBFilename->Checked() && !dialog->edFileName->Text().isEmpty())
         WriteServerOption(dialog->edFileName->Text());
-    MessageBoxOwned(dialog, Lang.Restart_the_program_to_apply_the_settings, Lang.Info, MB_OK | MB_ICONINFORMATION);
+    MessageBoxOwned(dialog, Lang.Restart_the_program_to_apply_the_settings, Lang.Info,
+                    MB_OK | MB_ICONINFORMATION);
 }

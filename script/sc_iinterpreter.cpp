@@ -4,6 +4,8 @@
 #include "platform/rtl/TextCase.h"
 #include "platform/rtti/ObjectHandles.h"
 #include "script/sc_iconst.h"
+#include "script/sc_iilbuilder.h"
+#include "script/sc_isysrtti.h"
 #include "script/sc_itools.h"
 
 #include <algorithm>
@@ -745,7 +747,8 @@ TscCustomHelper* TscClassVariable::Find(const QString& Name) const {
 // RTTI modules and the program builder hook
 
 std::vector<TscRTTIModuleClass>* RTTIModuleList() {
-    static std::vector<TscRTTIModuleClass> list;
+    // The system functions come first, so every later module finds the basic types.
+    static std::vector<TscRTTIModuleClass> list{&TscSysFunctions::Make};
     return &list;
 }
 
@@ -759,6 +762,10 @@ void UnregisterRTTIModule(TscRTTIModuleClass AClass) {
 }
 
 TscProgramBuilder& ScriptProgramBuilder() {
-    static TscProgramBuilder builder;
+    static TscProgramBuilder builder = [] {
+        TscProgramBuilder b;
+        InstallProgramBuilder(b);
+        return b;
+    }();
     return builder;
 }

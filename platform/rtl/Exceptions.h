@@ -94,3 +94,6 @@ KORVEL_EXCEPTION(EWriteError, EStreamError)
 KORVEL_EXCEPTION(EFilerError, EStreamError)
 KORVEL_EXCEPTION(EClassNotFound, EFilerError)
 KORVEL_EXCEPTION(EIniFileException, Exception)
+// Automation: creating an object or calling one of its members failed.
+KORVEL_EXCEPTION(EOleError, Exception)
+KORVEL_EXCEPTION(EOleSysError, EOleError)

@@ -10,7 +10,9 @@
 #include <QFile>
 
 ShellTest::ShellTest()
-    : FUI([](const QString& question) { ADD_FAILURE() << "Unexpected question: " << question.toStdString(); }) {}
+    : FUI([](const QString& question) {
+          ADD_FAILURE() << "Unexpected question: " << question.toStdString();
+      }) {}
 
 void ShellTest::SetUp() {
     ASSERT_TRUE(FDir.isValid());
@@ -23,8 +25,10 @@ void ShellTest::TearDown() {
     FreeKorvelWindows();
     FUI->Verify();
     SetProgramFolder(QString());
-    if (FOldLangID.isEmpty()) qunsetenv("KORVEL_LANGID");
-    else qputenv("KORVEL_LANGID", FOldLangID);
+    if (FOldLangID.isEmpty())
+        qunsetenv("KORVEL_LANGID");
+    else
+        qputenv("KORVEL_LANGID", FOldLangID);
 }
 
 void ShellTest::CopyDemo() {
@@ -44,7 +48,9 @@ void ShellTest::Write(const QString& name, const QByteArray& text) {
     f.write(text);
 }
 
-bool ShellTest::Exists(const QString& name) const { return QFileInfo::exists(Path(name)); }
+bool ShellTest::Exists(const QString& name) const {
+    return QFileInfo::exists(Path(name));
+}
 
 void ShellTest::Start() {
     FreeKorvelWindows();
@@ -55,8 +61,10 @@ void ShellTest::Start() {
 QStringList ShellTest::TablesIn(const QString& file) {
     TSQLConnection c;
     c.SetParamValue(QStringLiteral("Database"), file);
-    auto q = c.ExecuteQuery(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
+    auto q =
+        c.ExecuteQuery(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
     QStringList names;
-    for (q->First(); !q->Eof(); q->Next()) names << q->Fields().Get(0)->AsString();
+    for (q->First(); !q->Eof(); q->Next())
+        names << q->Fields().Get(0)->AsString();
     return names;
 }

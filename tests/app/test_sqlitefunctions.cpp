@@ -21,7 +21,8 @@ protected:
     QString Names(const QString& where) {
         auto q = FDb.ExecuteQuery("SELECT name FROM t WHERE " + where + " ORDER BY id");
         QStringList names;
-        for (q->First(); !q->Eof(); q->Next()) names << q->Fields().Get(0)->AsString();
+        for (q->First(); !q->Eof(); q->Next())
+            names << q->Fields().Get(0)->AsString();
         return names.join('|');
     }
     QString Scalar(const QString& expr) {
@@ -49,7 +50,8 @@ TEST_F(UnicodeCase, SearchesMatchRegardlessOfCaseInEveryAlphabet) {
         {"name LIKE 'p%x'", ""},
         {"name LIKE '%'", "café|Привет, мир|Ελληνικά|Straße|plain"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Names(QString::fromUtf8(c.Where)), QString::fromUtf8(c.Found)) << c.Where;
+    for (const auto& c : cases)
+        EXPECT_EQ(Names(QString::fromUtf8(c.Where)), QString::fromUtf8(c.Found)) << c.Where;
     // What is stored keeps the case it was typed in.
     EXPECT_EQ(Names("1"), QString::fromUtf8("café|Привет, мир|Ελληνικά|Straße|plain"));
 }
@@ -70,10 +72,18 @@ TEST(UnicodeLikeMatch, Patterns) {
         const char* Text;
         bool Match;
     } cases[] = {
-        {"", "", true},        {"", "a", false},         {"%", "", true},
-        {"a%b%c", "AxxBxxC", true}, {"a%b%c", "AxxCxxB", false}, {"%%a", "ba", true},
-        {"_", "😀", true},      {"__", "😀", false},       {"%ß%", "STRASSE", false},
-        {"ÉCOLE", "école", true}, {"%Ё%", "ёлка", true},    {"a_c", "abd", false},
+        {"", "", true},
+        {"", "a", false},
+        {"%", "", true},
+        {"a%b%c", "AxxBxxC", true},
+        {"a%b%c", "AxxCxxB", false},
+        {"%%a", "ba", true},
+        {"_", "😀", true},
+        {"__", "😀", false},
+        {"%ß%", "STRASSE", false},
+        {"ÉCOLE", "école", true},
+        {"%Ё%", "ёлка", true},
+        {"a_c", "abd", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(UnicodeLike(QString::fromUtf8(c.Pattern), QString::fromUtf8(c.Text)), c.Match)

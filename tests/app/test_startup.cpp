@@ -26,7 +26,8 @@ QStringList SectionsOf(const QString& file) {
     TStringList sections;
     ini.ReadSections(sections);
     QStringList names;
-    for (int i = 0; i < sections.Count(); ++i) names << sections.Get(i);
+    for (int i = 0; i < sections.Count(); ++i)
+        names << sections.Get(i);
     names.sort();
     return names;
 }
@@ -53,15 +54,15 @@ TEST_F(Startup, DemoFolderCreatesTheDatabaseWithEveryTable) {
     // The open connection folds case in every alphabet and foreign keys are enforced.
     TSQLConnection& db = *frmMainKorvel->SQLConnection();
     db.ExecuteDirect(QString::fromUtf8("INSERT INTO countries(name) VALUES('Café'),('Россия')"));
-    auto q = db.ExecuteQuery(QString::fromUtf8(
-        "SELECT count(*) FROM countries WHERE name LIKE '%CAFÉ%' OR name LIKE '%россия%'"));
+    auto q = db.ExecuteQuery(
+        QString::fromUtf8("SELECT count(*) FROM countries WHERE name LIKE '%CAFÉ%' OR name LIKE '%россия%'"));
     EXPECT_EQ(q->Fields().Get(0)->AsInteger(), 2);
-    EXPECT_THROW(db.ExecuteDirect("INSERT INTO cities(name, id_countries) VALUES('Nowhere', 999)"), EDatabaseError);
+    EXPECT_THROW(db.ExecuteDirect("INSERT INTO cities(name, id_countries) VALUES('Nowhere', 999)"),
+                 EDatabaseError);
 
     // Destroying the main window frees the start-up lists.
     FreeKorvelWindows();
     EXPECT_FALSE(SchemaFieldList || CalculatedFieldList || UpperCaseExemptList);
-
 }
 
 TEST_F(Startup, AnExistingDatabaseIsNeverRebuilt) {
@@ -153,10 +154,14 @@ TEST_F(Startup, MalformedDescriptionFilesAreReportedWithFileAndLine) {
         QByteArray Text;
         const char* Expected;
     } cases[] = {
-        {"settings.ini", "[Options]\nserver=x\n[Grids\n", "settings.ini, line 3: the section header \"[Grids\" has no closing bracket"},
-        {"tables.ini", "; shop\n_name=TEXT\n[t]\n", "tables.ini, line 2: the key \"_name\" stands before the first [section]"},
-        {"tables.ini", "[t]\n_a=TEXT\n\n  =TEXT\n", "tables.ini, line 4: the line \"=TEXT\" has no key name before '='"},
-        {"tables.ini", "[t]\n_a]; DROP TABLE t; --=TEXT\n", "tables.ini, line 2: the field name \"_a]; DROP TABLE t; --\" holds a square bracket"},
+        {"settings.ini", "[Options]\nserver=x\n[Grids\n",
+         "settings.ini, line 3: the section header \"[Grids\" has no closing bracket"},
+        {"tables.ini", "; shop\n_name=TEXT\n[t]\n",
+         "tables.ini, line 2: the key \"_name\" stands before the first [section]"},
+        {"tables.ini", "[t]\n_a=TEXT\n\n  =TEXT\n",
+         "tables.ini, line 4: the line \"=TEXT\" has no key name before '='"},
+        {"tables.ini", "[t]\n_a]; DROP TABLE t; --=TEXT\n",
+         "tables.ini, line 2: the field name \"_a]; DROP TABLE t; --\" holds a square bracket"},
         {"tables.ini", "[t]]\n_a=TEXT\n", "tables.ini, line 1: the table name \"t]\" holds a square bracket"},
         {"tables.ini", "[]\n", "tables.ini, line 1: the section has no name"},
     };
@@ -170,7 +175,9 @@ TEST_F(Startup, MalformedDescriptionFilesAreReportedWithFileAndLine) {
         Start();
         EXPECT_EQ(frmMainKorvel->StartupResult(), TStartup::BadDescription);
         ASSERT_EQ(FUI->Messages().size(), before + 1);
-        EXPECT_EQ(FUI->Messages().back().Text, Path(QLatin1String(c.File)) + QString::fromUtf8(c.Expected).mid(QString::fromUtf8(c.File).size()));
+        EXPECT_EQ(FUI->Messages().back().Text,
+                  Path(QLatin1String(c.File)) +
+                      QString::fromUtf8(c.Expected).mid(QString::fromUtf8(c.File).size()));
         EXPECT_EQ(FUI->Messages().back().Caption, "Error");
         EXPECT_FALSE(Exists("sqlite.db"));
     }

@@ -6,6 +6,7 @@
 #include "app/uMainForm.h"
 #include "app/uOptionsForm.h"
 #include "app/uSaveSettings.h"
+#include "platform/data/SQLConnection.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Menus.h"
@@ -62,7 +63,8 @@ TEST_F(Windows, CaptionsFollowTheUsersLanguage) {
         EXPECT_EQ(Lang.Error, russian ? QString::fromUtf8("Ошибка") : QString("Error"));
         EXPECT_EQ(frmMainKorvel->mniReport->Caption(),
                   russian ? QString::fromUtf8("Открыть дизайнер отчетов") : QString("Report designer"));
-        EXPECT_EQ(frmMainKorvel->mniAbout->Caption(), russian ? QString::fromUtf8("О программе") : QString("About"));
+        EXPECT_EQ(frmMainKorvel->mniAbout->Caption(),
+                  russian ? QString::fromUtf8("О программе") : QString("About"));
     }
 }
 
@@ -189,4 +191,27 @@ TEST_F(Windows, GeneratedWindowsFocusTheirFirstControlInTabOrder) {
     TForm empty(nullptr);
     EXPECT_NO_THROW(frmMainKorvel->OnAllFormShow(&empty));
     EXPECT_NO_THROW(frmMainKorvel->OnAllFormShow(nullptr));
+}
+
+TEST_F(Windows, HiddenSqlConsoleListsAQueryResult) {
+    CopyDemo();
+    frmMainKorvel->Show();
+    ASSERT_EQ(frmMainKorvel->StartupResult(), TfrmMainKorvel::TStartup::Done);
+    EXPECT_FALSE(frmMainKorvel->bSQL234235->Visible() || frmMainKorvel->MemoInput264325->Visible() ||
+                 frmMainKorvel->MemoOut236235->Visible());
+    frmMainKorvel->SQLConnection()->ExecuteDirect(
+        "INSERT INTO countries(name, code) VALUES('France','FR'),('Chile',NULL)");
+    frmMainKorvel->MemoInput264325->SetText("SELECT name, code FROM countries ORDER BY id");
+    frmMainKorvel->MemoOut236235->SetText("old text");
+    frmMainKorvel->bSQL234235->Click();
+    auto lines = [] {
+        QStringList l;
+        for (int i = 0; i < frmMainKorvel->MemoOut236235->Lines()->Count(); ++i)
+            l << frmMainKorvel->MemoOut236235->Lines()->Get(i);
+        return l;
+    };
+    EXPECT_EQ(lines(), QStringList({"No:2", "name", "code", "France|FR|", "Chile||"}));
+    frmMainKorvel->MemoInput264325->SetText("SELECT name FROM countries WHERE id < 0");
+    frmMainKorvel->bSQL234235->Click();
+    EXPECT_EQ(lines(), QStringList({"NO RESULT"}));
 }

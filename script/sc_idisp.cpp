@@ -1,0 +1,71 @@
+#include "script/sc_idisp.h"
+
+#include "platform/rtl/TextCase.h"
+
+#include <map>
+
+TscOLEHelper::TscOLEHelper(const QString& AName) : TscCustomHelper(AName, fvtVariant, QString()) {}
+
+void TscOLEHelper::CallAutomation(const std::vector<Variant>& Params, int Count, Variant* Result, int Flags) {
+    std::shared_ptr<IDispatchObject> disp = FParentValue.ToDispatch();
+    if (!disp) throw EVariantTypeCastError(QStringLiteral("Could not convert variant to a dispatch object"));
+    if (Count > MaxArgs)
+        throw EOleError(QStringLiteral("Too many arguments for automation member '%1'").arg(FName));
+    const bool wantResult = FNeedResult && Flags != 4;
+    try {
+        if (Flags == 4) {
+            std::vector<Variant> args(Params.begin(), Params.begin() + (Count - 1));
+            disp->SetProperty(FName, args, Params[static_cast<size_t>(Count - 1)]);
+            return;
+        }
+        std::span<const Variant> args(Params.data(), static_cast<size_t>(Count));
+        Variant r = (Flags == 2) ? disp->GetProperty(FName, args) : disp->Invoke(FName, args);
+        if (wantResult && Result) *Result = r;
+    } catch (const EOleError&) {
+        throw;
+    } catch (const Exception& e) {
+        // The dispatch objects report failures as exceptions; the code is DISP_E_EXCEPTION.
+        throw EOleError(QStringLiteral("OLE error 80020009: ") + FName + QStringLiteral(": ") + e.Message());
+    }
+}
+
+Variant TscOLEHelper::GetValue() {
+    std::vector<Variant> params;
+    for (int i = 0; i < Count(); ++i)
+        params.push_back(Params(i)->GetValue());
+    Variant r = Variant::Null();
+    CallAutomation(params, Count(), &r, 1);
+    FValue = r;
+    return r;
+}
+
+void TscOLEHelper::SetValue(const Variant& Value) {
+    std::vector<Variant> params;
+    for (int i = 0; i < Count(); ++i)
+        params.push_back(Params(i)->GetValue());
+    params.push_back(Value);
+    CallAutomation(params, Count() + 1, nullptr, 4);
+}
+
+namespace {
+std::map<QString, TscOleObjectFactory>& OleClasses() {
+    static std::map<QString, TscOleObjectFactory> m;
+    return m;
+}
+} // namespace
+
+void RegisterOleClass(const QString& ProgID, TscOleObjectFactory Factory) {
+    OleClasses()[UpperCase(ProgID)] = std::move(Factory);
+}
+
+void UnregisterOleClass(const QString& ProgID) {
+    OleClasses().erase(UpperCase(ProgID));
+}
+
+Variant CreateOleObject(const QString& ClassName) {
+    auto it = OleClasses().find(UpperCase(ClassName));
+    if (it == OleClasses().end())
+        throw EOleSysError(QStringLiteral("Invalid class string: no automation server is registered as '%1'")
+                               .arg(ClassName));
+    return Variant(it->second());
+}
