@@ -4,6 +4,7 @@
 #include "script/sc_iilbuilder.h"
 
 #include "platform/rtl/TextCase.h"
+#include "platform/rtti/ObjectHandles.h"
 #include "script/sc_iconst.h"
 #include "script/sc_idisp.h"
 #include "script/sc_iexpression.h"
@@ -14,7 +15,7 @@
 namespace {
 
 bool Is(const TscXMLItem* x, const char* name) {
-    return x && CompareAsciiNoCase(x->Name(), QLatin1String(name)) == 0;
+    return x && CompareAsciiNoCase(x->Name(), QString::fromLatin1(name)) == 0;
 }
 
 QString Quoted(const QString& s) {

@@ -203,6 +203,16 @@ void TCanvas::RestoreState(const TCanvasState& s) {
     FClip = s.Clip;
 }
 
+// Records the call with its integer arguments when the canvas is recording; true when it was.
+bool TCanvas::Recorded(TCanvasOp op, std::initializer_list<int> args) {
+    if (!FRecorder) return false;
+    TCanvasCommand c;
+    c.Op = op;
+    std::copy(args.begin(), args.end(), c.A);
+    Record(std::move(c));
+    return true;
+}
+
 void TCanvas::Record(TCanvasCommand&& cmd) {
     cmd.State = SaveState();
     FRecorder->Record(std::move(cmd));
@@ -455,16 +465,7 @@ QRectF FigureRect(const TRect& r, const TPen& pen) {
 } // namespace
 
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
-    if (FRecorder) {
-        TCanvasCommand c;
-        c.Op = TCanvasOp::Rectangle;
-        c.A[0] = x1;
-        c.A[1] = y1;
-        c.A[2] = x2;
-        c.A[3] = y2;
-        Record(std::move(c));
-        return;
-    }
+    if (Recorded(TCanvasOp::Rectangle, {x1, y1, x2, y2})) return;
     const TRect r = Normalized(x1, y1, x2, y2);
     if (r.IsEmpty()) return;
     const QRectF f = FigureRect(r, FPen);
@@ -472,18 +473,7 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 }
 
 void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
-    if (FRecorder) {
-        TCanvasCommand c;
-        c.Op = TCanvasOp::RoundRect;
-        c.A[0] = x1;
-        c.A[1] = y1;
-        c.A[2] = x2;
-        c.A[3] = y2;
-        c.A[4] = x3;
-        c.A[5] = y3;
-        Record(std::move(c));
-        return;
-    }
+    if (Recorded(TCanvasOp::RoundRect, {x1, y1, x2, y2, x3, y3})) return;
     const TRect r = Normalized(x1, y1, x2, y2);
     if (r.IsEmpty()) return;
     const QRectF f = FigureRect(r, FPen);
@@ -493,16 +483,7 @@ void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
 }
 
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
-    if (FRecorder) {
-        TCanvasCommand c;
-        c.Op = TCanvasOp::Ellipse;
-        c.A[0] = x1;
-        c.A[1] = y1;
-        c.A[2] = x2;
-        c.A[3] = y2;
-        Record(std::move(c));
-        return;
-    }
+    if (Recorded(TCanvasOp::Ellipse, {x1, y1, x2, y2})) return;
     const TRect r = Normalized(x1, y1, x2, y2);
     if (r.IsEmpty()) return;
     const QRectF f = FigureRect(r, FPen);
@@ -527,13 +508,7 @@ void ArcAngles(const QRectF& f, int x3, int y3, int x4, int y4, int& start, int&
 
 // Arc, Pie and Chord share their recording and their angle rule; they differ in the figure drawn.
 void TCanvas::ArcFigure(TCanvasOp op, const int (&v)[8]) {
-    if (FRecorder) {
-        TCanvasCommand c;
-        c.Op = op;
-        std::copy(v, v + 8, c.A);
-        Record(std::move(c));
-        return;
-    }
+    if (Recorded(op, {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]})) return;
     const TRect r = Normalized(v[0], v[1], v[2], v[3]);
     if (r.IsEmpty()) return;
     const QRectF f = FigureRect(r, FPen);
@@ -589,16 +564,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& points) {
 }
 
 void TCanvas::FillRect(const TRect& r) {
-    if (FRecorder) {
-        TCanvasCommand c;
-        c.Op = TCanvasOp::FillRect;
-        c.A[0] = r.Left;
-        c.A[1] = r.Top;
-        c.A[2] = r.Right;
-        c.A[3] = r.Bottom;
-        Record(std::move(c));
-        return;
-    }
+    if (Recorded(TCanvasOp::FillRect, {r.Left, r.Top, r.Right, r.Bottom})) return;
     if (r.IsEmpty() || FBrush.Style() == bsClear) return;
     QPainter* p = Painter();
     if (!p) return;
@@ -608,16 +574,7 @@ void TCanvas::FillRect(const TRect& r) {
 }
 
 void TCanvas::FrameRect(const TRect& r) {
-    if (FRecorder) {
-        TCanvasCommand c;
-        c.Op = TCanvasOp::FrameRect;
-        c.A[0] = r.Left;
-        c.A[1] = r.Top;
-        c.A[2] = r.Right;
-        c.A[3] = r.Bottom;
-        Record(std::move(c));
-        return;
-    }
+    if (Recorded(TCanvasOp::FrameRect, {r.Left, r.Top, r.Right, r.Bottom})) return;
     if (r.IsEmpty() || FBrush.Style() == bsClear) return;
     QPainter* p = Painter();
     if (!p) return;
@@ -630,16 +587,7 @@ void TCanvas::FrameRect(const TRect& r) {
 }
 
 void TCanvas::DrawFocusRect(const TRect& r) {
-    if (FRecorder) {
-        TCanvasCommand c;
-        c.Op = TCanvasOp::FocusRect;
-        c.A[0] = r.Left;
-        c.A[1] = r.Top;
-        c.A[2] = r.Right;
-        c.A[3] = r.Bottom;
-        Record(std::move(c));
-        return;
-    }
+    if (Recorded(TCanvasOp::FocusRect, {r.Left, r.Top, r.Right, r.Bottom})) return;
     if (r.IsEmpty()) return;
     QPainter* p = Painter();
     if (!p) return;
@@ -662,16 +610,7 @@ void TCanvas::DrawFocusRect(const TRect& r) {
 }
 
 void TCanvas::InvertRect(const TRect& r) {
-    if (FRecorder) {
-        TCanvasCommand c;
-        c.Op = TCanvasOp::InvertRect;
-        c.A[0] = r.Left;
-        c.A[1] = r.Top;
-        c.A[2] = r.Right;
-        c.A[3] = r.Bottom;
-        Record(std::move(c));
-        return;
-    }
+    if (Recorded(TCanvasOp::InvertRect, {r.Left, r.Top, r.Right, r.Bottom})) return;
     if (r.IsEmpty()) return;
     QPainter* p = Painter();
     if (!p) return;

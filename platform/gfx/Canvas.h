@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QRegion>
 
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -273,6 +274,7 @@ private:
     bool PenIsPatterned() const;
     void StrokeShape(const std::function<void(QPainter*)>& draw, bool fill);
     void ArcFigure(TCanvasOp op, const int (&v)[8]);
+    bool Recorded(TCanvasOp op, std::initializer_list<int> args);
     void Record(TCanvasCommand&& cmd);
     // Draws one line with its top-left at (x, y) in the font colour; returns its width.
     double DrawTextLine(QPainter* p, double x, double y, const QString& text, bool rtl,
