@@ -19,12 +19,27 @@ void TscOLEHelper::CallAutomation(const std::vector<Variant>& Params, int Count,
             return;
         }
         std::span<const Variant> args(Params.data(), static_cast<size_t>(Count));
-        Variant r = (Flags == 2) ? disp->GetProperty(FName, args) : disp->Invoke(FName, args);
+        Variant r;
+        if (Flags == 2) {
+            r = disp->GetProperty(FName, args);
+        } else if (wantResult) {
+            // Method or property read, as the server has it: a name that is no method is read.
+            try {
+                r = disp->Invoke(FName, args);
+            } catch (const EVariantDispatchError&) {
+                r = disp->GetProperty(FName, args);
+            }
+        } else {
+            r = disp->Invoke(FName, args);
+        }
         if (wantResult && Result) *Result = r;
     } catch (const EOleError&) {
         throw;
+    } catch (const EVariantDispatchError& e) {
+        // The server does not know the member.
+        throw EOleError(QStringLiteral("OLE error 80020006: ") + FName + QStringLiteral(": ") + e.Message());
     } catch (const Exception& e) {
-        // The dispatch objects report failures as exceptions; the code is DISP_E_EXCEPTION.
+        // Any other failure of the server is its exception.
         throw EOleError(QStringLiteral("OLE error 80020009: ") + FName + QStringLiteral(": ") + e.Message());
     }
 }

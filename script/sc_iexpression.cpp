@@ -147,8 +147,9 @@ public:
             if constexpr (K == opNonEq) return Variant(l != r);
             if constexpr (K == opEq) return Variant(l == r);
             if constexpr (K == opPlus) {
-                if (StrCat && (l.VType() == varUString || l.VType() == varString))
-                    return Variant(VarToStr(l) + VarToStr(r));
+                // A text join stays a join whatever the operands hold: "1" & 2 is "12", and Null
+                // joins as the empty text.
+                if (StrCat) return Variant(VarToStr(l) + VarToStr(r));
                 return l + r;
             }
             if constexpr (K == opMinus) return l - r;
@@ -198,6 +199,12 @@ std::unique_ptr<TscOperatorNode> MakeOperator(const QString& text) {
 
 void TscOperatorNode::Type(TscExpression* Owner, QString& FirstError) {
     TscExpressionNode::Type(Owner, FirstError);
+    if (dynamic_cast<TOpNode<opPlus, true>*>(this)) {
+        // A join takes any operands and gives text.
+        FTyp = fvtString;
+        FTypeName.clear();
+        return;
+    }
     const TscTypeRec l{FLeft ? FLeft->Typ() : fvtVariant, FLeft ? FLeft->TypeName() : QString()};
     const TscTypeRec r{FRight ? FRight->Typ() : fvtVariant, FRight ? FRight->TypeName() : QString()};
     if (l.Typ == fvtBool && r.Typ == fvtBool) FOptimizeBool = true;
@@ -313,6 +320,8 @@ QString TscExpression::Optimize(TscDesignator* Designator) {
     auto* root = dynamic_cast<TscOperatorNode*>(FNode.get());
     if (!target || !root) return QStringLiteral(" ");
     QString opChar;
+    // v := v & e must not become v := v + e: the join is no addition.
+    if (dynamic_cast<TOpNode<opPlus, true>*>(root)) return QStringLiteral(" ");
     switch (root->Op()) {
     case opPlus:
         opChar = QStringLiteral("+");

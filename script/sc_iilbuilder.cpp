@@ -26,6 +26,29 @@ QString Quoted(const QString& s) {
     throw Exception(msg);
 }
 
+// A chain whose value was computed while it was being resolved: the first read hands that
+// value over instead of running the chain again.
+class TscPrimedDesignator : public TscDesignator {
+public:
+    using TscDesignator::TscDesignator;
+    Variant Evaluate() {
+        FFirst = TscDesignator::GetValue();
+        FPrimed = true;
+        return FFirst;
+    }
+    Variant GetValue() override {
+        if (FPrimed) {
+            FPrimed = false;
+            return std::exchange(FFirst, Variant::Null());
+        }
+        return TscDesignator::GetValue();
+    }
+
+private:
+    Variant FFirst = Variant::Null();
+    bool FPrimed = false;
+};
+
 class TscILBuilder {
 public:
     TscILBuilder(TscScript* Script, TscParser* Parser, bool NeedDeclareVars, const TscXMLItem* GrammarTypes)
@@ -70,7 +93,8 @@ public:
 
 private:
     void AddExprChildren(TscExpression* e, const TscXMLItem* x, TscScript* Prog);
-    bool FromWith(const TscXMLItem* xi, const TscXMLItem* node, TscScript* Prog, TscDesignator* d, bool& Late);
+    bool FromWith(const TscXMLItem* xi, const TscXMLItem* node, TscScript* Prog, TscDesignator* d,
+                  bool& Late);
     void MakeLate(TscDesignator* d, const TscXMLItem* Source);
     void AddAutomation(const TscXMLItem* xi, int From, TscScript* Prog, TscDesignator* d);
     void CheckArguments(TscDesignator* d, TscScript* Prog);
@@ -159,6 +183,8 @@ void TscILBuilder::DeclareProc(TscXMLItem* x, TscScript* Prog) {
     }
     if (Prog->FindLocal(name)) Fail(SIdRedeclared + Quoted(name));
     const bool isFunc = Is(x, "function");
+    // Judged on the written name: an alias may map "void" to a real type.
+    const bool hasResult = isFunc && CompareAsciiNoCase(typeName, QStringLiteral("void")) != 0;
     TscVarType typ = fvtInt;
     if (isFunc) {
         if (hasType) {
@@ -167,7 +193,6 @@ void TscILBuilder::DeclareProc(TscXMLItem* x, TscScript* Prog) {
             typ = fvtVariant;
         }
     }
-    const bool hasResult = isFunc && CompareAsciiNoCase(typeName, QStringLiteral("void")) != 0;
     auto proc = std::make_unique<TscProcVariable>(name, typ, isFunc ? typeName : QString(), Prog, hasResult);
     proc->SetSourcePos(x->GetProp(QStringLiteral("pos")));
     proc->SetSourceUnit(FUnitName);
@@ -199,8 +224,7 @@ void TscILBuilder::BuildProcBody(TscXMLItem* x, TscScript* Prog) {
         }
     auto* proc = dynamic_cast<TscProcVariable*>(Prog->FindLocal(name));
     // A definition the first pass could not see (inside another statement) has no item.
-    if (!proc || proc->SourcePos() != x->GetProp(QStringLiteral("pos")))
-        Fail(SIdUndeclared + Quoted(name));
+    if (!proc || proc->SourcePos() != x->GetProp(QStringLiteral("pos"))) Fail(SIdUndeclared + Quoted(name));
     TscXMLItem* saved = FProgRoot;
     FProgRoot = x;
     FirstPass(x, proc->Prog());
@@ -222,7 +246,8 @@ void TscILBuilder::DeclareVar(TscXMLItem* x, TscScript* Prog, TscStatement* List
             break;
         }
     const bool trailing = typeIdx > 0;
-    QString typeName = typeIdx >= 0 ? x->Items(typeIdx)->GetProp(QStringLiteral("text")) : QStringLiteral("Variant");
+    QString typeName =
+        typeIdx >= 0 ? x->Items(typeIdx)->GetProp(QStringLiteral("text")) : QStringLiteral("Variant");
     if (typeIdx >= 0) SetPos(x->Items(typeIdx));
     const TscVarType baseTyp = LookupType(typeName, Prog);
     bool varParamLeaf = false;
@@ -280,7 +305,8 @@ void TscILBuilder::DeclareVar(TscXMLItem* x, TscScript* Prog, TscStatement* List
                     if (!Is(dim, "dim")) continue;
                     std::vector<int> vals;
                     for (int m = 0; m < dim->Count(); ++m)
-                        if (Is(dim->Items(m), "expr")) vals.push_back(DoExpression(dim->Items(m), Prog)->GetValue().ToInt());
+                        if (Is(dim->Items(m), "expr"))
+                            vals.push_back(DoExpression(dim->Items(m), Prog)->GetValue().ToInt());
                     if (vals.size() == 1) {
                         bounds.push_back(0);
                         bounds.push_back(vals[0] - 1);
@@ -291,7 +317,8 @@ void TscILBuilder::DeclareVar(TscXMLItem* x, TscScript* Prog, TscStatement* List
                 }
                 if (bounds.empty()) bounds = {0, 0};
                 start = VarArrayCreate(std::span<const int>(bounds), varVariant);
-                auto helper = std::make_unique<TscArrayHelper>(QString(), static_cast<int>(bounds.size() / 2), typ, tname);
+                auto helper = std::make_unique<TscArrayHelper>(QString(), static_cast<int>(bounds.size() / 2),
+                                                               typ, tname);
                 refItem = helper.get();
                 scope->Add(QString(), std::move(helper));
                 typ = fvtArray;
@@ -448,13 +475,13 @@ void TscILBuilder::BuildWith(TscXMLItem* x, TscScript* Prog, TscStatement* List)
         CodeLine(c);
         FWithList.emplace_back(name, s);
     }
-    if (x->Count() > 0 && !Is(x->Items(x->Count() - 1), "dsgn")) BuildStatement(x->Items(x->Count() - 1), Prog, List);
+    if (x->Count() > 0 && !Is(x->Items(x->Count() - 1), "dsgn"))
+        BuildStatement(x->Items(x->Count() - 1), Prog, List);
     FWithList.resize(entered);
 }
 
 void TscILBuilder::BuildStatement(TscXMLItem* x, TscScript* Prog, TscStatement* List) {
     SetPos(x);
-    const QString pos = x->GetProp(QStringLiteral("pos"));
     if (Is(x, "var")) {
         DeclareVar(x, Prog, List, nullptr, false);
     } else if (Is(x, "const")) {
@@ -591,7 +618,8 @@ void TscILBuilder::BuildStatement(TscXMLItem* x, TscScript* Prog, TscStatement* 
             d->SetText(QStringLiteral("pos=\"") + EncodeAttributeValue(epos) + QStringLiteral("\""));
             TscXMLItem* n = d->Add();
             n->SetName(QStringLiteral("node"));
-            n->SetText(QStringLiteral("text=\"Result\" pos=\"") + EncodeAttributeValue(epos) + QStringLiteral("\""));
+            n->SetText(QStringLiteral("text=\"Result\" pos=\"") + EncodeAttributeValue(epos) +
+                       QStringLiteral("\""));
             x->InsertItem(0, d);
             BuildAssign(x, Prog, List);
         }
@@ -627,7 +655,6 @@ void TscILBuilder::BuildStatement(TscXMLItem* x, TscScript* Prog, TscStatement* 
                 BuildRoot(x->Items(i), FScript);
         FUnitName = saved;
     }
-    (void)pos;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -717,7 +744,8 @@ bool TscILBuilder::FromWith(const TscXMLItem* xi, const TscXMLItem* node, TscScr
             src->Assign(xi);
             auto* first = new TscXMLItem;
             first->SetName(QStringLiteral("node"));
-            first->SetText(QStringLiteral("text=\"") + EncodeAttributeValue(it->first) + QStringLiteral("\" pos=\"") +
+            first->SetText(QStringLiteral("text=\"") + EncodeAttributeValue(it->first) +
+                           QStringLiteral("\" pos=\"") +
                            EncodeAttributeValue(node->GetProp(QStringLiteral("pos"))) + QStringLiteral("\""));
             int at = 0;
             while (at < src->Count() && Is(src->Items(at), "addr"))
@@ -759,7 +787,8 @@ void TscILBuilder::AddAutomation(const TscXMLItem* xi, int From, TscScript* Prog
     }
 }
 
-std::unique_ptr<TscDesignator> TscILBuilder::DoDesignator(const TscXMLItem* xi, TscScript* Prog, TscEmitOp EmitOp) {
+std::unique_ptr<TscDesignator> TscILBuilder::DoDesignator(const TscXMLItem* xi, TscScript* Prog,
+                                                          TscEmitOp EmitOp) {
     auto d = std::make_unique<TscDesignator>(Prog);
     bool ended = false; // true when the chain is late-bound or automation
     for (int i = 0; i < xi->Count() && !ended; ++i) {
@@ -826,12 +855,23 @@ std::unique_ptr<TscDesignator> TscILBuilder::DoDesignator(const TscXMLItem* xi, 
                 d->SetIsReadOnly(false);
                 d->SetLateBindingXmlSource(std::move(src));
                 if (FScript->IsRunning() || FLateResolving) {
-                    // Resolving at run time: the value now decides.
+                    // Resolving at run time: the value now decides. The chain so far becomes a
+                    // nested designator that hands this value to the walk that follows, so the
+                    // host code in it runs once for this use.
                     d->SetLateBindingXmlSource(nullptr);
-                    known = d->GetValue();
+                    auto prefix = std::make_unique<TscPrimedDesignator>(Prog);
+                    prefix->Borrow(d.get());
+                    prefix->Finalize();
+                    known = prefix->Evaluate();
                     knownValid = true;
                     if (known.IsNull() || known.IsEmpty())
-                        throw EVariantError(QStringLiteral("Invalid variant operation: '%1' of a Null value").arg(text));
+                        throw EVariantError(
+                            QStringLiteral("Invalid variant operation: '%1' of a Null value").arg(text));
+                    TscPrimedDesignator* pp = prefix.get();
+                    Prog->Add(QString(), std::move(prefix));
+                    d = std::make_unique<TscDesignator>(Prog);
+                    d->AddLink(pp, pos);
+                    pItem = pp;
                 } else {
                     return d;
                 }

@@ -485,14 +485,37 @@ void TscEventHelper::SetValue(const Variant& Value) {
     const TPropInfo* prop = GetPropInfo(instance, FName);
     if (!prop || prop->Kind() != tkMethod)
         throw EPropertyError(QStringLiteral("Property %1 does not exist").arg(FName));
+    // The bridge of an earlier binding is released, so rebinding does not pile bridges up.
+    // Bridges live in the scope that bound them, so the whole script is searched.
+    std::function<void(TscScript*)> releaseIn = [&](TscScript* s) {
+        for (int i = s->Count() - 1; i >= 0; --i) {
+            TObject* o = s->Items(i);
+            if (auto* p = dynamic_cast<TscProcVariable*>(o)) {
+                releaseIn(p->Prog());
+                continue;
+            }
+            auto* b = dynamic_cast<TscCustomEvent*>(o);
+            if (b && b->Instance() == instance && SameText(b->EventName(), FName)) s->Remove(b).reset();
+        }
+    };
+    auto release = [&] {
+        if (!FProgram) return;
+        TscScript* root = FProgram;
+        while (root->Parent())
+            root = root->Parent();
+        releaseIn(root);
+    };
     if (VarToStr(Value) == QLatin1String("0")) {
         SetMethodProp(instance, prop, std::any());
+        release();
         return;
     }
     TscCustomVariable* item = FProgram ? FProgram->Find(VarToStr(Value)) : nullptr;
     auto* proc = dynamic_cast<TscProcVariable*>(item);
     if (!proc || !FEvent) throw Exception(SEventError);
     std::unique_ptr<TscCustomEvent> bridge = FEvent(instance, proc);
+    bridge->SetEventName(FName);
+    release();
     std::any method = bridge->GetMethod();
     FProgram->Add(QString(), std::move(bridge));
     SetMethodProp(instance, prop, method);

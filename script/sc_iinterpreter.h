@@ -326,12 +326,19 @@ private:
 class TscCustomEvent : public TObject {
 public:
     TscCustomEvent(TObject* AObject, TscProcVariable* AHandler) : FHandler(AHandler), FInstance(AObject) {}
+    ~TscCustomEvent() override { *FAlive = false; }
     // The value to store in the host object's event property (a std::function of its type).
     virtual std::any GetMethod() = 0;
     TscProcVariable* Handler() const { return FHandler; }
     TObject* Instance() const { return FInstance; }
+    // The event property the bridge serves; a new binding of it releases this bridge.
+    const QString& EventName() const { return FEventName; }
+    void SetEventName(const QString& v) { FEventName = v; }
 
 protected:
+    // Shared with the methods handed to the host object: false once the bridge is freed, so an
+    // object that fires after its script cleared its items reaches nothing.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
     // Hands the arguments to the procedure's parameters and runs it, unless it is running
     // already. Parameters the event does not supply are reset to their defaults.
     void RunHandler(std::initializer_list<Variant> Args);
@@ -341,6 +348,7 @@ protected:
 private:
     TscProcVariable* FHandler;
     TObject* FInstance;
+    QString FEventName;
 };
 
 class TscClassVariable : public TscCustomVariable {

@@ -425,17 +425,28 @@ Variant TscScript::Evaluate(const QString& Expression) {
     OnRunLine = nullptr;
     TFinally restore{[&] { OnRunLine = std::move(savedRunLine); }};
     s->SetSyntaxType(FSyntaxType);
+    // The expression stands on lines of its own inside brackets: a line comment or a line break
+    // in it cannot swallow the wrapper, and text that closes the bracket early fails to compile.
     QString text;
+    const QString nl = QStringLiteral("\r\n");
     if (SameText(FSyntaxType, QStringLiteral("PascalScript")))
-        text = QStringLiteral("function scEvaluateFUNC: Variant; begin Result := ") + Expression +
-               QStringLiteral(" end; begin end.");
+        text = QStringLiteral("function scEvaluateFUNC: Variant; begin Result := (") + nl + Expression + nl +
+               QStringLiteral(") end; begin end.");
     else if (SameText(FSyntaxType, QStringLiteral("C++Script")))
-        text = QStringLiteral("Variant scEvaluateFUNC() { return ") + Expression + QStringLiteral("; } {}");
-    else if (SameText(FSyntaxType, QStringLiteral("BasicScript")))
-        text = QStringLiteral("function scEvaluateFUNC\r\nreturn ") + Expression +
-               QStringLiteral("\r\nend function");
-    else if (SameText(FSyntaxType, QStringLiteral("JScript")))
-        text = QStringLiteral("function scEvaluateFUNC() { return (") + Expression + QStringLiteral("); }");
+        text = QStringLiteral("Variant scEvaluateFUNC() { return (") + nl + Expression + nl +
+               QStringLiteral("); } {}");
+    else if (SameText(FSyntaxType, QStringLiteral("BasicScript"))) {
+        // Basic ends a statement at the line break, so a second line would be a statement of
+        // its own: refused rather than run.
+        if (Expression.contains(u'\r') || Expression.contains(u'\n')) {
+            FEvaluteRiseError = true;
+            return Variant(QStringLiteral("A BasicScript expression must stand on one line"));
+        }
+        text = QStringLiteral("function scEvaluateFUNC") + nl + QStringLiteral("return ") + Expression + nl +
+               QStringLiteral("end function");
+    } else if (SameText(FSyntaxType, QStringLiteral("JScript")))
+        text = QStringLiteral("function scEvaluateFUNC() { return (") + nl + Expression + nl +
+               QStringLiteral("); }");
     s->Lines()->SetText(text);
     if (s->Compile()) {
         TscCustomVariable* f = s->FindLocal(QStringLiteral("scEvaluateFUNC"));

@@ -25,16 +25,32 @@ Variant Word(int v) {
 
 TscSysFunctions::TscSysFunctions(TscScript* AScript)
     : TscRTTIModule(AScript), FCatConv(QStringLiteral("ctConv")), FCatDate(QStringLiteral("ctDate")),
-      FCatFormat(QStringLiteral("ctFormat")), FCatMath(QStringLiteral("ctMath")), FCatOther(QStringLiteral("ctOther")),
-      FCatStr(QStringLiteral("ctString")) {
+      FCatFormat(QStringLiteral("ctFormat")), FCatMath(QStringLiteral("ctMath")),
+      FCatOther(QStringLiteral("ctOther")), FCatStr(QStringLiteral("ctString")) {
     TscScript* s = FScript;
-    const std::pair<const char*, TscVarType> types[] = {
-        {"Byte", fvtInt},      {"Word", fvtInt},       {"Integer", fvtInt},   {"Int64", fvtInt64},
-        {"Longint", fvtInt},   {"Cardinal", fvtInt},   {"TColor", fvtInt},    {"TAlphaColor", fvtInt},
-        {"Boolean", fvtBool},  {"Real", fvtFloat},     {"Single", fvtFloat},  {"Double", fvtFloat},
-        {"Extended", fvtFloat}, {"Currency", fvtFloat}, {"TDate", fvtFloat},  {"TTime", fvtFloat},
-        {"TDateTime", fvtFloat}, {"Char", fvtChar},    {"String", fvtString}, {"Variant", fvtVariant},
-        {"Pointer", fvtVariant}, {"Array", fvtArray},  {"Constructor", fvtConstructor}};
+    const std::pair<const char*, TscVarType> types[] = {{"Byte", fvtInt},
+                                                        {"Word", fvtInt},
+                                                        {"Integer", fvtInt},
+                                                        {"Int64", fvtInt64},
+                                                        {"Longint", fvtInt},
+                                                        {"Cardinal", fvtInt},
+                                                        {"TColor", fvtInt},
+                                                        {"TAlphaColor", fvtInt},
+                                                        {"Boolean", fvtBool},
+                                                        {"Real", fvtFloat},
+                                                        {"Single", fvtFloat},
+                                                        {"Double", fvtFloat},
+                                                        {"Extended", fvtFloat},
+                                                        {"Currency", fvtFloat},
+                                                        {"TDate", fvtFloat},
+                                                        {"TTime", fvtFloat},
+                                                        {"TDateTime", fvtFloat},
+                                                        {"Char", fvtChar},
+                                                        {"String", fvtString},
+                                                        {"Variant", fvtVariant},
+                                                        {"Pointer", fvtVariant},
+                                                        {"Array", fvtArray},
+                                                        {"Constructor", fvtConstructor}};
     for (const auto& [name, typ] : types)
         s->AddType(QString::fromLatin1(name), typ);
     s->AddConst(QStringLiteral("True"), QStringLiteral("Boolean"), Variant(true));
@@ -54,7 +70,9 @@ TscSysFunctions::TscSysFunctions(TscScript* AScript)
             });
     };
     auto add = [&](const char* syntax, Variant (TscSysFunctions::*fn)(const QString&, TscMethodHelper*),
-                   const QString& cat) { s->AddMethod(QString::fromLatin1(syntax), bind(fn), cat, QString()); };
+                   const QString& cat) {
+        s->AddMethod(QString::fromLatin1(syntax), bind(fn), cat, QString());
+    };
     using T = TscSysFunctions;
     add("function IntToStr(i: Integer): String", &T::CallConvToStr, FCatConv);
     add("function FloatToStr(e: Extended): String", &T::CallConvToStr, FCatConv);
@@ -127,10 +145,11 @@ TscSysFunctions::TscSysFunctions(TscScript* AScript)
     add("function VarType(V: Variant): Integer", &T::CallOther, FCatOther);
 
     const std::pair<const char*, int> codes[] = {
-        {"varEmpty", 0},      {"varNull", 1},      {"varSmallint", 2},   {"varInteger", 3},  {"varSingle", 4},
-        {"varDouble", 5},     {"varCurrency", 6},  {"varDate", 7},       {"varOleStr", 8},   {"varDispatch", 9},
-        {"varError", 10},     {"varBoolean", 11},  {"varVariant", 12},   {"varUnknown", 13}, {"varShortInt", 16},
-        {"varByte", 17},      {"varWord", 18},     {"varLongWord", 19},  {"varInt64", 20},   {"varStrArg", 0x48},
+        {"varEmpty", 0},      {"varNull", 1},      {"varSmallint", 2},     {"varInteger", 3},
+        {"varSingle", 4},     {"varDouble", 5},    {"varCurrency", 6},     {"varDate", 7},
+        {"varOleStr", 8},     {"varDispatch", 9},  {"varError", 10},       {"varBoolean", 11},
+        {"varVariant", 12},   {"varUnknown", 13},  {"varShortInt", 16},    {"varByte", 17},
+        {"varWord", 18},      {"varLongWord", 19}, {"varInt64", 20},       {"varStrArg", 0x48},
         {"varString", 0x100}, {"varAny", 0x101},   {"varTypeMask", 0xFFF}, {"varArray", 0x2000},
         {"varByRef", 0x4000}};
     for (const auto& [name, value] : codes)
@@ -144,7 +163,8 @@ Variant TscSysFunctions::CallConvToStr(const QString& Name, TscMethodHelper* Cal
     if (Name == QLatin1String("DATETOSTR")) return Variant(DateToStr(a.ToDouble()));
     if (Name == QLatin1String("TIMETOSTR")) return Variant(TimeToStr(a.ToDouble()));
     if (Name == QLatin1String("DATETIMETOSTR")) return Variant(DateTimeToStr(a.ToDouble()));
-    if (Name == QLatin1String("BOOLTOSTR")) return Variant(a.ToBool() ? QStringLiteral("-1") : QStringLiteral("0"));
+    if (Name == QLatin1String("BOOLTOSTR"))
+        return Variant(a.ToBool() ? QStringLiteral("-1") : QStringLiteral("0"));
     return Variant::Null();
 }
 
@@ -257,8 +277,10 @@ Variant TscSysFunctions::CallString(const QString& Name, TscMethodHelper* Caller
             if (r[i - 1] == u' ') r[i] = AnsiUpperCase(QString(s[i]))[0];
         return Variant(r);
     }
-    if (Name == QLatin1String("COMPARETEXT")) return Variant(AnsiCompareText(p(0).ToString(), p(1).ToString()));
-    if (Name == QLatin1String("CHR")) return Variant(QString(QChar(static_cast<char16_t>(p(0).ToInt() & 0xFFFF))));
+    if (Name == QLatin1String("COMPARETEXT"))
+        return Variant(AnsiCompareText(p(0).ToString(), p(1).ToString()));
+    if (Name == QLatin1String("CHR"))
+        return Variant(QString(QChar(static_cast<char16_t>(p(0).ToInt() & 0xFFFF))));
     if (Name == QLatin1String("ORD")) {
         const QString s = p(0).ToString();
         // The code of no character is 0.
@@ -319,7 +341,8 @@ Variant TscSysFunctions::CallOther(const QString& Name, TscMethodHelper* Caller)
     }
     if (Name == QLatin1String("RAISEEXCEPTION")) throw Exception(p(0).ToString());
     if (Name == QLatin1String("SHOWMESSAGE")) {
-        if (!ScriptShowMessage) throw EInvalidOperation(QStringLiteral("No message box service is installed"));
+        if (!ScriptShowMessage)
+            throw EInvalidOperation(QStringLiteral("No message box service is installed"));
         ScriptShowMessage(p(0).ToString());
         return Variant::Null();
     }

@@ -15,11 +15,12 @@ struct TScriptRun {
 
     TScriptRun(const QString& Lang, const QString& Text) {
         Script.AddRTTI();
-        Script.AddMethod("procedure Log(v: Variant)",
-                         TscCallMethodNewEvent([this](TObject*, const TClassInfo*, const QString&, TscMethodHelper* c) {
-                             Log << VarToStr(c->GetVParam(0));
-                             return Variant(0);
-                         }));
+        Script.AddMethod(
+            "procedure Log(v: Variant)",
+            TscCallMethodNewEvent([this](TObject*, const TClassInfo*, const QString&, TscMethodHelper* c) {
+                Log << VarToStr(c->GetVParam(0));
+                return Variant(0);
+            }));
         Script.SetSyntaxType(Lang);
         Script.Lines()->SetText(Text);
         Compiled = Script.Compile();
