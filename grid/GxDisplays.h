@@ -1,6 +1,6 @@
 #pragma once
-// Cell painters of the text and row-number columns. (The header, footer and indicator painters
-// of the grid join this unit with the grid control.)
+// Cell painters of the text and row-number columns, and the painters of headers, footers, the
+// input row, the indicator column and the corner boxes, one per header style.
 
 #include "grid/GxColumns.h"
 
