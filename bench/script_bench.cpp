@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
         }
     }
     bool ok = true;
-    Figure("runs", Runs, "best_of");
+    Text("runs", QString::number(Runs), "best_of");
 
     // Process start-up of each peer, taken off its times so the ratios do not flatter the engine.
     double startup[std::size(Peers)];
@@ -175,7 +175,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         const TTiming t = RunPeer(Peers[p], "empty", std::max(Runs, 5));
-        startup[p] = t.Error.isEmpty() ? t.Ms : 0;
+        if (!t.Error.isEmpty()) {
+            Text(QString("%1.startup.error").arg(Peers[p].Key), t.Error, "");
+            return 1;
+        }
+        startup[p] = t.Ms;
         Figure(QString("%1.startup").arg(Peers[p].Key), startup[p], "ms");
     }
 
