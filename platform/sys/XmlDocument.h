@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QDomDocument>
 #include <QDomNode>
+#include <QList>
 #include <QString>
 
 // A document that is not well-formed. The message names the file, the line and the column.
