@@ -192,15 +192,15 @@ void TDateTimeCell::SetAsBooleanValue(bool Value) {
     FValue = Date();
     TCell::SetAsBooleanValue(Value);
 }
-void TDateTimeCell::SetAsDateTimeValue(TDateTime Value) {
+void TDoubleValueCell::SetAsDateTimeValue(TDateTime Value) {
     FValue = Value;
     TCell::SetAsDateTimeValue(Value);
 }
-void TDateTimeCell::SetAsFloatValue(double Value) {
+void TDoubleValueCell::SetAsFloatValue(double Value) {
     FValue = Value;
     TCell::SetAsFloatValue(Value);
 }
-void TDateTimeCell::SetAsIntegerValue(int Value) {
+void TDoubleValueCell::SetAsIntegerValue(int Value) {
     FValue = Value;
     TCell::SetAsIntegerValue(Value);
 }
@@ -211,7 +211,7 @@ void TDateTimeCell::SetAsStringValue(const QString& Value) {
     FValue = d;
     TCell::SetAsStringValue(Value);
 }
-void TDateTimeCell::Clear() {
+void TDoubleValueCell::Clear() {
     FValue = 0;
     TCell::Clear();
 }
@@ -226,25 +226,9 @@ void TFloatCell::SetAsBooleanValue(bool Value) {
     FValue = 0;
     TCell::SetAsBooleanValue(Value);
 }
-void TFloatCell::SetAsDateTimeValue(TDateTime Value) {
-    FValue = Value;
-    TCell::SetAsDateTimeValue(Value);
-}
-void TFloatCell::SetAsFloatValue(double Value) {
-    FValue = Value;
-    TCell::SetAsFloatValue(Value);
-}
-void TFloatCell::SetAsIntegerValue(int Value) {
-    FValue = Value;
-    TCell::SetAsIntegerValue(Value);
-}
 void TFloatCell::SetAsStringValue(const QString& Value) {
     FValue = StrToFloat(Value);
     TCell::SetAsStringValue(Value);
-}
-void TFloatCell::Clear() {
-    FValue = 0;
-    TCell::Clear();
 }
 
 QString TIntegerCell::GetAsString() {

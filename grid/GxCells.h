@@ -132,19 +132,16 @@ private:
     bool FValue = false;
 };
 
-class TDateTimeCell : public TCell {
+// Date-time and float cells both keep one double; they differ in how they read and show text.
+class TDoubleValueCell : public TCell {
 public:
     using TCell::TCell;
     bool GetAsBoolean() override { return false; }
     TDateTime GetAsDateTime() override { return FValue; }
     double GetAsFloat() override { return FValue; }
-    int GetAsInteger() override;
-    QString GetAsString() override;
-    void SetAsBooleanValue(bool Value) override;
     void SetAsDateTimeValue(TDateTime Value) override;
     void SetAsFloatValue(double Value) override;
     void SetAsIntegerValue(int Value) override;
-    void SetAsStringValue(const QString& Value) override;
     void Clear() override;
     bool TryAsBoolean(bool& Value) override {
         Value = false;
@@ -159,39 +156,26 @@ public:
         return true;
     }
 
-private:
+protected:
     double FValue = 0;
 };
 
-class TFloatCell : public TCell {
+class TDateTimeCell : public TDoubleValueCell {
 public:
-    using TCell::TCell;
-    bool GetAsBoolean() override { return false; }
-    TDateTime GetAsDateTime() override { return FValue; }
-    double GetAsFloat() override { return FValue; }
+    using TDoubleValueCell::TDoubleValueCell;
     int GetAsInteger() override;
     QString GetAsString() override;
     void SetAsBooleanValue(bool Value) override;
-    void SetAsDateTimeValue(TDateTime Value) override;
-    void SetAsFloatValue(double Value) override;
-    void SetAsIntegerValue(int Value) override;
     void SetAsStringValue(const QString& Value) override;
-    void Clear() override;
-    bool TryAsBoolean(bool& Value) override {
-        Value = false;
-        return true;
-    }
-    bool TryAsDateTime(TDateTime& Value) override {
-        Value = FValue;
-        return true;
-    }
-    bool TryAsFloat(double& Value) override {
-        Value = FValue;
-        return true;
-    }
+};
 
-private:
-    double FValue = 0;
+class TFloatCell : public TDoubleValueCell {
+public:
+    using TDoubleValueCell::TDoubleValueCell;
+    int GetAsInteger() override;
+    QString GetAsString() override;
+    void SetAsBooleanValue(bool Value) override;
+    void SetAsStringValue(const QString& Value) override;
 };
 
 class TIntegerCell : public TCell {
