@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -305,8 +306,11 @@ bool TStringCell::TryAsDateTime(TDateTime& Value) {
     }
     return TryStrToDateTime(FValue, Value);
 }
+// Sort key: the database's own form ("2.5") first, then the user's ("2,5"), so fractions from a
+// query sort as numbers under every locale.
 bool TStringCell::TryAsFloat(double& Value) {
-    return !FValue.isEmpty() && TryStrToFloat(FValue, Value);
+    static const TFormatSettings invariant = TFormatSettings::Invariant();
+    return !FValue.isEmpty() && (TryStrToFloat(FValue, Value, invariant) || TryStrToFloat(FValue, Value));
 }
 
 QString TIncrementCell::GetAsString() {
@@ -498,9 +502,15 @@ int TCells::GetAbsoluteIndex(int ParentRow, int Index) const {
 
 void TCells::AddRow(int Count) {
     if (Count > 0) {
-        FRowsList.reserve(FRowsList.size() + Count);
+        // Grow geometrically: rows are usually added one at a time, and reserving the exact size
+        // would copy every list on each call.
+        auto grow = [Count](auto& list) {
+            const size_t need = list.size() + Count;
+            if (need > list.capacity()) list.reserve(std::max(need, list.capacity() * 2));
+        };
+        grow(FRowsList);
         for (auto& list : FCellsList)
-            list.reserve(list.size() + Count);
+            grow(list);
     }
     for (int i = 0; i < Count; ++i) {
         FRowsList.push_back(NewRow());

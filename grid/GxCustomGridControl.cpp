@@ -3,6 +3,9 @@
 #include "grid/GxSharedDraw.h"
 #include "platform/rtl/Exceptions.h"
 
+#include <QApplication>
+#include <QWidget>
+
 TGxCustomGridControl::TGxCustomGridControl(TComponent* AOwner) : TGxScrollControl(AOwner) {
     FColumns = new TGxColumns(this);
     FColumns->OnChange = [this](TObject*, TColumnsOperation Op, int V1, int V2) {
@@ -38,6 +41,8 @@ TGxCustomGridControl::~TGxCustomGridControl() {
     FColumns->OnChange = nullptr;
     FColumns->OnRepaint = nullptr;
     FColumns->OnColumnChange = nullptr;
+    // An editor supplied by the application may outlive the grid: it must not call back into it.
+    DetachEditorEvents();
     FInplaceEdit = nullptr;
     std::unique_ptr<TGxColumns> owned(FColumns);
 }
@@ -59,12 +64,14 @@ void TGxCustomGridControl::SetHeaderStyle(THeaderStyle Value) {
     FHeaderStyle = Value;
     ChooseStyleDisplay();
     Invalidate();
+    DrawBorder();
 }
 
 void TGxCustomGridControl::SetAppearanceOptions(const TAppearanceOptions& Value) {
     FAppearanceOptions = Value;
     UpdateGridSpace();
     Invalidate();
+    DrawBorder();
 }
 
 void TGxCustomGridControl::SetCaption(const QString& Value) {
@@ -106,6 +113,7 @@ void TGxCustomGridControl::SetGridStyle(TGridStyle Value) {
         FInputSelected = false;
     }
     Invalidate();
+    RepositionEditor();
     UpdateHorzScrollBar();
     UpdateVertScrollBar();
 }
@@ -113,6 +121,7 @@ void TGxCustomGridControl::SetGridStyle(TGridStyle Value) {
 void TGxCustomGridControl::SetHeaderSize(int Value) {
     FHeaderSize = Value;
     Invalidate();
+    RepositionEditor();
 }
 
 void TGxCustomGridControl::SetInputSize(int Value) {
@@ -127,6 +136,7 @@ void TGxCustomGridControl::SetOptions(const TGridOptions& Value) {
     UpdateGridSpace();
     if (HandleAllocated()) {
         Invalidate();
+        RepositionEditor();
         UpdateHorzScrollBar();
     }
 }
@@ -137,10 +147,12 @@ void TGxCustomGridControl::SetRowSize(int Value) {
     RefreshArea(gaBody);
     RefreshArea(gaInput);
     RefreshArea(gaIndicator);
+    RepositionEditor();
 }
 
 void TGxCustomGridControl::SetSlideSize(int Value) {
     FSlideSize = Value;
+    UpdateVertScrollBar();
     Invalidate();
 }
 
@@ -159,6 +171,7 @@ void TGxCustomGridControl::EndUpdate() {
 void TGxCustomGridControl::SetEnableVisualStyles(bool Value) {
     FEnableVisualStyles = Value;
     Invalidate();
+    DrawBorder();
 }
 
 void TGxCustomGridControl::SetHideScrollBar(bool Value) {
@@ -212,7 +225,7 @@ void TGxCustomGridControl::BestFitColumn(int Index, TBestFitMode BestFitMode, bo
             canvas->SetFont(*column->Font());
             const TCellState state = GetCellState(Index, row);
             QString text = GetDrawText(Index, row);
-            if (OnApplyCell) OnApplyCell(this, Index, row, text);
+            DoApplyCell(Index, row, text);
             display->AsString = text;
             FormatCell(Index, row, state, text);
             w = std::max(w, display->GetContentWidth());
@@ -235,7 +248,7 @@ int TGxCustomGridControl::GetCellHeight(int ACol, int ARow) {
     canvas->SetFont(*column->Font());
     const TCellState state = GetCellState(ACol, ARow);
     QString text = GetDrawText(ACol, ARow);
-    if (OnApplyCell) OnApplyCell(this, ACol, ARow, text);
+    DoApplyCell(ACol, ARow, text);
     FormatCell(ACol, ARow, state, text);
     display->AsString = text;
     return display->GetTextSize().cy;
@@ -286,33 +299,6 @@ int TGxCustomGridControl::GetRowAtVisibleOffset(int N) const {
     return std::min(i, count);
 }
 
-// --- events
-
-void TGxCustomGridControl::DoCustomDrawFooter(int Index, const TRect& FooterRect) {
-    if (OnCustomDrawFooter) OnCustomDrawFooter(this, Index, FooterRect);
-}
-void TGxCustomGridControl::DoCustomDrawHeader(int Index, const TRect& HeaderRect) {
-    if (OnCustomDrawHeader) OnCustomDrawHeader(this, Index, HeaderRect);
-}
-void TGxCustomGridControl::DoChangeRowHeight(int Index, int Height) {
-    if (OnChangeRowHeight) OnChangeRowHeight(this, Index, Height);
-}
-void TGxCustomGridControl::DoColumnMove(int ACol, int FromPos, int ToPos) {
-    if (OnColumnMove) OnColumnMove(this, ACol, FromPos, ToPos);
-}
-void TGxCustomGridControl::DoColumnResize(int ACol) {
-    if (OnColumnResize) OnColumnResize(this, ACol);
-}
-void TGxCustomGridControl::DoDataChange(TDataChange AChangeType, int AIndex) {
-    if (OnDataChange) OnDataChange(this, AChangeType, AIndex);
-}
-void TGxCustomGridControl::DoSlideChange(int ACol) {
-    if (OnSlideChange) OnSlideChange(this, ACol);
-}
-void TGxCustomGridControl::DoSortColumn(int ACol, bool Ascending) {
-    if (OnSortColumn) OnSortColumn(this, ACol, Ascending);
-}
-
 // --- rows and sorting
 
 int TGxCustomGridControl::GetSelectedCount() const {
@@ -329,7 +315,7 @@ int TGxCustomGridControl::GetHorzOverflow() const {
 
 bool TGxCustomGridControl::IsCellHidden(int ACol, int ARow) {
     bool showing = true;
-    if (OnCellShowing) OnCellShowing(this, ACol, ARow, showing);
+    DoCellShowing(ACol, ARow, showing);
     return !showing;
 }
 
@@ -368,10 +354,14 @@ void TGxCustomGridControl::ColumnsChanged(TColumnsOperation Operation, int, int)
     UpdateHorzScrollBar();
 }
 
-void TGxCustomGridControl::ColumnsRepaint(TColumnsOperation, int, int) { Invalidate(); }
+void TGxCustomGridControl::ColumnsRepaint(TColumnsOperation Operation, int, int) {
+    if (Operation != TColumnsOperation::opClear) RepositionEditor();
+    Invalidate();
+}
 
 void TGxCustomGridControl::ColumnChanged(TGxCustomColumn* Column, TColumnChangeKind Kind, int Param) {
     if (!HandleAllocated() || !Column) return;
+    if (Kind == ccPosition || Kind == ccSorted || Kind == ccVisible || Kind == ccWidth) RepositionEditor();
     switch (Kind) {
     case ccInputChange: RefreshColumn(Column, gaInput); break;
     case ccPosition:
@@ -394,8 +384,7 @@ void TGxCustomGridControl::ColumnChanged(TGxCustomColumn* Column, TColumnChangeK
         if (FSortedColumn == Column) FSortedColumn = nullptr;
         break;
     case ccWidth:
-        // Everything right of the column moves; repainting it is simpler than scrolling it.
-        if (!IsUpdating()) Invalidate();
+        if (!IsUpdating()) ScrollColumnsBy(Column, Param, FGridStyle == gsSlides);
         DoColumnResize(Column->Index());
         UpdateHorzScrollBar();
         break;
@@ -420,6 +409,7 @@ bool TGxCustomGridControl::IsGridFocused() const {
 }
 
 void TGxCustomGridControl::SetInplaceEdit(TGxCustomEdit* Value) {
+    DetachEditorEvents();
     FInplaceEdit = Value;
     if (!Value) return;
     Value->OnChange = nullptr;
@@ -434,6 +424,8 @@ void TGxCustomGridControl::DoEnter() {
 }
 
 void TGxCustomGridControl::DoExit() {
+    // The focus went into the grid's own editor: the grid is not being left.
+    if (QWidget* now = QApplication::focusWidget(); now && HandleAllocated() && Widget()->isAncestorOf(now)) return;
     if (FGridState.Contains(gtEdit) || FGridState.Contains(gtInput)) {
         ApplyEditing();
         EndEditing();
@@ -471,7 +463,9 @@ TColor TGxCustomGridControl::GetActualCellColor(int ACol, int ARow) {
 }
 
 TColor TGxCustomGridControl::GetActualCellFontColor(int ACol, int ARow) {
-    if (IsCellHighlighted(ACol, ARow) && IsGridFocused()) return FHighlightedTextColor;
+    // A quarter-strength blend stays light: the highlight text colour (white) would not read on it.
+    if (IsCellHighlighted(ACol, ARow) && IsGridFocused() && !FAppearanceOptions.Contains(aoAlphaBlendedSelection))
+        return FHighlightedTextColor;
     return FColumns->Exists(ACol) ? FColumns->Item(ACol)->Font()->Color() : Font()->Color();
 }
 
@@ -485,7 +479,7 @@ TCellState TGxCustomGridControl::GetCellState(int ACol, int ARow) {
         if (FAppearanceOptions.Contains(aoBoldTextSelection)) state.Include(csBoldTextSelection);
     }
     if (IsGridFocused() && !FAppearanceOptions.Contains(aoHideFocus)) state.Include(csFocused);
-    if (OnCellColoring) OnCellColoring(this, ACol, ARow, cellColor, gridColor, state);
+    DoCellColoring(ACol, ARow, cellColor, gridColor, state);
     return state;
 }
 
@@ -526,4 +520,96 @@ void TGxCustomGridControl::SetCellsByName(const Variant& ACol, const Variant& AR
     SetCells(col, row, Value);
 }
 
-KORVEL_CLASS_INFO(TGxCustomGridControl) {}
+// The settings a form file may carry; the grids below publish them unchanged.
+KORVEL_CLASS_INFO(TGxCustomGridControl) {
+    using G = TGxCustomGridControl;
+    b.Prop("AppearanceOptions", &G::AppearanceOptions, &G::SetAppearanceOptions)
+        .Default(TAppearanceOptions{aoHideSelection, aoHighlightSlideCells});
+    b.Prop("AutoScroll", &G::AutoScroll, &G::SetAutoScroll).Default(false);
+    b.Prop("BorderStyle", &G::BorderStyle, &G::SetBorderStyle).Default(bsSingle);
+    b.Prop("Caption", &G::Caption, &G::SetCaption);
+    b.Prop("EnableVisualStyles", &G::EnableVisualStyles, &G::SetEnableVisualStyles).Default(true);
+    b.Prop("FixedCols", &G::FixedCols, &G::SetFixedCols).Default(0);
+    b.Prop("FooterSize", &G::FooterSize, &G::SetFooterSize).Default(18);
+    b.Prop("GridLinesColor", &G::GridLinesColor, &G::SetGridLinesColor).Type("TColor").Default(clBtnFace);
+    b.Prop("GridLinesStyle", &G::GridLinesStyle, &G::SetGridLinesStyle).Default(lsNormal);
+    b.Prop("GridStyle", &G::GridStyle, &G::SetGridStyle).Default(gsReport);
+    b.Prop("HeaderSize", &G::HeaderSize, &G::SetHeaderSize).Default(18);
+    b.Prop("HeaderStyle", &G::HeaderStyle, &G::SetHeaderStyle).Default(hsAuto);
+    b.Prop("HideScrollBar", &G::HideScrollBar, &G::SetHideScrollBar).Default(true);
+    b.Prop("HighlightedTextColor", &G::HighlightedTextColor, &G::SetHighlightedTextColor)
+        .Type("TColor")
+        .Default(clHighlightText);
+    b.Prop("HomeEndBehaviour", &G::HomeEndBehaviour, &G::SetHomeEndBehaviour).Default(hebTopBottom);
+    b.Prop("InactiveSelectionColor", &G::InactiveSelectionColor, &G::SetInactiveSelectionColor)
+        .Type("TColor")
+        .Default(clBtnFace);
+    b.Prop("IndicatorDrawingOptions", &G::IndicatorDrawingOptions, &G::SetIndicatorDrawingOptions).Default(doNormal);
+    b.Prop("InputEnterMode", &G::InputEnterMode, &G::SetInputEnterMode).Default(imEditing);
+    b.Prop("InputSize", &G::InputSize, &G::SetInputSize).Default(16);
+    b.Prop("MouseWheelEnabled", &G::MouseWheelEnabled, &G::SetMouseWheelEnabled).Default(true);
+    b.Prop("Options", &G::Options, &G::SetOptions).Default(TGridOptions{goHeader});
+    b.Prop("ReadOnly", &G::ReadOnly, &G::SetReadOnly).Default(false);
+    b.Prop("RowSize", &G::RowSize, &G::SetRowSize).Default(16);
+    b.Prop("SelectionColor", &G::SelectionColor, &G::SetSelectionColor).Type("TColor").Default(clHighlight);
+    b.Prop("SelectionMoveDirection", &G::SelectionMoveDirection, &G::SetSelectionMoveDirection).Default(mdDown);
+    b.Prop("SlidesOptions", &G::SlidesOptions, &G::SetSlidesOptions).Default(TSlideOptions{soFrame, soHideSelection});
+    b.Prop("SlideSelectionColor", &G::SlideSelectionColor, &G::SetSlideSelectionColor)
+        .Type("TColor")
+        .Default(clWindow);
+    b.Prop("SlideSize", &G::SlideSize, &G::SetSlideSize).Default(80);
+    b.Prop("SortedStyle", &G::SortedStyle, &G::SetSortedStyle).Default(soDefault);
+    b.Prop("TabLeaveControl", &G::TabLeaveControl, &G::SetTabLeaveControl).Default(true);
+    b.Prop("Version", &G::Version, &G::SetVersion).Stored(false);
+    b.Prop("WantReturns", &G::WantReturns, &G::SetWantReturns).Default(false);
+    b.Prop("WantTabs", &G::WantTabs, &G::SetWantTabs).Default(false);
+    b.Event("OnAfterEdit", &G::OnAfterEdit, "TEditEvent");
+    b.Event("OnAfterRowMove", &G::OnAfterRowMove, "TAfterRowMoveEvent");
+    b.Event("OnAfterSort", &G::OnAfterSort, "TColumnEvent");
+    b.Event("OnApplyCell", &G::OnApplyCell, "TApplyCellEvent");
+    b.Event("OnApplyEditText", &G::OnApplyEditText, "TApplyEditText");
+    b.Event("OnBeforeEdit", &G::OnBeforeEdit, "TBeforeEditEvent");
+    b.Event("OnBeforeSelect", &G::OnBeforeSelect, "TBeforeEditEvent");
+    b.Event("OnCalculateRow", &G::OnCalculateRow, "TCalculateRowEvent");
+    b.Event("OnCellClick", &G::OnCellClick, "TCellEvent");
+    b.Event("OnCellColoring", &G::OnCellColoring, "TCellColoringEvent");
+    b.Event("OnCellDblClick", &G::OnCellDblClick, "TCellEvent");
+    b.Event("OnCellHint", &G::OnCellHint, "TCellHintEvent");
+    b.Event("OnCellShowing", &G::OnCellShowing, "TCellShowingEvent");
+    b.Event("OnChange", &G::OnChange, "TChangeEvent");
+    b.Event("OnChangeRowHeight", &G::OnChangeRowHeight, "TChangeRowHeightEvent");
+    b.Event("OnColumnFooterValue", &G::OnColumnFooterValue, "TColumnFooterValueEvent");
+    b.Event("OnColumnMove", &G::OnColumnMove, "TColumnMoveEvent");
+    b.Event("OnColumnResize", &G::OnColumnResize, "TColumnResizeEvent");
+    b.Event("OnCustomDrawCell", &G::OnCustomDrawCell, "TCustomDrawCellEvent");
+    b.Event("OnCustomDrawFooter", &G::OnCustomDrawFooter, "TCustomDrawFooterEvent");
+    b.Event("OnCustomDrawHeader", &G::OnCustomDrawHeader, "TCustomDrawHeaderEvent");
+    b.Event("OnCustomDrawIndicator", &G::OnCustomDrawIndicator, "TCustomDrawIndicatorEvent");
+    b.Event("OnDataChange", &G::OnDataChange, "TDataChangeEvent");
+    b.Event("OnDeselectCell", &G::OnDeselectCell, "TCellEvent");
+    b.Event("OnDrawCellBackground", &G::OnDrawCellBackground, "TDrawCellBackgroundEvent");
+    b.Event("OnEdit", &G::OnEdit, "TEditEvent");
+    b.Event("OnEditAccept", &G::OnEditAccept, "TEditAcceptEvent");
+    b.Event("OnEditEnter", &G::OnEditEnter, "TNotifyEvent");
+    b.Event("OnEditExit", &G::OnEditExit, "TNotifyEvent");
+    b.Event("OnEditText", &G::OnEditText, "TEditTextEvent");
+    b.Event("OnEndEditing", &G::OnEndEditing, "TEndEditingEvent");
+    b.Event("OnFooterCalculate", &G::OnFooterCalculate, "TFooterCalculateEvent");
+    b.Event("OnFooterClick", &G::OnFooterClick, "THeaderClickEvent");
+    b.Event("OnHeaderClick", &G::OnHeaderClick, "THeaderClickEvent");
+    b.Event("OnHeaderDblClick", &G::OnHeaderDblClick, "THeaderClickEvent");
+    b.Event("OnInputAccept", &G::OnInputAccept, "TInputAcceptEvent");
+    b.Event("OnInputAdded", &G::OnInputAdded, "TNotifyEvent");
+    b.Event("OnInputSelectCell", &G::OnInputSelectCell, "TColumnEvent");
+    b.Event("OnLoadProgress", &G::OnLoadProgress, "TLoadProgressEvent");
+    b.Event("OnMeasuringRowHeight", &G::OnMeasuringRowHeight, "TMeasuringRowHeightEvent");
+    b.Event("OnPostDraw", &G::OnPostDraw, "TNotifyEvent");
+    b.Event("OnRowMove", &G::OnRowMove, "TRowMoveEvent");
+    b.Event("OnSelectCell", &G::OnSelectCell, "TCellEvent");
+    b.Event("OnSelectionMove", &G::OnSelectionMove, "TSelectionMoveEvent");
+    b.Event("OnSlideChange", &G::OnSlideChange, "TColumnEvent");
+    b.Event("OnSlideColoring", &G::OnSlideColoring, "TSlideColoringEvent");
+    b.Event("OnSortColumn", &G::OnSortColumn, "TSortColumnEvent");
+    b.Event("OnHorizontalScroll", &G::OnHorizontalScroll, "TScrollEvent");
+    b.Event("OnVerticalScroll", &G::OnVerticalScroll, "TScrollEvent");
+}

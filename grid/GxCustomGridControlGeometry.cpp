@@ -182,7 +182,11 @@ bool TGxCustomGridControl::IsRowInView(int Index) {
 // --- refreshes
 
 void TGxCustomGridControl::InvalidateArea(const TRect& Rect) {
-    if (!Rect.IsEmpty()) InvalidateRect(Rect);
+    if (Rect.IsEmpty()) return;
+    // Into the control's own repaint region: the window's update alone would only copy the
+    // buffered pixels again, keeping what was there.
+    const TPoint off = ClientOffset();
+    InvalidateQRect(QRect(Rect.Left + off.X, Rect.Top + off.Y, Rect.Width(), Rect.Height()));
 }
 
 void TGxCustomGridControl::RefreshArea(TGridArea Area) {

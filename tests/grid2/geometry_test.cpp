@@ -27,6 +27,16 @@ public:
     bool Selected(int Index) const override { return SelectedRows.count(Index) != 0; }
     bool IsGridFocused() const override { return HasFocus; }
     void InvalidateArea(const TRect& R) override { Invalid.push_back(R); }
+    // Operations a descendant must answer, now that the base's selection and scroll ranges use them.
+    void SetSelected(int Index, bool Value) override {
+        if (Value)
+            SelectedRows.insert(Index);
+        else
+            SelectedRows.erase(Index);
+    }
+    int GetVisibleRows() const override { return Rows - static_cast<int>(Hidden.size()); }
+    // The tables set the horizontal bar's range by hand.
+    void UpdateHorzScrollBar() override {}
     void SetLastRow(int Value) { FLastRow = Value; }
     void Select(int ACol, int ARow) {
         FSelectedColumn = ACol;

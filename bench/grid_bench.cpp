@@ -1,0 +1,258 @@
+// Times the grid against QTableWidget on the same work: fill 100,000 rows by 10 text columns, sort by
+// a numeric and by a text column, sum a column, paint one screen and scroll to the last row. Each
+// side runs in a child process of its own, so their peak memory is measured apart. Prints one
+// "name: value unit" line per figure.
+
+#include "grid/GxGrid.h"
+#include "platform/gfx/Colors.h"
+#include "platform/ui/Forms.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QImage>
+#include <QMap>
+#include <QProcess>
+#include <QTableWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <memory>
+
+namespace {
+
+constexpr int kCols = 10;
+constexpr int kWidth = 1000, kHeight = 700;
+
+// The text of every cell, the same on both sides: column 0 a number with a fraction, column 1 a
+// word-like text, the rest short labels.
+QString CellText(int r, int c) {
+    const quint32 h = quint32(r) * 2654435761u + quint32(c) * 40503u;
+    switch (c) {
+    case 0: return QString::number(h % 1000000) + QStringLiteral(".5");
+    case 1: {
+        static const char* syll[] = {"ka", "lo", "mi", "ne", "su", "ta", "ro", "vi"};
+        QString s;
+        for (int k = 0, v = int(h >> 3); k < 4; ++k, v >>= 3)
+            s += QLatin1String(syll[v & 7]);
+        return s;
+    }
+    default: return QStringLiteral("r%1c%2").arg(r).arg(c);
+    }
+}
+
+// Peak resident memory of this process, in KiB.
+long PeakKiB() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+struct TFigures {
+    QMap<QString, double> Ms; // best time per step
+    double Sum = 0;
+    QString First, Last;
+};
+
+double Time(const std::function<void()>& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e6;
+}
+
+void Keep(TFigures& fig, const QString& step, double ms) {
+    auto it = fig.Ms.find(step);
+    if (it == fig.Ms.end() || ms < *it) fig.Ms[step] = ms;
+}
+
+void RunGrid(int rows, TFigures& fig) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, kWidth, kHeight);
+    auto* grid = new TGxGrid(&form);
+    grid->SetParent(&form);
+    grid->SetBounds(0, 0, kWidth, kHeight);
+    grid->SetOptions({goHeader, goGrid, goSelectFullRow, goDisableColumnMoving, goFooter});
+    grid->SetAppearanceOptions({aoAlphaBlendedSelection});
+    grid->SetGridLinesStyle(lsActiveRows);
+    grid->SetRowSize(18);
+    for (int c = 0; c < kCols; ++c) {
+        TGxCustomColumn* col = grid->Columns()->Add<TGxTextColumn>(QStringLiteral("Column %1").arg(c));
+        col->SetWidth(95);
+        col->SetOptions(col->Options() + coCanSort);
+    }
+    grid->Columns()->Item(0)->SetSortType(stNumeric);
+    grid->Columns()->Item(0)->Footer()->SetFormulaKind(fkSum);
+    form.Show();
+
+    Keep(fig, "fill", Time([&] {
+        grid->BeginUpdate();
+        for (int r = 0; r < rows; ++r) {
+            const int row = grid->AddRow(1);
+            for (int c = 0; c < kCols; ++c)
+                grid->SetCells(c, row, CellText(r, c));
+        }
+        grid->EndUpdate();
+    }));
+    Keep(fig, "sort_numeric", Time([&] { grid->SortColumn(grid->Columns()->Item(0), true); }));
+    fig.First = grid->GetCells(0, 0);
+    Keep(fig, "sort_text", Time([&] { grid->SortColumn(grid->Columns()->Item(1), true); }));
+    Keep(fig, "footer_sum", Time([&] { grid->CalculateFooter(false); }));
+    fig.Sum = grid->Columns()->Item(0)->Footer()->FormulaValue();
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    Keep(fig, "paint", Time([&] { grid->Widget()->render(&image); }));
+    Keep(fig, "scroll_last", Time([&] {
+        grid->ScrollToRow(grid->RowCount() - 1);
+        grid->Widget()->render(&image);
+    }));
+    fig.Last = grid->GetCells(1, grid->RowCount() - 1);
+}
+
+void RunTable(int rows, TFigures& fig) {
+    QTableWidget table(0, kCols);
+    table.resize(kWidth, kHeight);
+    table.verticalHeader()->setDefaultSectionSize(18);
+    table.setSelectionBehavior(QAbstractItemView::SelectRows);
+    for (int c = 0; c < kCols; ++c) {
+        table.setHorizontalHeaderItem(c, new QTableWidgetItem(QStringLiteral("Column %1").arg(c)));
+        table.setColumnWidth(c, 95);
+    }
+    table.show();
+
+    Keep(fig, "fill", Time([&] {
+        table.setUpdatesEnabled(false);
+        table.setRowCount(rows);
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < kCols; ++c) {
+                auto* item = new QTableWidgetItem;
+                // The numeric column holds numbers, so that it sorts by value as the grid does.
+                if (c == 0)
+                    item->setData(Qt::DisplayRole, CellText(r, c).toDouble());
+                else
+                    item->setText(CellText(r, c));
+                table.setItem(r, c, item);
+            }
+        }
+        table.setUpdatesEnabled(true);
+    }));
+    Keep(fig, "sort_numeric", Time([&] { table.sortItems(0, Qt::AscendingOrder); }));
+    fig.First = table.item(0, 0)->text();
+    Keep(fig, "sort_text", Time([&] { table.sortItems(1, Qt::AscendingOrder); }));
+    Keep(fig, "footer_sum", Time([&] {
+        double sum = 0;
+        for (int r = 0; r < table.rowCount(); ++r)
+            sum += table.item(r, 0)->data(Qt::DisplayRole).toDouble();
+        fig.Sum = sum;
+    }));
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    Keep(fig, "paint", Time([&] { table.render(&image); }));
+    Keep(fig, "scroll_last", Time([&] {
+        table.scrollToItem(table.item(table.rowCount() - 1, 0));
+        table.render(&image);
+    }));
+    fig.Last = table.item(table.rowCount() - 1, 1)->text();
+}
+
+// A child: one side, several runs, figures on stdout.
+int Child(const QString& side, int rows, int runs) {
+    const long base = PeakKiB();
+    TFigures fig;
+    long peak = 0;
+    for (int i = 0; i < runs; ++i) {
+        if (side == QLatin1String("grid"))
+            RunGrid(rows, fig);
+        else
+            RunTable(rows, fig);
+        if (i == 0) peak = PeakKiB();
+    }
+    for (auto it = fig.Ms.begin(); it != fig.Ms.end(); ++it)
+        std::printf("%s.%s: %.1f ms\n", qPrintable(side), qPrintable(it.key()), it.value());
+    std::printf("%s.memory: %.1f MiB\n", qPrintable(side), (peak - base) / 1024.0);
+    std::printf("%s.sum: %.1f value\n", qPrintable(side), fig.Sum);
+    std::printf("%s.first_numeric: %s value\n", qPrintable(side), qPrintable(fig.First));
+    std::printf("%s.last_text: %s value\n", qPrintable(side), qPrintable(fig.Last));
+    return 0;
+}
+
+QMap<QString, QString> RunSide(const QString& program, const QString& side, int rows, int runs, bool& ok) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(program, {QStringLiteral("--child"), side, QStringLiteral("--rows"), QString::number(rows),
+                      QStringLiteral("--runs"), QString::number(runs)});
+    ok = p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    QMap<QString, QString> values;
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+        const int colon = line.indexOf(": ");
+        if (colon < 0) continue;
+        std::printf("%s\n", line.constData());
+        values[QString::fromUtf8(line.left(colon))] = QString::fromUtf8(line.mid(colon + 2));
+    }
+    return values;
+}
+
+double Number(const QString& valueAndUnit) {
+    return valueAndUnit.section(QLatin1Char(' '), 0, 0).toDouble();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    int rows = 100000, runs = 3;
+    QString side;
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--rows")) rows = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--runs")) runs = std::max(1, args[i + 1].toInt());
+        if (args[i] == QLatin1String("--child")) side = args[i + 1];
+    }
+    if (!side.isEmpty()) {
+        InitApplication();
+        UseClassicSystemColors();
+        const int rc = Child(side, rows, runs);
+        DoneApplication();
+        return rc;
+    }
+
+    std::printf("rows: %d value\nruns: %d value\n", rows, runs);
+    bool okGrid = false, okTable = false;
+    const auto grid = RunSide(app.applicationFilePath(), QStringLiteral("grid"), rows, runs, okGrid);
+    const auto table = RunSide(app.applicationFilePath(), QStringLiteral("table"), rows, runs, okTable);
+    if (!okGrid || !okTable) {
+        std::printf("run: failed status\n");
+        return 1;
+    }
+    int rc = 0;
+    for (const char* step : {"fill", "sort_numeric", "sort_text", "footer_sum", "paint", "scroll_last", "memory"}) {
+        const QString key = QString::fromLatin1(step);
+        const double g = Number(grid.value(QStringLiteral("grid.") + key));
+        const double t = Number(table.value(QStringLiteral("table.") + key));
+        // How many times the grid is faster (or, for memory, how many times smaller).
+        const double ratio = g > 0 ? t / g : std::numeric_limits<double>::infinity();
+        std::printf("%s.grid_vs_table: %.2f x\n", step, ratio);
+        if (key == QLatin1String("fill") || key.startsWith(QLatin1String("sort"))) {
+            std::printf("%s.at_least_2x: %s goal\n", step, ratio >= 2 ? "yes" : "no");
+        } else if (key == QLatin1String("memory")) {
+            std::printf("memory.not_more: %s goal\n", g <= t ? "yes" : "no");
+        }
+    }
+    // Both sides did the same work: the same sum and the same rows at the ends after sorting.
+    for (const char* check : {"sum", "first_numeric", "last_text"}) {
+        const QString key = QString::fromLatin1(check);
+        const QString g = grid.value(QStringLiteral("grid.") + key), t = table.value(QStringLiteral("table.") + key);
+        const bool same = key == QLatin1String("sum") ? qAbs(Number(g) - Number(t)) < 1e-3 * qMax(1.0, qAbs(Number(t)))
+                                                      : Number(g) == Number(t) || g == t;
+        if (!same) {
+            std::printf("%s.mismatch: %s vs %s status\n", check, qPrintable(g), qPrintable(t));
+            rc = 1;
+        }
+    }
+    std::printf("checksums: %s status\n", rc == 0 ? "agree" : "differ");
+    return rc;
+}
