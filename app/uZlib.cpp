@@ -4,10 +4,12 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
 namespace {
 
 // Sizes past this are damage, not pictures; refusing them keeps a bad pack from exhausting memory.
-constexpr qint32 MaxEntrySize = 512 * 1024 * 1024;
+constexpr qint32 MaxEntrySize = 64 * 1024 * 1024;
 
 class PackReader {
 public:
@@ -30,17 +32,23 @@ public:
     }
 
     // Inflates one zlib stream into exactly `size` bytes and leaves the file right behind the
-    // stream's trailer, giving back what was read ahead.
+    // stream's trailer, giving back what was read ahead. Memory grows with what the stream really
+    // yields, so a lying size costs nothing.
     QByteArray Inflate(qint32 size) {
-        QByteArray out(size, Qt::Uninitialized);
+        const qint64 start = FFile.pos();
+        const qint64 left = FFile.size() - start;
+        // Deflate never expands data more than about 1032 times; a larger claim cannot be true.
+        if (qint64(size) > left * 1032 + 64)
+            Damaged(QStringLiteral("it announces %1 bytes from only %2 bytes of data").arg(size).arg(left), start);
+        QByteArray out;
+        out.reserve(qsizetype(std::min<qint64>(size, 1 << 20)));
         z_stream z{};
         if (inflateInit(&z) != Z_OK) Damaged(QStringLiteral("the decompressor could not start"));
-        z.next_out = reinterpret_cast<Bytef*>(out.data());
-        z.avail_out = uInt(size);
         char in[16384];
+        char chunk[65536];
         int rc = Z_OK;
-        const qint64 start = FFile.pos();
         qint64 consumed = 0;
+        bool overflow = false;
         while (rc != Z_STREAM_END) {
             if (z.avail_in == 0) {
                 const qint64 got = FFile.read(in, sizeof in);
@@ -48,20 +56,28 @@ public:
                 z.next_in = reinterpret_cast<Bytef*>(in);
                 z.avail_in = uInt(got);
             }
+            z.next_out = reinterpret_cast<Bytef*>(chunk);
+            z.avail_out = sizeof chunk;
             const uInt before = z.avail_in;
             rc = inflate(&z, Z_NO_FLUSH);
             consumed += before - z.avail_in;
-            if (rc == Z_BUF_ERROR && z.avail_out == 0) break; // more data than announced
-            if (rc != Z_OK && rc != Z_STREAM_END) break;
+            const qsizetype produced = qsizetype(sizeof chunk - z.avail_out);
+            if (out.size() + produced > size) {
+                overflow = true;
+                break;
+            }
+            out.append(chunk, produced);
+            // Z_BUF_ERROR only asks for more input here; the loop reads it or stops at the end.
+            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) break;
         }
-        const qint64 produced = qint64(size) - z.avail_out;
         inflateEnd(&z);
         FFile.seek(start + consumed);
+        if (overflow) Damaged(QStringLiteral("it holds more than the %1 bytes announced").arg(size), start);
         if (rc != Z_STREAM_END && rc != Z_OK && rc != Z_BUF_ERROR)
             Damaged(QStringLiteral("its compressed data is corrupt"), start);
-        if (produced < size)
-            Damaged(QStringLiteral("it holds %1 of the %2 bytes announced").arg(produced).arg(size), start);
-        if (rc != Z_STREAM_END) Damaged(QStringLiteral("it holds more than the %1 bytes announced").arg(size), start);
+        if (out.size() < size)
+            Damaged(QStringLiteral("it holds %1 of the %2 bytes announced").arg(out.size()).arg(size), start);
+        if (rc != Z_STREAM_END) Damaged(QStringLiteral("its compressed data is cut short"), start);
         return out;
     }
 
@@ -124,4 +140,13 @@ QByteArray BuildPicturePack(const QList<TPicturePackEntry>& entries) {
         out.append(z);
     }
     return out;
+}
+
+bool ParsePictureEntryName(const QString& name, TPictureEntryName& parts) {
+    const QStringList p = name.split(u'.');
+    if (p.size() != 4) return false;
+    parts.Window = p[1];
+    parts.Control = p[2];
+    parts.Extension = p[3].toLower();
+    return true;
 }

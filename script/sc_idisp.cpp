@@ -1,9 +1,5 @@
 #include "script/sc_idisp.h"
 
-#include "platform/rtl/TextCase.h"
-
-#include <map>
-
 TscOLEHelper::TscOLEHelper(const QString& AName) : TscCustomHelper(AName, fvtVariant, QString()) {}
 
 void TscOLEHelper::CallAutomation(const std::vector<Variant>& Params, int Count, Variant* Result, int Flags) {
@@ -60,27 +56,4 @@ void TscOLEHelper::SetValue(const Variant& Value) {
         params.push_back(Params(i)->GetValue());
     params.push_back(Value);
     CallAutomation(params, Count() + 1, nullptr, 4);
-}
-
-namespace {
-std::map<QString, TscOleObjectFactory>& OleClasses() {
-    static std::map<QString, TscOleObjectFactory> m;
-    return m;
-}
-} // namespace
-
-void RegisterOleClass(const QString& ProgID, TscOleObjectFactory Factory) {
-    OleClasses()[UpperCase(ProgID)] = std::move(Factory);
-}
-
-void UnregisterOleClass(const QString& ProgID) {
-    OleClasses().erase(UpperCase(ProgID));
-}
-
-Variant CreateOleObject(const QString& ClassName) {
-    auto it = OleClasses().find(UpperCase(ClassName));
-    if (it == OleClasses().end())
-        throw EOleSysError(QStringLiteral("Invalid class string: no automation server is registered as '%1'")
-                               .arg(ClassName));
-    return Variant(it->second());
 }

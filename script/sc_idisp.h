@@ -2,6 +2,7 @@
 // Late-bound calls of automation objects: one helper per member use, called through the
 // object's dispatch interface.
 
+#include "platform/automation/ComObj.h"
 #include "script/sc_iinterpreter.h"
 
 #include <vector>
@@ -19,8 +20,6 @@ public:
     static constexpr int MaxArgs = 64;
 };
 
-// The automation object registered under a program identifier; unknown ids raise EOleSysError.
-using TscOleObjectFactory = std::function<std::shared_ptr<IDispatchObject>()>;
-void RegisterOleClass(const QString& ProgID, TscOleObjectFactory Factory);
-void UnregisterOleClass(const QString& ProgID);
-Variant CreateOleObject(const QString& ClassName);
+// Servers are registered and created by program identifier in platform/automation
+// (RegisterOleClass, CreateOleObject); unknown ids raise EOleSysError.
+using TscOleObjectFactory = TOleObjectFactory;

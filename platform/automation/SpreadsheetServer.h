@@ -1,0 +1,17 @@
+#pragma once
+// The spreadsheet server that stands in for a desktop spreadsheet program: an application object
+// with workbooks, sheets, ranges, styles and pictures kept in memory. A workbook is written as an
+// .xlsx file when it is saved, and when the application is made visible every open workbook is
+// written and handed to the desktop's program for it (platform/sys Desktop).
+
+#include "platform/automation/ComObj.h"
+#include "platform/automation/SheetModel.h"
+
+// The program identifier the server is registered under.
+QString SpreadsheetProgID();
+// A new application object with no workbook.
+std::shared_ptr<IDispatchObject> CreateSpreadsheetApplication();
+
+// The workbook behind a workbook object, or behind the active workbook of an application object;
+// null for other values. For hosts and tests that look at what a client built.
+std::shared_ptr<TWorkbookData> SpreadsheetWorkbookOf(const Variant& object);
