@@ -4,6 +4,8 @@
 #include "platform/rtti/ObjectHandles.h"
 #include "script/sc_itools.h"
 
+#include <climits>
+
 // ---------------------------------------------------------------------------------------------
 // Nodes
 
@@ -33,6 +35,8 @@ void TscExpressionNode::Type(TscExpression* Owner, QString& FirstError) {
 
 TscOperandNode::TscOperandNode(const Variant& AValue) {
     FValue = AValue;
+    FPeekable = true;
+    FPeekVar = this;
     switch (AValue.VType()) {
     case varBoolean:
         FTyp = fvtBool;
@@ -59,6 +63,7 @@ TscDesignatorNode::TscDesignatorNode(std::unique_ptr<TscDesignator> ADesignator)
     : FDesignator(std::move(ADesignator)) {
     FVar = FDesignator.get();
     if (dynamic_cast<TscVariableDesignator*>(FDesignator.get())) FVar = FDesignator->RefItem();
+    FPeekVar = FVar == FDesignator.get() ? FDesignator->PlainItem() : FVar;
     FTyp = FDesignator->Typ();
     FTypeName = FDesignator->TypeName();
 }
@@ -69,8 +74,13 @@ TscSetNode::TscSetNode(std::unique_ptr<TscSetExpression> ASet) : FSetExpression(
 
 namespace {
 
-bool IsComparison(TscOperatorType op) {
+constexpr bool IsComparison(TscOperatorType op) {
     return op >= opGreat && op <= opEq;
+}
+
+constexpr bool IsArithmetic(TscOperatorType op) {
+    return op == opPlus || op == opMinus || op == opXor || op == opMul || op == opDivFloat ||
+           op == opDivInt || op == opMod || op == opShl || op == opShr;
 }
 
 bool OperatorSuits(TscVarType l, TscOperatorType op) {
@@ -90,6 +100,17 @@ bool OperatorSuits(TscVarType l, TscOperatorType op) {
 
 bool IsIntType(TscVarType t) {
     return t == fvtInt || t == fvtInt64;
+}
+
+// Evaluates the two children of a binary node, left first. The left value is read in place
+// only when the right child runs nothing that could change it.
+inline void EvalBoth(TscExpressionNode* Left, TscExpressionNode* Right, TscEvalResult& l, TscEvalResult& r) {
+    const Variant* rp = Right->Peek();
+    Left->EvalNode(l, rp != nullptr);
+    if (rp)
+        r.SetRef(rp);
+    else
+        Right->EvalTo(r, true);
 }
 
 // One evaluation rule per operator; StrCat is the languages' text-join spelling of "+".
@@ -137,31 +158,94 @@ public:
             TObject* obj = VariantToObject(l);
             if (!obj || !cls->ClassRef()) return Variant(false);
             return Variant(ClassInfoOf(obj)->InheritsFrom(cls->ClassRef()));
+        } else if constexpr (IsComparison(K)) {
+            return Variant(Compare());
+        } else if constexpr (IsArithmetic(K)) {
+            TscEvalResult r;
+            EvalTo(r, false);
+            return r.Take();
         } else {
-            const Variant l = FLeft->GetValue();
-            const Variant r = FRight->GetValue();
-            if constexpr (K == opGreat) return Variant(l > r);
-            if constexpr (K == opLess) return Variant(l < r);
-            if constexpr (K == opLessEq) return Variant(l <= r);
-            if constexpr (K == opGreatEq) return Variant(l >= r);
-            if constexpr (K == opNonEq) return Variant(l != r);
-            if constexpr (K == opEq) return Variant(l == r);
+            // A bracket left in a malformed tree: its operands run, its value is Null.
+            if (FLeft) FLeft->GetValue();
+            if (FRight) FRight->GetValue();
+            return Variant::Null();
+        }
+    }
+    void EvalTo(TscEvalResult& R, bool AllowRef) override {
+        if constexpr (IsArithmetic(K)) {
+            TscEvalResult l, r;
+            EvalBoth(FLeft.get(), FRight.get(), l, r);
+            if constexpr (!StrCat &&
+                          (K == opPlus || K == opMinus || K == opMul || K == opDivInt || K == opMod)) {
+                if (l.IsInt() && r.IsInt()) {
+                    const long long a = l.Int(), b = r.Int();
+                    long long v = 0;
+                    if constexpr (K == opPlus) v = a + b;
+                    if constexpr (K == opMinus) v = a - b;
+                    if constexpr (K == opMul) v = a * b;
+                    if constexpr (K == opDivInt || K == opMod) {
+                        // A divisor of 0 raises and one of -1 may leave the range: the platform's rule.
+                        if (b == 0 || b == -1) {
+                            R.SetValue(K == opMod ? VarMod(l.Get(), r.Get()) : VarIntDiv(l.Get(), r.Get()));
+                            return;
+                        }
+                        v = K == opMod ? a % b : a / b;
+                    }
+                    if (v >= INT_MIN && v <= INT_MAX)
+                        R.SetInt(static_cast<int>(v));
+                    else
+                        R.SetValue(Variant(v));
+                    return;
+                }
+            }
+            const Variant& lv = l.Get();
+            const Variant& rv = r.Get();
             if constexpr (K == opPlus) {
                 // A text join stays a join whatever the operands hold: "1" & 2 is "12", and Null
                 // joins as the empty text.
-                if (StrCat) return Variant(VarToStr(l) + VarToStr(r));
-                return l + r;
+                if constexpr (StrCat)
+                    R.SetValue(Variant(VarToStr(lv) + VarToStr(rv)));
+                else
+                    R.SetValue(lv + rv);
             }
-            if constexpr (K == opMinus) return l - r;
-            if constexpr (K == opXor) return VarXor(l, r);
-            if constexpr (K == opMul) return l * r;
-            if constexpr (K == opDivFloat) return l / r;
-            if constexpr (K == opDivInt) return VarIntDiv(l, r);
-            if constexpr (K == opMod) return VarMod(l, r);
-            if constexpr (K == opShl) return VarShl(l, r);
-            if constexpr (K == opShr) return VarShr(l, r);
-            return Variant::Null();
+            if constexpr (K == opMinus) R.SetValue(lv - rv);
+            if constexpr (K == opXor) R.SetValue(VarXor(lv, rv));
+            if constexpr (K == opMul) R.SetValue(lv * rv);
+            if constexpr (K == opDivFloat) R.SetValue(lv / rv);
+            if constexpr (K == opDivInt) R.SetValue(VarIntDiv(lv, rv));
+            if constexpr (K == opMod) R.SetValue(VarMod(lv, rv));
+            if constexpr (K == opShl) R.SetValue(VarShl(lv, rv));
+            if constexpr (K == opShr) R.SetValue(VarShr(lv, rv));
+        } else {
+            TscOperatorNode::EvalTo(R, AllowRef);
         }
+    }
+    bool GetBool() override {
+        if constexpr (IsComparison(K)) return Compare();
+        return ScOps::ToBool(GetValue());
+    }
+
+private:
+    bool Compare() {
+        TscEvalResult l, r;
+        EvalBoth(FLeft.get(), FRight.get(), l, r);
+        if (l.IsInt() && r.IsInt()) {
+            const int a = l.Int(), b = r.Int();
+            if constexpr (K == opGreat) return a > b;
+            if constexpr (K == opLess) return a < b;
+            if constexpr (K == opLessEq) return a <= b;
+            if constexpr (K == opGreatEq) return a >= b;
+            if constexpr (K == opNonEq) return a != b;
+            return a == b;
+        }
+        const Variant& lv = l.Get();
+        const Variant& rv = r.Get();
+        if constexpr (K == opGreat) return rv < lv;
+        if constexpr (K == opLess) return lv < rv;
+        if constexpr (K == opLessEq) return lv <= rv;
+        if constexpr (K == opGreatEq) return rv <= lv;
+        if constexpr (K == opNonEq) return !(lv == rv);
+        return lv == rv;
     }
 };
 
@@ -367,6 +451,14 @@ TscCustomVariable* TscExpression::SingleItem() const {
 
 Variant TscExpression::GetValue() {
     return FNode->GetValue();
+}
+
+void TscExpression::EvalTo(TscEvalResult& R, bool AllowRef) {
+    FNode->EvalNode(R, AllowRef);
+}
+
+bool TscExpression::GetBool() {
+    return FNode->GetBool();
 }
 
 void TscExpression::SetValue(const Variant& Value) {

@@ -5,6 +5,7 @@
 
 #include "script/sc_iinterpreter.h"
 
+#include <climits>
 #include <memory>
 
 enum TscOperatorType : unsigned char {
@@ -36,6 +37,30 @@ enum TscOperatorType : unsigned char {
 
 class TscExpression;
 
+// Integer shortcuts of the variant operations: two 32-bit integers are worked out in place and
+// every other pair goes to the platform's operation, so the results are the same either way.
+namespace ScOps {
+inline bool BothInt(const Variant& a, const Variant& b) {
+    return a.VType() == varInteger && b.VType() == varInteger;
+}
+inline long long Int(const Variant& a) {
+    return static_cast<int>(a.RawInt());
+}
+// An integer sum beyond 32 bits becomes an Int64, as the platform gives it.
+inline Variant Add(const Variant& a, const Variant& b) {
+    if (!BothInt(a, b)) return a + b;
+    const long long r = Int(a) + Int(b);
+    return r >= INT_MIN && r <= INT_MAX ? Variant(static_cast<int>(r)) : Variant(r);
+}
+inline bool LessEq(const Variant& a, const Variant& b) {
+    return BothInt(a, b) ? Int(a) <= Int(b) : a <= b;
+}
+inline bool ToBool(const Variant& v) {
+    if (v.VType() == varInteger) return Int(v) != 0;
+    return v.ToBool();
+}
+} // namespace ScOps
+
 class TscExpressionNode : public TscCustomVariable {
 public:
     TscExpressionNode() : TscCustomVariable(QString(), fvtInt, QString()) {}
@@ -49,10 +74,23 @@ public:
     std::unique_ptr<TscExpressionNode> Detach(TscExpressionNode* Child);
     // Types the subtree bottom-up; records the first ill-typed node's position in FirstError.
     virtual void Type(TscExpression* Owner, QString& FirstError);
+    // The value as a condition reads it; comparisons answer without making a Variant.
+    virtual bool GetBool() { return ScOps::ToBool(GetValue()); }
+    // The node's value in place when reading it runs nothing (a constant, a plain variable or
+    // parameter); nullptr when GetValue must be called.
+    const Variant* Peek() const { return FPeekVar ? FPeekVar->PeekValue() : nullptr; }
+    // EvalTo with the in-place read worked out here.
+    void EvalNode(TscEvalResult& R, bool AllowRef) {
+        if (const Variant* p = Peek(); p && (AllowRef || p->VType() == varInteger))
+            R.SetRef(p);
+        else
+            EvalTo(R, AllowRef);
+    }
 
 protected:
     std::unique_ptr<TscExpressionNode> FLeft, FRight;
     TscExpressionNode* FParent = nullptr;
+    TscCustomVariable* FPeekVar = nullptr;
 };
 
 class TscOperandNode : public TscExpressionNode {
@@ -68,6 +106,7 @@ class TscDesignatorNode : public TscOperandNode {
 public:
     explicit TscDesignatorNode(std::unique_ptr<TscDesignator> ADesignator);
     Variant GetValue() override { return FVar->GetValue(); }
+    void EvalTo(TscEvalResult& R, bool AllowRef) override { (FPeekVar ? FPeekVar : FVar)->Eval(R, AllowRef); }
     TscDesignator* Designator() const { return FDesignator.get(); }
     TscCustomVariable* Var() const { return FVar; }
 
@@ -121,6 +160,8 @@ public:
 
     Variant GetValue() override;
     void SetValue(const Variant& Value) override;
+    bool GetBool() override;
+    void EvalTo(TscEvalResult& R, bool AllowRef) override;
 
     const QString& Source() const { return FSource; }
     void SetSource(const QString& v) { FSource = v; }

@@ -43,6 +43,7 @@ public:
         }
         return TscDesignator::GetValue();
     }
+    void EvalTo(TscEvalResult& R, bool) override { R.SetValue(GetValue()); }
 
 private:
     Variant FFirst = Variant::Null();

@@ -9,6 +9,7 @@
 #include "script/sc_itools.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -67,11 +68,26 @@ TscCustomVariable::TscCustomVariable(const QString& AName, TscVarType ATyp, cons
     : FName(AName), FTyp(ATyp), FTypeName(ATypeName), FUppercaseName(UpperCase(AName)) {}
 
 void TscCustomVariable::SetValue(const Variant& Value) {
-    if (!FIsReadOnly) FValue = Value;
+    if (!FIsReadOnly) ScStoreValue(FValue, Variant(Value));
 }
 
 Variant TscCustomVariable::GetValue() {
     return FValue;
+}
+
+void TscCustomVariable::EvalTo(TscEvalResult& R, bool AllowRef) {
+    if (const Variant* p = PeekValue()) {
+        if (AllowRef || p->VType() == varInteger)
+            R.SetRef(p);
+        else
+            R.SetValue(Variant(*p));
+        return;
+    }
+    R.SetValue(GetValue());
+}
+
+void TscCustomVariable::StoreIntSlow(long long v) {
+    SetValue(v >= INT_MIN && v <= INT_MAX ? Variant(static_cast<int>(v)) : Variant(v));
 }
 
 TscParamItem* TscCustomVariable::GetParam(int Index) const {
@@ -115,22 +131,23 @@ void TscVariable::SetValue(const Variant& Value) {
     if (FIsReadOnly) return;
     switch (FTyp) {
     case fvtInt:
-        FValue = Variant(Value.ToInt());
+        ScStoreValue(FValue,
+                     Variant(Value.VType() == varInteger ? static_cast<int>(Value.RawInt()) : Value.ToInt()));
         break;
     case fvtBool:
-        FValue = Variant(Value.ToBool());
+        ScStoreValue(FValue, Variant(Value.ToBool()));
         break;
     case fvtFloat:
-        FValue = Variant(Value.ToDouble());
+        ScStoreValue(FValue, Variant(Value.ToDouble()));
         break;
     case fvtString:
-        FValue = Variant(Value.ToString());
+        ScStoreValue(FValue, Variant(Value.ToString()));
         break;
     case fvtInt64:
-        FValue = Variant(static_cast<long long>(Value.ToInt64()));
+        ScStoreValue(FValue, Variant(static_cast<long long>(Value.ToInt64())));
         break;
     default:
-        FValue = Value;
+        ScStoreValue(FValue, Variant(Value));
     }
 }
 
@@ -157,7 +174,9 @@ Variant TscStringVariable::GetValue() {
 
 TscParamItem::TscParamItem(const QString& AName, TscVarType ATyp, const QString& ATypeName, bool AIsOptional,
                            bool AIsVarParam)
-    : TscCustomVariable(AName, ATyp, ATypeName), FIsOptional(AIsOptional), FIsVarParam(AIsVarParam) {}
+    : TscCustomVariable(AName, ATyp, ATypeName), FIsOptional(AIsOptional), FIsVarParam(AIsVarParam) {
+    FPeekable = true;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Script procedures
@@ -194,7 +213,53 @@ void TscProcVariable::AddParam(std::unique_ptr<TscParamItem> Param) {
     FProgram->Add(p->Name(), std::unique_ptr<TObject>(p));
 }
 
-Variant TscProcVariable::GetValue() {
+void TscProcVariable::CollectLocals() {
+    FLocals.clear();
+    for (int i = 0; i < FProgram->Count(); ++i) {
+        TObject* o = FProgram->Items(i);
+        if (auto* v = dynamic_cast<TscVariable*>(o))
+            FLocals.push_back({v, dynamic_cast<TscStringVariable*>(v)});
+        else if (auto* p = dynamic_cast<TscParamItem*>(o))
+            FLocals.push_back({p, nullptr});
+    }
+    FLocalsVersion = FProgram->ItemsVersion();
+}
+
+// The stored values are kept, not the values read through a value hook: the hook's answer
+// must not end up stored in the variable when the call returns.
+size_t TscProcVariable::SaveLocals() {
+    if (FLocalsVersion != FProgram->ItemsVersion()) CollectLocals();
+    const size_t mark = FSavedTop;
+    if (FSavedLocals.size() < mark + FLocals.size()) FSavedLocals.resize(mark + FLocals.size());
+    TSavedLocal* slot = FSavedLocals.data() + mark;
+    for (const TLocal& l : FLocals) {
+        slot->Local = l;
+        const Variant& value = l.Var->FValue;
+        slot->IsInt = !l.Str && value.VType() == varInteger;
+        if (slot->IsInt)
+            slot->Int = static_cast<int>(value.RawInt());
+        else
+            ScStoreValue(slot->Value, l.Str ? Variant(l.Str->Str()) : Variant(value));
+        ++slot;
+    }
+    FSavedTop = mark + FLocals.size();
+    return mark;
+}
+
+void TscProcVariable::RestoreLocals(size_t Mark) {
+    for (size_t i = Mark; i < FSavedTop; ++i) {
+        TSavedLocal& s = FSavedLocals[i];
+        if (s.IsInt)
+            ScStoreInt(s.Local.Var->FValue, s.Int);
+        else if (s.Local.Str)
+            s.Local.Str->Str() = VarToStr(s.Value);
+        else
+            ScStoreValue(s.Local.Var->FValue, std::move(s.Value));
+    }
+    FSavedTop = Mark;
+}
+
+void TscProcVariable::Run() {
     const bool wasExecuting = FExecuting;
     FExecuting = true;
     TscScript* scope = FProgram.get();
@@ -205,25 +270,44 @@ Variant TscProcVariable::GetValue() {
             break;
         }
     TscScript* savedRunning = main ? main->FProgRunning : nullptr;
-    {
-        TFinally restore{[&] {
-            // A recursive call shares the scope with its caller: a stop requested inside it
-            // must still stop the caller.
-            const bool keep = wasExecuting && scope->FTerminated;
-            scope->FExitCalled = keep;
-            scope->FTerminated = keep;
-            scope->FIsRunning = wasExecuting;
-            if (main) main->FProgRunning = savedRunning;
-            FExecuting = wasExecuting;
-        }};
-        if (FIsFunc) FRefItem->SetValue(Variant());
-        if (main) main->FProgRunning = scope;
-        scope->FExitCalled = false;
-        scope->FTerminated = false;
-        scope->FIsRunning = true;
-        scope->Statement()->Execute();
+    TFinally restore{[&] {
+        // A recursive call shares the scope with its caller: a stop requested inside it
+        // must still stop the caller.
+        const bool keep = wasExecuting && scope->FTerminated;
+        scope->FExitCalled = keep;
+        scope->FTerminated = keep;
+        scope->FIsRunning = wasExecuting;
+        if (main) main->FProgRunning = savedRunning;
+        FExecuting = wasExecuting;
+    }};
+    if (FIsFunc) {
+        // Empty as the typed assignment stores it: 0 for an Integer result.
+        if (FRefItem->Typ() == fvtInt)
+            FRefItem->StoreInt(0);
+        else if (FRefItem->Typ() == fvtVariant && !FRefItem->IsReadOnly())
+            ScStoreValue(FRefItem->FValue, Variant());
+        else
+            FRefItem->SetValue(Variant());
     }
+    if (main) main->FProgRunning = scope;
+    scope->FExitCalled = false;
+    scope->FTerminated = false;
+    scope->FIsRunning = true;
+    scope->Statement()->ExecuteList();
+}
+
+Variant TscProcVariable::GetValue() {
+    Run();
     return FIsFunc ? FRefItem->GetValue() : Variant::Null();
+}
+
+void TscProcVariable::EvalTo(TscEvalResult& R, bool) {
+    Run();
+    // Not by reference: the next call of the procedure changes its result.
+    if (FIsFunc)
+        FRefItem->Eval(R, false);
+    else
+        R.SetValue(Variant::Null());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -298,41 +382,59 @@ void TscStringHelper::SetValue(const Variant& Value) {
 TscPropertyHelper::TscPropertyHelper(const QString& AName, TscVarType ATyp, const QString& ATypeName)
     : TscCustomHelper(AName, ATyp, ATypeName) {}
 
+const TPropInfo* TscPropertyHelper::PublishedProp(TObject* Instance, bool& Checked) {
+    const std::int32_t handle =
+        FParentValue.VType() == varInteger ? static_cast<std::int32_t>(FParentValue.RawInt()) : 0;
+    Checked = handle != 0 && handle == FCacheHandle;
+    if (Checked) return FCacheProp;
+    FCacheHandle = 0;
+    FCacheProp = GetPropInfo(Instance, FName);
+    return FCacheProp;
+}
+
 Variant TscPropertyHelper::GetValue() {
     Variant v = Variant::Null();
     TObject* instance = Instance();
     if (FIsPublished) {
-        if (instance) {
-            if (const TPropInfo* p = GetPropInfo(instance, FName)) {
-                switch (p->Kind()) {
-                case tkInteger:
-                case tkEnumeration:
-                case tkSet:
-                    v = Variant(static_cast<int>(GetOrdProp(instance, p)));
-                    break;
-                case tkInt64:
-                    v = Variant(static_cast<long long>(GetInt64Prop(instance, p)));
-                    break;
-                case tkClass:
-                case tkComponent:
-                case tkStrings:
-                    v = ObjectToVariant(GetObjectProp(instance, p));
-                    break;
-                case tkChar:
-                    v = Variant(QString(QChar(static_cast<char16_t>(GetOrdProp(instance, p)))));
-                    break;
-                case tkFloat:
-                    v = Variant(GetFloatProp(instance, p));
-                    break;
-                case tkString:
-                    v = Variant(GetStrProp(instance, p));
-                    break;
-                case tkVariant:
-                    v = GetVariantProp(instance, p);
-                    break;
-                default:
-                    break;
-                }
+        bool checked = false;
+        const TPropInfo* p = instance ? PublishedProp(instance, checked) : nullptr;
+        if (p) {
+            // Once a read through the checked accessors has passed for this object, its
+            // later reads go straight to the accessor.
+            switch (p->Kind()) {
+            case tkInteger:
+            case tkEnumeration:
+            case tkSet:
+                v = Variant(static_cast<int>(checked ? p->GetOrd(instance) : GetOrdProp(instance, p)));
+                break;
+            case tkInt64:
+                v = Variant(
+                    static_cast<long long>(checked ? p->GetOrd(instance) : GetInt64Prop(instance, p)));
+                break;
+            case tkClass:
+            case tkComponent:
+            case tkStrings:
+                v = ObjectToVariant(checked ? p->GetObj(instance) : GetObjectProp(instance, p));
+                break;
+            case tkChar:
+                v = Variant(QString(
+                    QChar(static_cast<char16_t>(checked ? p->GetOrd(instance) : GetOrdProp(instance, p)))));
+                break;
+            case tkFloat:
+                v = Variant(checked ? p->GetFloat(instance) : GetFloatProp(instance, p));
+                break;
+            case tkString:
+                v = Variant(checked ? p->GetStr(instance) : GetStrProp(instance, p));
+                break;
+            case tkVariant:
+                v = GetVariantProp(instance, p);
+                break;
+            default:
+                break;
+            }
+            if (!checked && FParentValue.VType() == varInteger) {
+                FCacheHandle = static_cast<std::int32_t>(FParentValue.RawInt());
+                FCacheProp = p;
             }
         }
     } else if (OnGetValue) {
@@ -350,7 +452,8 @@ void TscPropertyHelper::SetValue(const Variant& Value) {
     if (FIsPublished) {
         if (!instance)
             throw EInvalidPointer(QStringLiteral("Cannot set property %1 of a nil object").arg(FName));
-        const TPropInfo* p = GetPropInfo(instance, FName);
+        bool checked = false;
+        const TPropInfo* p = PublishedProp(instance, checked);
         if (!p) return;
         switch (p->Kind()) {
         case tkInteger:

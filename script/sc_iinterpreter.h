@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <any>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -94,13 +95,118 @@ protected:
     std::vector<std::unique_ptr<TObject>> FItems;
 };
 
+// A value of a kind that holds neither text nor shared storage: destroying it does nothing.
+inline bool ScIsScalar(const Variant& v) {
+    const TVarType t = v.VType();
+    return t <= varDate || t == varBoolean || (t >= varShortInt && t <= varInt64);
+}
+
+// Replaces a stored value in place: cheaper than an assignment, which goes through the text
+// member's out-of-line copy. Src may not refer to Dst.
+inline void ScStoreValue(Variant& Dst, Variant&& Src) noexcept {
+    if (!ScIsScalar(Dst)) std::destroy_at(&Dst);
+    std::construct_at(&Dst, std::move(Src));
+}
+inline void ScStoreInt(Variant& Dst, int v) noexcept {
+    if (!ScIsScalar(Dst)) std::destroy_at(&Dst);
+    std::construct_at(&Dst, v);
+}
+
+// The result of evaluating an item: a 32-bit integer kept as such, a value read in place, or a
+// value of its own. Evaluation through it makes no Variant for integer work.
+class TscEvalResult {
+public:
+    TscEvalResult() = default;
+    TscEvalResult(const TscEvalResult&) = delete;
+    TscEvalResult& operator=(const TscEvalResult&) = delete;
+    ~TscEvalResult() {
+        if (FKind == rkOwn) std::destroy_at(Own());
+    }
+    bool IsInt() const { return FKind == rkInt; }
+    int Int() const { return FInt; }
+    void SetInt(int v) {
+        FInt = v;
+        FKind = rkInt;
+    }
+    // A value read in place; an integer is taken as such.
+    void SetRef(const Variant* v) {
+        if (v->VType() == varInteger) {
+            SetInt(static_cast<int>(v->RawInt()));
+        } else {
+            FRef = v;
+            FKind = rkRef;
+        }
+    }
+    void SetValue(Variant&& v) {
+        if (v.VType() == varInteger) {
+            SetInt(static_cast<int>(v.RawInt()));
+            return;
+        }
+        FRef = std::construct_at(Own(), std::move(v));
+        FKind = rkOwn;
+    }
+    // Makes a value read in place a value of its own (before something may change the original).
+    void Detach() {
+        if (FKind == rkRef) {
+            FRef = std::construct_at(Own(), *FRef);
+            FKind = rkOwn;
+        }
+    }
+    // The value; an integer becomes a Variant here, and only here.
+    const Variant& Get() {
+        if (FKind == rkInt) {
+            FRef = std::construct_at(Own(), FInt);
+            FKind = rkOwn;
+        } else if (FKind == rkNone) {
+            FRef = std::construct_at(Own(), Variant::Null());
+            FKind = rkOwn;
+        }
+        return *FRef;
+    }
+    Variant Take() {
+        if (FKind == rkInt) return Variant(FInt);
+        if (FKind == rkNone) return Variant::Null();
+        if (FKind == rkOwn) return std::move(*Own());
+        return *FRef;
+    }
+
+private:
+    enum : unsigned char { rkNone, rkInt, rkRef, rkOwn } FKind = rkNone;
+    int FInt;            // set with rkInt
+    const Variant* FRef; // set with rkRef and rkOwn
+    Variant* Own() { return reinterpret_cast<Variant*>(FBuf); }
+    alignas(Variant) unsigned char FBuf[sizeof(Variant)];
+};
+
 class TscCustomVariable : public TscItemList {
 public:
     TscCustomVariable(const QString& AName, TscVarType ATyp, const QString& ATypeName);
 
+    // The stored value itself when reading it runs nothing (a plain variable, a parameter or a
+    // constant, without value hook); nullptr when GetValue must be called.
+    const Variant* PeekValue() const { return FPeekable && !OnGetVarValue ? &FValue : nullptr; }
+
     virtual void SetValue(const Variant& Value);
     virtual Variant GetValue();
     Variant Value() { return GetValue(); }
+    // GetValue into R, keeping an integer as such. AllowRef: a value that can be read in
+    // place may be handed over by reference (nothing runs before it is used).
+    virtual void EvalTo(TscEvalResult& R, bool AllowRef);
+    // SetValue of the integer v, without making a Variant for a plain variable or parameter.
+    void StoreInt(long long v) {
+        if (FPeekable && !FIsReadOnly && v >= INT_MIN && v <= INT_MAX &&
+            (!FTypedStore || FTyp == fvtInt || FTyp == fvtVariant))
+            ScStoreInt(FValue, static_cast<int>(v));
+        else
+            StoreIntSlow(v);
+    }
+    // EvalTo with the in-place read worked out here, so a plain variable costs no call.
+    void Eval(TscEvalResult& R, bool AllowRef) {
+        if (const Variant* p = PeekValue(); p && (AllowRef || p->VType() == varInteger))
+            R.SetRef(p);
+        else
+            EvalTo(R, AllowRef);
+    }
 
     const void* AddedBy() const { return FAddedBy; }
     void SetAddedBy(const void* v) { FAddedBy = v; }
@@ -125,6 +231,8 @@ public:
     void SetTypeName(const QString& v) { FTypeName = v; }
 
     TscParamItem* Params(int Index) const { return GetParam(Index); }
+    // Params without the bounds check, for callers that loop below Count.
+    inline TscParamItem* ParamAt(int Index) const;
     TscParamItem* GetParam(int Index) const;
     int GetNumberOfRequiredParams() const;
     QString GetFullTypeName() const;
@@ -134,7 +242,11 @@ public:
 protected:
     friend class TscForStmt;
     friend class TscVbForStmt;
+    friend class TscProcVariable;
     const void* FAddedBy = nullptr;
+    void StoreIntSlow(long long v);
+    bool FPeekable = false;   // GetValue gives FValue unchanged when no value hook is set
+    bool FTypedStore = false; // SetValue is TscVariable's typed assignment, else the plain one
     bool FIsMacro = false;
     bool FIsReadOnly = false;
     QString FName;
@@ -150,14 +262,21 @@ protected:
 
 class TscVariable : public TscCustomVariable {
 public:
-    using TscCustomVariable::TscCustomVariable;
+    TscVariable(const QString& AName, TscVarType ATyp, const QString& ATypeName)
+        : TscCustomVariable(AName, ATyp, ATypeName) {
+        FPeekable = true;
+        FTypedStore = true;
+    }
     void SetValue(const Variant& Value) override; // typed assignment
     Variant GetValue() override;                  // through the value hook
 };
 
 class TscStringVariable : public TscVariable {
 public:
-    using TscVariable::TscVariable;
+    TscStringVariable(const QString& AName, TscVarType ATyp, const QString& ATypeName)
+        : TscVariable(AName, ATyp, ATypeName) {
+        FPeekable = false; // the value lives in FStr
+    }
     void SetValue(const Variant& Value) override;
     Variant GetValue() override;
     QString& Str() { return FStr; }
@@ -188,22 +307,50 @@ private:
     bool FIsVarParam;
 };
 
+TscParamItem* TscCustomVariable::ParamAt(int Index) const {
+    return static_cast<TscParamItem*>(FItems[static_cast<size_t>(Index)].get());
+}
+
 class TscProcVariable : public TscCustomVariable {
 public:
     TscProcVariable(const QString& AName, TscVarType ATyp, const QString& ATypeName, TscScript* AParent,
                     bool AIsFunc);
     ~TscProcVariable() override;
     Variant GetValue() override; // runs the procedure
+    void EvalTo(TscEvalResult& R, bool AllowRef) override;
     bool Executing() const { return FExecuting; }
     bool IsFunc() const { return FIsFunc; }
     TscScript* Prog() const { return FProgram.get(); }
     // Appends a parameter and enters it in the local scope under its name.
     void AddParam(std::unique_ptr<TscParamItem> Param);
 
+    // A recursive call keeps the caller's local variables and parameters aside: SaveLocals
+    // pushes their stored values and gives the mark that RestoreLocals pops back to.
+    size_t SaveLocals();
+    void RestoreLocals(size_t Mark);
+
 private:
+    void Run();
+    void CollectLocals();
     bool FExecuting = false;
     bool FIsFunc;
     std::unique_ptr<TscScript> FProgram;
+    struct TLocal {
+        TscCustomVariable* Var;
+        TscStringVariable* Str; // the same item when it keeps its value as text, else nullptr
+    };
+    struct TSavedLocal {
+        TLocal Local{};
+        bool IsInt = false; // an Integer kept as such, Value unused
+        int Int = 0;
+        Variant Value;
+    };
+    // The scope's variables and parameters, collected again when the scope's items change.
+    std::vector<TLocal> FLocals;
+    unsigned FLocalsVersion = ~0u;
+    // Slots above FSavedTop stay made, so saving and restoring scalars allocates nothing.
+    std::vector<TSavedLocal> FSavedLocals;
+    std::vector<TSavedLocal>::size_type FSavedTop = 0;
 };
 
 // A host member or element accessor: the designator tells it what stands left of it.
@@ -256,8 +403,13 @@ public:
     TscSetValueNewEvent OnSetValueNew;
 
 private:
+    // The published property as found for the object of handle FCacheHandle: an object keeps
+    // its class while it lives, and a handle is never given to another object.
+    const TPropInfo* PublishedProp(TObject* Instance, bool& Checked);
     const TClassInfo* FClassRef = nullptr;
     bool FIsPublished = false;
+    std::int32_t FCacheHandle = 0;
+    const TPropInfo* FCacheProp = nullptr;
 };
 
 class TscMethodHelper : public TscCustomHelper {
@@ -401,6 +553,8 @@ private:
 class TscCustomExpression : public TscCustomVariable {
 public:
     using TscCustomVariable::TscCustomVariable;
+    // The value converted to Boolean, as a condition reads it.
+    virtual bool GetBool() { return GetValue().ToBool(); }
 };
 
 // A set constructor: expressions, with a nullptr entry between the two ends of a range.
@@ -418,6 +572,9 @@ private:
     std::vector<std::unique_ptr<TscCustomExpression>> FEntries;
 };
 
+// What a designator link refers to, worked out once so that a walk needs no type tests.
+enum TscLinkKind : unsigned char { lkPlain, lkNested, lkProc, lkHelper };
+
 // One link of a designator: the item it refers to and its argument expressions.
 class TscDesignatorItem : public TscItemList {
 public:
@@ -425,12 +582,29 @@ public:
     bool Flag() const { return FFlag; }
     void SetFlag(bool v) { FFlag = v; }
     TscCustomVariable* Ref() const { return FRef; }
-    void SetRef(TscCustomVariable* v) { FRef = v; }
+    void SetRef(TscCustomVariable* v);
     const QString& SourcePos() const { return FSourcePos; }
     void SetSourcePos(const QString& v) { FSourcePos = v; }
+    TscLinkKind LinkKind() const { return FLinkKind; }
+    // Whether the item has a var parameter, worked out on first use (automation helpers get
+    // their parameters after the link is made).
+    bool HasVarParams() {
+        if (FVarParams < 0) {
+            FVarParams = 0;
+            for (int i = 0; i < FRef->Count(); ++i)
+                if (FRef->Params(i)->IsVarParam()) FVarParams = 1;
+        }
+        return FVarParams > 0;
+    }
+    // The argument expression at Index without the bounds check of GetItem.
+    TscCustomExpression* Arg(int Index) const {
+        return static_cast<TscCustomExpression*>(FItems[static_cast<size_t>(Index)].get());
+    }
 
 private:
     bool FFlag = false;
+    TscLinkKind FLinkKind = lkPlain;
+    signed char FVarParams = -1;
     TscCustomVariable* FRef = nullptr;
     QString FSourcePos;
 };
@@ -442,11 +616,15 @@ public:
     explicit TscDesignator(TscScript* AProgram);
     ~TscDesignator() override;
     TscDesignatorItem* GetItem(int Index) const { return static_cast<TscDesignatorItem*>(Item(Index)); }
+    TscDesignatorItem* Link(int Index) const {
+        return static_cast<TscDesignatorItem*>(FItems[static_cast<size_t>(Index)].get());
+    }
     TscDesignatorItem* AddLink(TscCustomVariable* Ref, const QString& SourcePos = QString());
     void Finalize();
     void Borrow(TscDesignator* ADesignator);
     Variant GetValue() override;
     void SetValue(const Variant& Value) override;
+    void EvalTo(TscEvalResult& R, bool AllowRef) override;
 
     TscDesignatorKind Kind() const { return FKind; }
     TscScript* Program() const { return FProgram; }
@@ -462,6 +640,13 @@ public:
 protected:
     void ResolveLateBinding();
     Variant Walk(bool Assigning, const Variant& Value);
+    // One link on its own, with neither arguments nor a recursive call.
+    Variant WalkSingle(bool Assigning, const Variant& Value);
+
+public:
+    // The item a reading of this chain comes down to when it is one plain link without
+    // arguments (a parameter, a constant); nullptr otherwise.
+    TscCustomVariable* PlainItem() const;
     TscDesignatorKind FKind = dkOther;
     TscScript* FMainProg;
     TscScript* FProgram;
@@ -574,7 +759,13 @@ public:
     // Running.
     void Execute();
     void Terminate();
-    void SignalLine(const QString& UnitName, const QString& SourcePos);
+    void SignalLine(const QString& UnitName, const QString& SourcePos) {
+        for (TscScript* s = this; s; s = s->FParent)
+            if (s->OnRunLine) {
+                s->OnRunLine(this, UnitName, SourcePos);
+                return;
+            }
+    }
     Variant CallFunction(const QString& Name, const Variant& Params);
     Variant CallFunction1(const QString& Name, Variant& Params);
     Variant CallFunction2(TscProcVariable* Func, const Variant& Params);
@@ -608,6 +799,10 @@ public:
     bool ExitCalled() const { return FExitCalled; }
     void SetExitCalled(bool v) { FExitCalled = v; }
     bool Terminated() const { return FTerminated; }
+    // Break, continue or exit pending: a statement list stops.
+    bool FlowInterrupted() const { return FBreakCalled || FContinueCalled || FExitCalled; }
+    // Changes whenever an item is added or removed.
+    unsigned ItemsVersion() const { return FItemsVersion; }
 
     TscGetUnitEvent OnGetILUnit;
     TscRunLineEvent OnRunLine;
@@ -631,6 +826,7 @@ private:
     bool FContinueCalled = false;
     bool FExitCalled = false;
     std::vector<TEntry> FItems;
+    unsigned FItemsVersion = 0;
     bool FIsRunning = false;
     std::unique_ptr<TStringList> FLines;
     std::unique_ptr<TStringList> FMacros;
@@ -659,15 +855,19 @@ public:
         Add(std::move(S));
         return r;
     }
-    void SignalLine();
+    void SignalLine() { FProgram->SignalLine(FUnitName, FSourcePos); }
     TscScript* Program() const { return FProgram; }
     const QString& SourcePos() const { return FSourcePos; }
     const QString& UnitName() const { return FUnitName; }
 
+    void ExecuteList(); // the children as a statement list
+
 protected:
     // Line hook, then true when the program is terminated.
-    bool SignalAndTerminated();
-    void ExecuteList(); // the children as a statement list
+    bool SignalAndTerminated() {
+        SignalLine();
+        return FProgram->Terminated();
+    }
     TscScript* FProgram;
     QString FSourcePos;
     QString FUnitName;
@@ -718,11 +918,12 @@ public:
     TscDesignator* Designator() const { return FDesignator.get(); }
     void SetDesignator(std::unique_ptr<TscDesignator> v) { FDesignator = std::move(v); }
     const QString& Modificator() const { return FModificator; }
-    void SetModificator(const QString& v) { FModificator = v; }
+    void SetModificator(const QString& v);
 
 private:
     std::unique_ptr<TscDesignator> FDesignator;
     QString FModificator;
+    signed char FStep = 0; // +1 for "+", -1 for "-", 0 for a call or any other modificator
 };
 
 class TscIfStmt : public TscStatement {

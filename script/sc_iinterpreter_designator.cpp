@@ -4,13 +4,8 @@
 #include "script/sc_iexpression.h"
 #include "script/sc_iinterpreter.h"
 
-namespace {
-template <class F> struct TFinally {
-    F Fn;
-    ~TFinally() { Fn(); }
-};
-template <class F> TFinally(F) -> TFinally<F>;
-} // namespace
+#include <algorithm>
+#include <utility>
 
 // ---------------------------------------------------------------------------------------------
 // Set expressions
@@ -139,8 +134,9 @@ void TscDesignator::ResolveLateBinding() {
 }
 
 Variant TscDesignator::GetValue() {
-    ResolveLateBinding();
-    return Walk(false, Variant());
+    if (FLateBindingXmlSource) ResolveLateBinding();
+    static const Variant none;
+    return Walk(false, none);
 }
 
 void TscDesignator::SetValue(const Variant& Value) {
@@ -148,66 +144,195 @@ void TscDesignator::SetValue(const Variant& Value) {
     Walk(true, Value);
 }
 
+void TscDesignatorItem::SetRef(TscCustomVariable* v) {
+    FRef = v;
+    if (dynamic_cast<TscDesignator*>(v))
+        FLinkKind = lkNested;
+    else if (dynamic_cast<TscProcVariable*>(v))
+        FLinkKind = lkProc;
+    else if (dynamic_cast<TscCustomHelper*>(v))
+        FLinkKind = lkHelper;
+    else
+        FLinkKind = lkPlain;
+}
+
+namespace {
+
+// Argument values of one link: on the stack for the usual few, so a call allocates nothing.
+class TArgValues {
+public:
+    explicit TArgValues(int n) {
+        if (n > Inline) FHeap = std::make_unique<TscEvalResult[]>(static_cast<size_t>(n));
+    }
+    TscEvalResult& operator[](int i) { return FHeap ? FHeap[static_cast<size_t>(i)] : FInline[i]; }
+
+private:
+    static constexpr int Inline = 3;
+    TscEvalResult FInline[Inline];
+    std::unique_ptr<TscEvalResult[]> FHeap;
+};
+
+// Puts a recursive call's caller locals back when the link is done, also when an exception passes.
+class TLocalsGuard {
+public:
+    TLocalsGuard() = default;
+    TLocalsGuard(const TLocalsGuard&) = delete;
+    TLocalsGuard& operator=(const TLocalsGuard&) = delete;
+    void Save(TscProcVariable* Proc) {
+        FProc = Proc;
+        FMark = Proc->SaveLocals();
+    }
+    void Restore() {
+        if (FProc) std::exchange(FProc, nullptr)->RestoreLocals(FMark);
+    }
+    ~TLocalsGuard() { Restore(); }
+
+private:
+    TscProcVariable* FProc = nullptr;
+    size_t FMark = 0;
+};
+
+// Evaluates the link's arguments, every one before any parameter changes (Fib(n - 1) reads the
+// n it is about to replace), and hands them to the item's parameters.
+void PassArguments(TscDesignatorItem* link, TscCustomVariable* item, int params) {
+    const int given = link->Count();
+    if (params == 1 && given == 1 && !item->IsMacro()) {
+        // One argument for one parameter: no list of values needed.
+        TscEvalResult a;
+        link->Arg(0)->Eval(a, false);
+        TscParamItem* p = item->ParamAt(0);
+        if (a.IsInt())
+            p->StoreInt(a.Int());
+        else
+            p->SetValue(a.Get());
+        return;
+    }
+    TArgValues args(given);
+    for (int i = 0; i < given; ++i) {
+        TscCustomExpression* e = link->Arg(i);
+        if (item->IsMacro()) {
+            auto* ex = dynamic_cast<TscExpression*>(e);
+            args[i].SetValue(Variant(ex ? ex->Source() : QString()));
+        } else {
+            e->Eval(args[i], false);
+        }
+    }
+    // Parameters without an argument start from their defaults, not from the last call.
+    for (int i = 0; i < params; ++i) {
+        TscParamItem* p = item->ParamAt(i);
+        if (i >= given)
+            p->SetValue(p->DefValue());
+        else if (args[i].IsInt())
+            p->StoreInt(args[i].Int());
+        else
+            p->SetValue(args[i].Get());
+    }
+}
+
+// Var parameters hand their values back to the argument expressions. The caller's locals of a
+// recursive call are put back first: a var argument that is the caller's own parameter
+// (Walk(n - 1, acc) inside Walk) must end up with the inner call's value, not the saved one.
+void WriteBack(TscDesignatorItem* link, TscCustomVariable* item, int params, TLocalsGuard& locals) {
+    if (!link->HasVarParams()) {
+        locals.Restore();
+        return;
+    }
+    const int given = std::min(params, link->Count());
+    std::vector<Variant> values(static_cast<size_t>(given));
+    for (int i = 0; i < given; ++i)
+        if (item->ParamAt(i)->IsVarParam()) values[static_cast<size_t>(i)] = item->ParamAt(i)->Value();
+    locals.Restore();
+    for (int i = 0; i < given; ++i)
+        if (item->ParamAt(i)->IsVarParam()) link->Arg(i)->SetValue(values[static_cast<size_t>(i)]);
+}
+
+} // namespace
+
+void TscDesignator::EvalTo(TscEvalResult& R, bool AllowRef) {
+    if (FLateBindingXmlSource) ResolveLateBinding();
+    // The commonest call, a script function on its own (Fib(n - 1)): the same steps as the
+    // walk, with the result kept as an integer when it is one.
+    if (Count() == 1 && Link(0)->LinkKind() == lkProc) {
+        TscDesignatorItem* link = Link(0);
+        auto* proc = static_cast<TscProcVariable*>(link->Ref());
+        TLocalsGuard locals;
+        if (proc->Executing()) locals.Save(proc);
+        const int params = proc->Count();
+        if (params > 0) PassArguments(link, proc, params);
+        proc->SetNeedResult(FNeedResult);
+        proc->EvalTo(R, false);
+        if (params > 0) WriteBack(link, proc, params, locals);
+        return;
+    }
+    TscCustomVariable::EvalTo(R, AllowRef);
+}
+
+TscCustomVariable* TscDesignator::PlainItem() const {
+    if (FLateBindingXmlSource || Count() != 1) return nullptr;
+    TscDesignatorItem* link = Link(0);
+    if (link->LinkKind() != lkPlain || link->Ref()->Count() != 0) return nullptr;
+    return link->Ref();
+}
+
+Variant TscDesignator::WalkSingle(bool Assigning, const Variant& Value) {
+    TscCustomVariable* item = Link(0)->Ref();
+    if (Assigning) {
+        item->SetValue(Value);
+        return Variant::Null();
+    }
+    item->SetNeedResult(FNeedResult);
+    return item->GetValue();
+}
+
 Variant TscDesignator::Walk(bool Assigning, const Variant& Value) {
+    const int n = Count();
+    if (n == 1) {
+        TscDesignatorItem* link = Link(0);
+        if (link->LinkKind() == lkPlain && link->Ref()->Count() == 0) return WalkSingle(Assigning, Value);
+    }
     Variant v = Variant::Null();
     TscCustomVariable* prev = nullptr;
-    const int n = Count();
     for (int li = 0; li < n; ++li) {
-        TscDesignatorItem* link = GetItem(li);
+        TscDesignatorItem* link = Link(li);
         TscCustomVariable* item = link->Ref();
-        if (auto* nested = dynamic_cast<TscDesignator*>(item)) {
-            prev = nested;
-            v = nested->GetValue();
+        const TscLinkKind kind = link->LinkKind();
+        if (kind == lkNested) {
+            prev = item;
+            v = item->GetValue();
             continue;
         }
         // A recursive call: the caller's locals are kept aside while the inner call runs.
-        std::vector<std::pair<TscCustomVariable*, Variant>> saved;
-        if (auto* proc = dynamic_cast<TscProcVariable*>(item); proc && proc->Executing()) {
-            TscScript* scope = proc->Prog();
-            for (int i = 0; i < scope->Count(); ++i) {
-                TObject* o = scope->Items(i);
-                if (dynamic_cast<TscVariable*>(o) || dynamic_cast<TscParamItem*>(o)) {
-                    auto* var = static_cast<TscCustomVariable*>(o);
-                    saved.emplace_back(var, var->GetValue());
-                }
-            }
+        TLocalsGuard locals;
+        if (kind == lkProc) {
+            auto* proc = static_cast<TscProcVariable*>(item);
+            if (proc->Executing()) locals.Save(proc);
         }
-        TFinally restore{[&saved] {
-            for (auto& [var, val] : saved)
-                var->SetValue(val);
-        }};
-        if (item->Count() > 0) {
-            std::vector<Variant> args;
-            args.reserve(static_cast<size_t>(link->Count()));
-            for (int i = 0; i < link->Count(); ++i) {
-                TscCustomExpression* e = link->GetItem(i);
-                if (item->IsMacro()) {
-                    auto* ex = dynamic_cast<TscExpression*>(e);
-                    args.push_back(Variant(ex ? ex->Source() : QString()));
-                } else {
-                    args.push_back(e->GetValue());
-                }
-            }
-            // Parameters without an argument start from their defaults, not from the last call.
-            for (int i = 0; i < item->Count(); ++i)
-                item->Params(i)->SetValue(i < static_cast<int>(args.size()) ? args[static_cast<size_t>(i)]
-                                                                            : item->Params(i)->DefValue());
-        }
-        if (auto* helper = dynamic_cast<TscCustomHelper*>(item)) {
+        const int params = item->Count();
+        if (params > 0) PassArguments(link, item, params);
+        if (kind == lkHelper) {
+            auto* helper = static_cast<TscCustomHelper*>(item);
             helper->SetParentRef(prev);
             helper->SetParentValue(v);
             helper->SetProg(FProgram);
         }
         prev = item;
-        const bool lastLink = li == n - 1;
-        if (Assigning && lastLink) {
-            item->SetValue(Value);
-        } else {
-            item->SetNeedResult(!(lastLink && !FNeedResult));
-            v = item->GetValue();
+        auto writeBack = [&] {
+            if (params > 0) WriteBack(link, item, params, locals);
+        };
+        if (li == n - 1) {
+            if (Assigning) {
+                item->SetValue(Value);
+                writeBack();
+                return v;
+            }
+            item->SetNeedResult(FNeedResult);
+            Variant r = item->GetValue();
+            writeBack();
+            return r;
         }
-        for (int i = 0; i < item->Count() && i < link->Count(); ++i)
-            if (item->Params(i)->IsVarParam()) link->GetItem(i)->SetValue(item->Params(i)->Value());
+        item->SetNeedResult(true);
+        v = item->GetValue();
+        writeBack();
     }
     return v;
 }

@@ -51,6 +51,7 @@ void TscScript::Add(const QString& Name, std::unique_ptr<TObject> Item) {
     // Before the entries of equal name, so a lookup finds the newest.
     const int at = LowerBound(Name);
     FItems.insert(FItems.begin() + at, TEntry{Name, std::move(Item)});
+    ++FItemsVersion;
 }
 
 TObject* TscScript::Items(int Index) const {
@@ -69,6 +70,7 @@ std::unique_ptr<TObject> TscScript::Remove(TObject* Item) {
         if (FItems[i].Object.get() == Item) {
             std::unique_ptr<TObject> r = std::move(FItems[i].Object);
             FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
+            ++FItemsVersion;
             return r;
         }
     throw EListError(QStringLiteral("List index out of bounds (-1)"));
@@ -108,6 +110,7 @@ void TscScript::RemoveItems(const void* Owner) {
         auto* v = dynamic_cast<TscCustomVariable*>(FItems[static_cast<size_t>(i)].Object.get());
         if (v && v->AddedBy() == Owner) FItems.erase(FItems.begin() + i);
     }
+    ++FItemsVersion;
 }
 
 void TscScript::ClearStatements() {
@@ -128,6 +131,7 @@ void TscScript::Clear() {
         if (v && v->AddedBy() == scRTTIAddedBy) continue;
         FItems.erase(FItems.begin() + i);
     }
+    ++FItemsVersion;
     ClearStatements();
     SetErrorPos(QString());
     SetErrorMsg(QString());
@@ -153,6 +157,7 @@ void TscScript::ClearRTTI() {
         if (dynamic_cast<TscRTTIModule*>(o) || (v && v->AddedBy() == scRTTIAddedBy))
             FItems.erase(FItems.begin() + i);
     }
+    ++FItemsVersion;
     FRTTIAdded = false;
 }
 
@@ -364,14 +369,6 @@ void TscScript::Terminate() {
     FTerminated = true;
     for (const TEntry& e : FItems)
         if (auto* p = dynamic_cast<TscProcVariable*>(e.Object.get())) p->Prog()->Terminate();
-}
-
-void TscScript::SignalLine(const QString& UnitName, const QString& SourcePos) {
-    for (TscScript* s = this; s; s = s->FParent)
-        if (s->OnRunLine) {
-            s->OnRunLine(this, UnitName, SourcePos);
-            return;
-        }
 }
 
 Variant TscScript::RunProc(TscProcVariable* Proc, const Variant& Params) {

@@ -15,20 +15,11 @@ template <class F> TFinally(F) -> TFinally<F>;
 TscStatement::TscStatement(TscScript* AProgram, const QString& UnitName, const QString& SourcePos)
     : FProgram(AProgram), FSourcePos(SourcePos), FUnitName(UnitName) {}
 
-void TscStatement::SignalLine() {
-    FProgram->SignalLine(FUnitName, FSourcePos);
-}
-
-bool TscStatement::SignalAndTerminated() {
-    SignalLine();
-    return FProgram->Terminated();
-}
-
 void TscStatement::ExecuteList() {
-    for (int i = 0; i < Count(); ++i) {
+    for (size_t i = 0; i < FItems.size(); ++i) {
         if (FProgram->Terminated()) return;
-        GetItem(i)->Execute();
-        if (FProgram->BreakCalled() || FProgram->ContinueCalled() || FProgram->ExitCalled()) return;
+        static_cast<TscStatement*>(FItems[i].get())->Execute();
+        if (FProgram->FlowInterrupted()) return;
     }
 }
 
@@ -44,47 +35,84 @@ void TscAssignmentStmt::Optimize() {
     FExpr = FExpression.get();
     if (auto* e = dynamic_cast<TscExpression*>(FExpression.get()))
         if (TscCustomVariable* single = e->SingleItem()) FExpr = single;
+    // A one-link chain without arguments (a parameter) is read straight from its item.
+    if (auto* d = dynamic_cast<TscDesignator*>(FExpr))
+        if (TscCustomVariable* plain = d->PlainItem()) FExpr = plain;
 }
 
 void TscAssignmentStmt::Execute() {
     if (SignalAndTerminated()) return;
     if (!FVar) Optimize();
-    FVar->SetValue(FExpr->GetValue());
+    TscEvalResult e;
+    FExpr->Eval(e, true);
+    if (e.IsInt())
+        FVar->StoreInt(e.Int());
+    else
+        FVar->SetValue(e.Get());
 }
+
+namespace {
+
+// V := target; E := value; target := V op E. The target is read once, before the value, and
+// written once; two integers are worked out without Variants.
+template <TVarOp Op> void CompoundAssign(TscCustomVariable* Var, TscCustomVariable* Expr) {
+    TscEvalResult v, e;
+    Var->Eval(v, false);
+    Expr->Eval(e, true);
+    if (Op != TVarOp::Divide && v.IsInt() && e.IsInt()) {
+        const long long a = v.Int(), b = e.Int();
+        Var->StoreInt(Op == TVarOp::Add ? a + b : Op == TVarOp::Subtract ? a - b : a * b);
+        return;
+    }
+    Var->SetValue(VarBinaryOp(v.Get(), e.Get(), Op));
+}
+
+} // namespace
 
 void TscAssignPlusStmt::Execute() {
     if (SignalAndTerminated()) return;
     if (!FVar) Optimize();
-    FVar->SetValue(FVar->GetValue() + FExpr->GetValue());
+    CompoundAssign<TVarOp::Add>(FVar, FExpr);
 }
 
 void TscAssignMinusStmt::Execute() {
     if (SignalAndTerminated()) return;
     if (!FVar) Optimize();
-    FVar->SetValue(FVar->GetValue() - FExpr->GetValue());
+    CompoundAssign<TVarOp::Subtract>(FVar, FExpr);
 }
 
 void TscAssignMulStmt::Execute() {
     if (SignalAndTerminated()) return;
     if (!FVar) Optimize();
-    FVar->SetValue(FVar->GetValue() * FExpr->GetValue());
+    CompoundAssign<TVarOp::Multiply>(FVar, FExpr);
 }
 
 void TscAssignDivStmt::Execute() {
     if (SignalAndTerminated()) return;
     if (!FVar) Optimize();
-    FVar->SetValue(FVar->GetValue() / FExpr->GetValue());
+    CompoundAssign<TVarOp::Divide>(FVar, FExpr);
+}
+
+void TscCallStmt::SetModificator(const QString& v) {
+    FModificator = v;
+    FStep = v == QLatin1String("+") ? 1 : v == QLatin1String("-") ? -1 : 0;
 }
 
 void TscCallStmt::Execute() {
     if (SignalAndTerminated()) return;
-    if (FModificator.isEmpty()) {
+    if (FStep != 0) {
+        // i++ on a plain variable goes to the variable itself.
+        TscCustomVariable* target = FDesignator.get();
+        if (FDesignator->Kind() == dkVariable && FDesignator->RefItem()) target = FDesignator->RefItem();
+        TscEvalResult v;
+        target->Eval(v, true);
+        if (v.IsInt())
+            target->StoreInt(static_cast<long long>(v.Int()) + FStep);
+        else
+            target->SetValue(FStep > 0 ? v.Get() + Variant(1) : v.Get() - Variant(1));
+    } else if (FModificator.isEmpty()) {
         FDesignator->SetNeedResult(false);
         FDesignator->GetValue();
-    } else if (FModificator == QLatin1String("+")) {
-        FDesignator->SetValue(FDesignator->GetValue() + Variant(1));
-    } else if (FModificator == QLatin1String("-")) {
-        FDesignator->SetValue(FDesignator->GetValue() - Variant(1));
     }
 }
 
@@ -94,10 +122,10 @@ TscIfStmt::TscIfStmt(TscScript* AProgram, const QString& UnitName, const QString
 
 void TscIfStmt::Execute() {
     if (SignalAndTerminated()) return;
-    if (FCondition->GetValue().ToBool())
+    if (FCondition->GetBool())
         ExecuteList();
     else
-        FElseStmt->Execute();
+        FElseStmt->ExecuteList();
 }
 
 TscCaseStmt::TscCaseStmt(TscScript* AProgram, const QString& UnitName, const QString& SourcePos)
@@ -119,7 +147,7 @@ void TscCaseStmt::Execute() {
 
 void TscWhileStmt::Execute() {
     if (SignalAndTerminated()) return;
-    while (FCondition->GetValue().ToBool()) {
+    while (FCondition->GetBool()) {
         ExecuteList();
         if (FProgram->BreakCalled() || FProgram->ExitCalled()) break;
         FProgram->SetContinueCalled(false);
@@ -133,7 +161,7 @@ void TscRepeatStmt::Execute() {
         ExecuteList();
         if (FProgram->BreakCalled() || FProgram->ExitCalled()) break;
         FProgram->SetContinueCalled(false);
-        if (FCondition->GetValue().ToBool() == !FInverseCondition) break;
+        if (FCondition->GetBool() == !FInverseCondition) break;
     }
     FProgram->SetBreakCalled(false);
 }
@@ -146,7 +174,7 @@ void TscForStmt::Execute() {
     if (FDown ? b < e : e < b) return;
     // The counter stops on the end value itself, so a loop to the integer limit never steps past it.
     for (int i = b;; FDown ? --i : ++i) {
-        FVariable->FValue = Variant(i);
+        ScStoreInt(FVariable->FValue, i);
         ExecuteList();
         if (FProgram->BreakCalled() || FProgram->ExitCalled()) return;
         FProgram->SetContinueCalled(false);
@@ -161,15 +189,29 @@ void TscVbForStmt::Execute() {
     const bool down = step < Variant(0);
     if (SignalAndTerminated()) return;
     TFinally done{[this] { FProgram->SetBreakCalled(false); }};
+    if (b.VType() == varInteger && e.VType() == varInteger && step.VType() == varInteger) {
+        // All three integers: the counter needs no Variant. Every value it stores lies between
+        // begin and end, so within 32 bits; a step past the range ends the loop as the
+        // variant addition (which would give an Int64) does.
+        const long long last = ScOps::Int(e), by = ScOps::Int(step);
+        for (long long i = ScOps::Int(b); down ? i >= last : i <= last; i += by) {
+            ScStoreInt(FVariable->FValue, static_cast<int>(i));
+            ExecuteList();
+            if (FProgram->BreakCalled() || FProgram->ExitCalled()) return;
+            FProgram->SetContinueCalled(false);
+            if (FProgram->Terminated()) return;
+        }
+        return;
+    }
     Variant i = b;
-    while (down ? i >= e : i <= e) {
-        FVariable->FValue = i;
+    while (down ? ScOps::LessEq(e, i) : ScOps::LessEq(i, e)) {
+        ScStoreValue(FVariable->FValue, Variant(i));
         ExecuteList();
         if (FProgram->BreakCalled() || FProgram->ExitCalled()) return;
         FProgram->SetContinueCalled(false);
         // A step of 0 repeats until the body breaks; a terminated script stops it too.
         if (FProgram->Terminated()) return;
-        i = i + step;
+        i = ScOps::Add(i, step);
     }
 }
 
@@ -183,11 +225,17 @@ void TscCppForStmt::Execute() {
     TFinally done{[this] { FProgram->SetBreakCalled(false); }};
     FFirstStmt->Execute();
     if (FProgram->Terminated()) return;
-    while (!FExpression || FExpression->GetValue().ToBool()) {
+    while (!FExpression || FExpression->GetBool()) {
         ExecuteList();
         if (FProgram->BreakCalled() || FProgram->ExitCalled()) return;
         FProgram->SetContinueCalled(false);
-        FSecondStmt->Execute();
+        // The step part is nearly always one statement (i++): run it without the list.
+        if (FSecondStmt->Count() == 1) {
+            if (FProgram->Terminated()) return;
+            FSecondStmt->GetItem(0)->Execute();
+        } else {
+            FSecondStmt->ExecuteList();
+        }
         if (FProgram->Terminated()) return;
     }
 }

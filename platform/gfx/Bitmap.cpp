@@ -163,8 +163,9 @@ void TBitmap::SetSize(int width, int height) {
     width = std::max(0, width);
     height = std::max(0, height);
     Sync();
-    if (width == FImage.width() && height == FImage.height()) return;
+    if (width == Width() && height == Height()) return;
     if (FCanvas) FCanvas->ReleaseDevice();
+    FEmptySize = width > 0 && height > 0 ? TSize{} : TSize{width, height};
     QImage img;
     if (width > 0 && height > 0) {
         img = QImage(width, height, CanonicalFormat());
@@ -313,6 +314,7 @@ void TBitmap::Assign(const TGraphic& source) {
         FAlphaFormat = b->FAlphaFormat;
         FImage = b->Image();
         FImage.detach();
+        FEmptySize = b->FEmptySize;
         FTransparent = b->FTransparent;
         FTransparentColor = b->FTransparentColor;
         FTransparentMode = b->FTransparentMode;

@@ -58,8 +58,10 @@ public:
     ~TBitmap() override;
 
     QString ClassName() const override { return QStringLiteral("TBitmap"); }
-    int Width() const override { return FImage.width(); }
-    int Height() const override { return FImage.height(); }
+    // A bitmap with one side 0 has no pixels but keeps both sides, so setting Width and then
+    // Height gives the size asked for.
+    int Width() const override { return FImage.isNull() ? FEmptySize.cx : FImage.width(); }
+    int Height() const override { return FImage.isNull() ? FEmptySize.cy : FImage.height(); }
     void SetWidth(int value) override { SetSize(value, Height()); }
     void SetHeight(int value) override { SetSize(Width(), value); }
     // Keeps the pixels that still fit; new pixels are white (transparent black for pf32bit).
@@ -106,6 +108,7 @@ private:
     void AttachCanvas();
 
     mutable QImage FImage; // paintable: RGB32, or ARGB32 for pf32bit
+    TSize FEmptySize{0, 0};
     mutable QImage FScan;  // the image in the pixel format's own layout while scan lines are used
     mutable bool FScanActive = false;
     TPixelFormat FPixelFormat = pfDevice;

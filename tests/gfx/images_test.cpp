@@ -190,6 +190,29 @@ TEST(Images, BitmapScanLinesUseTheClassicLayouts) {
     EXPECT_EQ(back.Canvas().Pixel(0, 1), RGB(0x30, 0x20, 0x10));
 }
 
+TEST(Images, BitmapSidesSetOneAtATime) {
+    // Width first, then Height: the first side waits while the bitmap has no pixels.
+    TBitmap b;
+    b.SetWidth(12);
+    EXPECT_EQ(b.Width(), 12);
+    EXPECT_EQ(b.Height(), 0);
+    EXPECT_TRUE(b.Empty());
+    b.SetHeight(7);
+    EXPECT_EQ(b.Width(), 12);
+    EXPECT_EQ(b.Height(), 7);
+    EXPECT_FALSE(b.Empty());
+    b.Canvas().SetPixel(11, 6, clRed);
+    EXPECT_EQ(b.Canvas().Pixel(11, 6), clRed);
+    // Back to one side 0 keeps the other one.
+    b.SetHeight(0);
+    EXPECT_EQ(b.Width(), 12);
+    EXPECT_TRUE(b.Empty());
+    TBitmap copy;
+    copy.Assign(b);
+    EXPECT_EQ(copy.Width(), 12);
+    EXPECT_EQ(copy.Height(), 0);
+}
+
 TEST(Images, PictureBitmapAndSizes) {
     TPicture pic;
     EXPECT_EQ(pic.Width(), 0);

@@ -1,0 +1,233 @@
+#pragma once
+// A small chart model: a chart with a title, a legend and series of values with labels and
+// colours (bars, horizontal bars, lines, points, areas, pies), drawn through TCanvas so the
+// screen, the printer and report pages show the same picture. The chart owns the series
+// placed on it; a series freed on its own leaves its chart first.
+
+#include "platform/gfx/Canvas.h"
+#include "platform/gfx/Colors.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Types.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TCustomChart;
+
+enum TLegendAlignment { laLeft, laRight, laTop, laBottom };
+enum TMultiBar { mbNone, mbSide, mbStacked, mbStacked100 };
+
+// The values of one dimension of a series.
+class TChartValueList : public TObject {
+public:
+    int Count() const { return static_cast<int>(FValues.size()); }
+    double Value(int Index) const; // EListError for a bad index
+    void SetValue(int Index, double v);
+    double MinValue() const;
+    double MaxValue() const;
+    double Total() const;
+    const std::vector<double>& Values() const { return FValues; }
+
+private:
+    friend class TChartSeries;
+    std::vector<double> FValues;
+};
+
+class TChartTitle : public TObject {
+public:
+    explicit TChartTitle(std::function<void()> changed) : FChanged(std::move(changed)) {}
+    const QString& Text() const { return FText; }
+    void SetText(const QString& v);
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool v);
+
+private:
+    std::function<void()> FChanged;
+    QString FText;
+    bool FVisible = true;
+};
+
+class TChartLegend : public TObject {
+public:
+    explicit TChartLegend(std::function<void()> changed) : FChanged(std::move(changed)) {}
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool v);
+    TLegendAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TLegendAlignment v);
+
+private:
+    std::function<void()> FChanged;
+    bool FVisible = true;
+    TLegendAlignment FAlignment = laRight;
+};
+
+// One legend line as the chart shows it.
+struct TChartLegendEntry {
+    QString Text;
+    TColor Color;
+};
+
+class TChartSeries : public TObject {
+public:
+    TChartSeries();
+    ~TChartSeries() override;
+
+    // Appends a point and returns its index; clDefault takes the series' colour.
+    int Add(double AValue, const QString& ALabel = QString(), TColor AColor = clDefault);
+    void Clear();
+    void Delete(int Index); // EListError for a bad index
+    int Count() const { return FXValues.Count(); }
+
+    TChartValueList& XValues() { return FXValues; }
+    TChartValueList& YValues() { return FYValues; }
+    const TChartValueList& YValues() const { return FYValues; }
+    QString Label(int Index) const;
+    // The colour a point is drawn with.
+    TColor PointColor(int Index) const;
+
+    bool Active() const { return FActive; }
+    void SetActive(bool v);
+    const QString& Title() const { return FTitle; }
+    void SetTitle(const QString& v);
+    // The title, or "Series" and the 1-based place on the chart when there is none.
+    QString LegendTitle() const;
+    // clDefault until set: the chart then gives the colour of the series' place.
+    TColor SeriesColor() const;
+    void SetSeriesColor(TColor v);
+    bool ColorEachPoint() const { return FColorEachPoint; }
+    void SetColorEachPoint(bool v);
+    bool ShowInLegend() const { return FShowInLegend; }
+    void SetShowInLegend(bool v);
+
+    TCustomChart* ParentChart() const { return FParentChart; }
+    // Moves the series onto the chart (which then owns it) or, with nullptr, off it (the
+    // caller owns it again).
+    void SetParentChart(TCustomChart* v);
+
+    // Lines, points and areas share the horizontal slots of bars; pies take the whole area.
+    virtual bool UsesAxes() const { return true; }
+    virtual void Draw(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
+                      int Places) = 0;
+
+protected:
+    friend class TCustomChart;
+    void Changed();
+    TChartValueList FXValues;
+    TChartValueList FYValues;
+    std::vector<QString> FLabels;
+    std::vector<TColor> FColors;
+    bool FActive = true;
+    QString FTitle;
+    TColor FSeriesColor = clDefault;
+    bool FColorEachPoint = false;
+    bool FShowInLegend = true;
+    TCustomChart* FParentChart = nullptr;
+};
+
+// Series drawn as a polyline through the slots' centres.
+class TCustomSeries : public TChartSeries {
+public:
+    void Draw(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
+              int Places) override;
+    int LineWidth() const { return FLineWidth; }
+    void SetLineWidth(int v);
+
+protected:
+    virtual bool DrawsLine() const { return true; }
+    virtual bool DrawsPoints() const { return false; }
+    virtual bool FillsArea() const { return false; }
+    int FLineWidth = 1;
+};
+
+class TLineSeries : public TCustomSeries {};
+class TFastLineSeries : public TCustomSeries {};
+class TPointSeries : public TCustomSeries {
+protected:
+    bool DrawsLine() const override { return false; }
+    bool DrawsPoints() const override { return true; }
+};
+class TAreaSeries : public TCustomSeries {
+protected:
+    bool FillsArea() const override { return true; }
+};
+
+class TCustomBarSeries : public TChartSeries {
+public:
+    void Draw(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
+              int Places) override;
+    int BarWidthPercent() const { return FBarWidthPercent; }
+    void SetBarWidthPercent(int v); // 1..100
+    virtual bool Horizontal() const { return false; }
+
+private:
+    int FBarWidthPercent = 70;
+};
+
+class TBarSeries : public TCustomBarSeries {};
+class THorizBarSeries : public TCustomBarSeries {
+public:
+    bool Horizontal() const override { return true; }
+};
+
+class TCircledSeries : public TChartSeries {
+public:
+    bool UsesAxes() const override { return false; }
+};
+
+// One pie: the slices follow the points counter-clockwise from three o'clock.
+class TPieSeries : public TCircledSeries {
+public:
+    void Draw(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
+              int Places) override;
+};
+
+class TCustomChart : public TObject {
+public:
+    TCustomChart();
+    ~TCustomChart() override;
+
+    int SeriesCount() const { return static_cast<int>(FSeries.size()); }
+    TChartSeries* Series(int Index) const; // EListError for a bad index
+    // Takes the series over; returns it.
+    TChartSeries* AddSeries(std::unique_ptr<TChartSeries> Series);
+    template <class S> S* AddSeries() { return static_cast<S*>(AddSeries(std::make_unique<S>())); }
+    // Hands the series back to the caller.
+    std::unique_ptr<TChartSeries> RemoveSeries(TChartSeries* Series);
+    void FreeAllSeries();
+    int SeriesIndex(const TChartSeries* Series) const;
+
+    TColor Color() const { return FColor; }
+    void SetColor(TColor v);
+    TChartTitle* Title() const { return FTitle.get(); }
+    TChartLegend* Legend() const { return FLegend.get(); }
+    TColor AxisColor() const { return FAxisColor; }
+    void SetAxisColor(TColor v);
+    TMultiBar MultiBar() const { return FMultiBar; }
+    void SetMultiBar(TMultiBar v);
+
+    // The legend's lines: one per shown series, or one per point of a chart that shows pies.
+    std::vector<TChartLegendEntry> LegendEntries() const;
+    // The colour of a series' place when it has none of its own.
+    static TColor DefaultColor(int Index);
+    // The area the series are drawn in for a chart drawn into Bounds.
+    TRect PlotRect(TCanvas& Canvas, const TRect& Bounds);
+    void Draw(TCanvas& Canvas, const TRect& Bounds);
+
+    // Raised whenever what the chart shows changes.
+    std::function<void(TObject* Sender)> OnChange;
+    void Changed();
+
+private:
+    friend class TChartSeries;
+    std::vector<TChartSeries*> FSeries; // owned, freed by the destructor
+    TColor FColor = clWhite;
+    TColor FAxisColor = clBlack;
+    TMultiBar FMultiBar = mbSide;
+    std::unique_ptr<TChartTitle> FTitle;
+    std::unique_ptr<TChartLegend> FLegend;
+};
+
+class TChart : public TCustomChart {};

@@ -1,0 +1,260 @@
+// Integer work that the engine does without Variants must give exactly what the variant rules
+// give: the overflow to Int64, the errors, text and Null operands, the order of evaluation, and
+// the locals of recursive calls.
+
+#include "ScriptRun.h"
+
+#include "platform/rtti/Classes.h"
+
+namespace {
+
+struct TExprCase {
+    const char* Expr;
+    const char* Logged; // value|VarType
+};
+
+// A Pascal expression assigned to a Variant keeps the kind the operation produced.
+TEST(ScriptIntegerTest, ResultsFollowTheVariantRules) {
+    const TExprCase cases[] = {
+        {"2147483647 + 1", "2147483648|20"},
+        {"-2147483647 - 2", "-2147483649|20"},
+        {"65536 * 65536", "4294967296|20"},
+        {"-2147483647 - 1", "-2147483648|3"},
+        {"(-2147483647 - 1) div (-1)", "2147483648|20"},
+        {"(-2147483647 - 1) mod (-1)", "0|3"},
+        {"-7 mod 3", "-1|3"},
+        {"7 div (-2)", "-3|3"},
+        {"3 * 4 - 5 mod 3", "10|3"},
+        {"7 / 7", "1|5"},
+    };
+    for (const TExprCase& c : cases) {
+        TScriptRun r(
+            "PascalScript",
+            QString("var v: Variant;\nbegin\n  v := %1;\n  Log(v);\n  Log(VarType(v));\nend.").arg(c.Expr));
+        ASSERT_TRUE(r.Compiled) << c.Expr << ": " << r.Error.toStdString();
+        ASSERT_TRUE(r.Execute()) << c.Expr << ": " << r.Error.toStdString();
+        EXPECT_EQ(r.Joined(), QString(c.Logged)) << c.Expr;
+    }
+}
+
+struct TRunCase {
+    const char* Lang;
+    const char* Text;
+    const char* Logged; // the log, or the error when the run fails
+};
+
+// Compound assignments, increments and counters at the edge of the 32-bit range, errors, and
+// operands that are text or Null.
+TEST(ScriptIntegerTest, AssignmentsAndMixedOperands) {
+    const TRunCase cases[] = {
+        // A Variant target goes on to Int64; an Integer target refuses the value.
+        {"PascalScript", "var v: Variant;\nbegin v := 2147483647; v := v + 1; Log(v); Log(VarType(v)); end.",
+         "2147483648|20"},
+        {"PascalScript", "var i: Integer;\nbegin i := 2147483647; i := i + 1; Log(i); end.",
+         "EVariantOverflowError: Range check error converting variant of type (Int64) into type (Integer)"},
+        {"JScript", "var v = 2147483647; v++; Log(v); v = -2147483647 - 1; v--; Log(v);",
+         "2147483648|-2147483649"},
+        {"BasicScript", "dim v\nv = 2147483647\nv = v * 2\nLog(v)", "4294967294"},
+        {"PascalScript", "var i, z: Integer;\nbegin z := 0; i := 7 mod z; end.",
+         "EDivByZero: Division by zero"},
+        {"PascalScript", "var i, z: Integer;\nbegin z := 0; i := 7 div z; end.",
+         "EDivByZero: Division by zero"},
+        // Text and Null operands take the platform's way, not the integer one.
+        {"JScript", "var s = \"5\"; s = s + 1; Log(s); Log(VarType(s));", "6|5"},
+        {"JScript", "var a = \"ab\"; a = a + \"c\"; a += \"d\"; Log(a);", "abcd"},
+        {"JScript", "var n = null; var t = \"10\"; n = n + 1; Log(VarType(n)); Log(t < 9);", "1|False"},
+        {"JScript", "var t = \"x\"; t = t - 1;",
+         "EVariantTypeCastError: Could not convert variant of type (UnicodeString) into type (Double)"},
+        // Stepped counters with integer bounds, up to the largest integer and down by two.
+        {"BasicScript", "dim i\nfor i = 2147483646 to 2147483647\nLog(i)\nnext\nLog(i)",
+         "2147483646|2147483647|2147483647"},
+        {"BasicScript", "dim i\nfor i = 7 to 1 step -2\nLog(i)\nnext", "7|5|3|1"},
+        {"BasicScript", "dim i\nfor i = 1 to 10 step 4\nif i = 9 then\nbreak\nend if\nLog(i)\nnext\nLog(i)",
+         "1|5|9"},
+    };
+    for (const TRunCase& c : cases) {
+        TScriptRun r(c.Lang, c.Text);
+        ASSERT_TRUE(r.Compiled) << c.Text << ": " << r.Error.toStdString();
+        const QString got = r.Execute() ? r.Joined() : r.Error;
+        EXPECT_EQ(got, QString(c.Logged)) << c.Text;
+    }
+}
+
+// An operand read in place must still be the value it had when its turn came.
+TEST(ScriptIntegerTest, OperandsAreTakenInOrder) {
+    TScriptRun r("PascalScript", R"(var x: Integer;
+function Bump: Integer;
+begin
+  x := 10;
+  Result := 0;
+end;
+begin
+  x := 1; Log(x + Bump);
+  x := 1; Log(Bump + x);
+  x := 1; x := x + Bump; Log(x);
+  x := 1; Log(x < Bump + 5);
+  x := 1; Log(x - Bump);
+end.)");
+    ASSERT_TRUE(r.Compiled) << r.Error.toStdString();
+    ASSERT_TRUE(r.Execute()) << r.Error.toStdString();
+    EXPECT_EQ(r.Joined(), "1|10|1|True|1");
+}
+
+// Each level keeps its own locals, text ones included; a var argument that is the caller's own
+// parameter receives what the inner call made of it.
+TEST(ScriptRecursionTest, LocalsAndVarParametersPerLevel) {
+    const TRunCase cases[] = {
+        {"PascalScript", R"(function Depth(n: Integer; var acc: String): Integer;
+var tag: String;
+  k: Integer;
+begin
+  tag := 'L' + IntToStr(n);
+  k := n * 10;
+  if n > 0 then Depth(n - 1, acc);
+  acc := acc + tag + ':' + IntToStr(k) + ' ';
+  Result := k;
+end;
+var s: String;
+begin
+  s := '';
+  Log(Depth(3, s));
+  Log(s);
+end.)",
+         "30|L0:0 L1:10 L2:20 L3:30 "},
+        {"JScript", R"(function Sum(n, acc) {
+  var here = n;
+  if (n > 0) Sum(n - 1, acc);
+  acc = acc + here;
+  return here;
+}
+function Count(n) {
+  if (n == 0) return 0;
+  return Count(n - 1) + n;
+}
+Log(Count(100));)",
+         "5050"},
+        {"C++Script", R"(int Fib(int n)
+{
+  int a, b;
+  if (n < 2)
+    return n;
+  a = Fib(n - 1);
+  b = Fib(n - 2);
+  return a + b;
+}
+{
+  Log(Fib(15));
+})",
+         "610"},
+    };
+    for (const TRunCase& c : cases) {
+        TScriptRun r(c.Lang, c.Text);
+        ASSERT_TRUE(r.Compiled) << c.Lang << ": " << r.Error.toStdString();
+        ASSERT_TRUE(r.Execute()) << c.Lang << ": " << r.Error.toStdString();
+        EXPECT_EQ(r.Joined(), QString(c.Logged)) << c.Lang;
+    }
+}
+
+// The caller's local is put back from its stored value: a value hook's answer at the time of
+// the inner call does not end up stored in it.
+TEST(ScriptRecursionTest, SavedLocalsIgnoreTheValueHook) {
+    TscScript s;
+    s.AddRTTI();
+    QStringList log;
+    bool hooked = false;
+    s.OnGetVarValue = [&](const QString& name, TscVarType, const Variant&) {
+        return hooked && name == "k" ? Variant(99) : Variant::Null();
+    };
+    s.AddMethod("procedure Log(v: Variant)",
+                TscCallMethodNewEvent([&](TObject*, const TClassInfo*, const QString&, TscMethodHelper* c) {
+                    log << VarToStr(c->GetVParam(0));
+                    return Variant(0);
+                }));
+    s.AddMethod("procedure Hook(on: Boolean)",
+                TscCallMethodNewEvent([&](TObject*, const TClassInfo*, const QString&, TscMethodHelper* c) {
+                    hooked = c->GetVParam(0).ToBool();
+                    return Variant(0);
+                }));
+    s.Lines()->SetText(R"(function F(d: Integer): Integer;
+var k: Integer;
+begin
+  k := d;
+  if d > 0 then
+  begin
+    Hook(True);
+    F(d - 1);
+    Hook(False);
+  end;
+  Result := k;
+end;
+begin
+  Log(F(1));
+end.)");
+    ASSERT_TRUE(s.Compile()) << s.ErrorMsg().toStdString();
+    s.Execute();
+    EXPECT_EQ(log.join('|'), "1");
+}
+
+// Terminate from the line hook ends every kind of loop before its next iteration.
+TEST(ScriptRunTest, TerminateStopsEveryLoopKind) {
+    const struct {
+        const char* Lang;
+        const char* Text;
+    } cases[] = {
+        {"PascalScript",
+         "var i, n: Integer;\nbegin\n  for i := 1 to 1000000 do n := n + 1;\n  Log(n);\nend."},
+        {"BasicScript", "dim i, n\nn = 0\nfor i = 1 to 1000000\nn = n + 1\nnext\nLog(n)"},
+        {"C++Script",
+         "int i, n;\n{\n  n = 0;\n  for (i = 1; i <= 1000000; i++)\n    n = n + 1;\n  Log(n);\n}"},
+        {"JScript", "var n = 0;\nwhile (true) n++;\nLog(n);"},
+    };
+    for (const auto& c : cases) {
+        TScriptRun r(c.Lang, c.Text);
+        ASSERT_TRUE(r.Compiled) << c.Lang << ": " << r.Error.toStdString();
+        int lines = 0;
+        r.Script.OnRunLine = [&](TscScript*, const QString&, const QString&) {
+            if (++lines == 300) r.Script.Terminate();
+        };
+        ASSERT_TRUE(r.Execute()) << c.Lang << ": " << r.Error.toStdString();
+        EXPECT_TRUE(r.Log.isEmpty()) << c.Lang;
+        const int n = r.Script.Variables("n").ToInt();
+        EXPECT_GT(n, 50) << c.Lang;
+        EXPECT_LT(n, 300) << c.Lang;
+    }
+}
+
+// A published property read through one member helper answers for whichever object stands
+// left of it, and a freed object raises instead of being read.
+TEST(ScriptHostTest, PublishedPropertyFollowsTheObject) {
+    auto a = std::make_unique<TComponent>();
+    TComponent b;
+    a->SetTag(5);
+    b.SetTag(7);
+    TScriptRun r("PascalScript", QString());
+    r.Script.AddClass(TComponent::StaticClassInfo(), "TObject");
+    r.Script.AddObject("A", a.get());
+    r.Script.AddObject("B", &b);
+    r.Script.Lines()->SetText(R"(var c: TComponent;
+  i: Integer;
+begin
+  for i := 1 to 4 do
+  begin
+    if i mod 2 = 1 then c := A else c := B;
+    Log(c.Tag);
+  end;
+  B.Tag := 8;
+  c := B;
+  Log(c.Tag);
+  c := A;
+  Log(c.Tag);
+end.)");
+    ASSERT_TRUE(r.Script.Compile()) << r.Script.ErrorMsg().toStdString();
+    ASSERT_TRUE(r.Execute()) << r.Error.toStdString();
+    EXPECT_EQ(r.Joined(), "5|7|5|7|8|5");
+    a.reset();
+    r.Log.clear();
+    EXPECT_FALSE(r.Execute());
+    EXPECT_EQ(r.Error, "EInvalidPointer: invalid object reference");
+}
+
+} // namespace
