@@ -1,5 +1,6 @@
 #include "app/uMainForm.h"
 
+#include "app/dbStringGridEx.h"
 #include "app/uAboutForm.h"
 #include "app/uIniCheck.h"
 #include "app/uLang.h"
@@ -8,6 +9,7 @@
 #include "app/uSQLiteFunctions.h"
 #include "app/uSaveSettings.h"
 #include "app/uTables.h"
+#include "app/uZlib.h"
 #include "platform/data/SQLConnection.h"
 #include "platform/sys/Program.h"
 #include "platform/ui/ComCtrls.h"
@@ -103,12 +105,20 @@ TfrmMainKorvel::TfrmMainKorvel(TComponent* AOwner) : TForm(AOwner) {
         tool->SetParent(this);
     }
 
+    CreateImageLists();
+
     OnShow = [this](TObject* sender) { FormShow(sender); };
     OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
     OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
 }
 
 TfrmMainKorvel::~TfrmMainKorvel() {
+    // The generated windows call back into this one: they go first.
+    for (TForm* form : FGeneratedForms) {
+        if (form->Owner()) form->Owner()->RemoveComponent(form);
+        std::unique_ptr<TForm> doomed(form);
+    }
+    FGeneratedForms.clear();
     // The form's destructor raises OnDestroy after this object is gone.
     OnDestroy = nullptr;
     FormDestroy(this);
@@ -158,13 +168,55 @@ void TfrmMainKorvel::FormShow(TObject*) {
     LoadDisableUpperCase();
     LoadSchema(ProgramFolder() + QStringLiteral("tables.ini"));
 
-    // 8. The windows of forms.xml are built here (window builder), the main window first.
-    // 9. The grids' column counts and widths are restored here (LoadGridSettings), once the
-    //    result grid exists.
-    // 10. The lookup combo boxes of every window are filled here (FillDictionaries).
-    // 11. The main window's self-running result grids run their queries here.
-    // 12. The picture pack graphics.dll decorates the windows here (LoadGraphics), once the
-    //     picture controls exist.
+    // 8. Every window of forms.xml, the main window first. A file that is not there leaves the
+    //    main window empty; one that cannot be used stops the start with its message.
+    const QString forms = ProgramFolder() + QStringLiteral("forms.xml");
+    if (QFileInfo::exists(forms)) {
+        try {
+            LoadForms(forms);
+        } catch (const Exception& e) {
+            MessageBoxOwned(this, e.Message(), Lang.Error, MB_OK | MB_ICONINFORMATION);
+            FStartup = TStartup::FormsFailed;
+            return;
+        }
+        if (!FFormsProblems.isEmpty())
+            MessageBoxOwned(this, FFormsProblems.join(QLatin1Char('\n')), Lang.Error, MB_OK | MB_ICONINFORMATION);
+    }
+    // 9. The grids' column counts and widths.
+    LoadGridSettings();
+    // 10. The lookup combo boxes of every window.
+    FillDictionaries(QString());
+    // 11. The main window's self-running result grids, in component order. A grid whose query
+    //     fails says so and the start goes on: the other windows stay usable.
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* grid = dynamic_cast<TdbStringGridEx*>(Components(i));
+        if (!grid || !grid->dbAutoExecute()) continue;
+        try {
+            grid->dbExecute();
+        } catch (const Exception& e) {
+            MessageBoxOwned(this, grid->Name() + QStringLiteral(": ") + e.Message(), Lang.Error,
+                            MB_OK | MB_ICONINFORMATION);
+        }
+    }
+    // 12. The picture pack decorates the windows. A damaged pack or picture costs only its own
+    //     entries: the start goes on and says once what was skipped.
+    const QString pack = ProgramFolder() + QStringLiteral("graphics.dll");
+    if (QFileInfo::exists(pack)) {
+        QStringList skipped;
+        try {
+            LoadGraphics(pack, QString(), [&skipped](TMemoryStream& picture, const QString& name) {
+                try {
+                    LoadPicture(picture, name);
+                } catch (const Exception& e) {
+                    skipped << name + QStringLiteral(": ") + e.Message();
+                }
+            });
+        } catch (const Exception& e) {
+            skipped << e.Message();
+        }
+        if (!skipped.isEmpty())
+            MessageBoxOwned(this, pack + QChar(13) + skipped.join(QChar(13)), Lang.Error, MB_OK | MB_ICONINFORMATION);
+    }
     FStartup = TStartup::Done;
 }
 
@@ -218,7 +270,7 @@ bool TfrmMainKorvel::CreateTables(const QString& path) {
 }
 
 void TfrmMainKorvel::FormClose(TObject*, TCloseAction&) {
-    // The grids' column widths are written here (SaveGridSettings), once the result grid exists.
+    SaveGridSettings();
 }
 
 void TfrmMainKorvel::FormDestroy(TObject*) {

@@ -5,7 +5,11 @@
 
 #include "platform/ui/Forms.h"
 
+#include <QStringList>
+
 #include <memory>
+#include <set>
+#include <vector>
 
 class TMainMenu;
 class TMenuItem;
@@ -17,6 +21,14 @@ class TSQLConnection;
 class TMemo;
 class TButton;
 class TDateTimePicker;
+class TImageList;
+class TXMLNode;
+class TXMLDocument;
+class TdbButton;
+class TdbComboBox;
+
+// A forms.xml the builder cannot use: the message names the file, the line and what is wrong.
+KORVEL_EXCEPTION(EFormsError, Exception)
 
 class TfrmMainKorvel : public TForm {
     KORVEL_CLASS(TfrmMainKorvel, TForm)
@@ -37,7 +49,13 @@ public:
     TSavePictureDialog* SavePictureDialog = nullptr;
     TOpenDialog* OpenDialog = nullptr;
     TSaveDialog* SaveDialog = nullptr;
-    // The image lists, the report with its dataset, the designer, the eight export filters, the
+    // The tool bar of picture fields (open, save, delete; 24 by 24), the embedded buttons of file
+    // fields (right button normal, hot, pressed, disabled; left button normal, hot, pressed) and
+    // the icons of action buttons (selected by dbIconName), 16 by 16.
+    TImageList* ImageListImageDataBase = nullptr;
+    TImageList* ImageListButtonEdit = nullptr;
+    TImageList* ImageListButtonIcons = nullptr;
+    // The report with its dataset, the designer, the eight export filters, the
     // chart registration and the formula component join here when their libraries exist.
 
     // A developer's SQL console, never made visible: "Execute" runs the input memo's query and
@@ -55,13 +73,68 @@ public:
     // The OnShow of every generated window: the first windowed control in tab order gets focus.
     void OnAllFormShow(TObject* Sender);
 
+    // The window builder: the main window from the first element of forms.xml, one window for
+    // each further element, their controls recursively. Raises EFormsError naming the file, the
+    // line and what is wrong; windows built before the fault remain.
+    void LoadForms(const QString& fileName);
+    // The same from text in memory; sourceName stands for the file in messages.
+    void LoadFormsXML(const QByteArray& xml, const QString& sourceName);
+    void LoadControls(TWinControl* container, const TXMLNode& element);
+    // The generated windows other than the main window, in document order.
+    const std::vector<TForm*>& GeneratedForms() const { return FGeneratedForms; }
+    // Values of forms.xml the last build could not take ("file, line N: ..."); the properties
+    // kept their defaults.
+    const QStringList& FormsProblems() const { return FFormsProblems; }
+
+    // Handlers the builder gives the generated controls.
+    void OnButtonClick(TObject* Sender);
+    void OnEditChange(TObject* Sender);
+    void OnCheckBoxClick(TObject* Sender);
+    void OnDateTimePickerChange(TObject* Sender);
+    void OnMonthCalendarOnClick(TObject* Sender);
+    void OnStringGridOnClick(TObject* Sender);
+    void OnComboChange(TObject* Sender);
+
+    // --- button actions, record forms, saving
+    // Loads record id of the caller's table into every window named by its dbFormName, shows
+    // them modally and returns the Hint of the last one (the saved table, or empty).
+    QString FillForm(int id, TdbButton* button);
+    // Hands a record to the buttons of an open window.
+    void FillForm2(int id, TComponent* form, const QString& table);
+    // Refills the lookup combo boxes and self-running grids of a table (every table when empty).
+    void FillDictionaries(const QString& table);
+    TdbComboBox* FindChildCombo(TdbComboBox* combo);
+    void SetLinkedComboBoxValue(TdbComboBox* combo, int id);
+    // The id of the record the last save stored (inserted or updated); -1 when it stored none.
+    Int64 LastSavedId() const { return FLastSavedId; }
+    // A memo's text as typed: its line list ends every line with a break, the last one too.
+    static QString MemoText(const TMemo* memo);
+
+private:
+    void ActionShowForm(TdbButton* button);
+    void ActionNewRecord(TdbButton* button, TCustomForm* window);
+    void ActionShowRecord(TdbButton* button, TCustomForm* window);
+    void ActionSearch(TdbButton* button, TCustomForm* window);
+    void ActionSQL(TdbButton* button, TCustomForm* window);
+    void ActionDelete(TdbButton* button, TCustomForm* window);
+    void ActionSaveRecord(TdbButton* button, TCustomForm* window);
+    void RunGridsOfTable(TCustomForm* window, const QString& table);
+    void IncrementalSearch(TComponent* control, const QString& buttonName);
+    // Reports a combo box chain that loops back on itself, once per loop.
+    void ReportComboLoop(TdbComboBox* combo, const std::set<TdbComboBox*>& chain);
+    Int64 FLastSavedId = -1;
+    std::vector<TComponent*> FReportedComboLoops;
+
+public:
+    // --- end of button actions, record forms, saving
+
     void mniCloseClick(TObject* Sender);
     void mniDBLocationClick(TObject* Sender);
     void mniReportClick(TObject* Sender);
     void mniAboutClick(TObject* Sender);
 
     // How far the last start-up got; tests and the screenshot read it.
-    enum class TStartup { NotRun, DatabaseMissing, BadDescription, DatabaseFailed, TablesFailed, Done };
+    enum class TStartup { NotRun, DatabaseMissing, BadDescription, DatabaseFailed, TablesFailed, FormsFailed, Done };
     TStartup StartupResult() const { return FStartup; }
     // The database file start-up used (empty before the sequence got that far).
     const QString& DatabaseFileName() const { return FDatabaseFileName; }
@@ -71,9 +144,21 @@ private:
     bool OpenDatabase(const QString& path);
     bool CreateTables(const QString& path);
 
+    void CreateImageLists();
+    void BuildForms(const TXMLDocument& document, const QString& sourceName);
+    int FBuildDepth = 0;
+    // The forms.xml being built, for messages.
+    QString FFormsFile;
+    QStringList FFormsProblems;
+    std::vector<TForm*> FGeneratedForms;
     std::unique_ptr<TSQLConnection> FSQLConnection;
     TStartup FStartup = TStartup::NotRun;
     QString FDatabaseFileName;
 };
 
 extern TfrmMainKorvel* frmMainKorvel;
+
+// The number of a tab entry "TabOrder,Name" (999 when empty or not a number), and the order of
+// two entries of the list by it.
+int TabOrderNumber(const QString& entry);
+int CompareTabOrder(const QStringList& entries, int a, int b);

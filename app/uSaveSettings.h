@@ -26,5 +26,8 @@ void LoadDisableUpperCase();
 void ReadOptions(QString& server);
 // The options dialog's choice into settings.ini, then the restart notice.
 void SaveOptions();
-// The grids' column counts and widths (LoadGridSettings, SaveGridSettings) join this unit with
-// the result grid.
+// Section "Grids": for every result grid of every window, "form.grid.ColCount" and the width of
+// each column under "form.grid.<index>". Only grids that have run a query are saved; every grid
+// gets its stored number of text columns and widths back.
+void SaveGridSettings();
+void LoadGridSettings();

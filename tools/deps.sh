@@ -2,10 +2,10 @@
 KORVEL_PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libsqlite3-dev zlib1g-dev libjpeg-dev
+  libsqlite3-dev sqlite3 zlib1g-dev libjpeg-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev libfribidi-dev libxlsxwriter-dev
   fonts-liberation fonts-dejavu-core
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev python3-openpyxl
   xvfb xauth
 )
 

@@ -240,7 +240,9 @@ void TControl::InitWidget() {
     if (FCursor != crDefault && Screen) w->setCursor(Screen->CursorOf(FCursor));
     SetHint(FHint);
     SetTextValue(FText);
-    w->setVisible(FVisible && !dynamic_cast<TCustomForm*>(this));
+    // A control without a parent window stays hidden until it gets one: shown, it would become a
+    // stray top-level window, and the window manager's placement would move its bounds.
+    w->setVisible(FVisible && !dynamic_cast<TCustomForm*>(this) && (w->parentWidget() || FPopupWindow));
 }
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
