@@ -3,6 +3,7 @@
 #include "app/dbControls.h"
 #include "app/uLang.h"
 #include "app/uMainForm.h"
+#include "app/uGridToExcel.h"
 #include "app/uSQL.h"
 #include "platform/data/SQLConnection.h"
 #include "platform/data/SQLText.h"
@@ -53,7 +54,11 @@ void TfrmMainKorvel::OnButtonClick(TObject* Sender) {
     case adbNone:
         return;
     case adbGridToExcel:
-        // The spreadsheet export arrives with its own unit.
+        try {
+            GridToExcel(*button, this);
+        } catch (const Exception& e) {
+            Info(window, e.Message(), Lang.Error);
+        }
         return;
     case adbShowForm:
         ActionShowForm(button);

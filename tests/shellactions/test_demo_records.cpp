@@ -8,9 +8,12 @@
 #include "app/uMainForm.h"
 #include "platform/data/SQLConnection.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/sys/Desktop.h"
 #include "platform/ui/Forms.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QUrl>
 
 namespace {
 
@@ -319,4 +322,29 @@ TEST_F(DemoRecords, ShowRecordFromALookupComboRefillsItAndKeepsTheSelection) {
     Click("frmMainKorvel", "btnOrdNew");
     EXPECT_EQ(Rows("SELECT name FROM customers ORDER BY id"), "ZETA/BETA");
     EXPECT_EQ(Rows("SELECT count(*) FROM orders"), "0");
+}
+
+TEST_F(DemoRecords, GridGoesToASpreadsheetWorkbook) {
+    Start();
+    Exec("INSERT INTO customers(name, phone) VALUES ('ACME & SONS', '555-0101')");
+    Click("frmMainKorvel", "btnCustSearch");
+    ASSERT_EQ(Get<TdbStringGridEx>(frmMainKorvel, "grdCustomers")->RowCount(), 1);
+    QStringList opened;
+    SetOpenUrlHandler([&opened](const QUrl& url) {
+        opened << url.toLocalFile();
+        return true;
+    });
+    Click("frmMainKorvel", "btnCustExcel");
+    SetOpenUrlHandler({});
+    ASSERT_EQ(opened.size(), 1);
+    // The workbook is a zip whose shared strings hold the captions and the customer's texts.
+    QProcess unzip;
+    unzip.start("python3", {"-c",
+                            "import sys, zipfile; "
+                            "sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read('xl/sharedStrings.xml').decode())",
+                            opened[0]});
+    ASSERT_TRUE(unzip.waitForFinished(30000));
+    const QString strings = QString::fromUtf8(unzip.readAllStandardOutput());
+    for (const char* text : {"Name", "Phone", "Orders total", "ACME &amp; SONS", "555-0101"})
+        EXPECT_TRUE(strings.contains(QLatin1String(text))) << text;
 }
