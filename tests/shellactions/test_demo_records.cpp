@@ -208,6 +208,23 @@ TEST_F(DemoRecords, FailingStatementShowsTheDatabaseMessageAndKeepsTheWindow) {
     EXPECT_EQ(Rows("SELECT name FROM customers ORDER BY id"), "ACME/Locked out");
 }
 
+TEST_F(DemoRecords, ReadOnlyDatabaseRefusesTheSaveAndKeepsWhatWasTyped) {
+    Start();
+    // The program's own connection may only read, as with a file it cannot write.
+    Exec("PRAGMA query_only=ON");
+    UI().AnswerModal("frmCustomer", [&](TCustomForm* f) {
+        Get<TdbEdit>(f, "edCName")->SetText("Written nowhere");
+        UI().AnswerMessage(mrOk, "readonly");
+        Get<TdbButton>(f, "btnCSave")->Click();
+        EXPECT_EQ(f->ModalResult(), mrNone);
+        EXPECT_EQ(Get<TdbEdit>(f, "edCName")->Text(), "Written nowhere");
+        return mrNone;
+    });
+    Click("frmMainKorvel", "btnCustNew");
+    Exec("PRAGMA query_only=OFF");
+    EXPECT_EQ(Rows("SELECT count(*) FROM customers"), "0");
+}
+
 TEST_F(DemoRecords, UpdateOfADeletedRecordTellsTheUserAndKeepsTheWindow) {
     Start();
     Exec("INSERT INTO customers(id, name) VALUES (3, 'GONE')");
