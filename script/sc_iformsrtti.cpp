@@ -188,7 +188,9 @@ TFunctions::TFunctions(TscScript* AScript) : TscRTTIModule(AScript) {
     c->AddProperty(QStringLiteral("ModalResult"), QStringLiteral("Integer"), get, set);
 
     Add(TForm::StaticClassInfo(), "TCustomForm");
-    Add(NamedClass(QStringLiteral("TDataModule"), TComponent::StaticClassInfo()), "TComponent");
+    c = Add(TDataModule::StaticClassInfo(), "TComponent");
+    E(c, "OnCreate", &TscNotifyEvent::Make);
+    E(c, "OnDestroy", &TscNotifyEvent::Make);
 
     c = Add(TApplication::StaticClassInfo(), "TComponent");
     M(c, "procedure Minimize");

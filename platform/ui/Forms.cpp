@@ -880,6 +880,11 @@ KORVEL_CLASS_INFO(TForm) {
 
 KORVEL_CLASS_INFO(THintWindow) {}
 
+KORVEL_CLASS_INFO(TDataModule) {
+    b.Event("OnCreate", &TDataModule::OnCreate, "TNotifyEvent");
+    b.Event("OnDestroy", &TDataModule::OnDestroy, "TNotifyEvent");
+}
+
 KORVEL_CLASS_INFO(TApplication) {
     b.Prop("Title", &TApplication::Title, &TApplication::SetTitle);
     b.Prop("ShowHint", &TApplication::ShowHint, &TApplication::SetShowHint);

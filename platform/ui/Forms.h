@@ -142,6 +142,18 @@ protected:
     void Paint() override;
 };
 
+// A non-visual container of components, with no window of its own.
+class TDataModule : public TComponent {
+    KORVEL_CLASS(TDataModule, TComponent)
+public:
+    explicit TDataModule(TComponent* AOwner) : TComponent(AOwner) {}
+    ~TDataModule() override {
+        if (OnDestroy) OnDestroy(this);
+    }
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+};
+
 class TApplication : public TComponent {
     KORVEL_CLASS(TApplication, TComponent)
 public:

@@ -148,6 +148,23 @@ end.)");
                            "|1|b|EListError|True|False|0");
 }
 
+TEST(ScriptForms, DataModuleOwnsComponentsAndReportsItsEnd) {
+    THostScript r("PascalScript", R"(var D: TDataModule; C: TComponent;
+procedure Gone(Sender: TObject);
+begin
+  Log('gone ' + Sender.ClassName);
+end;
+begin
+  D := TDataModule.Create(nil);
+  D.Name := 'Data';
+  C := TComponent.Create(D);
+  Log(C.Owner = D);
+  D.OnDestroy := @Gone;
+  D.Free;
+end.)");
+    EXPECT_EQ(r.Run(), "True|gone TDataModule");
+}
+
 TEST(ScriptForms, KeyHandlersChangeTheKeysTheControlGets) {
     THostScript r("PascalScript", R"(var F: TForm; E: TEdit; Downs: Integer;
 procedure EditKeyPress(Sender: TObject; var Key: Char);
