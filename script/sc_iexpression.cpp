@@ -104,7 +104,7 @@ bool IsIntType(TscVarType t) {
 
 // Evaluates the two children of a binary node, left first. The left value is read in place
 // only when the right child runs nothing that could change it.
-inline void EvalBoth(TscExpressionNode* Left, TscExpressionNode* Right, TscEvalResult& l, TscEvalResult& r) {
+[[gnu::always_inline]] inline void EvalBoth(TscExpressionNode* Left, TscExpressionNode* Right, TscEvalResult& l, TscEvalResult& r) {
     const Variant* rp = Right->Peek();
     Left->EvalNode(l, rp != nullptr);
     if (rp)

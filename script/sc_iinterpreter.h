@@ -924,6 +924,7 @@ private:
     std::unique_ptr<TscDesignator> FDesignator;
     QString FModificator;
     signed char FStep = 0; // +1 for "+", -1 for "-", 0 for a call or any other modificator
+    TscCustomVariable* FStepTarget = nullptr; // what i++/i-- changes, found on the first run
 };
 
 class TscIfStmt : public TscStatement {

@@ -33,8 +33,9 @@ void TscAssignmentStmt::Optimize() {
     FVar = FDesignator.get();
     if (auto* vd = dynamic_cast<TscVariableDesignator*>(FDesignator.get())) FVar = vd->RefItem();
     FExpr = FExpression.get();
+    // An expression is read through its tree, one call fewer per run.
     if (auto* e = dynamic_cast<TscExpression*>(FExpression.get()))
-        if (TscCustomVariable* single = e->SingleItem()) FExpr = single;
+        if (TscCustomVariable* direct = e->SingleItem() ? e->SingleItem() : e->Root()) FExpr = direct;
     // A one-link chain without arguments (a parameter) is read straight from its item.
     if (auto* d = dynamic_cast<TscDesignator*>(FExpr))
         if (TscCustomVariable* plain = d->PlainItem()) FExpr = plain;
@@ -102,14 +103,16 @@ void TscCallStmt::Execute() {
     if (SignalAndTerminated()) return;
     if (FStep != 0) {
         // i++ on a plain variable goes to the variable itself.
-        TscCustomVariable* target = FDesignator.get();
-        if (FDesignator->Kind() == dkVariable && FDesignator->RefItem()) target = FDesignator->RefItem();
+        if (!FStepTarget) {
+            FStepTarget = FDesignator.get();
+            if (FDesignator->Kind() == dkVariable && FDesignator->RefItem()) FStepTarget = FDesignator->RefItem();
+        }
         TscEvalResult v;
-        target->Eval(v, true);
+        FStepTarget->Eval(v, true);
         if (v.IsInt())
-            target->StoreInt(static_cast<long long>(v.Int()) + FStep);
+            FStepTarget->StoreInt(static_cast<long long>(v.Int()) + FStep);
         else
-            target->SetValue(FStep > 0 ? v.Get() + Variant(1) : v.Get() - Variant(1));
+            FStepTarget->SetValue(FStep > 0 ? v.Get() + Variant(1) : v.Get() - Variant(1));
     } else if (FModificator.isEmpty()) {
         FDesignator->SetNeedResult(false);
         FDesignator->GetValue();
@@ -225,14 +228,24 @@ void TscCppForStmt::Execute() {
     TFinally done{[this] { FProgram->SetBreakCalled(false); }};
     FFirstStmt->Execute();
     if (FProgram->Terminated()) return;
-    while (!FExpression || FExpression->GetBool()) {
-        ExecuteList();
+    // The condition's tree and a one-statement body and step are run without the layers around
+    // them; each still checks termination where the list would.
+    auto* expr = dynamic_cast<TscExpression*>(FExpression.get());
+    TscExpressionNode* cond = expr ? expr->Root() : nullptr;
+    TscStatement* body = Count() == 1 ? GetItem(0) : nullptr;
+    TscStatement* step = FSecondStmt->Count() == 1 ? FSecondStmt->GetItem(0) : nullptr;
+    while (cond ? cond->GetBool() : !FExpression || FExpression->GetBool()) {
+        if (body) {
+            if (FProgram->Terminated()) return;
+            body->Execute();
+        } else {
+            ExecuteList();
+        }
         if (FProgram->BreakCalled() || FProgram->ExitCalled()) return;
         FProgram->SetContinueCalled(false);
-        // The step part is nearly always one statement (i++): run it without the list.
-        if (FSecondStmt->Count() == 1) {
+        if (step) {
             if (FProgram->Terminated()) return;
-            FSecondStmt->GetItem(0)->Execute();
+            step->Execute();
         } else {
             FSecondStmt->ExecuteList();
         }

@@ -80,6 +80,30 @@ TEST(ScriptIntegerTest, AssignmentsAndMixedOperands) {
     }
 }
 
+// C-style loops whose body and step are single statements run them directly: break, continue,
+// a body that moves the counter, a falling counter, a text counter and a counter leaving 32 bits must
+// behave as the statement lists do.
+TEST(ScriptIntegerTest, CStyleLoopsKeepTheirFlow) {
+    const TRunCase cases[] = {
+        {"C++Script", "int i, s;\n{ s = 0; for (i = 1; i <= 10; i++) s = s + i % 7; Log(s); Log(i); }", "27|11"},
+        {"JScript", "var i, s = 0;\nfor (i = 10; i > 0; i--) s += i;\nLog(s); Log(i);", "55|0"},
+        {"JScript", "var i;\nfor (i = 0; i < 10; i++) if (i == 3) break;\nLog(i);", "3"},
+        {"JScript", "var i, n = 0;\nfor (i = 0; i < 6; i++) { if (i % 2 == 0) continue; n = n + i; }\nLog(n); Log(i);",
+         "9|6"},
+        {"JScript", "var i, n = 0;\nfor (i = 0; i < 10; i++) i = i + 2;\nLog(i);", "12"},
+        {"JScript", "var i, n = 0;\nfor (i = 0; true; i++) { n++; if (n == 4) break; }\nLog(n); Log(i);", "4|3"},
+        {"JScript", "var i = 2147483646, n = 0;\nfor (; i < 2147483648; i++) n++;\nLog(n); Log(i); Log(VarType(i));",
+         "2|2147483648|20"},
+        {"JScript", "var i, n = 0;\nfor (i = \"1\"; i < 4; i++) n++;\nLog(n); Log(i);", "3|4"},
+    };
+    for (const TRunCase& c : cases) {
+        TScriptRun r(c.Lang, c.Text);
+        ASSERT_TRUE(r.Compiled) << c.Text << ": " << r.Error.toStdString();
+        const QString got = r.Execute() ? r.Joined() : r.Error;
+        EXPECT_EQ(got, QString(c.Logged)) << c.Text;
+    }
+}
+
 // An operand read in place must still be the value it had when its turn came.
 TEST(ScriptIntegerTest, OperandsAreTakenInOrder) {
     TScriptRun r("PascalScript", R"(var x: Integer;
