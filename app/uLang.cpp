@@ -43,6 +43,8 @@ void FillLang(TLang& lang, bool russian) {
     lang.Restart_the_program_to_apply_the_settings =
         QStringLiteral("Restart the program to apply the settings.");
     lang.No_data_to_add = QStringLiteral("No data to add.");
+    lang.The_record_no_longer_exists =
+        QStringLiteral("The record no longer exists: it was deleted after the window opened.");
     lang.Confirm = QStringLiteral("Confirm");
     lang.Error = QStringLiteral("Error");
     lang.Info = QStringLiteral("Information");
@@ -67,6 +69,8 @@ void FillLang(TLang& lang, bool russian) {
         QString::fromUtf8("Вы действительно желаете удалить файл из базы данных?");
     lang.Restart_the_program_to_apply_the_settings =
         QString::fromUtf8("Для применения настроек, необходимо перезапустить приложение.");
+    lang.The_record_no_longer_exists =
+        QString::fromUtf8("Запись больше не существует: её удалили после открытия окна.");
     lang.Confirm = QString::fromUtf8("Подтверждение");
     lang.Error = QString::fromUtf8("Ошибка");
     lang.Info = QString::fromUtf8("Информация");

@@ -19,6 +19,8 @@ struct TLang {
     QString Do_you_really_want_to_delete_the_file_from_the_database;
     QString Restart_the_program_to_apply_the_settings;
     QString No_data_to_add;
+    // Korvel's own: a record another user or window deleted while it was being edited.
+    QString The_record_no_longer_exists;
     QString Confirm;
     QString Error;
     QString Info;

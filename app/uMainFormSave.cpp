@@ -19,9 +19,6 @@
 
 namespace {
 
-const QString RecordGone =
-    QStringLiteral("The record no longer exists: it was deleted after the window opened.");
-
 // One column of the statement and the value bound to it.
 struct TSaveColumns {
     QStringList Columns;
@@ -247,7 +244,7 @@ void TfrmMainKorvel::ActionSaveRecord(TdbButton* B, TCustomForm* W) {
                                QStringLiteral(" WHERE id = ") + QString::number(B->dbGeneralTableId()),
                            &s.Params);
             if (changed == 0) {
-                MessageBoxOwned(this, RecordGone, Lang.Error, MB_OK | MB_ICONINFORMATION);
+                MessageBoxOwned(this, Lang.The_record_no_longer_exists, Lang.Error, MB_OK | MB_ICONINFORMATION);
                 return;
             }
             FLastSavedId = B->dbGeneralTableId();

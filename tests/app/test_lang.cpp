@@ -20,6 +20,9 @@ TEST(Lang, EnglishAndRussianTexts) {
     EXPECT_EQ(ru.No_data_to_add, "No data to add.");
     EXPECT_EQ(ru.Restart_the_program_to_apply_the_settings,
               QString::fromUtf8("Для применения настроек, необходимо перезапустить приложение."));
+    // Korvel's own text for a record deleted while it was edited is translated too.
+    EXPECT_TRUE(en.The_record_no_longer_exists.startsWith("The record no longer exists"));
+    EXPECT_TRUE(ru.The_record_no_longer_exists.startsWith(QString::fromUtf8("Запись больше не существует")));
 }
 
 TEST(Lang, RussianCaptionsKeepTheirBlanksAndBackslashes) {
