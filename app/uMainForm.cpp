@@ -323,3 +323,18 @@ void TfrmMainKorvel::mniReportClick(TObject*) {
 void TfrmMainKorvel::mniAboutClick(TObject*) {
     frmKorvelAbout->ShowModal();
 }
+
+std::vector<TCustomForm*> ScreenWindows() {
+    std::vector<TCustomForm*> forms;
+    if (!Screen) return forms;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        forms.push_back(Screen->Forms(i));
+    return forms;
+}
+
+std::vector<TComponent*> ComponentList(TComponent* owner) {
+    std::vector<TComponent*> list;
+    for (int i = 0; i < owner->ComponentCount(); ++i)
+        list.push_back(owner->Components(i));
+    return list;
+}

@@ -158,6 +158,11 @@ private:
 
 extern TfrmMainKorvel* frmMainKorvel;
 
+// The windows of the screen's list and the components of an owner, copied: actions show and
+// close windows and create components, which changes the lists being walked.
+std::vector<TCustomForm*> ScreenWindows();
+std::vector<TComponent*> ComponentList(TComponent* owner);
+
 // The number of a tab entry "TabOrder,Name" (999 when empty or not a number), and the order of
 // two entries of the list by it.
 int TabOrderNumber(const QString& entry);

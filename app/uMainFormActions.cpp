@@ -16,22 +16,6 @@ TCustomForm* WindowOf(TComponent* c) {
     return dynamic_cast<TCustomForm*>(c ? c->Owner() : nullptr);
 }
 
-// The windows of the screen's list, copied: actions show windows and may change the list.
-std::vector<TCustomForm*> ScreenForms() {
-    std::vector<TCustomForm*> forms;
-    if (!Screen) return forms;
-    for (int i = 0; i < Screen->FormCount(); ++i)
-        forms.push_back(Screen->Forms(i));
-    return forms;
-}
-
-std::vector<TComponent*> ComponentsOf(TComponent* owner) {
-    std::vector<TComponent*> list;
-    for (int i = 0; i < owner->ComponentCount(); ++i)
-        list.push_back(owner->Components(i));
-    return list;
-}
-
 void RunGrid(TdbStringGridEx* grid) {
     if (!grid->dbSQL().isEmpty())
         grid->dbSQLExecute();
@@ -91,7 +75,7 @@ void TfrmMainKorvel::OnButtonClick(TObject* Sender) {
 }
 
 void TfrmMainKorvel::RunGridsOfTable(TCustomForm* window, const QString& table) {
-    for (TComponent* c : ComponentsOf(window)) {
+    for (TComponent* c : ComponentList(window)) {
         auto* grid = dynamic_cast<TdbStringGridEx*>(c);
         if (!grid || grid->dbGeneralTable() != table) continue;
         if (grid->dbAutoExecute())
@@ -104,7 +88,7 @@ void TfrmMainKorvel::RunGridsOfTable(TCustomForm* window, const QString& table) 
 void TfrmMainKorvel::ActionShowForm(TdbButton* button) {
     TCustomForm* form = Screen ? Screen->FindForm(button->dbFormName()) : nullptr;
     if (!form) return;
-    for (TComponent* c : ComponentsOf(form)) {
+    for (TComponent* c : ComponentList(form)) {
         if (auto* grid = dynamic_cast<TdbStringGridEx*>(c)) {
             if (grid->dbAutoExecute()) grid->dbExecute();
         } else if (auto* b = dynamic_cast<TdbButton*>(c)) {
@@ -118,7 +102,7 @@ void TfrmMainKorvel::ActionNewRecord(TdbButton* button, TCustomForm* window) {
     // 1. A dependent record needs its owner stored first.
     if (window != this && window->Name() != Name() && button->dbParentTable().isEmpty()) {
         TdbButton* save = nullptr;
-        for (TComponent* c : ComponentsOf(window)) {
+        for (TComponent* c : ComponentList(window)) {
             auto* b = dynamic_cast<TdbButton*>(c);
             if (b && b->dbActionType() == adbSaveRecord) {
                 save = b;
@@ -145,7 +129,7 @@ void TfrmMainKorvel::ActionNewRecord(TdbButton* button, TCustomForm* window) {
     if (!form) return;
 
     // 3. Every control of the window back to its default.
-    for (TComponent* c : ComponentsOf(form)) {
+    for (TComponent* c : ComponentList(form)) {
         if (auto* e = dynamic_cast<TdbEdit*>(c)) {
             e->SetText(e->dbDefaultValue());
         } else if (auto* m = dynamic_cast<TdbMemo*>(c)) {
@@ -192,7 +176,7 @@ void TfrmMainKorvel::ActionNewRecord(TdbButton* button, TCustomForm* window) {
     // 5.
     const QString table = form->Hint();
     if (table.isEmpty()) return;
-    for (TComponent* c : ComponentsOf(window)) {
+    for (TComponent* c : ComponentList(window)) {
         auto* grid = dynamic_cast<TdbStringGridEx*>(c);
         if (!grid || grid->dbGeneralTable() != table) continue;
         if (grid->dbAutoExecute()) {
@@ -334,7 +318,7 @@ static QString SubstituteControls(TdbButton* button, TCustomForm* window, TParam
             const QString name = close > i ? sql.mid(i + 1, close - i - 1) : QString();
             TComponent* control = nullptr;
             if (!name.isEmpty())
-                for (TComponent* k : ComponentsOf(window))
+                for (TComponent* k : ComponentList(window))
                     if (k->Name().compare(name, Qt::CaseInsensitive) == 0) {
                         control = k;
                         break;

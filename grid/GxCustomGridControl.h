@@ -736,8 +736,12 @@ protected:
     std::optional<QRegion> FPaintClip;
     bool FEditorEventsAssigned = false;
 
-private:
+protected:
     // Resolves a row or column given by name; raises naming the grid on failure.
     int RowOfName(const Variant& ARow) const;
     int ColumnOfName(const Variant& ACol) const;
+
+private:
+    // Left and right moves: the column the key leads to, or nothing at the row's end.
+    void MoveSelectionToColumn(TGxCustomColumn* Target, TMoveSelectionKey Key);
 };

@@ -263,21 +263,16 @@ void TGxCustomGridControl::MoveSelectionUp(TShiftState Shift) {
 }
 
 void TGxCustomGridControl::MoveSelectionLeft(TMoveSelectionKey Key) {
-    if (!FColumns->Exists(FSelectedColumn)) return;
-    TGxCustomColumn* target = FColumns->Item(FSelectedColumn)->PrevColumn();
-    if (!target) return;
-    int col = target->Index();
-    DoSelectionMove(col, SelectedRow(), Key);
-    if (!FColumns->Exists(col)) return;
-    SelectCell(col, SelectedRow(), {}, true, FColumns->Item(col)->AutoEdit());
-    if (FGridStyle == gsReport) ScrollToColumn(FColumns->Item(col));
+    if (FColumns->Exists(FSelectedColumn)) MoveSelectionToColumn(FColumns->Item(FSelectedColumn)->PrevColumn(), Key);
 }
 
 void TGxCustomGridControl::MoveSelectionRight(TMoveSelectionKey Key) {
-    if (!FColumns->Exists(FSelectedColumn)) return;
-    TGxCustomColumn* target = FColumns->Item(FSelectedColumn)->NextColumn();
-    if (!target) return;
-    int col = target->Index();
+    if (FColumns->Exists(FSelectedColumn)) MoveSelectionToColumn(FColumns->Item(FSelectedColumn)->NextColumn(), Key);
+}
+
+void TGxCustomGridControl::MoveSelectionToColumn(TGxCustomColumn* Target, TMoveSelectionKey Key) {
+    if (!Target) return;
+    int col = Target->Index();
     DoSelectionMove(col, SelectedRow(), Key);
     if (!FColumns->Exists(col)) return;
     SelectCell(col, SelectedRow(), {}, true, FColumns->Item(col)->AutoEdit());

@@ -81,23 +81,12 @@ TCell* TGxGrid::GetCell(int ACol, int ARow) {
 // The names resolve exactly as CellsByName resolves them: its cell read is caught here and only
 // records the coordinates.
 TCell* TGxGrid::GetCellByName(const Variant& ACol, const Variant& ARow) {
-    FNameLookup = true;
-    try {
-        CellsByName(ACol, ARow);
-    } catch (...) {
-        FNameLookup = false;
-        throw;
-    }
-    FNameLookup = false;
-    return GetCell(FLookupCell.X, FLookupCell.Y);
+    const int row = RowOfName(ARow);
+    return GetCell(ColumnOfName(ACol), row);
 }
 
 // Out of range reads give an empty text and writes do nothing: form scripts probe cells freely.
 QString TGxGrid::GetCells(int ACol, int ARow) {
-    if (FNameLookup) {
-        FLookupCell = TPoint(ACol, ARow);
-        return QString();
-    }
     if (!InRange(ACol, ARow)) return QString();
     return FCells->GetCell(ACol, ARow)->AsString();
 }

@@ -127,8 +127,6 @@ private:
     double FooterValue(int ACol, TFormulaKind Kind, bool VisibleOnly, int N);
 
     std::unique_ptr<TCells> FCells;
-    bool FNameLookup = false;
-    TPoint FLookupCell;
     int FLastAddedRow = -1;
     int FStartRowCount = 0;
 };
