@@ -238,7 +238,18 @@ void TCustomBarSeries::SetBarWidthPercent(int v) {
 
 void TCustomBarSeries::Draw(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
                             int Places) {
-    if (Count() == 0) return;
+    const std::vector<double> from(static_cast<size_t>(Count()), 0.0);
+    std::vector<double> to(static_cast<size_t>(Count()));
+    for (int i = 0; i < Count(); ++i)
+        to[static_cast<size_t>(i)] = FYValues.Value(i);
+    DrawSpans(Canvas, Plot, Min, Max, Slots, Place, Places, from, to);
+}
+
+void TCustomBarSeries::DrawSpans(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots,
+                                 int Place, int Places, const std::vector<double>& From,
+                                 const std::vector<double>& To) {
+    const int n = std::min({Count(), static_cast<int>(From.size()), static_cast<int>(To.size())});
+    if (n == 0) return;
     const bool horiz = Horizontal();
     // Slots run along the category axis, values along the other one.
     const int along = horiz ? Plot.Height() : Plot.Width();
@@ -250,20 +261,21 @@ void TCustomBarSeries::Draw(TCanvas& Canvas, const TRect& Plot, double Min, doub
     Canvas.Pen().SetWidth(1);
     Canvas.Pen().SetColor(clBlack);
     Canvas.Brush().SetStyle(bsSolid);
-    for (int i = 0; i < Count(); ++i) {
+    for (int i = 0; i < n; ++i) {
         const int start = i * slot + (slot - group) / 2 + Place * bar;
-        const double v = FYValues.Value(i);
+        const double a = std::clamp(From[static_cast<size_t>(i)], Min, Max);
+        const double b = std::clamp(To[static_cast<size_t>(i)], Min, Max);
         Canvas.Brush().SetColor(PointColor(i));
         if (horiz) {
-            const int zero = MapValue(std::clamp(0.0, Min, Max), Min, Max, Plot.Left, Plot.Right - 1);
-            const int end = MapValue(v, Min, Max, Plot.Left, Plot.Right - 1);
+            const int p0 = MapValue(a, Min, Max, Plot.Left, Plot.Right - 1);
+            const int p1 = MapValue(b, Min, Max, Plot.Left, Plot.Right - 1);
             const int top = Plot.Top + start;
-            Canvas.Rectangle(std::min(zero, end), top, std::max(zero, end) + 1, top + bar);
+            Canvas.Rectangle(std::min(p0, p1), top, std::max(p0, p1) + 1, top + bar);
         } else {
-            const int zero = MapValue(std::clamp(0.0, Min, Max), Min, Max, Plot.Bottom - 1, Plot.Top);
-            const int end = MapValue(v, Min, Max, Plot.Bottom - 1, Plot.Top);
+            const int p0 = MapValue(a, Min, Max, Plot.Bottom - 1, Plot.Top);
+            const int p1 = MapValue(b, Min, Max, Plot.Bottom - 1, Plot.Top);
             const int left = Plot.Left + start;
-            Canvas.Rectangle(left, std::min(zero, end), left + bar, std::max(zero, end) + 1);
+            Canvas.Rectangle(left, std::min(p0, p1), left + bar, std::max(p0, p1) + 1);
         }
     }
     Canvas.RestoreState(saved);
@@ -478,6 +490,7 @@ void TCustomChart::Draw(TCanvas& Canvas, const TRect& Bounds) {
     int slotCount = 1, bars = 0;
     bool axes = false;
     TChartSeries* pie = nullptr;
+    std::vector<TCustomBarSeries*> barSeries;
     for (TChartSeries* s : FSeries) {
         if (!s->Active()) continue;
         if (!s->UsesAxes()) {
@@ -485,12 +498,51 @@ void TCustomChart::Draw(TCanvas& Canvas, const TRect& Bounds) {
             continue;
         }
         axes = true;
-        if (s->Count() > 0) {
+        slotCount = std::max(slotCount, s->Count());
+        auto* b = dynamic_cast<TCustomBarSeries*>(s);
+        if (b) {
+            ++bars;
+            barSeries.push_back(b);
+        }
+        // Stacked bars get their range from the stacks below.
+        const bool stackedBar = b && (FMultiBar == mbStacked || FMultiBar == mbStacked100);
+        if (s->Count() > 0 && !stackedBar) {
             lo = std::min(lo, s->YValues().MinValue());
             hi = std::max(hi, s->YValues().MaxValue());
         }
-        slotCount = std::max(slotCount, s->Count());
-        if (dynamic_cast<TCustomBarSeries*>(s)) ++bars;
+    }
+
+    // Stacks: positive values pile up from zero, negative ones down from zero; in the 100% mode
+    // each slot's values are shares of that slot's total size.
+    const bool stacked = FMultiBar == mbStacked || FMultiBar == mbStacked100;
+    std::vector<std::vector<double>> spanFrom, spanTo;
+    if (stacked && !barSeries.empty()) {
+        const auto slotN = static_cast<size_t>(slotCount);
+        std::vector<double> up(slotN, 0.0), down(slotN, 0.0), total(slotN, 0.0);
+        if (FMultiBar == mbStacked100)
+            for (TCustomBarSeries* b : barSeries)
+                for (int i = 0; i < b->Count(); ++i)
+                    total[static_cast<size_t>(i)] += std::abs(b->YValues().Value(i));
+        for (TCustomBarSeries* b : barSeries) {
+            std::vector<double> from(static_cast<size_t>(b->Count())), to(from.size());
+            for (int i = 0; i < b->Count(); ++i) {
+                const auto k = static_cast<size_t>(i);
+                double v = b->YValues().Value(i);
+                if (FMultiBar == mbStacked100) v = total[k] > 0 ? v * 100.0 / total[k] : 0.0;
+                double& base = v >= 0 ? up[k] : down[k];
+                from[k] = base;
+                base += v;
+                to[k] = base;
+                lo = std::min(lo, base);
+                hi = std::max(hi, base);
+            }
+            spanFrom.push_back(std::move(from));
+            spanTo.push_back(std::move(to));
+        }
+        if (FMultiBar == mbStacked100) {
+            lo = std::max(lo, -100.0);
+            hi = std::min(std::max(hi, 100.0), 100.0);
+        }
     }
     if (hi <= lo) hi = lo + 1;
     if (pie && !axes) {
@@ -500,9 +552,14 @@ void TCustomChart::Draw(TCanvas& Canvas, const TRect& Bounds) {
         int place = 0;
         for (TChartSeries* s : FSeries) {
             if (!s->Active() || !s->UsesAxes()) continue;
-            const bool isBar = dynamic_cast<TCustomBarSeries*>(s) != nullptr;
-            s->Draw(Canvas, plot, lo, hi, slotCount, isBar && FMultiBar == mbSide ? place : 0, places);
-            if (isBar) ++place;
+            auto* b = dynamic_cast<TCustomBarSeries*>(s);
+            if (b && stacked) {
+                b->DrawSpans(Canvas, plot, lo, hi, slotCount, 0, 1, spanFrom[static_cast<size_t>(place)],
+                             spanTo[static_cast<size_t>(place)]);
+            } else {
+                s->Draw(Canvas, plot, lo, hi, slotCount, b && FMultiBar == mbSide ? place : 0, places);
+            }
+            if (b) ++place;
         }
         Canvas.Pen().SetStyle(psSolid);
         Canvas.Pen().SetWidth(1);

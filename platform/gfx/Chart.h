@@ -158,6 +158,10 @@ class TCustomBarSeries : public TChartSeries {
 public:
     void Draw(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
               int Places) override;
+    // Draws bar i from From[i] to To[i] on the value axis (stacked bars start where the series
+    // below them end).
+    void DrawSpans(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
+                   int Places, const std::vector<double>& From, const std::vector<double>& To);
     int BarWidthPercent() const { return FBarWidthPercent; }
     void SetBarWidthPercent(int v); // 1..100
     virtual bool Horizontal() const { return false; }

@@ -10,6 +10,8 @@
 #include <QFontMetrics>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 
@@ -285,6 +287,10 @@ void TCustomForm::Deactivate() {
     if (OnDeactivate) OnDeactivate(this);
 }
 
+void TCustomForm::Paint() {
+    if (OnPaint) OnPaint(this);
+}
+
 void TCustomForm::DoClose(TCloseAction& Action) {
     if (OnClose) OnClose(this, Action);
 }
@@ -517,6 +523,10 @@ bool TCustomForm::WidgetEvent(QEvent* e) {
     }
     case QEvent::Paint: {
         bool r = InheritedEvent(e);
+        if (OnPaint) {
+            QPainter p(FWidget);
+            PaintOn(p, static_cast<QPaintEvent*>(e)->region());
+        }
         return r;
     }
     default:
@@ -872,6 +882,7 @@ KORVEL_CLASS_INFO(TCustomForm) {
     b.Event("OnDestroy", &TCustomForm::OnDestroy, "TNotifyEvent");
     b.Event("OnClose", &TCustomForm::OnClose, "TCloseEvent");
     b.Event("OnCloseQuery", &TCustomForm::OnCloseQuery, "TCloseQueryEvent");
+    b.Event("OnPaint", &TCustomForm::OnPaint, "TNotifyEvent");
 }
 
 KORVEL_CLASS_INFO(TForm) {

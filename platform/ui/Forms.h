@@ -68,6 +68,8 @@ public:
     TNotifyEvent OnDestroy;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
+    // Paints on the client area under the controls; Canvas() is valid while it runs.
+    TNotifyEvent OnPaint;
 
     // A dialog key from a control of this form: Tab, arrows, Enter, Esc. True when used.
     bool DialogKeyFrom(TWinControl* sender, Word key, TShiftState shift);
@@ -85,6 +87,7 @@ protected:
     virtual void Activate();
     virtual void Deactivate();
     virtual void DoClose(TCloseAction& Action);
+    void Paint() override;
     std::unique_ptr<QWidget> CreateWidget() override;
     void InitWidget() override;
     bool WidgetEvent(QEvent* e) override;

@@ -49,6 +49,74 @@ TEST(ChartModel, BarSeriesDrawsEachValueInItsColour) {
     EXPECT_EQ(BarMiddle(chart, *bmp, 1, 3, 40, 40), clWhite);
 }
 
+TEST(ChartModel, MultiBarModesPlaceTheBarsOfSeveralSeries) {
+    // One slot, two bar series: red 1 and blue 3. Each probe is a height as a share of the
+    // plot (0 bottom, 1 top) in the middle of the slot, and the colour expected there.
+    struct Probe {
+        double Height;
+        TColor Expected;
+    };
+    struct Case {
+        TMultiBar Mode;
+        std::vector<Probe> Probes;
+    };
+    const Case cases[] = {
+        // The blue stack starts where red ends; the scale runs to the stack's top (4).
+        {mbStacked, {{0.1, clRed}, {0.2, clRed}, {0.3, clBlue}, {0.95, clBlue}}},
+        // Shares: red 25%, blue 75%, the scale ends at 100%.
+        {mbStacked100, {{0.1, clRed}, {0.22, clRed}, {0.3, clBlue}, {0.97, clBlue}}},
+        // Without a mode the later bar covers the earlier one in the same place.
+        {mbNone, {{0.1, clBlue}, {0.9, clBlue}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Mode));
+        TChart chart;
+        chart.Legend()->SetVisible(false);
+        chart.SetMultiBar(c.Mode);
+        chart.AddSeries<TBarSeries>()->Add(1, "a", clRed);
+        chart.AddSeries<TBarSeries>()->Add(3, "a", clBlue);
+        auto bmp = Render(chart);
+        const TRect plot = chart.PlotRect(bmp->Canvas(), Rect(0, 0, 200, 120));
+        const int x = plot.Left + plot.Width() / 2;
+        for (const Probe& p : c.Probes) {
+            const int y = plot.Bottom - 1 - static_cast<int>(p.Height * (plot.Height() - 1));
+            EXPECT_EQ(bmp->Canvas().Pixel(x, y), p.Expected) << "at " << p.Height;
+        }
+    }
+
+    // Side by side the two bars share the slot: red on the left, blue on the right.
+    TChart chart;
+    chart.Legend()->SetVisible(false);
+    chart.SetMultiBar(mbSide);
+    chart.AddSeries<TBarSeries>()->Add(3, "a", clRed);
+    chart.AddSeries<TBarSeries>()->Add(3, "a", clBlue);
+    auto bmp = Render(chart);
+    const TRect plot = chart.PlotRect(bmp->Canvas(), Rect(0, 0, 200, 120));
+    const int y = plot.Bottom - plot.Height() / 2;
+    const int middle = plot.Left + plot.Width() / 2;
+    EXPECT_EQ(bmp->Canvas().Pixel(middle - plot.Width() / 6, y), clRed);
+    EXPECT_EQ(bmp->Canvas().Pixel(middle + plot.Width() / 6, y), clBlue);
+}
+
+TEST(ChartModel, StackedBarsKeepNegativeValuesBelowZero) {
+    TChart chart;
+    chart.Legend()->SetVisible(false);
+    chart.SetMultiBar(mbStacked);
+    chart.AddSeries<TBarSeries>()->Add(2, "a", clRed);
+    chart.AddSeries<TBarSeries>()->Add(-2, "a", clBlue);
+    chart.AddSeries<TBarSeries>()->Add(2, "a", clGreen);
+    // Range -2..4: zero sits one third up the plot.
+    auto bmp = Render(chart);
+    const TRect plot = chart.PlotRect(bmp->Canvas(), Rect(0, 0, 200, 120));
+    const int x = plot.Left + plot.Width() / 2;
+    const auto at = [&](double share) {
+        return bmp->Canvas().Pixel(x, plot.Bottom - 1 - static_cast<int>(share * (plot.Height() - 1)));
+    };
+    EXPECT_EQ(at(0.15), clBlue);  // -2..0
+    EXPECT_EQ(at(0.5), clRed);    // 0..2
+    EXPECT_EQ(at(0.85), clGreen); // 2..4, on top of red, not from zero
+}
+
 TEST(ChartModel, PieAndLegend) {
     TChart chart;
     auto* pie = chart.AddSeries<TPieSeries>();

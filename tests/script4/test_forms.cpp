@@ -200,3 +200,32 @@ end.)");
     EXPECT_EQ(r.Script.Variables("Downs").ToInt(), 2);
     std::unique_ptr<TObject>(form).reset();
 }
+
+TEST(ScriptForms, FormPaintHandlerDrawsOnTheClientArea) {
+    THostScript r("PascalScript", R"(var F: TForm; Paints: Integer;
+procedure FormPaint(Sender: TObject);
+begin
+  Paints := Paints + 1;
+  F.Canvas.Brush.Color := clRed;
+  F.Canvas.Pen.Color := clRed;
+  F.Canvas.Rectangle(10, 10, 30, 30);
+end;
+begin
+  F := TForm.Create(nil);
+  F.Name := 'PaintForm';
+  F.Width := 200;
+  F.Height := 150;
+  F.OnPaint := 'FormPaint';
+  F.Show;
+end.)");
+    ASSERT_EQ(r.Run(), "");
+    auto* form = dynamic_cast<TCustomForm*>(VariantToObject(r.Script.Variables("F")));
+    ASSERT_NE(form, nullptr);
+    QWidget* client = form->ClientWidget();
+    const QImage shot = client->grab().toImage();
+    const TPoint off = form->ClientOffset();
+    EXPECT_GT(r.Script.Variables("Paints").ToInt(), 0);
+    EXPECT_EQ(shot.pixelColor(off.X + 20, off.Y + 20), QColor(Qt::red));
+    EXPECT_NE(shot.pixelColor(off.X + 40, off.Y + 40), QColor(Qt::red));
+    std::unique_ptr<TObject>(form).reset();
+}
