@@ -1,5 +1,7 @@
 #include "ShellTestSupport.h"
 
+#include "tests/common/DemoFolder.h"
+
 #include "app/uKorvel.h"
 #include "app/uMainForm.h"
 #include "platform/data/SQLConnection.h"
@@ -32,14 +34,7 @@ void ShellTest::TearDown() {
 }
 
 void ShellTest::CopyDemo() {
-    const QDir demo(QStringLiteral(KORVEL_DEMO_DIR));
-    QDirIterator it(demo.path(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString from = it.next();
-        const QString to = FDir.filePath(demo.relativeFilePath(from));
-        QDir().mkpath(QFileInfo(to).path());
-        ASSERT_TRUE(QFile::copy(from, to)) << to.toStdString();
-    }
+    CopyDemoFolder(FDir.path());
 }
 
 void ShellTest::Write(const QString& name, const QByteArray& text) {

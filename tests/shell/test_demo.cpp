@@ -1,5 +1,7 @@
 #include "ShellFixture.h"
 
+#include "tests/common/DemoFolder.h"
+
 #include "app/dbControls.h"
 #include "app/uMainForm.h"
 #include "platform/ui/Forms.h"
@@ -13,17 +15,7 @@
 
 class Demo : public ShellFixture {
 protected:
-    void CopyDemo() {
-        const QDir demo(QStringLiteral(KORVEL_DEMO_DIR));
-        QDirIterator it(demo.path(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString from = it.next();
-            const QString to = FDir.filePath(demo.relativeFilePath(from));
-            QDir().mkpath(QFileInfo(to).path());
-            QFile::remove(to);
-            ASSERT_TRUE(QFile::copy(from, to)) << to.toStdString();
-        }
-    }
+    void CopyDemo() { CopyDemoFolder(FDir.path()); }
     std::vector<TCustomForm*> AllWindows() const {
         std::vector<TCustomForm*> windows{frmMainKorvel};
         for (TForm* f : frmMainKorvel->GeneratedForms()) windows.push_back(f);

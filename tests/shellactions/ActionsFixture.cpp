@@ -1,5 +1,7 @@
 #include "ActionsFixture.h"
 
+#include "tests/common/DemoFolder.h"
+
 #include "app/dbControls.h"
 #include "app/uKorvel.h"
 #include "app/uLang.h"
@@ -34,16 +36,8 @@ void ActionsTest::TearDown() {
 }
 
 void ActionsTest::Start(const QByteArray& formsXml) {
-    const QDir demo(QStringLiteral(KORVEL_DEMO_DIR));
-    QDirIterator it(demo.path(), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString from = it.next();
-        const QString to = FDir.filePath(demo.relativeFilePath(from));
-        QDir().mkpath(QFileInfo(to).path());
-        QFile::remove(to);
-        ASSERT_TRUE(QFile::copy(from, to)) << to.toStdString();
-        QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
-    }
+    CopyDemoFolder(FDir.path());
+    if (HasFatalFailure()) return;
     if (!formsXml.isEmpty()) {
         QFile f(FDir.filePath(QStringLiteral("forms.xml")));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
