@@ -53,9 +53,8 @@ TFunctions::TFunctions(TscScript* AScript) : TscRTTIModule(AScript) {
     s->AddClass(TSaveDialog::StaticClassInfo(), common);
     s->AddClass(TColorDialog::StaticClassInfo(), common);
     s->AddClass(TFontDialog::StaticClassInfo(), common);
-    // No printer dialogs exist on this platform layer: the names are known, creating one raises.
-    s->AddClass(NamedClass(QStringLiteral("TPrintDialog"), TCommonDialog::StaticClassInfo()), common);
-    s->AddClass(NamedClass(QStringLiteral("TPrinterSetupDialog"), TCommonDialog::StaticClassInfo()), common);
+    s->AddClass(TPrintDialog::StaticClassInfo(), common);
+    s->AddClass(TPrinterSetupDialog::StaticClassInfo(), common);
 
     const QString category = QStringLiteral("ctOther");
     s->AddMethod(

@@ -1,8 +1,11 @@
 #include "platform/ui/Dialogs.h"
 
 #include "platform/gfx/Picture.h"
+#include "platform/print/Printers.h"
 
 #include <QFileInfo>
+
+#include <climits>
 
 TOpenDialog::TOpenDialog(TComponent* AOwner)
     : TCommonDialog(AOwner), FFiles(std::make_unique<TStringList>()) {}
@@ -80,6 +83,74 @@ bool TFontDialog::Execute() {
     return ok;
 }
 
+// The printer the user chose becomes the process's current one.
+static void TakePrinter(const TPrintRequest& r) {
+    if (r.PrinterIndex >= 0 && r.PrinterIndex < r.Printers.size())
+        SetCurrentPrinterName(r.Printers[r.PrinterIndex]);
+}
+
+static TPrintRequest PrinterRequest(bool setup) {
+    TPrintRequest r;
+    r.Setup = setup;
+    r.Printers = PrinterNames();
+    r.PrinterIndex = CurrentPrinterIndex();
+    return r;
+}
+
+void TPrintDialog::ClampPages(int& from, int& to) const {
+    int lo = std::max(0, FMinPage);
+    int hi = FMaxPage > 0 ? FMaxPage : INT_MAX;
+    if (lo > hi) std::swap(lo, hi);
+    from = std::clamp(from, lo, hi);
+    to = std::clamp(to, lo, hi);
+    if (to < from) std::swap(from, to);
+}
+
+bool TPrintDialog::Execute() {
+    if (OnShow) OnShow(this);
+    TPrintRequest r = PrinterRequest(false);
+    r.MinPage = FMinPage;
+    r.MaxPage = FMaxPage;
+    r.FromPage = FFromPage;
+    r.ToPage = FToPage;
+    // The dialog is shown with a valid range, so that it does not refuse to open.
+    ClampPages(r.FromPage, r.ToPage);
+    r.Copies = FCopies;
+    r.Collate = FCollate;
+    r.AllowPageNums = FOptions.Contains(poPageNums);
+    r.AllowSelection = FOptions.Contains(poSelection);
+    r.ShowPrintToFile = FOptions.Contains(poPrintToFile);
+    r.EnablePrintToFile = !FOptions.Contains(poDisablePrintToFile);
+    const bool fileAllowed = r.ShowPrintToFile && r.EnablePrintToFile;
+    r.PrintToFile = FPrintToFile;
+    r.Range = FPrintRange;
+    const bool ok = UIServices().SelectPrinter(r);
+    if (ok) {
+        TakePrinter(r);
+        // Only what the dialog offered can come back from it.
+        if ((r.Range == prPageNums && !r.AllowPageNums) || (r.Range == prSelection && !r.AllowSelection))
+            r.Range = prAllPages;
+        FPrintRange = r.Range;
+        ClampPages(r.FromPage, r.ToPage);
+        FFromPage = r.FromPage;
+        FToPage = r.ToPage;
+        FCopies = std::max(1, r.Copies);
+        FCollate = r.Collate;
+        if (fileAllowed) FPrintToFile = r.PrintToFile;
+    }
+    if (OnClose) OnClose(this);
+    return ok;
+}
+
+bool TPrinterSetupDialog::Execute() {
+    if (OnShow) OnShow(this);
+    TPrintRequest r = PrinterRequest(true);
+    const bool ok = UIServices().SelectPrinter(r);
+    if (ok) TakePrinter(r);
+    if (OnClose) OnClose(this);
+    return ok;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Published properties
 TFindDialog::TFindDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
@@ -140,3 +211,15 @@ KORVEL_CLASS_INFO(TColorDialog) {
 KORVEL_CLASS_INFO(TFontDialog) {
     b.Prop("Font", &TFontDialog::Font, &TFontDialog::SetFont);
 }
+KORVEL_CLASS_INFO(TPrintDialog) {
+    b.Prop("Collate", &TPrintDialog::Collate, &TPrintDialog::SetCollate).Default(false);
+    b.Prop("Copies", &TPrintDialog::Copies, &TPrintDialog::SetCopies).Default(1);
+    b.Prop("FromPage", &TPrintDialog::FromPage, &TPrintDialog::SetFromPage).Default(0);
+    b.Prop("MinPage", &TPrintDialog::MinPage, &TPrintDialog::SetMinPage).Default(0);
+    b.Prop("MaxPage", &TPrintDialog::MaxPage, &TPrintDialog::SetMaxPage).Default(0);
+    b.Prop("Options", &TPrintDialog::Options, &TPrintDialog::SetOptions).Default(TPrintDialogOptions{});
+    b.Prop("PrintToFile", &TPrintDialog::PrintToFile, &TPrintDialog::SetPrintToFile).Default(false);
+    b.Prop("PrintRange", &TPrintDialog::PrintRange, &TPrintDialog::SetPrintRange).Default(prAllPages);
+    b.Prop("ToPage", &TPrintDialog::ToPage, &TPrintDialog::SetToPage).Default(0);
+}
+KORVEL_CLASS_INFO(TPrinterSetupDialog) {}

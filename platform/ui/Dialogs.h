@@ -1,6 +1,6 @@
 #pragma once
-// The dialog components: file, picture, colour and font dialogs. Execute asks through the UI
-// services, so tests answer them from a script.
+// The dialog components: file, picture, colour, font, find and printer dialogs. Execute asks
+// through the UI services, so tests answer them from a script.
 
 #include "platform/gfx/Graphics.h"
 #include "platform/rtl/StringList.h"
@@ -9,6 +9,8 @@
 
 #include <QPointer>
 #include <QWidget>
+
+#include <algorithm>
 
 enum TOpenOption { ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp,
                    ofNoValidate, ofAllowMultiSelect, ofExtensionDifferent, ofPathMustExist,
@@ -105,6 +107,59 @@ public:
 
 private:
     std::unique_ptr<TFont> FFont;
+};
+
+enum TPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poHelp,
+                          poDisablePrintToFile };
+KORVEL_ENUM(TPrintDialogOption,
+            "poPrintToFile,poPageNums,poSelection,poWarning,poHelp,poDisablePrintToFile")
+KORVEL_SET(TPrintDialogOptions, TPrintDialogOption)
+
+// Chooses the printer (which becomes the process's current printer), the pages, the copies and
+// whether to print to a file. The page range stays within MinPage..MaxPage (MaxPage 0: no upper
+// limit) and Copies is at least 1, whatever the dialog answers.
+class TPrintDialog : public TCommonDialog {
+    KORVEL_CLASS(TPrintDialog, TCommonDialog)
+public:
+    explicit TPrintDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+
+    bool Collate() const { return FCollate; }
+    void SetCollate(bool value) { FCollate = value; }
+    int Copies() const { return FCopies; }
+    void SetCopies(int value) { FCopies = std::max(1, value); }
+    int FromPage() const { return FFromPage; }
+    void SetFromPage(int value) { FFromPage = value; }
+    int ToPage() const { return FToPage; }
+    void SetToPage(int value) { FToPage = value; }
+    int MinPage() const { return FMinPage; }
+    void SetMinPage(int value) { FMinPage = value; }
+    int MaxPage() const { return FMaxPage; }
+    void SetMaxPage(int value) { FMaxPage = value; }
+    TPrintDialogOptions Options() const { return FOptions; }
+    void SetOptions(const TPrintDialogOptions& value) { FOptions = value; }
+    TPrintRange PrintRange() const { return FPrintRange; }
+    void SetPrintRange(TPrintRange value) { FPrintRange = value; }
+    bool PrintToFile() const { return FPrintToFile; }
+    void SetPrintToFile(bool value) { FPrintToFile = value; }
+    bool Execute() override;
+
+private:
+    // From and To moved into the allowed pages; a range given backwards is turned round.
+    void ClampPages(int& from, int& to) const;
+    bool FCollate = false;
+    int FCopies = 1;
+    int FFromPage = 0, FToPage = 0, FMinPage = 0, FMaxPage = 0;
+    TPrintDialogOptions FOptions;
+    TPrintRange FPrintRange = prAllPages;
+    bool FPrintToFile = false;
+};
+
+// Chooses the current printer and its settings.
+class TPrinterSetupDialog : public TCommonDialog {
+    KORVEL_CLASS(TPrinterSetupDialog, TCommonDialog)
+public:
+    explicit TPrinterSetupDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+    bool Execute() override;
 };
 
 enum TFindOption { frDown, frFindNext, frHideMatchCase, frHideWholeWord, frHideUpDown, frMatchCase,

@@ -14,7 +14,12 @@
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -208,6 +213,59 @@ bool TQtUIServices::SelectFont(TFontChoice& font) {
     return true;
 }
 
+bool TQtUIServices::SelectPrinter(TPrintRequest& request) {
+    const bool known = request.PrinterIndex >= 0 && request.PrinterIndex < request.Printers.size();
+    const QPrinterInfo info =
+        known ? QPrinterInfo::printerInfo(request.Printers[request.PrinterIndex]) : QPrinterInfo();
+    // The virtual printer is no printer of the system: the dialog starts on a PDF file instead.
+    std::unique_ptr<QPrinter> printer =
+        info.isNull() ? std::make_unique<QPrinter>() : std::make_unique<QPrinter>(info);
+    if (info.isNull()) printer->setOutputFormat(QPrinter::PdfFormat);
+    // The dialog reads the printer's settings when it is made, so they go in first.
+    if (!request.Setup) {
+        if (request.FromPage > 0 && request.ToPage >= request.FromPage)
+            printer->setFromTo(request.FromPage, request.ToPage);
+        printer->setCopyCount(std::max(1, request.Copies));
+        printer->setCollateCopies(request.Collate);
+    }
+    QPrintDialog dialog(printer.get(), OwnerWidget(nullptr));
+    QAbstractPrintDialog::PrintDialogOptions options;
+    if (request.Setup) {
+        dialog.setWindowTitle(QStringLiteral("Print Setup"));
+    } else {
+        if (request.AllowPageNums) options |= QAbstractPrintDialog::PrintPageRange;
+        if (request.AllowSelection) options |= QAbstractPrintDialog::PrintSelection;
+        if (request.ShowPrintToFile && request.EnablePrintToFile)
+            options |= QAbstractPrintDialog::PrintToFile;
+        options |= QAbstractPrintDialog::PrintCollateCopies;
+        if (request.MaxPage > 0) dialog.setMinMax(std::max(1, request.MinPage), request.MaxPage);
+        dialog.setPrintRange(request.Range == prSelection  ? QAbstractPrintDialog::Selection
+                             : request.Range == prPageNums ? QAbstractPrintDialog::PageRange
+                                                           : QAbstractPrintDialog::AllPages);
+    }
+    dialog.setOptions(options);
+    if (dialog.exec() != QDialog::Accepted) return false;
+
+    const int chosen = request.Printers.indexOf(printer->printerName());
+    if (chosen >= 0) request.PrinterIndex = chosen;
+    if (request.Setup) return true;
+    switch (dialog.printRange()) {
+    case QAbstractPrintDialog::Selection: request.Range = prSelection; break;
+    case QAbstractPrintDialog::PageRange: request.Range = prPageNums; break;
+    default: request.Range = prAllPages; break;
+    }
+    if (request.Range == prPageNums) {
+        request.FromPage = printer->fromPage();
+        request.ToPage = printer->toPage();
+    }
+    request.Copies = printer->copyCount();
+    request.Collate = printer->collateCopies();
+    request.OutputFileName = printer->outputFileName();
+    request.PrintToFile = request.ShowPrintToFile && request.EnablePrintToFile &&
+                          !request.OutputFileName.isEmpty();
+    return true;
+}
+
 TModalResult TQtUIServices::RunModal(TCustomForm* form) { return form->RunModalLoop(); }
 
 namespace {
@@ -294,6 +352,7 @@ QString TScriptedUIServices::KindName(Kind k) {
     case Kind::Font: return QStringLiteral("font dialog");
     case Kind::Modal: return QStringLiteral("modal window");
     case Kind::Find: return QStringLiteral("find dialog");
+    case Kind::Print: return QStringLiteral("print dialog");
     }
     return {};
 }
@@ -388,6 +447,21 @@ TScriptedUIServices& TScriptedUIServices::AnswerFind(const QStringList& texts, b
     return *this;
 }
 
+TScriptedUIServices& TScriptedUIServices::AnswerPrint(const TPrintChoice& choice) {
+    Answer a(Kind::Print);
+    a.Print = choice;
+    a.Text = choice.Printer;
+    FQueue.push_back(std::move(a));
+    return *this;
+}
+
+TScriptedUIServices& TScriptedUIServices::CancelPrint() {
+    Answer a(Kind::Print);
+    a.Ok = false;
+    FQueue.push_back(std::move(a));
+    return *this;
+}
+
 void TScriptedUIServices::ShowFind(TFindDialog* dialog) {
     Answer a;
     if (!Take(Kind::Find, QStringLiteral("Find: ") + dialog->FindText(), a)) {
@@ -471,6 +545,49 @@ bool TScriptedUIServices::SelectFont(TFontChoice& font) {
     Answer a;
     if (!Take(Kind::Font, QStringLiteral("Font: ") + font.Name, a)) return false;
     font = a.Font;
+    return true;
+}
+
+bool TScriptedUIServices::SelectPrinter(TPrintRequest& request) {
+    FPrintRequests.push_back(request);
+    const QString offered = request.PrinterIndex >= 0 && request.PrinterIndex < request.Printers.size()
+                                ? request.Printers[request.PrinterIndex]
+                                : QString();
+    const QString question =
+        QStringLiteral("%1: %2").arg(request.Setup ? QStringLiteral("Printer setup") : QStringLiteral("Print"),
+                                     offered);
+    Answer a;
+    if (!Take(Kind::Print, question, a) || !a.Ok) return false;
+    const TPrintChoice& c = a.Print;
+    // The user can only pick what the dialog showed.
+    QStringList refused;
+    int index = request.PrinterIndex;
+    if (!c.Printer.isEmpty()) {
+        index = request.Printers.indexOf(c.Printer);
+        if (index < 0) refused << QStringLiteral("printer \"%1\" is not offered").arg(c.Printer);
+    }
+    if (!request.Setup) {
+        if (c.Range == prPageNums && !request.AllowPageNums) refused << QStringLiteral("page numbers");
+        if (c.Range == prSelection && !request.AllowSelection) refused << QStringLiteral("selection");
+        if (c.PrintToFile && !(request.ShowPrintToFile && request.EnablePrintToFile))
+            refused << QStringLiteral("print to file");
+    }
+    if (!refused.isEmpty()) {
+        if (FOnUnexpected)
+            FOnUnexpected(QStringLiteral("the print dialog does not offer %1: %2")
+                              .arg(refused.join(QStringLiteral(", ")), question));
+        return false;
+    }
+    request.PrinterIndex = index;
+    if (request.Setup) return true;
+    request.Range = c.Range;
+    if (c.Range == prPageNums) {
+        request.FromPage = c.FromPage;
+        request.ToPage = c.ToPage;
+    }
+    request.Copies = c.Copies;
+    request.Collate = c.Collate;
+    request.PrintToFile = c.PrintToFile;
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Every question the program asks its user goes through one object: message boxes, input boxes,
-// file, folder, colour and font dialogs, and running a window modally. The program installs the
+// file, folder, colour, font and printer dialogs, and running a window modally. The program installs the
 // Qt implementation; tests install TScriptedUIServices and queue the answers they expect.
 
 #include "platform/gfx/Colors.h"
@@ -69,6 +69,39 @@ struct TFontChoice {
     TColor Color = clWindowText;
 };
 
+// Which pages the print dialog hands over.
+enum TPrintRange { prAllPages, prSelection, prPageNums };
+KORVEL_ENUM(TPrintRange, "prAllPages,prSelection,prPageNums")
+
+// The print dialog (or, with Setup, the printer setup dialog). On entry it holds what the dialog
+// shows; when the user confirms, the answer is written back into it.
+struct TPrintRequest {
+    bool Setup = false;     // choose and set up a printer only: no pages, copies or file
+    QStringList Printers;   // the printers offered, in list order
+    int PrinterIndex = 0;   // the one chosen, a position in Printers
+    int MinPage = 0, MaxPage = 0; // the pages a range may name; MaxPage 0: no limit
+    int FromPage = 0, ToPage = 0;
+    int Copies = 1;
+    bool Collate = false;
+    TPrintRange Range = prAllPages;
+    bool AllowPageNums = false;    // the user may type a page range
+    bool AllowSelection = false;   // the user may print the selection
+    bool ShowPrintToFile = false;  // the "print to file" box is there ...
+    bool EnablePrintToFile = true; // ... and may be ticked
+    bool PrintToFile = false;
+    QString OutputFileName; // the file chosen when printing to a file, where the dialog asks
+};
+
+// A user's answer to the print dialog for the scripted services.
+struct TPrintChoice {
+    QString Printer; // empty keeps the printer the dialog had chosen
+    TPrintRange Range = prAllPages;
+    int FromPage = 0, ToPage = 0;
+    int Copies = 1;
+    bool Collate = false;
+    bool PrintToFile = false;
+};
+
 class IUIServices {
 public:
     virtual ~IUIServices() = default;
@@ -80,6 +113,8 @@ public:
     virtual bool SelectFolder(const QString& caption, const QString& root, QString& directory) = 0;
     virtual bool SelectColor(TColor& color) = 0;
     virtual bool SelectFont(TFontChoice& font) = 0;
+    // The print or printer setup dialog; false when the user cancelled (the request unchanged).
+    virtual bool SelectPrinter(TPrintRequest& request) = 0;
     // Runs the form modally and returns its ModalResult.
     virtual TModalResult RunModal(TCustomForm* form) = 0;
     // Shows the find dialog without waiting: every "find next" of the user calls the dialog's
@@ -101,6 +136,7 @@ public:
     bool SelectFolder(const QString& caption, const QString& root, QString& directory) override;
     bool SelectColor(TColor& color) override;
     bool SelectFont(TFontChoice& font) override;
+    bool SelectPrinter(TPrintRequest& request) override;
     TModalResult RunModal(TCustomForm* form) override;
     void ShowFind(TFindDialog* dialog) override;
     void CloseFind(TFindDialog* dialog) override;
@@ -124,6 +160,11 @@ public:
     TScriptedUIServices& AnswerFolder(const QString& directory);
     TScriptedUIServices& AnswerColor(TColor color);
     TScriptedUIServices& AnswerFont(const TFontChoice& font);
+    // The print and printer setup dialogs. A choice the dialog did not offer (an unknown printer,
+    // a page range or selection it did not allow, a file it did not let the user tick) is
+    // reported as unexpected.
+    TScriptedUIServices& AnswerPrint(const TPrintChoice& choice);
+    TScriptedUIServices& CancelPrint();
     // A modal window: the action runs while the form is showing and returns its modal result
     // (mrNone lets the form's own ModalResult stand); formName empty accepts any form.
     TScriptedUIServices& AnswerModal(const QString& formName,
@@ -134,6 +175,8 @@ public:
     // Every question asked so far, in order, as text ("Message: Caption: Text"...).
     const QStringList& Asked() const { return FAsked; }
     const std::vector<TMessageRequest>& Messages() const { return FMessages; }
+    // Every print dialog as it was shown, before the answer.
+    const std::vector<TPrintRequest>& PrintRequests() const { return FPrintRequests; }
     int Pending() const { return static_cast<int>(FQueue.size()); }
     // Reports every answer still queued through OnUnexpected and clears the queue.
     void Verify();
@@ -144,12 +187,13 @@ public:
     bool SelectFolder(const QString& caption, const QString& root, QString& directory) override;
     bool SelectColor(TColor& color) override;
     bool SelectFont(TFontChoice& font) override;
+    bool SelectPrinter(TPrintRequest& request) override;
     TModalResult RunModal(TCustomForm* form) override;
     void ShowFind(TFindDialog* dialog) override;
     void CloseFind(TFindDialog* dialog) override;
 
 private:
-    enum class Kind { Message, Input, File, Folder, Color, Font, Modal, Find };
+    enum class Kind { Message, Input, File, Folder, Color, Font, Modal, Find, Print };
     struct Answer {
         explicit Answer(Kind k = Kind::Message) : K(k) {}
         Kind K;
@@ -160,6 +204,7 @@ private:
         int Index = 1;
         TColor Color = 0;
         TFontChoice Font;
+        TPrintChoice Print;
         std::function<TModalResult(TCustomForm*)> Action;
         bool MatchCase = false;
     };
@@ -171,6 +216,7 @@ private:
     std::deque<Answer> FQueue;
     QStringList FAsked;
     std::vector<TMessageRequest> FMessages;
+    std::vector<TPrintRequest> FPrintRequests;
 };
 
 // Installs scripted services for a scope and puts the previous ones back afterwards.

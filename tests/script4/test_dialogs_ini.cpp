@@ -3,6 +3,7 @@
 
 #include "HostScript.h"
 
+#include "platform/print/Printers.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/ui/Forms.h"
 
@@ -15,6 +16,17 @@ struct TScriptedUI {
     TUIServicesScope Scope{
         [](const QString& q) { ADD_FAILURE() << "unexpected question: " << q.toStdString(); }};
     TScriptedUIServices* operator->() { return &Scope.Services(); }
+};
+
+// A fixed pair of printers, whatever this machine has, the laser being the default.
+struct TwoPrinters {
+    TPrinterQuery Previous =
+        SetPrinterQuery([] { return TInstalledPrinters{{"Laser", "Ink"}, "Laser"}; });
+    TwoPrinters() { SetCurrentPrinterIndex(-1); }
+    ~TwoPrinters() {
+        SetPrinterQuery(std::move(Previous));
+        SetCurrentPrinterIndex(-1);
+    }
 };
 
 QByteArray FileText(const QString& Path) {
@@ -72,12 +84,38 @@ O.Free(); S.Free(); C.Free(); F.Free();)");
     EXPECT_EQ(ui->Pending(), 0);
 }
 
-TEST(ScriptDialogs, PrinterDialogsAreNamedButCannotBeMade) {
-    THostScript r("PascalScript",
-                  "var P: TPrintDialog; begin Log(prPageNums); P := TPrintDialog.Create(nil); end.");
-    EXPECT_EQ(r.Run(),
-              "run: EInvalidOperation: Cannot create an instance of the abstract class TPrintDialog");
-    EXPECT_EQ(r.Log.join('|'), "2");
+TEST(ScriptDialogs, PrinterDialogsHoldTheChoice) {
+    TwoPrinters printers;
+    TScriptedUI ui;
+    ui->AnswerPrint({"Ink", prPageNums, 0, 40, 3, true, false});
+    ui->CancelPrint();
+    ui->AnswerPrint({"Laser", prAllPages, 0, 0, 1, false, false});
+    THostScript r("PascalScript", R"(var P: TPrintDialog; S: TPrinterSetupDialog;
+begin
+  Log(prPageNums); Log(poPageNums + poSelection);
+  P := TPrintDialog.Create(nil);
+  Log(P.Copies); Log(P.PrintRange);
+  P.MinPage := 2; P.MaxPage := 12;
+  P.Options := poPageNums + poSelection;
+  Log(P.Options);
+  Log(P.Execute);
+  Log(P.FromPage); Log(P.ToPage); Log(P.Copies); Log(P.Collate); Log(P.PrintRange = prPageNums);
+  P.Copies := 5;
+  Log(P.Execute); Log(P.Copies); Log(P.ToPage);
+  P.Free;
+  S := TPrinterSetupDialog.Create(nil);
+  Log(S.Execute);
+  S.Free;
+end.)");
+    EXPECT_EQ(r.Run(), "2|6|1|0|6|True|2|12|3|True|True|False|5|12|True");
+    // The print dialog chose the ink printer; the setup dialog went back to the laser.
+    ASSERT_EQ(ui->PrintRequests().size(), 3u);
+    EXPECT_EQ(ui->PrintRequests()[0].MinPage, 2);
+    EXPECT_EQ(ui->PrintRequests()[0].MaxPage, 12);
+    EXPECT_TRUE(ui->PrintRequests()[0].AllowSelection);
+    EXPECT_EQ(ui->PrintRequests()[1].PrinterIndex, 1);
+    EXPECT_TRUE(ui->PrintRequests()[2].Setup);
+    EXPECT_EQ(CurrentPrinterName(), QStringLiteral("Laser"));
 }
 
 TEST(ScriptIni, RoundTripThroughFileAndMemory) {
