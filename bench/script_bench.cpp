@@ -70,6 +70,9 @@ struct TTiming {
 
 QString ScriptsDir = QStringLiteral(KORVEL_BENCH_SCRIPTS);
 int Runs = 3;
+// Only these programs / languages when given (for profiling one of them).
+QStringList OnlyWorks, OnlyLanguages;
+bool NoPeers = false;
 
 void Figure(const QString& name, double value, const char* unit) {
     std::printf("%s: %.1f %s\n", qPrintable(name), value, unit);
@@ -159,8 +162,15 @@ int main(int argc, char** argv) {
             Runs = std::max(1, args[++i].toInt());
         else if (args[i] == "--scripts" && i + 1 < args.size())
             ScriptsDir = args[++i];
+        else if (args[i] == "--work" && i + 1 < args.size())
+            OnlyWorks << args[++i];
+        else if (args[i] == "--lang" && i + 1 < args.size())
+            OnlyLanguages << args[++i];
+        else if (args[i] == "--no-peers")
+            NoPeers = true;
         else {
-            std::fprintf(stderr, "usage: script_bench [--runs N] [--scripts DIR]\n");
+            std::fprintf(stderr, "usage: script_bench [--runs N] [--scripts DIR] [--work NAME]... "
+                                 "[--lang KEY]... [--no-peers]\n");
             return 2;
         }
     }
@@ -168,8 +178,8 @@ int main(int argc, char** argv) {
     Text("runs", QString::number(Runs), "best_of");
 
     // Process start-up of each peer, taken off its times so the ratios do not flatter the engine.
-    double startup[std::size(Peers)];
-    for (size_t p = 0; p < std::size(Peers); ++p) {
+    double startup[std::size(Peers)] = {};
+    for (size_t p = 0; p < std::size(Peers) && !NoPeers; ++p) {
         if (QStandardPaths::findExecutable(Peers[p].Program).isEmpty()) {
             std::fprintf(stderr, "%s not found: install it (bench/run.sh does)\n", Peers[p].Program);
             return 1;
@@ -185,9 +195,10 @@ int main(int argc, char** argv) {
 
     for (size_t w = 0; w < std::size(Works); ++w) {
         const QString work = Works[w];
+        if (!OnlyWorks.isEmpty() && !OnlyWorks.contains(work)) continue;
         const QString expected = Expected[w];
-        double peerMs[std::size(Peers)];
-        for (size_t p = 0; p < std::size(Peers); ++p) {
+        double peerMs[std::size(Peers)] = {};
+        for (size_t p = 0; p < std::size(Peers) && !NoPeers; ++p) {
             const TTiming t = RunPeer(Peers[p], work, Runs);
             const QString name = QString("%1.%2").arg(work, Peers[p].Key);
             if (!t.Error.isEmpty()) {
@@ -205,6 +216,7 @@ int main(int argc, char** argv) {
             }
         }
         for (const TLanguage& lang : Languages) {
+            if (!OnlyLanguages.isEmpty() && !OnlyLanguages.contains(QString::fromLatin1(lang.Key))) continue;
             const QString name = QString("%1.%2").arg(work, lang.Key);
             TTiming t;
             try {

@@ -64,6 +64,12 @@ TscDesignatorNode::TscDesignatorNode(std::unique_ptr<TscDesignator> ADesignator)
     FVar = FDesignator.get();
     if (dynamic_cast<TscVariableDesignator*>(FDesignator.get())) FVar = FDesignator->RefItem();
     FPeekVar = FVar == FDesignator.get() ? FDesignator->PlainItem() : FVar;
+    // The designator is complete here, and a chain bound late gets its links only when run.
+    if (!FDesignator->LateBindingXmlSource() && FDesignator->Count() == 1 &&
+        FDesignator->Link(0)->LinkKind() == lkProc) {
+        FCallLink = FDesignator->Link(0);
+        FCallProc = static_cast<TscProcVariable*>(FCallLink->Ref());
+    }
     FTyp = FDesignator->Typ();
     FTypeName = FDesignator->TypeName();
 }

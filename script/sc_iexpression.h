@@ -106,13 +106,21 @@ class TscDesignatorNode : public TscOperandNode {
 public:
     explicit TscDesignatorNode(std::unique_ptr<TscDesignator> ADesignator);
     Variant GetValue() override { return FVar->GetValue(); }
-    void EvalTo(TscEvalResult& R, bool AllowRef) override { (FPeekVar ? FPeekVar : FVar)->Eval(R, AllowRef); }
+    void EvalTo(TscEvalResult& R, bool AllowRef) override {
+        if (FCallProc)
+            FCallProc->Call(FCallLink, R, FDesignator->NeedResult());
+        else
+            (FPeekVar ? FPeekVar : FVar)->Eval(R, AllowRef);
+    }
     TscDesignator* Designator() const { return FDesignator.get(); }
     TscCustomVariable* Var() const { return FVar; }
 
 private:
     std::unique_ptr<TscDesignator> FDesignator;
     TscCustomVariable* FVar;
+    // A script procedure called on its own (Fib(n - 1)): called from here, past the designator.
+    TscProcVariable* FCallProc = nullptr;
+    TscDesignatorItem* FCallLink = nullptr;
 };
 
 class TscSetNode : public TscOperandNode {
@@ -162,6 +170,7 @@ public:
     void SetValue(const Variant& Value) override;
     bool GetBool() override;
     void EvalTo(TscEvalResult& R, bool AllowRef) override;
+    TscCustomVariable* EvalItem() override { return FNode.get(); }
 
     const QString& Source() const { return FSource; }
     void SetSource(const QString& v) { FSource = v; }

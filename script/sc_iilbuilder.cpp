@@ -612,6 +612,7 @@ void TscILBuilder::BuildStatement(TscXMLItem* x, TscScript* Prog, TscStatement* 
         NewStmt<TscExitStmt>(x, Prog, List);
         CodeLine(x);
     } else if (Is(x, "return")) {
+        auto* r = NewStmt<TscReturnStmt>(x, Prog, List);
         if (x->Count() > 0 && Is(x->Items(0), "expr")) {
             auto* d = new TscXMLItem;
             d->SetName(QStringLiteral("dsgn"));
@@ -622,9 +623,8 @@ void TscILBuilder::BuildStatement(TscXMLItem* x, TscScript* Prog, TscStatement* 
             n->SetText(QStringLiteral("text=\"Result\" pos=\"") + EncodeAttributeValue(epos) +
                        QStringLiteral("\""));
             x->InsertItem(0, d);
-            BuildAssign(x, Prog, List);
+            BuildAssign(x, Prog, r);
         }
-        NewStmt<TscExitStmt>(x, Prog, List);
         CodeLine(x);
     } else if (Is(x, "with")) {
         BuildWith(x, Prog, List);

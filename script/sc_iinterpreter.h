@@ -29,6 +29,8 @@ class TscProcVariable;
 class TscClassVariable;
 class TscCustomEvent;
 class TscStatement;
+class TscDesignatorItem;
+class TscExpressionNode;
 
 enum TscVarType : unsigned char {
     fvtInt,
@@ -77,6 +79,9 @@ using TscEventClass = std::unique_ptr<TscCustomEvent> (*)(TObject* AObject, TscP
 // Owner tag of the registrations made by AddRTTI; never dereferenced.
 inline const void* const scRTTIAddedBy = reinterpret_cast<const void*>(std::uintptr_t(1));
 
+// A script call went so deep that the thread's stack would run out: raised instead of crashing.
+KORVEL_EXCEPTION(EStackOverflow, Exception)
+
 // An ordered list of owned objects.
 class TscItemList : public TObject {
 public:
@@ -97,8 +102,7 @@ protected:
 
 // A value of a kind that holds neither text nor shared storage: destroying it does nothing.
 inline bool ScIsScalar(const Variant& v) {
-    const TVarType t = v.VType();
-    return t <= varDate || t == varBoolean || (t >= varShortInt && t <= varInt64);
+    return v.IsScalar();
 }
 
 // Replaces a stored value in place: cheaper than an assignment, which goes through the text
@@ -108,8 +112,7 @@ inline void ScStoreValue(Variant& Dst, Variant&& Src) noexcept {
     std::construct_at(&Dst, std::move(Src));
 }
 inline void ScStoreInt(Variant& Dst, int v) noexcept {
-    if (!ScIsScalar(Dst)) std::destroy_at(&Dst);
-    std::construct_at(&Dst, v);
+    Dst.SetInt(v);
 }
 
 // The result of evaluating an item: a 32-bit integer kept as such, a value read in place, or a
@@ -326,12 +329,17 @@ public:
 
     // A recursive call keeps the caller's local variables and parameters aside: SaveLocals
     // pushes their stored values and gives the mark that RestoreLocals pops back to.
-    size_t SaveLocals();
-    void RestoreLocals(size_t Mark);
+    // Defined with the call path, the only place that uses them, and inlined there.
+    inline size_t SaveLocals();
+    inline void RestoreLocals(size_t Mark);
+    // Runs the procedure as the designator link Link calls it: arguments in, the caller's
+    // locals kept aside for a recursive call, var arguments back out; the result into R.
+    void Call(TscDesignatorItem* Link, TscEvalResult& R, bool NeedResult);
 
 private:
-    void Run();
+    inline void Run();
     void CollectLocals();
+    void GrowSavedLocals(size_t Top);
     bool FExecuting = false;
     bool FIsFunc;
     std::unique_ptr<TscScript> FProgram;
@@ -340,9 +348,14 @@ private:
         TscStringVariable* Str; // the same item when it keeps its value as text, else nullptr
     };
     struct TSavedLocal {
-        TLocal Local{};
-        bool IsInt = false; // an Integer kept as such, Value unused
-        int Int = 0;
+        TscCustomVariable* Var = nullptr;
+        enum : unsigned char {
+            skScalar, // kept as type code and payload bits, Value unused
+            skValue,  // kept in Value
+            skText    // a TscStringVariable's text, kept in Value
+        } Kind = skScalar;
+        TVarType Type = varEmpty;
+        Int64 Bits = 0;
         Variant Value;
     };
     // The scope's variables and parameters, collected again when the scope's items change.
@@ -555,6 +568,9 @@ public:
     using TscCustomVariable::TscCustomVariable;
     // The value converted to Boolean, as a condition reads it.
     virtual bool GetBool() { return GetValue().ToBool(); }
+    // The item whose Eval gives this expression's value with one layer fewer (an expression's
+    // tree), else the expression itself.
+    virtual TscCustomVariable* EvalItem() { return this; }
 };
 
 // A set constructor: expressions, with a nullptr entry between the two ends of a range.
@@ -600,8 +616,14 @@ public:
     TscCustomExpression* Arg(int Index) const {
         return static_cast<TscCustomExpression*>(FItems[static_cast<size_t>(Index)].get());
     }
+    // The first argument's EvalItem, worked out on first use (the program is complete then).
+    TscCustomVariable* FirstArgItem() {
+        if (!FFirstArgItem) FFirstArgItem = Arg(0)->EvalItem();
+        return FFirstArgItem;
+    }
 
 private:
+    TscCustomVariable* FFirstArgItem = nullptr;
     bool FFlag = false;
     TscLinkKind FLinkKind = lkPlain;
     signed char FVarParams = -1;
@@ -792,15 +814,17 @@ public:
     bool RTTIAdded() const { return FRTTIAdded; }
 
     // Run-time flags, read and consumed by statements.
-    bool BreakCalled() const { return FBreakCalled; }
-    void SetBreakCalled(bool v) { FBreakCalled = v; }
-    bool ContinueCalled() const { return FContinueCalled; }
-    void SetContinueCalled(bool v) { FContinueCalled = v; }
-    bool ExitCalled() const { return FExitCalled; }
-    void SetExitCalled(bool v) { FExitCalled = v; }
-    bool Terminated() const { return FTerminated; }
+    bool BreakCalled() const { return FFlow & sfBreak; }
+    void SetBreakCalled(bool v) { SetFlow(sfBreak, v); }
+    bool ContinueCalled() const { return FFlow & sfContinue; }
+    void SetContinueCalled(bool v) { SetFlow(sfContinue, v); }
+    bool ExitCalled() const { return FFlow & sfExit; }
+    void SetExitCalled(bool v) { SetFlow(sfExit, v); }
+    bool Terminated() const { return FFlow & sfTerminated; }
     // Break, continue or exit pending: a statement list stops.
-    bool FlowInterrupted() const { return FBreakCalled || FContinueCalled || FExitCalled; }
+    bool FlowInterrupted() const { return FFlow & (sfBreak | sfContinue | sfExit); }
+    // FlowInterrupted or Terminated, in one test.
+    bool FlowStopped() const { return FFlow != 0; }
     // Changes whenever an item is added or removed.
     unsigned ItemsVersion() const { return FItemsVersion; }
 
@@ -822,9 +846,10 @@ private:
     Variant RunProc(TscProcVariable* Proc, const Variant& Params);
 
     const void* FAddedBy = nullptr;
-    bool FBreakCalled = false;
-    bool FContinueCalled = false;
-    bool FExitCalled = false;
+    // The run-time flags as bits of one byte, so a statement list tests them at once.
+    enum : unsigned char { sfBreak = 1, sfContinue = 2, sfExit = 4, sfTerminated = 8 };
+    void SetFlow(unsigned char Flags, bool v) { FFlow = v ? FFlow | Flags : FFlow & ~Flags; }
+    unsigned char FFlow = 0;
     std::vector<TEntry> FItems;
     unsigned FItemsVersion = 0;
     bool FIsRunning = false;
@@ -836,7 +861,6 @@ private:
     bool FRTTIAdded = false;
     std::unique_ptr<TscStatement> FStatement;
     QString FSyntaxType = QStringLiteral("PascalScript");
-    bool FTerminated = false;
     std::vector<std::pair<QString, QStringList>> FUnitLines;
     bool FUseClassLateBinding = false;
     bool FEvaluteRiseError = false;
@@ -860,9 +884,18 @@ public:
     const QString& SourcePos() const { return FSourcePos; }
     const QString& UnitName() const { return FUnitName; }
 
-    void ExecuteList(); // the children as a statement list
+    // The children as a statement list. A list of one statement, the usual body of a branch,
+    // goes straight to it.
+    void ExecuteList() {
+        if (FItems.size() == 1) {
+            if (!FProgram->Terminated()) static_cast<TscStatement*>(FItems.front().get())->Execute();
+            return;
+        }
+        ExecuteItems();
+    }
 
 protected:
+    void ExecuteItems();
     // Line hook, then true when the program is terminated.
     bool SignalAndTerminated() {
         SignalLine();
@@ -932,12 +965,18 @@ public:
     TscIfStmt(TscScript* AProgram, const QString& UnitName, const QString& SourcePos);
     void Execute() override;
     TscCustomExpression* Condition() const { return FCondition.get(); }
-    void SetCondition(std::unique_ptr<TscCustomExpression> v) { FCondition = std::move(v); }
+    void SetCondition(std::unique_ptr<TscCustomExpression> v) {
+        FCondition = std::move(v);
+        FCondLooked = false;
+    }
     TscStatement* ElseStmt() const { return FElseStmt.get(); }
 
 private:
     std::unique_ptr<TscCustomExpression> FCondition;
     std::unique_ptr<TscStatement> FElseStmt;
+    // The condition's tree when it is an expression, found on the first run.
+    TscExpressionNode* FCondTree = nullptr;
+    bool FCondLooked = false;
 };
 
 class TscCaseSelector : public TscStatement {
@@ -1065,6 +1104,14 @@ public:
     void Execute() override;
 };
 class TscExitStmt : public TscStatement {
+public:
+    using TscStatement::TscStatement;
+    void Execute() override;
+};
+
+// A return: the assignment of the value to Result, when there is one, as its only child, then
+// the exit. Runs as the two statements would in a list, one list step fewer.
+class TscReturnStmt : public TscStatement {
 public:
     using TscStatement::TscStatement;
     void Execute() override;

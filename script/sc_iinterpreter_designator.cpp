@@ -4,7 +4,10 @@
 #include "script/sc_iexpression.h"
 #include "script/sc_iinterpreter.h"
 
+#include <pthread.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 // ---------------------------------------------------------------------------------------------
@@ -178,7 +181,7 @@ public:
     TLocalsGuard() = default;
     TLocalsGuard(const TLocalsGuard&) = delete;
     TLocalsGuard& operator=(const TLocalsGuard&) = delete;
-    void Save(TscProcVariable* Proc) {
+    [[gnu::always_inline]] void Save(TscProcVariable* Proc) {
         FProc = Proc;
         FMark = Proc->SaveLocals();
     }
@@ -248,20 +251,177 @@ void WriteBack(TscDesignatorItem* link, TscCustomVariable* item, int params, TLo
 
 } // namespace
 
+// ---------------------------------------------------------------------------------------------
+// Script procedure calls
+
+// The stored values are kept, not the values read through a value hook: the hook's answer
+// must not end up stored in the variable when the call returns. A scalar is kept as its type
+// code and payload bits, so saving and restoring it makes no Variant.
+void TscProcVariable::GrowSavedLocals(size_t Top) {
+    FSavedLocals.resize(Top);
+}
+
+[[gnu::always_inline]] inline size_t TscProcVariable::SaveLocals() {
+    if (FLocalsVersion != FProgram->ItemsVersion()) [[unlikely]]
+        CollectLocals();
+    const size_t mark = FSavedTop;
+    const size_t top = mark + FLocals.size();
+    if (FSavedLocals.size() < top) [[unlikely]]
+        GrowSavedLocals(top);
+    TSavedLocal* slot = FSavedLocals.data() + mark;
+    for (const TLocal& l : FLocals) {
+        slot->Var = l.Var;
+        const Variant& value = l.Var->FValue;
+        if (l.Str) {
+            slot->Kind = TSavedLocal::skText;
+            ScStoreValue(slot->Value, Variant(l.Str->Str()));
+        } else if (value.IsScalar()) {
+            slot->Kind = TSavedLocal::skScalar;
+            slot->Type = value.VType();
+            slot->Bits = value.ScalarBits();
+        } else {
+            slot->Kind = TSavedLocal::skValue;
+            ScStoreValue(slot->Value, Variant(value));
+        }
+        ++slot;
+    }
+    FSavedTop = top;
+    return mark;
+}
+
+[[gnu::always_inline]] inline void TscProcVariable::RestoreLocals(size_t Mark) {
+    TSavedLocal* const end = FSavedLocals.data() + FSavedTop;
+    for (TSavedLocal* s = FSavedLocals.data() + Mark; s != end; ++s) {
+        if (s->Kind == TSavedLocal::skScalar) [[likely]]
+            s->Var->FValue.SetScalarRaw(s->Type, s->Bits);
+        else if (s->Kind == TSavedLocal::skText)
+            static_cast<TscStringVariable*>(s->Var)->Str() = VarToStr(s->Value);
+        else
+            ScStoreValue(s->Var->FValue, std::move(s->Value));
+    }
+    FSavedTop = Mark;
+}
+
+namespace {
+
+// The lowest stack address a script call may start from, for the running thread: a script that
+// recurses without end raises instead of overflowing the stack. The margin leaves room for one
+// more level of the engine's own calls (far larger in an instrumented build) and for the throw.
+// The highest address until it is worked out, on the first call in the thread.
+thread_local std::uintptr_t StackFloor = UINTPTR_MAX;
+
+[[gnu::noinline]] void CheckStack(std::uintptr_t Frame, const QString& Name) {
+    if (StackFloor == UINTPTR_MAX) {
+        constexpr std::size_t Margin = 1024 * 1024;
+        StackFloor = 0; // unknown: no check
+        pthread_attr_t attr;
+        if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            void* low = nullptr;
+            std::size_t size = 0;
+            if (pthread_attr_getstack(&attr, &low, &size) == 0 && low && size >= 2 * Margin)
+                StackFloor = reinterpret_cast<std::uintptr_t>(low) + Margin;
+            pthread_attr_destroy(&attr);
+        }
+    }
+    if (Frame < StackFloor)
+        throw EStackOverflow(QStringLiteral("Stack overflow in %1: the calls go too deep").arg(Name));
+}
+
+} // namespace
+
+[[gnu::always_inline]] inline void TscProcVariable::Run() {
+    // The frame address, not a local's: an instrumented build may keep locals off the stack.
+    if (const auto frame = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)); frame < StackFloor)
+        [[unlikely]] CheckStack(frame, FName);
+    const bool wasExecuting = FExecuting;
+    FExecuting = true;
+    TscScript* scope = FProgram.get();
+    TscScript* main = nullptr;
+    for (TscScript* s = scope; s; s = s->Parent())
+        if (s->MainProg()) {
+            main = s;
+            break;
+        }
+    // Put back when the run ends, also when an exception passes; kept by value, so the
+    // restoring reads nothing through the frame.
+    struct TRestore {
+        TscProcVariable* Proc;
+        TscScript* Scope;
+        TscScript* Main;
+        TscScript* SavedRunning;
+        bool WasExecuting;
+        ~TRestore() {
+            // A recursive call shares the scope with its caller: a stop requested inside it
+            // must still stop the caller.
+            Scope->SetFlow(TscScript::sfExit | TscScript::sfTerminated, WasExecuting && Scope->Terminated());
+            Scope->FIsRunning = WasExecuting;
+            if (Main) Main->FProgRunning = SavedRunning;
+            Proc->FExecuting = WasExecuting;
+        }
+    } restore{this, scope, main, main ? main->FProgRunning : nullptr, wasExecuting};
+    if (FIsFunc) {
+        // Empty as the typed assignment stores it: 0 for an Integer result.
+        if (FRefItem->Typ() == fvtInt)
+            FRefItem->StoreInt(0);
+        else if (FRefItem->Typ() == fvtVariant && !FRefItem->IsReadOnly())
+            FRefItem->FValue.SetScalarRaw(varEmpty, 0);
+        else
+            FRefItem->SetValue(Variant());
+    }
+    if (main) main->FProgRunning = scope;
+    scope->SetFlow(TscScript::sfExit | TscScript::sfTerminated, false);
+    scope->FIsRunning = true;
+    scope->Statement()->ExecuteList();
+}
+
+Variant TscProcVariable::GetValue() {
+    Run();
+    return FIsFunc ? FRefItem->GetValue() : Variant::Null();
+}
+
+void TscProcVariable::EvalTo(TscEvalResult& R, bool) {
+    Run();
+    // Not by reference: the next call of the procedure changes its result.
+    if (FIsFunc)
+        FRefItem->Eval(R, false);
+    else
+        R.SetValue(Variant::Null());
+}
+
+// The same steps as the designator walk for a call on its own (Fib(n - 1)), with the result
+// kept as an integer when it is one.
+void TscProcVariable::Call(TscDesignatorItem* Link, TscEvalResult& R, bool NeedResult) {
+    TLocalsGuard locals;
+    if (FExecuting) locals.Save(this);
+    const int params = Count();
+    if (params == 1 && Link->Count() == 1 && !FIsMacro) {
+        // One argument for one parameter, read through the argument's tree.
+        TscEvalResult a;
+        Link->FirstArgItem()->Eval(a, false);
+        TscParamItem* p = ParamAt(0);
+        if (a.IsInt())
+            p->StoreInt(a.Int());
+        else
+            p->SetValue(a.Get());
+    } else if (params > 0) {
+        PassArguments(Link, this, params);
+    }
+    FNeedResult = NeedResult;
+    Run();
+    // Taken before the caller's locals (the result among them) are put back, and not by
+    // reference: the next call changes the result.
+    if (FIsFunc)
+        FRefItem->Eval(R, false);
+    else
+        R.SetValue(Variant::Null());
+    if (params > 0 && Link->HasVarParams()) WriteBack(Link, this, params, locals);
+}
+
 void TscDesignator::EvalTo(TscEvalResult& R, bool AllowRef) {
     if (FLateBindingXmlSource) ResolveLateBinding();
-    // The commonest call, a script function on its own (Fib(n - 1)): the same steps as the
-    // walk, with the result kept as an integer when it is one.
     if (Count() == 1 && Link(0)->LinkKind() == lkProc) {
         TscDesignatorItem* link = Link(0);
-        auto* proc = static_cast<TscProcVariable*>(link->Ref());
-        TLocalsGuard locals;
-        if (proc->Executing()) locals.Save(proc);
-        const int params = proc->Count();
-        if (params > 0) PassArguments(link, proc, params);
-        proc->SetNeedResult(FNeedResult);
-        proc->EvalTo(R, false);
-        if (params > 0) WriteBack(link, proc, params, locals);
+        static_cast<TscProcVariable*>(link->Ref())->Call(link, R, FNeedResult);
         return;
     }
     TscCustomVariable::EvalTo(R, AllowRef);

@@ -352,21 +352,18 @@ bool TscScript::IsExecutableLine(int LineN, const QString& UnitName) const {
 // Running
 
 void TscScript::Execute() {
-    FExitCalled = false;
-    FTerminated = false;
+    SetFlow(sfExit | sfTerminated, false);
     FIsRunning = true;
     FMainProg = true;
     TFinally done{[this] {
-        FExitCalled = false;
-        FTerminated = false;
+        SetFlow(sfExit | sfTerminated, false);
         FIsRunning = false;
     }};
     FStatement->Execute();
 }
 
 void TscScript::Terminate() {
-    FExitCalled = true;
-    FTerminated = true;
+    SetFlow(sfExit | sfTerminated, true);
     for (const TEntry& e : FItems)
         if (auto* p = dynamic_cast<TscProcVariable*>(e.Object.get())) p->Prog()->Terminate();
 }

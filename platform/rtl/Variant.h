@@ -141,6 +141,24 @@ public:
     Int64 RawInt() const { return FV.i; }
     double RawDouble() const { return FV.d; }
 
+    // A kind that holds neither text nor shared storage (Empty, Null, numbers, dates, Booleans):
+    // its type code and payload bits are the whole value.
+    static constexpr bool IsScalarType(TVarType t) {
+        return t <= varDate || t == varBoolean || (t >= varShortInt && t <= varInt64);
+    }
+    bool IsScalar() const { return IsScalarType(FType); }
+    // The payload bits of a scalar value, for SetScalarRaw.
+    Int64 ScalarBits() const { return FV.i; }
+    // Overwrites the value in place with a scalar given by type code and payload bits (as read
+    // with ScalarBits); text or shared storage held before is released. t must be a scalar kind.
+    void SetScalarRaw(TVarType t, Int64 bits) {
+        if (FType != varInteger && !IsScalar()) ReleaseStorage();
+        FType = t;
+        FV.i = bits;
+    }
+    // Overwrites the value in place with an Integer; the same as assigning Variant(v).
+    void SetInt(int v) { SetScalarRaw(varInteger, v); }
+
     // Variant arrays. Elements are Variants; an array of a simple element type converts what
     // is stored into it to that type. Copies share storage until one of them is written.
     int DimCount() const;
@@ -180,6 +198,10 @@ public:
 
 private:
     friend class TVariantAccess;
+    void ReleaseStorage() {
+        FStr = QString();
+        FRef.reset();
+    }
     TVarType FType = varEmpty;
     union {
         Int64 i;

@@ -406,6 +406,42 @@ public:
     QHash<QString, QString> FValues;
 };
 
+// The in-place setters give what an assignment gives, whatever the target held before: text,
+// an array and a dispatch object are released (a copy made earlier keeps its own value), and a
+// scalar taken apart into type code and bits comes back the same.
+TEST(Variant, InPlaceSettersMatchAssignment) {
+    auto disp = std::make_shared<FakeDispatch>();
+    const Variant before[] = {Variant(), Variant::Null(), Variant(7), Variant(2.5), Variant(true),
+                              Variant(QStringLiteral("text")), VarArrayOf({1, "a"}), Variant(disp),
+                              Variant(1LL << 40)};
+    for (const Variant& b : before) {
+        Variant target = b;
+        const Variant keep = target;
+        const long refs = disp.use_count();
+        target.SetInt(-42);
+        EXPECT_TRUE(target.SameAs(Variant(-42))) << VarTypeAsText(b.VType()).toStdString();
+        EXPECT_TRUE(keep.SameAs(b)) << VarTypeAsText(b.VType()).toStdString();
+        // The overwritten dispatch value let go of its object.
+        EXPECT_EQ(disp.use_count(), refs - (b.IsDispatch() ? 1 : 0));
+    }
+
+    const Variant scalars[] = {Variant(),       Variant::Null(),        Variant(short(-3)),
+                               Variant(-9),     Variant(1.25f),         Variant(-0.1),
+                               Variant::FromCurrencyRaw(123456), Variant::FromDate(45000.5),
+                               Variant(false),  Variant(true),          Variant((signed char)-5),
+                               Variant((unsigned char)200), Variant((unsigned short)65535),
+                               Variant(4000000000u), Variant(-(1LL << 50))};
+    for (const Variant& v : scalars) {
+        ASSERT_TRUE(v.IsScalar()) << VarTypeAsText(v.VType()).toStdString();
+        Variant target(QStringLiteral("held text"));
+        target.SetScalarRaw(v.VType(), v.ScalarBits());
+        EXPECT_TRUE(target.SameAs(v)) << VarTypeAsText(v.VType()).toStdString();
+        EXPECT_EQ(VarToStr(target), VarToStr(v));
+    }
+    for (const Variant& v : {Variant(QStringLiteral("x")), VarArrayOf({1}), Variant(disp)})
+        EXPECT_FALSE(v.IsScalar()) << VarTypeAsText(v.VType()).toStdString();
+}
+
 TEST(Variant, DispatchValues) {
     auto disp = std::make_shared<FakeDispatch>();
     Variant v(disp);

@@ -179,6 +179,182 @@ Log(Count(100));)",
     }
 }
 
+// A caller's locals of every kind (a text variable, a Variant holding text or Null, a float, a
+// Boolean) come back after the inner call, also when the inner call ends in an exception that
+// the caller catches.
+TEST(ScriptRecursionTest, EveryKindOfLocalComesBack) {
+    TScriptRun r("PascalScript", R"(function Walk(n: Integer): String;
+var s: String;
+  v: Variant;
+  f: Double;
+  b: Boolean;
+begin
+  s := 'S' + IntToStr(n);
+  f := n / 4;
+  b := n mod 2 = 0;
+  if n = 3 then v := Null
+  else if n = 2 then v := 'T' + IntToStr(n)
+  else v := n;
+  if n = 0 then RaiseException('bottom');
+  try
+    Walk(n - 1);
+  except
+    Log(ExceptionMessage);
+  end;
+  Result := s + ' ' + IntToStr(Round(f * 100)) + ' ' + VarToStr(v);
+  if b then Result := Result + ' even';
+  Log(Result);
+end;
+begin
+  Log(Walk(3));
+end.)");
+    ASSERT_TRUE(r.Compiled) << r.Error.toStdString();
+    ASSERT_TRUE(r.Execute()) << r.Error.toStdString();
+    EXPECT_EQ(r.Joined(), "bottom|S1 25 1|S2 50 T2 even|S3 75 |S3 75 ");
+}
+
+// A return leaves its function from inside loops and branches, runs the finally block on the
+// way out with the value kept, and without a value ends a procedure.
+TEST(ScriptRecursionTest, ReturnLeavesFromAnywhere) {
+    const TRunCase cases[] = {
+        {"JScript", R"(function Find(limit) {
+  var i;
+  for (i = 0; i < 100; i++) {
+    if (i == limit) return i * 10;
+  }
+  return -1;
+}
+function Spin() {
+  var n = 0;
+  while (true) { n++; if (n == 5) return n; }
+}
+function Guarded(x) {
+  try { return x + 1; }
+  finally { Log("finally"); }
+  return 0;
+}
+function Say() {
+  Log("a");
+  return;
+  Log("b");
+}
+Log(Find(3)); Log(Find(200)); Log(Spin()); Log(Guarded(4)); Say();)",
+         "30|-1|5|finally|5|a"},
+        {"C++Script", R"(int Find(int limit)
+{
+  int i;
+  for (i = 0; i < 100; i++)
+    if (i == limit) return i * 10;
+  return -1;
+}
+int Spin()
+{
+  int n;
+  n = 0;
+  while (true) { n++; if (n == 5) return n; }
+}
+int Guarded(int x)
+{
+  try { return x + 1; }
+  finally { Log("finally"); }
+  return 0;
+}
+void Say()
+{
+  Log("a");
+  return;
+  Log("b");
+}
+{
+  Log(Find(3)); Log(Find(200)); Log(Spin()); Log(Guarded(4)); Say();
+})",
+         "30|-1|5|finally|5|a"},
+        {"BasicScript", R"(function Find(limit)
+  dim i
+  for i = 0 to 99
+    if i = limit then
+      return i * 10
+    end if
+  next
+  return -1
+end function
+function Spin
+  dim n
+  n = 0
+  while true
+    n = n + 1
+    if n = 5 then
+      return n
+    end if
+  wend
+end function
+function Guarded(x)
+  try
+    return x + 1
+  finally
+    Log("finally")
+  end try
+  return 0
+end function
+sub Say
+  Log("a")
+  return
+  Log("b")
+end sub
+Log(Find(3))
+Log(Find(200))
+Log(Spin)
+Log(Guarded(4))
+Say
+)",
+         "30|-1|5|finally|5|a"},
+    };
+    for (const TRunCase& c : cases) {
+        TScriptRun r(c.Lang, c.Text);
+        ASSERT_TRUE(r.Compiled) << c.Lang << ": " << r.Error.toStdString();
+        const QString got = r.Execute() ? r.Joined() : r.Error;
+        EXPECT_EQ(got, QString(c.Logged)) << c.Lang;
+    }
+}
+
+// A recursion without end raises a catchable error instead of overflowing the stack; the
+// script goes on after catching it, with its locals as they were.
+TEST(ScriptRecursionTest, EndlessRecursionRaises) {
+    const TRunCase cases[] = {
+        {"PascalScript", R"(var depth: Integer;
+function Down(n: Integer): Integer;
+begin
+  depth := n;
+  Result := Down(n + 1) + 1;
+end;
+var k: Integer;
+begin
+  k := 7;
+  try
+    Down(1);
+  except
+    Log(ExceptionClassName);
+  end;
+  Log(depth > 100);
+  Log(k);
+  Log(Down(1));
+end.)",
+         "EStackOverflow|True|7|EStackOverflow: Stack overflow in Down: the calls go too deep"},
+        {"JScript", R"(function Down(n) { return Down(n + 1); }
+try { Down(1); } except { Log(ExceptionClassName); }
+Log("after");)",
+         "EStackOverflow|after"},
+    };
+    for (const TRunCase& c : cases) {
+        TScriptRun r(c.Lang, c.Text);
+        ASSERT_TRUE(r.Compiled) << c.Lang << ": " << r.Error.toStdString();
+        // What was logged, then the error that ended the run, if one did.
+        const bool ran = r.Execute();
+        const QString got = ran ? r.Joined() : r.Joined() + "|" + r.Error;
+        EXPECT_EQ(got, QString(c.Logged)) << c.Lang;
+    }
+}
+
 // The caller's local is put back from its stored value: a value hook's answer at the time of
 // the inner call does not end up stored in it.
 TEST(ScriptRecursionTest, SavedLocalsIgnoreTheValueHook) {
