@@ -9,10 +9,14 @@ export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file
 
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF >/dev/null
-cmake --build "$build" --target korvel
+cmake --build "$build" --target korvel korvel_demodb
 
 bin="$build/app"
 cp -r examples/demo/. "$bin/"
+# A first run opens on sample rows; an existing database is left as it is.
+if [ ! -e "$bin/sqlite.db" ]; then
+  "$build/tools/demodb/korvel_demodb" "$bin/sqlite.db" "$bin/tables.ini" examples/sample-data.sql
+fi
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$bin/korvel"
