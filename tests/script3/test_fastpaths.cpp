@@ -43,6 +43,17 @@ struct TRunCase {
     const char* Logged; // the log, or the error when the run fails
 };
 
+// Runs each case and compares what it logged, or the error that stopped it.
+template <size_t N>
+void ExpectRuns(const TRunCase (&cases)[N]) {
+    for (const TRunCase& c : cases) {
+        TScriptRun r(c.Lang, c.Text);
+        ASSERT_TRUE(r.Compiled) << c.Lang << ": " << c.Text << ": " << r.Error.toStdString();
+        const QString got = r.Execute() ? r.Joined() : r.Error;
+        EXPECT_EQ(got, QString(c.Logged)) << c.Lang << ": " << c.Text;
+    }
+}
+
 // Compound assignments, increments and counters at the edge of the 32-bit range, errors, and
 // operands that are text or Null.
 TEST(ScriptIntegerTest, AssignmentsAndMixedOperands) {
@@ -72,12 +83,7 @@ TEST(ScriptIntegerTest, AssignmentsAndMixedOperands) {
         {"BasicScript", "dim i\nfor i = 1 to 10 step 4\nif i = 9 then\nbreak\nend if\nLog(i)\nnext\nLog(i)",
          "1|5|9"},
     };
-    for (const TRunCase& c : cases) {
-        TScriptRun r(c.Lang, c.Text);
-        ASSERT_TRUE(r.Compiled) << c.Text << ": " << r.Error.toStdString();
-        const QString got = r.Execute() ? r.Joined() : r.Error;
-        EXPECT_EQ(got, QString(c.Logged)) << c.Text;
-    }
+    ExpectRuns(cases);
 }
 
 // C-style loops whose body and step are single statements run them directly: break, continue,
@@ -96,12 +102,7 @@ TEST(ScriptIntegerTest, CStyleLoopsKeepTheirFlow) {
          "2|2147483648|20"},
         {"JScript", "var i, n = 0;\nfor (i = \"1\"; i < 4; i++) n++;\nLog(n); Log(i);", "3|4"},
     };
-    for (const TRunCase& c : cases) {
-        TScriptRun r(c.Lang, c.Text);
-        ASSERT_TRUE(r.Compiled) << c.Text << ": " << r.Error.toStdString();
-        const QString got = r.Execute() ? r.Joined() : r.Error;
-        EXPECT_EQ(got, QString(c.Logged)) << c.Text;
-    }
+    ExpectRuns(cases);
 }
 
 // An operand read in place must still be the value it had when its turn came.
@@ -309,12 +310,7 @@ Say
 )",
          "30|-1|5|finally|5|a"},
     };
-    for (const TRunCase& c : cases) {
-        TScriptRun r(c.Lang, c.Text);
-        ASSERT_TRUE(r.Compiled) << c.Lang << ": " << r.Error.toStdString();
-        const QString got = r.Execute() ? r.Joined() : r.Error;
-        EXPECT_EQ(got, QString(c.Logged)) << c.Lang;
-    }
+    ExpectRuns(cases);
 }
 
 // A recursion without end raises a catchable error instead of overflowing the stack; the
