@@ -69,7 +69,9 @@ TEST_F(PaintFixture, GridLinesBelowTheRowsFollowTheStyle) {
         EXPECT_EQ(Is(img, empty.Right - 1, empty.Top + 5, kRed),
                   c.EmptyRowLines && c.Style != lsActiveHorzOnly)
             << c.Style;
-        if (c.Style != lsVerticalOnly) EXPECT_TRUE(Is(img, data.Left + 10, data.Bottom, kRed)) << c.Style;
+        if (c.Style != lsVerticalOnly) {
+            EXPECT_TRUE(Is(img, data.Left + 10, data.Bottom, kRed)) << c.Style;
+        }
     }
 }
 

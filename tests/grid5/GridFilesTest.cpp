@@ -237,7 +237,7 @@ TEST_F(Files, XmlInEveryEncodingParses) {
     for (TUniEncoding enc : {enUnspecified, enISO_8859_1, enUTF_16, enUTF_8}) {
         A.SaveToXMLFile(Path("t.xml"), enc);
         const QByteArray bytes = ReadAll(Path("t.xml"));
-        if (enc == enUTF_16) EXPECT_EQ(bytes.left(2), QByteArray("\xFF\xFE"));
+        if (enc == enUTF_16) { EXPECT_EQ(bytes.left(2), QByteArray("\xFF\xFE")); }
         QDomDocument doc;
         ASSERT_TRUE(doc.setContent(bytes)) << enc;
         const QDomElement root = doc.documentElement();

@@ -63,10 +63,10 @@ TEST_F(Builder, EveryControlGetsItsClassBoundsAndAnchors) {
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(control->ClassName(), QLatin1String(c.Class));
         EXPECT_EQ(control->Owner(), frmMainKorvel);
-        if (c.Left >= 0) EXPECT_EQ(control->Left(), c.Left);
-        if (c.Top >= 0) EXPECT_EQ(control->Top(), c.Top);
-        if (c.Width >= 0) EXPECT_EQ(control->Width(), c.Width);
-        if (c.Height >= 0) EXPECT_EQ(control->Height(), c.Height);
+        if (c.Left >= 0) { EXPECT_EQ(control->Left(), c.Left); }
+        if (c.Top >= 0) { EXPECT_EQ(control->Top(), c.Top); }
+        if (c.Width >= 0) { EXPECT_EQ(control->Width(), c.Width); }
+        if (c.Height >= 0) { EXPECT_EQ(control->Height(), c.Height); }
         EXPECT_EQ(AnchorText(control), QLatin1String(c.Anchors));
     }
     // Children of container elements lie in their container; everything is owned by the window.

@@ -55,7 +55,7 @@ TEST_F(DataControls, EditOpensOnlyWebLinksOnDoubleClick) {
         edit.SetText(QLatin1String(c.Text));
         edit.DblClick();
         ASSERT_EQ(FOpened.size(), c.Opens ? 1 : 0) << c.Text;
-        if (c.Opens) EXPECT_EQ(FOpened[0].toString(), QLatin1String(c.Text));
+        if (c.Opens) { EXPECT_EQ(FOpened[0].toString(), QLatin1String(c.Text)); }
     }
 }
 

@@ -43,16 +43,19 @@ TEST_F(Demo, StartsAndUsesEveryControlClassAndAction) {
             if (auto* b = dynamic_cast<TdbButton*>(c)) {
                 actions.insert(b->dbActionType());
                 // Every window a button opens exists, and every control a button names is on its window.
-                if (!b->dbFormName().isEmpty())
+                if (!b->dbFormName().isEmpty()) {
                     EXPECT_TRUE(formNames.count(b->dbFormName())) << b->Name().toStdString();
-                if (!b->dbResultControl().isEmpty())
+                }
+                if (!b->dbResultControl().isEmpty()) {
                     EXPECT_NE(w->FindComponent(b->dbResultControl()), nullptr) << b->Name().toStdString();
+                }
                 for (const QString& name : b->dbListControls().split(',', Qt::SkipEmptyParts))
                     EXPECT_NE(w->FindComponent(name), nullptr) << b->Name().toStdString() << " lists " << name.toStdString();
             }
             if (auto* f = dynamic_cast<TdbFileToDatabase*>(c)) fileKinds.insert(f->dbType());
-            if (auto* combo = dynamic_cast<TdbComboBox*>(c); combo && !combo->dbParentCombo().isEmpty())
+            if (auto* combo = dynamic_cast<TdbComboBox*>(c); combo && !combo->dbParentCombo().isEmpty()) {
                 EXPECT_NE(dynamic_cast<TdbComboBox*>(w->FindComponent(combo->dbParentCombo())), nullptr);
+            }
         }
     }
     for (const char* cls : {"TdbButton", "TdbEdit", "TdbEditCount", "TdbMemo", "TdbCheckBox", "TdbDateTimePicker",

@@ -357,7 +357,9 @@ TEST_F(Pictures, PopupCaptionsFollowTheKind) {
         c.Field->PreparePopup();
         EXPECT_EQ(c.Field->mniRunFile->Caption(), QLatin1String(c.First));
         EXPECT_EQ(c.Field->mniSaveFile->Visible(), c.Second != nullptr);
-        if (c.Second) EXPECT_EQ(c.Field->mniSaveFile->Caption(), QLatin1String(c.Second));
+        if (c.Second) {
+            EXPECT_EQ(c.Field->mniSaveFile->Caption(), QLatin1String(c.Second));
+        }
         EXPECT_EQ(c.Field->mniSeparator->Caption(), QLatin1String("-"));
         EXPECT_EQ(c.Field->mniDeleteFile->Caption(), QLatin1String(c.Fourth));
     }
