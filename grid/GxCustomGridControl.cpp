@@ -419,7 +419,10 @@ void TGxCustomGridControl::SetInplaceEdit(TGxCustomEdit* Value) {
 }
 
 void TGxCustomGridControl::DoEnter() {
-    TGxScrollControl::DoEnter();
+    if (!FVisiting) {
+        FVisiting = true;
+        TGxScrollControl::DoEnter();
+    }
     RefreshArea(gaIndicator);
 }
 
@@ -430,6 +433,8 @@ void TGxCustomGridControl::DoExit() {
         ApplyEditing();
         EndEditing();
     }
+    if (!FVisiting) return;
+    FVisiting = false;
     TGxScrollControl::DoExit();
 }
 

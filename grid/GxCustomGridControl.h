@@ -735,6 +735,9 @@ protected:
     TResizeKind FVertResizeKind = rkShrink;
     std::optional<QRegion> FPaintClip;
     bool FEditorEventsAssigned = false;
+    // Between entering the grid and leaving it; focus moving between the grid and its own editor
+    // is no new visit.
+    bool FVisiting = false;
 
 protected:
     // Resolves a row or column given by name; raises naming the grid on failure.

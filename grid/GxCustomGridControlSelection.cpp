@@ -732,6 +732,9 @@ void TGxCustomGridControl::EndEditing() {
         if (!accept) return;
     }
     if (FInplaceEdit) {
+        // A hidden editor would pass its focus on to the next control, out of the grid.
+        if (FInplaceEdit->Focused() && HandleAllocated() && Widget()->isVisible())
+            Widget()->setFocus(Qt::OtherFocusReason);
         FInplaceEdit->Hide();
         if (FGridState.Contains(gtEdit))
             RefreshCell(FEditingCell.X, FEditingCell.Y);

@@ -310,6 +310,9 @@ TEST(GridFocus, TheEditorTakingTheFocusKeepsTheEdit) {
     auto* other = new TGxEdit(&form);
     other->SetParent(&form);
     other->SetBounds(0, 185, 100, 12);
+    int enters = 0, exits = 0;
+    g->OnEnter = [&](TObject*) { ++enters; };
+    g->OnExit = [&](TObject*) { ++exits; };
     form.Show();
     QApplication::setActiveWindow(form.Widget());
     g->SetFocus();
@@ -320,12 +323,30 @@ TEST(GridFocus, TheEditorTakingTheFocusKeepsTheEdit) {
     ASSERT_TRUE(g->InplaceEdit());
     EXPECT_TRUE(g->InplaceEdit()->Focused());
     EXPECT_TRUE(g->Editing());
+    // Enter in the editor ends the edit and gives the focus back to the grid: still one visit.
+    g->InplaceEdit()->SetText("first");
+    Word enter = VK_RETURN;
+    g->InplaceEdit()->OnKeyDown(g->InplaceEdit(), enter, {});
+    QApplication::processEvents();
+    EXPECT_TRUE(g->Focused());
+    EXPECT_EQ(g->GetCells(0, 1), "first");
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(exits, 0);
+    g->EditCell(0, 1, QString());
+    QApplication::processEvents();
+    ASSERT_TRUE(g->InplaceEdit());
     g->InplaceEdit()->SetText("kept");
     // Leaving for another control applies and ends the edit.
     other->SetFocus();
     QApplication::processEvents();
     EXPECT_FALSE(g->Editing());
     EXPECT_EQ(g->GetCells(0, 1), "kept");
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(exits, 1);
+    // Coming back is a new visit.
+    g->SetFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(enters, 2);
 }
 
 } // namespace
