@@ -107,8 +107,6 @@ public:
     void SetLinkedComboBoxValue(TdbComboBox* combo, int id);
     // The id of the record the last save stored (inserted or updated); -1 when it stored none.
     Int64 LastSavedId() const { return FLastSavedId; }
-    // A memo's text as typed: its line list ends every line with a break, the last one too.
-    static QString MemoText(const TMemo* memo);
 
 private:
     void ActionShowForm(TdbButton* button);

@@ -243,7 +243,7 @@ static bool ControlValue(TComponent* control, bool& isText, QString& value) {
     if (auto* e = dynamic_cast<TdbEdit*>(control)) {
         value = EscapeQuotes(e->Text(), QString());
     } else if (auto* m = dynamic_cast<TdbMemo*>(control)) {
-        value = EscapeQuotes(TfrmMainKorvel::MemoText(m), QString());
+        value = EscapeQuotes(m->Text(), QString());
     } else if (auto* ec = dynamic_cast<TdbEditCount*>(control)) {
         value = EscapeQuotes(ec->Text(), QString());
     } else if (auto* p = dynamic_cast<TdbDateTimePicker*>(control)) {

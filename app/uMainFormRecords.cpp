@@ -77,15 +77,6 @@ QStringList TemplateNames(const QString& field) {
 
 } // namespace
 
-QString TfrmMainKorvel::MemoText(const TMemo* memo) {
-    QString text = memo->Text();
-    if (text.endsWith(QLatin1String("\r\n")))
-        text.chop(2);
-    else if (text.endsWith(u'\n'))
-        text.chop(1);
-    return text;
-}
-
 void TfrmMainKorvel::FillForm2(int id, TComponent* form, const QString& table) {
     for (TComponent* c : ComponentList(form)) {
         auto* b = dynamic_cast<TdbButton*>(c);

@@ -120,7 +120,7 @@ TSaveColumns CollectColumns(TdbButton* button, TComponent* window, bool insert, 
             else
                 s.AddInt(QStringLiteral("record_count"), TypedInteger(ec->Text(), ec->Name()));
         } else if (auto* m = dynamic_cast<TdbMemo*>(c)) {
-            const QString text = TfrmMainKorvel::MemoText(m);
+            const QString text = m->Text();
             if (text.isEmpty()) {
                 if (!insert) s.AddNull(Bracket(m->dbField()));
             } else {

@@ -410,7 +410,9 @@ void TCustomMemo::LinesChanged() {
     Change();
 }
 
-QString TCustomMemo::GetText() const { return FLines->Text(); }
+// The window's text: the lines with a line break between them, none after the last (Lines.Text
+// ends every line with one).
+QString TCustomMemo::GetText() const { return FLines->ToStringList().join(FLines->LineBreak()); }
 
 void TCustomMemo::SetTextValue(const QString& value) {
     if (FControlState.Contains(csCreating)) return;

@@ -71,7 +71,7 @@ TEST_F(DemoRecords, CustomerIsCreatedReopenedAndEdited) {
         EXPECT_EQ(Get<TdbComboBox>(f, "cbCCountry")->dbItemID(), 1);
         EXPECT_EQ(Get<TdbCheckBox>(f, "chkCVip")->State(), cbChecked);
         EXPECT_FALSE(Get<TdbDateTimePicker>(f, "dtpCBirthday")->Checked());
-        EXPECT_EQ(TfrmMainKorvel::MemoText(Get<TdbMemo>(f, "mmCNotes")), "pays \"late\"");
+        EXPECT_EQ(Get<TdbMemo>(f, "mmCNotes")->Text(), "pays \"late\"");
         Get<TdbMemo>(f, "mmCNotes")->SetText(QString());
         Get<TdbEdit>(f, "edCEmail")->SetText("new@example.org");
         Get<TdbDateTimePicker>(f, "dtpCBirthday")->SetChecked(true);

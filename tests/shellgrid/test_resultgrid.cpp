@@ -218,6 +218,21 @@ TEST_F(ResultGrid, ControlsOfTheWindowFilterTheRows) {
     EXPECT_EQ(numbers(), "B1");
 }
 
+// A memo filters by its whole text as the user typed it, with no line break added after the last
+// line; a typed final line break is part of the text.
+TEST_F(ResultGrid, MemoTextFiltersAsTyped) {
+    auto* memo = Add<TdbMemo>("mmNumber");
+    memo->SetdbTable("orders");
+    memo->SetdbField("number");
+    FGrid->SetdbListControls("mmNumber");
+    memo->SetText("b1");
+    FGrid->dbExecute();
+    EXPECT_EQ(Column(0).join(','), "B1");
+    memo->Lines()->Add("");
+    FGrid->dbExecute();
+    EXPECT_EQ(FGrid->RowCount(), 0);
+}
+
 TEST_F(ResultGrid, ComparisonWithTextThatIsNoNumberIsReportedAndCleared) {
     auto* edCount = Add<TdbEdit>("edCount");
     edCount->SetdbTable("orders");

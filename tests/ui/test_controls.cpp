@@ -18,6 +18,7 @@
 #include <QDateTimeEdit>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
@@ -105,13 +106,20 @@ TEST_F(ControlsTest, MemoLinesAndTextAreTheSameContent) {
     auto* memo = Add<TMemo>(10, 10, 200, 100);
     memo->Lines()->Add(QStringLiteral("first"));
     memo->Lines()->Add(QStringLiteral("second"));
-    EXPECT_EQ(memo->Text(), QStringLiteral("first\r\nsecond\r\n"));
+    // The text is the window's: breaks between lines, none after the last, unlike Lines.Text.
+    EXPECT_EQ(memo->Text(), QStringLiteral("first\r\nsecond"));
+    EXPECT_EQ(memo->Lines()->Text(), QStringLiteral("first\r\nsecond\r\n"));
     Form->Show();
-    auto* editor = memo->Widget()->findChild<QWidget*>();
-    (void)editor;
     memo->SetText(QStringLiteral("a\r\nb\r\nc"));
     EXPECT_EQ(memo->Lines()->Count(), 3);
     EXPECT_EQ(memo->Lines()->Strings(2), QStringLiteral("c"));
+    EXPECT_EQ(memo->Text(), QStringLiteral("a\r\nb\r\nc"));
+    // Typed text: a final empty line is part of the text; an empty memo has no text at all.
+    static_cast<QPlainTextEdit*>(memo->Widget())->setPlainText(QStringLiteral("one\n"));
+    EXPECT_EQ(memo->Text(), QStringLiteral("one\r\n"));
+    memo->Clear();
+    EXPECT_EQ(memo->Text(), QString());
+    EXPECT_EQ(memo->Lines()->Count(), 0);
 }
 
 TEST_F(ControlsTest, EditKeepsMaxLengthReadOnlyAndModified) {
