@@ -653,6 +653,8 @@ protected:
     // The in-place editor's events, forwarded to the grid.
     // Takes the column's editor (or the one the application gave it) for a body or input cell.
     void AttachEditor(TGxCustomColumn* Column, int ACol, int ARow, bool Input);
+    // Ends any other edit and opens the cell's editor; null when the cell cannot be edited now.
+    TGxCustomColumn* OpenCellEditor(int ACol, int ARow);
     void DetachEditorEvents();
     void EditorChanged();
     void EditorFocusChanged();

@@ -590,22 +590,28 @@ void TGxCustomGridControl::AttachEditor(TGxCustomColumn* Column, int ACol, int A
     FInplaceEdit->BeginEditing();
 }
 
-void TGxCustomGridControl::EditCell(int ACol, int ARow, const QString& AText) {
-    if (FGridState.Contains(gtEdit) && FEditingCell == TPoint(ACol, ARow)) return;
-    if (!CellBounds(ACol, ARow)) return;
+TGxCustomColumn* TGxCustomGridControl::OpenCellEditor(int ACol, int ARow) {
+    if (FGridState.Contains(gtEdit) && FEditingCell == TPoint(ACol, ARow)) return nullptr;
+    if (!CellBounds(ACol, ARow)) return nullptr;
     TGxCustomColumn* column = FColumns->Item(ACol);
-    if (!column->ColumnState().Contains(ceEditable) || FReadOnly || !CanEdit()) return;
-    if (!column->InplaceEdit() && !column->Editor()) return;
+    if (!column->ColumnState().Contains(ceEditable) || FReadOnly || !CanEdit()) return nullptr;
+    if (!column->InplaceEdit() && !column->Editor()) return nullptr;
     bool accept = true;
     DoBeforeEdit(ACol, ARow, accept);
-    if (!accept) return;
+    if (!accept) return nullptr;
     ApplyEditing();
     EndEditing();
-    if (FGridState.Contains(gtEdit) || FGridState.Contains(gtInput)) return; // the old editor refused to close
+    if (FGridState.Contains(gtEdit) || FGridState.Contains(gtInput)) return nullptr; // the old editor refused to close
     FGridState.Include(gtEdit);
     FEditingCell = TPoint(ACol, ARow);
-    QString text = AText.isEmpty() ? GetCells(ACol, ARow) : AText;
     AttachEditor(column, ACol, ARow, false);
+    return column;
+}
+
+void TGxCustomGridControl::EditCell(int ACol, int ARow, const QString& AText) {
+    TGxCustomColumn* column = OpenCellEditor(ACol, ARow);
+    if (!column) return;
+    QString text = AText.isEmpty() ? GetCells(ACol, ARow) : AText;
     if (AText.isEmpty()) FInplaceEditUpdate = true;
     DoApplyEditText(ACol, ARow, text);
     FInplaceEdit->SetText(text);
@@ -619,20 +625,7 @@ void TGxCustomGridControl::EditCell(int ACol, int ARow, const QString& AText) {
 }
 
 void TGxCustomGridControl::StartEdit(int ACol, int ARow, QChar Key) {
-    if (ARow < 0 || ARow >= RowCount() || ACol < 0 || ACol >= FColumns->Count()) return;
-    if (FGridState.Contains(gtEdit) && FEditingCell == TPoint(ACol, ARow)) return;
-    TGxCustomColumn* column = FColumns->Item(ACol);
-    if (!column->ColumnState().Contains(ceEditable) || FReadOnly || !CanEdit()) return;
-    if (!column->InplaceEdit() && !column->Editor()) return;
-    bool accept = true;
-    DoBeforeEdit(ACol, ARow, accept);
-    if (!accept) return;
-    ApplyEditing();
-    EndEditing();
-    if (FGridState.Contains(gtEdit) || FGridState.Contains(gtInput)) return;
-    FGridState.Include(gtEdit);
-    FEditingCell = TPoint(ACol, ARow);
-    AttachEditor(column, ACol, ARow, false);
+    if (!OpenCellEditor(ACol, ARow)) return;
     // Off before the editor takes the focus: selecting all on focus would swallow the typed
     // character into a selection that the next key replaces.
     FInplaceEdit->SetAutoSelect(false);

@@ -1,5 +1,5 @@
 // Scripts drive the spreadsheet server with members written by name.
-#include "tests/script3/ScriptRun.h"
+#include "tests/common/ScriptRun.h"
 
 #include "platform/automation/SpreadsheetServer.h"
 

@@ -2,7 +2,7 @@
 // give: the overflow to Int64, the errors, text and Null operands, the order of evaluation, and
 // the locals of recursive calls.
 
-#include "ScriptRun.h"
+#include "tests/common/ScriptRun.h"
 
 #include "platform/rtti/Classes.h"
 

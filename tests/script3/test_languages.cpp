@@ -1,6 +1,6 @@
 // The same programs in the four languages must log the same lines.
 
-#include "ScriptRun.h"
+#include "tests/common/ScriptRun.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Compile errors, host events, termination, evaluation and automation calls.
 
-#include "ScriptRun.h"
+#include "tests/common/ScriptRun.h"
 
 #include "platform/rtl/Streams.h"
 #include "platform/rtti/ObjectHandles.h"

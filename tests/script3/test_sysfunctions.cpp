@@ -1,6 +1,6 @@
 // The system functions as scripts call them.
 
-#include "ScriptRun.h"
+#include "tests/common/ScriptRun.h"
 
 #include "platform/rtl/SysUtils.h"
 

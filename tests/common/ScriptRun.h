@@ -7,13 +7,18 @@
 
 #include <QStringList>
 
+#include <initializer_list>
+#include <utility>
+
 struct TScriptRun {
     TscScript Script;
     QStringList Log;
     bool Compiled = false;
-    QString Error; // compile error "message at pos", or the run-time exception's message
+    QString Error; // compile error "message at pos", or "EClass: message" of a run-time exception
 
-    TScriptRun(const QString& Lang, const QString& Text) {
+    // Objects the test hands to the script are registered before compiling.
+    using TObjects = std::initializer_list<std::pair<const char*, TObject*>>;
+    TScriptRun(const QString& Lang, const QString& Text, TObjects Objects = {}, bool LateBinding = false) {
         Script.AddRTTI();
         Script.AddMethod(
             "procedure Log(v: Variant)",
@@ -21,6 +26,9 @@ struct TScriptRun {
                 Log << VarToStr(c->GetVParam(0));
                 return Variant(0);
             }));
+        for (const auto& [name, obj] : Objects)
+            Script.AddObject(QString::fromLatin1(name), obj);
+        if (LateBinding) Script.SetUseClassLateBinding(true);
         Script.SetSyntaxType(Lang);
         Script.Lines()->SetText(Text);
         Compiled = Script.Compile();
@@ -37,4 +45,10 @@ struct TScriptRun {
         }
     }
     QString Joined() const { return Log.join('|'); }
+    // Compiles and runs; the log joined with "|", or the error.
+    QString Run() {
+        if (!Compiled) return "compile: " + Error;
+        if (!Execute()) return "run: " + Error;
+        return Joined();
+    }
 };
