@@ -1,5 +1,5 @@
 // A 1,000-row grid with the result grid's settings, painted offscreen and saved for looking at
-// (grid5_rows.png in the working directory); a few pixels are checked.
+// (gridrows_rows.png in the working directory); a few pixels are checked.
 
 #include "grid/GxGrid.h"
 #include "platform/rtl/SysUtils.h"
@@ -50,7 +50,7 @@ TEST(GridShot, ThousandRowsWithFooterAndSelection) {
     form.Show();
     const QImage shot = grid->Widget()->grab().toImage();
     ASSERT_EQ(shot.width(), 420);
-    const QString path = QDir::current().absoluteFilePath(QStringLiteral("grid5_rows.png"));
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("gridrows_rows.png"));
     ASSERT_TRUE(shot.save(path));
     // The selected row is highlighted: its middle differs from an unselected row's background.
     const int selectedY = grid->GetRowTop(2) + 9, plainY = grid->GetRowTop(5) + 9;

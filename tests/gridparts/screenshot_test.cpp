@@ -1,5 +1,5 @@
 // Draws a header, input row, body band, footer and indicator in every header style onto one
-// image and saves it for looking at (grid2_painters.png in the working directory).
+// image and saves it for looking at (gridparts_painters.png in the working directory).
 
 #include "grid/GxDisplays.h"
 #include "tests/grid/GridTestSupport.h"
@@ -55,7 +55,7 @@ TEST(PainterSheet, EveryStyleSideBySide) {
         for (int i = 0; i < 3; ++i)
             p.DrawFooter(cols[i], TRect(12 + i * 90, top + 80, 12 + i * 90 + 90, top + 102), true);
     }
-    const QString path = QDir::current().absoluteFilePath(QStringLiteral("grid2_painters.png"));
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("gridparts_painters.png"));
     ASSERT_TRUE(sheet.Image().save(path));
     // The footer's grid line and the selected row's arrow in every band.
     for (int s = 0; s < 7; ++s) {

@@ -1,6 +1,6 @@
 // A grid control with header, input row, footer and indicator in every header style, painted by
 // a test-only Paint from the control's geometry and its current painter, grabbed offscreen and
-// saved as grid2_gridshot.png for looking at.
+// saved as gridparts_gridshot.png for looking at.
 
 #include "grid/GxCustomGridControl.h"
 #include "platform/ui/Forms.h"
@@ -114,7 +114,7 @@ TEST(GridShot, HeaderFooterAndIndicatorInEveryStyle) {
         EXPECT_TRUE(arrow) << "style " << s;
     }
     out.end();
-    const QString path = QDir::current().absoluteFilePath(QStringLiteral("grid2_gridshot.png"));
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("gridparts_gridshot.png"));
     ASSERT_TRUE(sheet.save(path));
     std::printf("grid screenshot: %s\n", qPrintable(path));
 }
