@@ -4,8 +4,9 @@ KORVEL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev sqlite3 zlib1g-dev libjpeg-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev libfribidi-dev libxlsxwriter-dev
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation fonts-dejavu-core fonts-wqy-microhei
   libgtest-dev libgmock-dev googletest libbenchmark-dev python3-openpyxl
+  python3-fonttools python3-munkres
   xvfb xauth
 )
 
