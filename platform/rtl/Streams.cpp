@@ -72,6 +72,11 @@ QString CodePageName(int codePage) {
     case 950: return QStringLiteral("Big5");
     case 1200: return QStringLiteral("UTF-16LE");
     case 1201: return QStringLiteral("UTF-16BE");
+    case 10000: return QStringLiteral("macintosh");
+    case 10006: return QStringLiteral("x-mac-greek");
+    case 10007: return QStringLiteral("x-mac-cyrillic");
+    case 10029: return QStringLiteral("x-mac-centraleurroman");
+    case 10081: return QStringLiteral("x-mac-turkish");
     case 20866: return QStringLiteral("KOI8-R");
     case 21866: return QStringLiteral("KOI8-U");
     case 20127: return QStringLiteral("US-ASCII");

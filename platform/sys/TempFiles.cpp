@@ -7,8 +7,12 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <unistd.h>
 
 namespace {
 
@@ -18,24 +22,7 @@ std::mutex& TempMutex() {
 }
 
 QString CreateUnique(const QString& prefix, const QString& extension) {
-    const QString folder = TempFolderPath();
-    QString ext = extension;
-    if (!ext.isEmpty() && !ext.startsWith(QLatin1Char('.'))) ext.prepend(QLatin1Char('.'));
-    if (prefix.contains(QLatin1Char('/')) || ext.contains(QLatin1Char('/')))
-        throw EInOutError(
-            QStringLiteral("A temporary file name cannot contain \"/\": %1%2").arg(prefix, ext));
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const QString name =
-            folder + prefix +
-            QString::number(QRandomGenerator::global()->bounded(0x10000, 0x7FFFFFFF), 16).toUpper() + ext;
-        QFile f(name);
-        // NewOnly fails when the name exists, so two callers never get the same file.
-        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return name;
-        if (f.error() != QFileDevice::OpenError || !QFile::exists(name))
-            throw EInOutError(
-                QStringLiteral("Cannot create the temporary file \"%1\". %2").arg(name, f.errorString()));
-    }
-    throw EInOutError(QStringLiteral("Cannot find a free temporary file name in \"%1\"").arg(folder));
+    return CreateTempFileIn(TempFolderPath(), prefix, extension);
 }
 
 } // namespace
@@ -60,4 +47,31 @@ QString GetTempFileName(const QString& prefix) {
 
 QString NewTempFileName(const QString& prefix, const QString& extension) {
     return CreateUnique(prefix, extension);
+}
+
+QString CreateTempFileIn(const QString& folder, const QString& prefix, const QString& extension) {
+    QString dir = folder.isEmpty() ? TempFolderPath() : folder;
+    if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    QString ext = extension;
+    if (!ext.isEmpty() && !ext.startsWith(QLatin1Char('.'))) ext.prepend(QLatin1Char('.'));
+    if (prefix.contains(QLatin1Char('/')) || ext.contains(QLatin1Char('/')))
+        throw EInOutError(
+            QStringLiteral("A temporary file name cannot contain \"/\": %1%2").arg(prefix, ext));
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const QString name =
+            dir + prefix +
+            QString::number(QRandomGenerator::global()->bounded(0x10000, 0x7FFFFFFF), 16).toUpper() + ext;
+        // O_EXCL makes the name ours alone, O_NOFOLLOW refuses a link planted under it, and
+        // only the user may read what goes in.
+        const int fd = ::open(QFile::encodeName(name).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST)
+            throw EInOutError(QStringLiteral("Cannot create the temporary file \"%1\". %2")
+                                  .arg(name, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    throw EInOutError(QStringLiteral("Cannot find a free temporary file name in \"%1\"").arg(dir));
 }

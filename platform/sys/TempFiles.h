@@ -14,3 +14,6 @@ QString GetTempFileName(const QString& prefix = QStringLiteral("tmp"));
 // Creates a new empty file with the given extension ("xls" or ".xls") in the temporary folder and
 // returns its full path. The name is never one that exists, whatever the extension.
 QString NewTempFileName(const QString& prefix, const QString& extension);
+// The same in any folder (the temporary folder when empty): a new empty file, created so that no
+// other file or link of that name can be taken over, readable and writable by the user only.
+QString CreateTempFileIn(const QString& folder, const QString& prefix, const QString& extension);
