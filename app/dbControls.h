@@ -348,6 +348,7 @@ public:
     void Clear();
 
     // The commands of the tool bar and of a click, public so the shell and tests can run them.
+    // Save and delete are enabled while there is a picture, at once after each of these.
     void OpenClick(TObject* Sender);
     void SaveClick(TObject* Sender);
     void DeleteClick(TObject* Sender);
@@ -371,6 +372,7 @@ protected:
 private:
     void DrawEmptyFrame();
     void HideToolBarUnlessInside();
+    void UpdateToolButtons();
     friend class TdbImageToolBar;
 
     QString FdbTable;
@@ -404,29 +406,44 @@ public:
     TTypeFileDatabase dbType() const { return FdbType; }
     void SetdbType(TTypeFileDatabase value) { FdbType = value; }
 
+    // Empties the field and disables the menu button: nothing to open, save or remove.
     void ClearEx();
     // Shows a record's stored name or linked path (the text follows dbType).
     void ShowFileName(const QString& fileName);
+    // Shows the file of a loaded record and enables the menu button.
+    void ShowRecordFile(const QString& fileName, int id);
     // The stored file of record dbID: its bytes, or nothing when there is no single row. Sets
     // dbFileName to the stored name.
     std::unique_ptr<TMemoryStream> LoadStoredFile();
     // The bytes of the chosen file dbFileName, to be stored; EFOpenError when it cannot be read.
     QByteArray FileBytes() const;
 
-    // The commands, public so the shell and tests can run them.
+    // The commands, public so the shell and tests can run them. Opening or saving a stored file
+    // the user has chosen but not yet saved uses the chosen file; otherwise the stored one.
     void ChooseClick(TObject* Sender);
     void RunFileClick(TObject* Sender);
     void SaveFileClick(TObject* Sender);
     void DeleteFileClick(TObject* Sender);
     // Sets the popup captions for dbType, as before the menu opens.
     void PreparePopup();
+    // Opens the menu at a screen point, as the right button and a right-click do; nothing
+    // while the right button is disabled.
+    void ShowFileMenu(int X, int Y);
     TPopupMenu* FilePopupMenu() const { return FPopupMenu; }
     TMenuItem* mniRunFile = nullptr;
     TMenuItem* mniSaveFile = nullptr;
     TMenuItem* mniSeparator = nullptr;
     TMenuItem* mniDeleteFile = nullptr;
 
+protected:
+    void DoContextPopup(TPoint MousePos, bool& Handled) override;
+
 private:
+    // The bytes the first two commands work on; false after telling the user there are none.
+    bool FileContent(QByteArray& bytes);
+    // Opens a document with the desktop, telling the user when that fails.
+    void OpenWithDesktop(const QString& fileName);
+
     QString FdbFileName;
     QString FdbTable;
     QString FdbField;

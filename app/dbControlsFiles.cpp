@@ -176,12 +176,17 @@ void TdbImageDataBase::DrawEmptyFrame() {
     Picture()->SetGraphic(&frame);
 }
 
-void TdbImageDataBase::MouseEnter() {
-    TImage::MouseEnter();
+void TdbImageDataBase::UpdateToolButtons() {
     if (!ToolBar) return;
     const bool has = !FdbFileName.isEmpty();
     ToolButtonSave->SetEnabled(has);
     ToolButtonDelete->SetEnabled(has);
+}
+
+void TdbImageDataBase::MouseEnter() {
+    TImage::MouseEnter();
+    if (!ToolBar) return;
+    UpdateToolButtons();
     ToolBar->SetLeft(Left() + Width() / 2 - ToolBar->Width() / 2);
     ToolBar->SetTop(Top() + 1);
     ToolBar->SetVisible(true);
@@ -209,6 +214,7 @@ void TdbImageDataBase::LoadPictureFromStream(TStream& stream, const QString& fil
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     if (LoadPictureByExtension(*Picture(), buffer, fileName)) FPictureBytes = bytes;
+    UpdateToolButtons();
 }
 
 void TdbImageDataBase::Clear() {
@@ -216,6 +222,8 @@ void TdbImageDataBase::Clear() {
     FPictureBytes.clear();
     FdbFileName.clear();
     DrawEmptyFrame();
+    // The bar may be showing: its buttons must not offer a picture that is gone.
+    UpdateToolButtons();
 }
 
 QByteArray TdbImageDataBase::PictureBytes() const {
@@ -264,6 +272,7 @@ void TdbImageDataBase::OpenClick(TObject*) {
     FPictureBytes = bytes;
     FdbFileName = fileName;
     FdbImageIsChanged = true;
+    UpdateToolButtons();
 }
 
 void TdbImageDataBase::SaveClick(TObject*) {
@@ -323,11 +332,12 @@ TdbFileToDatabase::TdbFileToDatabase(TComponent* AOwner) : TButtonedEdit(AOwner)
     mniDeleteFile = item("mniDeleteFile", &TdbFileToDatabase::DeleteFileClick);
     PreparePopup();
     OnRightButtonClick = [this](TObject*) {
-        PreparePopup();
         const QPoint p = QCursor::pos();
-        FPopupMenu->Popup(p.x(), p.y());
+        ShowFileMenu(p.x(), p.y());
     };
     OnLeftButtonClick = [this](TObject* sender) { ChooseClick(sender); };
+    // Enabled once there is a file: a loaded record's, or one the user chose.
+    RightButton().SetEnabled(false);
 }
 
 TdbFileToDatabase::~TdbFileToDatabase() = default;
@@ -354,6 +364,21 @@ void TdbFileToDatabase::PreparePopup() {
     }
 }
 
+void TdbFileToDatabase::ShowFileMenu(int X, int Y) {
+    if (!RightButton().Visible() || !RightButton().Enabled()) return;
+    PreparePopup();
+    FPopupMenu->SetPopupComponent(this);
+    FPopupMenu->Popup(X, Y);
+}
+
+void TdbFileToDatabase::DoContextPopup(TPoint MousePos, bool& Handled) {
+    TButtonedEdit::DoContextPopup(MousePos, Handled);
+    if (Handled || !RightButton().Visible() || !RightButton().Enabled()) return;
+    const TPoint p = ClientToScreen(MousePos);
+    ShowFileMenu(p.X, p.Y);
+    Handled = true;
+}
+
 void TdbFileToDatabase::ClearEx() {
     SetText(QString());
     FdbFileName.clear();
@@ -365,6 +390,12 @@ void TdbFileToDatabase::ClearEx() {
 void TdbFileToDatabase::ShowFileName(const QString& fileName) {
     FdbFileName = fileName;
     SetText(FdbType == tflLinkFolder ? fileName : NamePart(fileName));
+}
+
+void TdbFileToDatabase::ShowRecordFile(const QString& fileName, int id) {
+    ShowFileName(fileName);
+    FdbID = id;
+    RightButton().SetEnabled(true);
 }
 
 std::unique_ptr<TMemoryStream> TdbFileToDatabase::LoadStoredFile() {
@@ -399,6 +430,7 @@ void TdbFileToDatabase::ChooseClick(TObject*) {
         FdbFileName = folder;
         SetText(folder);
         FdbFileIsChanged = true;
+        RightButton().SetEnabled(true);
         return;
     }
     std::unique_ptr<TOpenDialog> own;
@@ -412,42 +444,68 @@ void TdbFileToDatabase::ChooseClick(TObject*) {
     FdbFileName = fileName;
     SetText(NamePart(fileName));
     FdbFileIsChanged = true;
+    RightButton().SetEnabled(true);
+}
+
+bool TdbFileToDatabase::FileContent(QByteArray& bytes) {
+    // A chosen file waiting for the save: reading the stored one instead would show the old
+    // file and put its name in place of the user's choice.
+    if (FdbFileIsChanged && !FdbFileName.isEmpty()) {
+        bytes = FileBytes();
+        return true;
+    }
+    std::unique_ptr<TMemoryStream> stored = LoadStoredFile();
+    if (!stored) {
+        MessageBoxOwned(GetParentForm(this), Lang.There_is_no_file_to_save, Lang.Error, MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    bytes = stored->Bytes();
+    return true;
+}
+
+void TdbFileToDatabase::OpenWithDesktop(const QString& fileName) {
+    QString problem;
+    if (!QFileInfo::exists(fileName))
+        problem = QStringLiteral("\"%1\" does not exist.").arg(fileName);
+    else if (!OpenDocument(fileName))
+        problem = QStringLiteral("No program could open \"%1\".").arg(fileName);
+    if (!problem.isEmpty()) MessageBoxOwned(GetParentForm(this), problem, Lang.Error, MB_OK | MB_ICONERROR);
 }
 
 void TdbFileToDatabase::RunFileClick(TObject*) {
     if (FdbType != tflStore) {
-        OpenDocument(FdbFileName);
+        OpenWithDesktop(FdbFileName);
         return;
     }
-    std::unique_ptr<TMemoryStream> stored = LoadStoredFile();
-    if (!stored) {
-        MessageBoxOwned(GetParentForm(this), Lang.There_is_no_file_to_save, Lang.Error, MB_OK | MB_ICONINFORMATION);
-        return;
-    }
+    QByteArray bytes;
+    if (!FileContent(bytes)) return;
     QString name = NamePart(FdbFileName);
     if (name.isEmpty()) name = QStringLiteral("file");
     const QString target = TempFolderPath() + name;
-    WriteFileBytes(target, stored->Bytes());
-    OpenDocument(target);
+    WriteFileBytes(target, bytes);
+    OpenWithDesktop(target);
 }
 
 void TdbFileToDatabase::SaveFileClick(TObject*) {
     if (FdbType == tflLinkFile) {
-        ShowFileInFolder(FdbFileName);
+        if (!QFileInfo::exists(FdbFileName))
+            MessageBoxOwned(GetParentForm(this), QStringLiteral("\"%1\" does not exist.").arg(FdbFileName),
+                            Lang.Error, MB_OK | MB_ICONERROR);
+        else if (!ShowFileInFolder(FdbFileName))
+            MessageBoxOwned(GetParentForm(this),
+                            QStringLiteral("No file manager could show \"%1\".").arg(FdbFileName), Lang.Error,
+                            MB_OK | MB_ICONERROR);
         return;
     }
     if (FdbType != tflStore) return;
-    std::unique_ptr<TMemoryStream> stored = LoadStoredFile();
-    if (!stored) {
-        MessageBoxOwned(GetParentForm(this), Lang.There_is_no_file_to_save, Lang.Error, MB_OK | MB_ICONINFORMATION);
-        return;
-    }
+    QByteArray bytes;
+    if (!FileContent(bytes)) return;
     std::unique_ptr<TSaveDialog> own;
     TSaveDialog* dialog = frmMainKorvel ? frmMainKorvel->SaveDialog : nullptr;
     if (!dialog) dialog = (own = std::make_unique<TSaveDialog>(nullptr)).get();
     dialog->SetFileName(NamePart(FdbFileName));
     if (!dialog->Execute()) return;
-    WriteFileBytes(dialog->FileName(), stored->Bytes());
+    WriteFileBytes(dialog->FileName(), bytes);
 }
 
 void TdbFileToDatabase::DeleteFileClick(TObject*) {

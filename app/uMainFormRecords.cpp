@@ -255,9 +255,7 @@ QString TfrmMainKorvel::FillForm(int id, TdbButton* B) {
                         const QString nameColumn = f->dbField() + QStringLiteral("_filename");
                         const bool own = f->dbTable() == G && nameColumn == N[i];
                         if (!(own || f->dbTable() + u'.' + nameColumn == N[i]) || row[i].IsNull()) continue;
-                        f->SetdbFileName(text(i));
-                        f->ShowFileName(text(i));
-                        f->SetdbID(id);
+                        f->ShowRecordFile(text(i), id);
                     }
                 }
             }

@@ -394,6 +394,38 @@ TEST_F(Pictures, ToolBarAppearsCentredOverThePicture) {
     EXPECT_TRUE(Photo->DeleteButton()->Enabled());
 }
 
+// The bar stays shown while the user works with it: its buttons follow the picture at once, not
+// only when the mouse comes back over the picture.
+TEST_F(Pictures, ToolBarButtonsFollowThePictureWhileShown) {
+    QEvent enter(QEvent::Enter);
+    Photo->DispatchWidgetEvent(&enter);
+    ASSERT_TRUE(Photo->ToolBarControl()->Visible());
+    EXPECT_FALSE(Photo->SaveButton()->Enabled());
+
+    const QByteArray png = Encoded(Sample(20, 10), "PNG");
+    Write("photo.png", png);
+    UI().AnswerFile({Path("photo.png")});
+    Photo->OpenClick(nullptr);
+    EXPECT_TRUE(Photo->SaveButton()->Enabled());
+    EXPECT_TRUE(Photo->DeleteButton()->Enabled());
+
+    UI().AnswerMessage(mrYes, Lang.Are_you_sure_you_want_to_delete_the_image_from_the_database);
+    Photo->DeleteClick(nullptr);
+    EXPECT_FALSE(Photo->SaveButton()->Enabled());
+    EXPECT_FALSE(Photo->DeleteButton()->Enabled());
+
+    // A record's picture loaded under the bar.
+    TMemoryStream stream;
+    stream.WriteBuffer(png.constData(), png.size());
+    stream.SetPosition(0);
+    Photo->SetdbFileName("photo.png");
+    Photo->LoadPictureFromStream(stream, "photo.png");
+    EXPECT_TRUE(Photo->SaveButton()->Enabled());
+    Photo->Clear();
+    EXPECT_FALSE(Photo->DeleteButton()->Enabled());
+    EXPECT_TRUE(Photo->ToolBarControl()->Visible());
+}
+
 TEST_F(Pictures, FixedPictureLoadsByExtension) {
     TdbImage image(nullptr);
     Write("LOGO.JPG", Encoded(Sample(16, 12), "JPG"));
