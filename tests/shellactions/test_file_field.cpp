@@ -402,3 +402,20 @@ TEST_F(FileField, LinkedFileAndFolderAreOpenedShownAndCleared) {
     EXPECT_TRUE(Opened.isEmpty());
     EXPECT_TRUE(Shown.isEmpty());
 }
+
+// The demo's sample rows keep a scan in the database: the first document offers it at once.
+TEST_F(FileField, DemoSampleScanOpensFromTheMenu) {
+    Start();
+    QFile sample(QStringLiteral(KORVEL_DEMO_DIR "/../sample-data.sql"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    Exec(QString::fromUtf8(sample.readAll()));
+    frmMainKorvel->FillDictionaries(QString());
+    EditDocument(1, [&](TCustomForm* f) {
+        auto* scan = Get<TdbFileToDatabase>(f, "fdDScan");
+        EXPECT_EQ(scan->Text(), "frame-contract-2026.txt");
+        Pick(scan, scan->mniRunFile);
+        ASSERT_EQ(Opened, QStringList{TempFolderPath() + "frame-contract-2026.txt"});
+        EXPECT_TRUE(OpenedBytes[0].startsWith("FRAME CONTRACT 2026\n")) << OpenedBytes[0].left(40).toStdString();
+    });
+    QFile::remove(TempFolderPath() + "frame-contract-2026.txt");
+}
