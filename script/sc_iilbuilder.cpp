@@ -412,6 +412,11 @@ void TscILBuilder::BuildChildren(TscXMLItem* x, TscScript* Prog, TscStatement* L
 }
 
 void TscILBuilder::BuildAssign(TscXMLItem* x, TscScript* Prog, TscStatement* List) {
+    // BasicScript's "Set x = v" wraps a whole assignment in another one.
+    if (x->Count() == 1 && Is(x->Items(0), "assignstmt")) {
+        BuildAssign(x->Items(0), Prog, List);
+        return;
+    }
     SetPos(x);
     std::unique_ptr<TscDesignator> d;
     std::unique_ptr<TscExpression> e;

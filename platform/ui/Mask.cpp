@@ -90,7 +90,7 @@ QString EditMaskToQt(const QString& editMask) {
     return out;
 }
 
-QString FormatMaskText(const QString& editMask, const QString& value) {
+QString MaskedTextValue(const QString& editMask, const QString& value) {
     const TEditMaskParts p = SplitEditMask(editMask);
     if (p.SaveLiterals) return value;
     // Keep only the characters typed into mask positions.
@@ -135,7 +135,7 @@ void TCustomMaskEdit::SetEditText(const QString& value) { SetText(value); }
 
 QString TCustomMaskEdit::GetText() const {
     if (!FWidget || FEditMask.isEmpty()) return TCustomEdit::GetText();
-    return FormatMaskText(FEditMask, Line()->displayText());
+    return MaskedTextValue(FEditMask, Line()->displayText());
 }
 
 void TCustomMaskEdit::SetTextValue(const QString& value) { TCustomEdit::SetTextValue(value); }

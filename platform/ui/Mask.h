@@ -19,8 +19,9 @@ struct TEditMaskParts {
 TEditMaskParts SplitEditMask(const QString& editMask);
 // The same mask in Qt's input-mask notation (empty for an empty mask).
 QString EditMaskToQt(const QString& editMask);
-// The text as a mask keeps it in Text: literals dropped when the mask says so.
-QString FormatMaskText(const QString& editMask, const QString& value);
+// The text as a mask keeps it in Text: literals dropped when the mask says so. (Not the
+// formatting routine FormatMaskText of the runtime library, which inserts literals.)
+QString MaskedTextValue(const QString& editMask, const QString& value);
 
 class TCustomMaskEdit : public TCustomEdit {
     KORVEL_CLASS(TCustomMaskEdit, TCustomEdit)

@@ -356,6 +356,11 @@ TEST(Column, FooterText) {
         f->SetTextBefore(QStringLiteral("= "));
         EXPECT_EQ(f->DisplayText(), QStringLiteral("= 3,14"));
     }
+    // A text mask inserts its literals into the caption.
+    f->SetFormatMaskKind(mkText);
+    f->SetFormatMask(QStringLiteral("(000) 000;0;_"));
+    f->SetCaption(QStringLiteral("123456"));
+    EXPECT_EQ(f->DisplayText(), QStringLiteral("= (123) 456"));
     f->SetFormatMask(QString());
     f->SetTextBefore(QString());
     f->SetCaption(QStringLiteral("plain"));

@@ -100,6 +100,21 @@ TEST(ScriptCompileTest, UndeclaredNamesInsideProceduresBecomeGlobals) {
     EXPECT_NE(r.Script.FindLocal("fresh"), nullptr);
 }
 
+TEST(ScriptFaultsTest, BasicSetIsAnAssignment) {
+    TScriptRun r("BasicScript", R"(dim x, s
+Set x = 5
+set s = "a" & x
+Set x += 2
+Log(x)
+Log(s)
+)");
+    ASSERT_TRUE(r.Compiled) << r.Error.toStdString();
+    ASSERT_TRUE(r.Execute()) << r.Error.toStdString();
+    EXPECT_EQ(r.Joined(), "7|a5");
+    TScriptRun bad("BasicScript", "Set 5\n");
+    EXPECT_FALSE(bad.Compiled);
+}
+
 TEST(ScriptFaultsTest, BasicJoinStaysAJoin) {
     TScriptRun r("BasicScript", R"(dim s, i
 Log("1" & 2)

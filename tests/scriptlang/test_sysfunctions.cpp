@@ -41,6 +41,10 @@ TEST_F(SysFunctionsTest, FunctionTable) {
         {"Format('%d-%s-%.2f', [7, 'ab', 1.5])", "7-ab-1.50"},
         {"FormatFloat('#,##0.00', 1234.5)", "1,234.50"},
         {"FormatDateTime('yyyy-mm-dd', EncodeDate(2023, 7, 4))", "2023-07-04"},
+        // The mask inserts its literals; the second field decides whether they stay.
+        {"FormatMaskText('(000) 000;0;_', '123456')", "(123) 456"},
+        {"FormatMaskText('!99/99;0;_', '123')", " 1.23"},
+        {"FormatMaskText('000-000;1;_', '12-4')", "12 -4  "},
         {"DayOfWeek(0)", "7"},
         {"IsLeapYear(1900)", "False"},
         {"DaysInMonth(2000, 2) * 100 + DaysInMonth(1900, 2)", "2928"},

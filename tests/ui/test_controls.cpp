@@ -157,8 +157,8 @@ TEST(Mask, ClassicMasksTranslateAndLiteralsFollowTheSaveFlag) {
     };
     TFormatSettingsScope fs(QStringLiteral("en_US"));
     for (const Case& c : cases) EXPECT_EQ(EditMaskToQt(QString::fromLatin1(c.mask)), QString::fromLatin1(c.qt)) << c.mask;
-    EXPECT_EQ(FormatMaskText(QStringLiteral("000-000;0;_"), QStringLiteral("123-45_")), QStringLiteral("12345"));
-    EXPECT_EQ(FormatMaskText(QStringLiteral("000-000;1;_"), QStringLiteral("123-456")), QStringLiteral("123-456"));
+    EXPECT_EQ(MaskedTextValue(QStringLiteral("000-000;0;_"), QStringLiteral("123-45_")), QStringLiteral("12345"));
+    EXPECT_EQ(MaskedTextValue(QStringLiteral("000-000;1;_"), QStringLiteral("123-456")), QStringLiteral("123-456"));
 }
 
 TEST_F(ControlsTest, MaskEditGivesTextWithoutLiteralsWhenAsked) {
