@@ -347,8 +347,11 @@ QByteArray TrueTypeFont::PackFont() {
         order.push_back(table.get());
         estimate += Align4(table->length()) + 32;
     }
+    // By offset; at one offset empty tables go first, so packing a subset again lays it out the
+    // same way (an empty table takes no room wherever it stands).
     std::stable_sort(order.begin(), order.end(), [](const TrueTypeTable* a, const TrueTypeTable* b) {
-        return a->offset() < b->offset();
+        if (a->offset() != b->offset()) return a->offset() < b->offset();
+        return (a->length() != 0) < (b->length() != 0);
     });
 
     PackGlyphs();
@@ -367,6 +370,8 @@ QByteArray TrueTypeFont::PackFont() {
     for (const auto& [tag, table] : ListOfTables)
         table->SetcheckSum(CalcChecksum(base + table->offset(), table->length()));
 
+    // A member of a collection may carry another version tag; the subset is a plain TrueType font.
+    dir.sfntversion = 0x00010000;
     dir.numTables = quint16(ListOfTables.size());
     quint16 power = 1, log2 = 0;
     while (power * 2u <= dir.numTables) {
