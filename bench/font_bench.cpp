@@ -53,15 +53,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < args.size(); ++i)
         if (args[i] == QLatin1String("--runs")) runs = std::max(1, args[i + 1].toInt());
 
-    const QString page = QStringLiteral(
-        "Invoice 2024-0815 Customer: Müller & Søn GmbH, Königstraße 12, 70173 Stuttgart. "
-        "Qty Description Unit price Amount — 3 × Widget (blue) 12,50 € 37,50 €; "
-        "Total due within 30 days: 1.234,56 €. Thank you for your order! "
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz 0123456789 ()[]{}%/\\#@?");
+    const QString page =
+        QStringLiteral("Invoice 2024-0815 Customer: Müller & Søn GmbH, Königstraße 12, 70173 Stuttgart. "
+                       "Qty Description Unit price Amount — 3 × Widget (blue) 12,50 € 37,50 €; "
+                       "Total due within 30 days: 1.234,56 €. Thank you for your order! "
+                       "ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz 0123456789 ()[]{}%/\\#@?");
     const TCase cases[] = {
         {"dejavu_sans", "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 0, page},
-        {"liberation_sans", "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf", 0,
-         page},
+        {"liberation_sans", "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf", 0, page},
         {"wqy_collection", "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc", 1,
          page + QStringLiteral("订单发票客户数量单价金额合计谢谢您的订购报表页")},
     };

@@ -12,8 +12,7 @@
 namespace {
 
 void Check(bool condition) {
-    if (!condition)
-        std::abort();
+    if (!condition) std::abort();
 }
 
 } // namespace

@@ -7,26 +7,40 @@
 namespace {
 
 constexpr quint32 Tag(const char (&s)[5]) {
-    return (quint32(uchar(s[0])) << 24) | (quint32(uchar(s[1])) << 16) |
-           (quint32(uchar(s[2])) << 8) | quint32(uchar(s[3]));
+    return (quint32(uchar(s[0])) << 24) | (quint32(uchar(s[1])) << 16) | (quint32(uchar(s[2])) << 8) |
+           quint32(uchar(s[3]));
 }
 
 std::unique_ptr<TrueTypeTable> MakeTable(const TableEntry& e) {
     switch (e.tag) {
-    case Tag("OS/2"): return std::make_unique<OS2WindowsMetricsClass>(e);
-    case Tag("GSUB"): return std::make_unique<GlyphSubstitutionClass>(e);
-    case Tag("loca"): return std::make_unique<IndexToLocationClass>(e);
-    case Tag("hhea"): return std::make_unique<HorizontalHeaderClass>(e);
-    case Tag("head"): return std::make_unique<FontHeaderClass>(e);
-    case Tag("name"): return std::make_unique<NameTableClass>(e);
-    case Tag("glyf"): return std::make_unique<GlyphTableClass>(e);
-    case Tag("kern"): return std::make_unique<KerningTableClass>(e);
-    case Tag("cmap"): return std::make_unique<CmapTableClass>(e);
-    case Tag("prep"): return std::make_unique<PreProgramClass>(e);
-    case Tag("maxp"): return std::make_unique<MaximumProfileClass>(e);
-    case Tag("post"): return std::make_unique<PostScriptClass>(e);
-    case Tag("hmtx"): return std::make_unique<HorizontalMetrixClass>(e);
-    default: return std::make_unique<TrueTypeTable>(e);
+    case Tag("OS/2"):
+        return std::make_unique<OS2WindowsMetricsClass>(e);
+    case Tag("GSUB"):
+        return std::make_unique<GlyphSubstitutionClass>(e);
+    case Tag("loca"):
+        return std::make_unique<IndexToLocationClass>(e);
+    case Tag("hhea"):
+        return std::make_unique<HorizontalHeaderClass>(e);
+    case Tag("head"):
+        return std::make_unique<FontHeaderClass>(e);
+    case Tag("name"):
+        return std::make_unique<NameTableClass>(e);
+    case Tag("glyf"):
+        return std::make_unique<GlyphTableClass>(e);
+    case Tag("kern"):
+        return std::make_unique<KerningTableClass>(e);
+    case Tag("cmap"):
+        return std::make_unique<CmapTableClass>(e);
+    case Tag("prep"):
+        return std::make_unique<PreProgramClass>(e);
+    case Tag("maxp"):
+        return std::make_unique<MaximumProfileClass>(e);
+    case Tag("post"):
+        return std::make_unique<PostScriptClass>(e);
+    case Tag("hmtx"):
+        return std::make_unique<HorizontalMetrixClass>(e);
+    default:
+        return std::make_unique<TrueTypeTable>(e);
     }
 }
 
@@ -79,8 +93,7 @@ void TrueTypeFont::ReadTableDirectory(const QStringList& skipTags) {
     dir.rangeShift = GetUInt16(p + 10);
     if (quint64(selector_ptr) + 12 + 16 * quint64(dir.numTables) > size)
         throw ETrueTypeError(
-            QStringLiteral("The font's table directory is cut off: it lists %1 tables.")
-                .arg(dir.numTables));
+            QStringLiteral("The font's table directory is cut off: it lists %1 tables.").arg(dir.numTables));
 
     std::set<quint32> skip;
     for (const QString& t : skipTags) {
@@ -109,8 +122,7 @@ void TrueTypeFont::ReadTableDirectory(const QStringList& skipTags) {
         ListOfTables.emplace(record.tag(), MakeTable(record.entry));
     }
     // Tables that share their bytes would be copied once each into the subset.
-    if (total > size)
-        throw ETrueTypeError(QStringLiteral("The tables of the font overlap each other."));
+    if (total > size) throw ETrueTypeError(QStringLiteral("The tables of the font overlap each other."));
     dir.numTables = quint16(ListOfTables.size());
 }
 
@@ -132,8 +144,7 @@ void TrueTypeFont::LoadCoreTables() {
     horizontal_header = LoadTable<HorizontalHeaderClass>("hhea", "HorizontalHeader not found.");
     horizontal_header->Load(data);
     if ((postscript = LoadTable<PostScriptClass>("post", nullptr))) postscript->Load(data);
-    windows_metrix =
-        LoadTable<OS2WindowsMetricsClass>("OS/2", "OS2WindowsMetrics table not found.");
+    windows_metrix = LoadTable<OS2WindowsMetricsClass>("OS/2", "OS2WindowsMetrics table not found.");
     windows_metrix->Load(data);
     index_to_location = LoadTable<IndexToLocationClass>("loca", "IndexToLocation not found.");
     index_to_location->indexToLocFormat = font_header->font_header.indexToLocFormat;
@@ -146,11 +157,9 @@ void TrueTypeFont::LoadCoreTables() {
     glyph_table->Load(data);
     if ((kerning_table = LoadTable<KerningTableClass>("kern", nullptr))) kerning_table->Load(data);
     if ((gsub_table = LoadTable<GlyphSubstitutionClass>("GSUB", nullptr))) gsub_table->Load(data);
-    if ((preprogram_table = LoadTable<PreProgramClass>("prep", nullptr)))
-        preprogram_table->Load(data);
+    if ((preprogram_table = LoadTable<PreProgramClass>("prep", nullptr))) preprogram_table->Load(data);
     if ((horizontal_metrix_table = LoadTable<HorizontalMetrixClass>("hmtx", nullptr))) {
-        horizontal_metrix_table->NumberOfMetrics =
-            horizontal_header->horizontal_header.numberOfHMetrics;
+        horizontal_metrix_table->NumberOfMetrics = horizontal_header->horizontal_header.numberOfHMetrics;
         horizontal_metrix_table->Load(data);
     }
 
@@ -165,13 +174,12 @@ void TrueTypeFont::LoadCoreTables() {
                                  .arg(glyphs));
     const bool isShort = index_to_location->indexToLocFormat == 0;
     for (quint32 g = 0; g < glyphs; ++g) {
-        const quint32 a = isShort ? index_to_location->ShortIndexToLocation[g]
-                                  : index_to_location->LongIndexToLocation[g];
+        const quint32 a =
+            isShort ? index_to_location->ShortIndexToLocation[g] : index_to_location->LongIndexToLocation[g];
         const quint32 b = isShort ? index_to_location->ShortIndexToLocation[g + 1]
                                   : index_to_location->LongIndexToLocation[g + 1];
         if (b < a)
-            throw ETrueTypeError(
-                QStringLiteral("The \"loca\" entries of glyph %1 run backwards.").arg(g));
+            throw ETrueTypeError(QStringLiteral("The \"loca\" entries of glyph %1 run backwards.").arg(g));
     }
 }
 
@@ -228,8 +236,7 @@ std::vector<quint16> TrueTypeFont::CollectKeptGlyphs() {
             if (State[g] == Done) return;
             if (State[g] == OnPath)
                 throw ETrueTypeError(
-                    QStringLiteral("Composite glyph %1 contains itself through its components.")
-                        .arg(g));
+                    QStringLiteral("Composite glyph %1 contains itself through its components.").arg(g));
             quint32 location, size;
             F.index_to_location->GetGlyph(g, *F.font_header, location, size);
             if (size == 0) {
@@ -240,8 +247,7 @@ std::vector<quint16> TrueTypeFont::CollectKeptGlyphs() {
                 throw ETrueTypeError(
                     QStringLiteral("Glyph %1 lies beyond the end of the \"glyf\" table.").arg(g));
             if (size < 10)
-                throw ETrueTypeError(
-                    QStringLiteral("Glyph %1 is shorter than a glyph header.").arg(g));
+                throw ETrueTypeError(QStringLiteral("Glyph %1 is shorter than a glyph header.").arg(g));
             std::vector<quint16> components;
             try {
                 components = F.glyph_table->CheckGlyph(location, size);
@@ -271,9 +277,8 @@ std::vector<quint16> TrueTypeFont::CollectKeptGlyphs() {
 
     for (quint16 g : keep) {
         if (g >= numGlyphs)
-            throw ETrueTypeError(QStringLiteral("Glyph %1 is not in the font, which has %2 glyphs.")
-                                     .arg(g)
-                                     .arg(numGlyphs));
+            throw ETrueTypeError(
+                QStringLiteral("Glyph %1 is not in the font, which has %2 glyphs.").arg(g).arg(numGlyphs));
         walker.Visit(g, 0);
     }
     std::sort(collected.begin(), collected.end());
@@ -286,8 +291,7 @@ void TrueTypeFont::PackGlyphs() {
 
     IndexToLocationClass& loca = *index_to_location;
     const qint16 format = loca.indexToLocFormat;
-    if (format != 0 && format != 1)
-        throw ETrueTypeError(QStringLiteral("Unknown IndexToLoc value"));
+    if (format != 0 && format != 1) throw ETrueTypeError(QStringLiteral("Unknown IndexToLoc value"));
 
     quint64 total = 0;
     for (quint16 g : collected) {
@@ -336,8 +340,7 @@ void TrueTypeFont::WriteTableDirectory(QByteArray& out) const {
 }
 
 QByteArray TrueTypeFont::PackFont() {
-    if (!FPrepared)
-        throw ETrueTypeError(QStringLiteral("The font must be prepared before it is packed."));
+    if (!FPrepared) throw ETrueTypeError(QStringLiteral("The font must be prepared before it is packed."));
     FPrepared = false; // the keep list and the glyph tables are used up
 
     std::vector<TrueTypeTable*> order;
@@ -401,13 +404,11 @@ void TrueTypeCollection::Initialize(const QByteArray& data) {
     const uchar* p = reinterpret_cast<const uchar*>(data.constData());
     const quint64 size = quint64(data.size());
     if (size >= 4 && GetUInt32(p) == 0x00010000) {
-        fonts_collection.push_back(
-            std::make_unique<TrueTypeFont>(data, 0, ChecksumFaultAction::Warn));
+        fonts_collection.push_back(std::make_unique<TrueTypeFont>(data, 0, ChecksumFaultAction::Warn));
         return;
     }
     if (size >= 4 && std::memcmp(p, "ttcf", 4) == 0) {
-        if (size < 12)
-            throw ETrueTypeError(QStringLiteral("The font collection's header is cut off."));
+        if (size < 12) throw ETrueTypeError(QStringLiteral("The font collection's header is cut off."));
         const quint32 version = GetUInt32(p + 4);
         if (version != 0x00010000 && version != 0x00020000)
             throw ETrueTypeError(QStringLiteral("Unknown font collection version"));
@@ -416,26 +417,23 @@ void TrueTypeCollection::Initialize(const QByteArray& data) {
             throw ETrueTypeError(
                 QStringLiteral("The font collection's list of %1 fonts is cut off.").arg(count));
         for (quint32 i = 0; i < count; ++i)
-            fonts_collection.push_back(std::make_unique<TrueTypeFont>(
-                data, GetUInt32(p + 12 + 4 * i), ChecksumFaultAction::Warn));
+            fonts_collection.push_back(
+                std::make_unique<TrueTypeFont>(data, GetUInt32(p + 12 + 4 * i), ChecksumFaultAction::Warn));
         return;
     }
     throw ETrueTypeError(QStringLiteral("TrueType font format error"));
 }
 
 const QStringList& TrueTypeCollection::SkipList() {
-    static const QStringList list = {QStringLiteral("EBLC"), QStringLiteral("EBDT"),
-                                     QStringLiteral("hdmx"), QStringLiteral("VDMX"),
-                                     QStringLiteral("DSIG")};
+    static const QStringList list = {QStringLiteral("EBLC"), QStringLiteral("EBDT"), QStringLiteral("hdmx"),
+                                     QStringLiteral("VDMX"), QStringLiteral("DSIG")};
     return list;
 }
 
 QString TrueTypeCollection::TargetName(const QString& fontName, bool bold, bool italic) {
     static const std::pair<const char16_t*, const char*> names[] = {
-        {u"ＭＳ ゴシック", "MS Gothic"},
-        {u"ＭＳ Ｐゴシック", "MS PGothic"},
-        {u"ＭＳ 明朝", "MS Mincho"},
-        {u"ＭＳ Ｐ明朝", "MS PMincho"},
+        {u"ＭＳ ゴシック", "MS Gothic"}, {u"ＭＳ Ｐゴシック", "MS PGothic"},
+        {u"ＭＳ 明朝", "MS Mincho"},     {u"ＭＳ Ｐ明朝", "MS PMincho"},
         {u"メイリオ", "Meiryo"},
     };
     QString name = fontName;
@@ -460,9 +458,8 @@ QByteArray TrueTypeCollection::Pack(TrueTypeFont& font, const QList<quint16>& us
 QByteArray TrueTypeCollection::PackFont(int faceIndex, const QList<quint16>& usedGlyphs) {
     FProblems.clear();
     if (faceIndex < 0 || faceIndex >= Count())
-        throw ETrueTypeError(QStringLiteral("The font data has no face %1; it holds %2.")
-                                 .arg(faceIndex)
-                                 .arg(Count()));
+        throw ETrueTypeError(
+            QStringLiteral("The font data has no face %1; it holds %2.").arg(faceIndex).arg(Count()));
     TrueTypeFont& font = *fonts_collection[size_t(faceIndex)];
     font.PrepareFont(SkipList());
     return Pack(font, usedGlyphs);
@@ -471,14 +468,12 @@ QByteArray TrueTypeCollection::PackFont(int faceIndex, const QList<quint16>& use
 QByteArray TrueTypeCollection::PackFont(const QString& fontName, bool bold, bool italic,
                                         const QList<quint16>& usedGlyphs) {
     FProblems.clear();
-    if (fonts_collection.empty())
-        throw ETrueTypeError(QStringLiteral("The font collection holds no fonts."));
+    if (fonts_collection.empty()) throw ETrueTypeError(QStringLiteral("The font collection holds no fonts."));
     const QString target = TargetName(fontName, bold, italic);
     for (const auto& font : fonts_collection) {
         font->PrepareFont(SkipList());
         if (font->FullName() == target) return Pack(*font, usedGlyphs);
     }
     if (fonts_collection.size() == 1) return Pack(*fonts_collection.front(), usedGlyphs);
-    throw ETrueTypeError(
-        QStringLiteral("No font of the collection is named \"%1\".").arg(target));
+    throw ETrueTypeError(QStringLiteral("No font of the collection is named \"%1\".").arg(target));
 }

@@ -98,8 +98,7 @@ public:
     // The face whose full name is the report font's name with " Bold" and " Italic" as styled;
     // a single font is taken whatever its name. A collection without such a face raises, since
     // another face's outlines would not fit the glyph numbers.
-    QByteArray PackFont(const QString& fontName, bool bold, bool italic,
-                        const QList<quint16>& usedGlyphs);
+    QByteArray PackFont(const QString& fontName, bool bold, bool italic, const QList<quint16>& usedGlyphs);
 
     int Count() const { return int(fonts_collection.size()); }
     // Problems met by the last PackFont that did not stop it (checksums, duplicate tables).

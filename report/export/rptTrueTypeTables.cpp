@@ -17,33 +17,45 @@ struct TFieldCodec {
     bool Fits(quint32 at, quint32 n) const { return quint64(at) + n <= Limit; }
     void U16(quint32 at, quint16& v) {
         if (!Fits(at, 2)) return;
-        if (In) v = H::GetUInt16(In + at);
-        else H::PutUInt16(Out + at, v);
+        if (In)
+            v = H::GetUInt16(In + at);
+        else
+            H::PutUInt16(Out + at, v);
     }
     void I16(quint32 at, qint16& v) {
         if (!Fits(at, 2)) return;
-        if (In) v = H::GetInt16(In + at);
-        else H::PutInt16(Out + at, v);
+        if (In)
+            v = H::GetInt16(In + at);
+        else
+            H::PutInt16(Out + at, v);
     }
     void U32(quint32 at, quint32& v) {
         if (!Fits(at, 4)) return;
-        if (In) v = H::GetUInt32(In + at);
-        else H::PutUInt32(Out + at, v);
+        if (In)
+            v = H::GetUInt32(In + at);
+        else
+            H::PutUInt32(Out + at, v);
     }
     void I32(quint32 at, qint32& v) {
         if (!Fits(at, 4)) return;
-        if (In) v = H::GetInt32(In + at);
-        else H::PutInt32(Out + at, v);
+        if (In)
+            v = H::GetInt32(In + at);
+        else
+            H::PutInt32(Out + at, v);
     }
     void I64(quint32 at, qint64& v) {
         if (!Fits(at, 8)) return;
-        if (In) v = H::GetInt64(In + at);
-        else H::PutInt64(Out + at, v);
+        if (In)
+            v = H::GetInt64(In + at);
+        else
+            H::PutInt64(Out + at, v);
     }
     void Raw(quint32 at, void* v, quint32 n) {
         if (!Fits(at, n)) return;
-        if (In) std::memcpy(v, In + at, n);
-        else std::memcpy(Out + at, v, n);
+        if (In)
+            std::memcpy(v, In + at, n);
+        else
+            std::memcpy(Out + at, v, n);
     }
 };
 
@@ -90,10 +102,19 @@ void Fields(TFieldCodec& c, HorizontalHeader& h) {
 void Fields(TFieldCodec& c, MaximumProfile& m) {
     c.U32(0, m.Version);
     c.U16(4, m.numGlyphs);
-    quint16* rest[] = {&m.maxPoints, &m.maxContours, &m.maxCompositePoints,
-                       &m.maxCompositeContours, &m.maxZones, &m.maxTwilightPoints, &m.maxStorage,
-                       &m.maxFunctionDefs, &m.maxInstructionDefs, &m.maxStackElements,
-                       &m.maxSizeOfInstructions, &m.maxComponentElements, &m.maxComponentDepth};
+    quint16* rest[] = {&m.maxPoints,
+                       &m.maxContours,
+                       &m.maxCompositePoints,
+                       &m.maxCompositeContours,
+                       &m.maxZones,
+                       &m.maxTwilightPoints,
+                       &m.maxStorage,
+                       &m.maxFunctionDefs,
+                       &m.maxInstructionDefs,
+                       &m.maxStackElements,
+                       &m.maxSizeOfInstructions,
+                       &m.maxComponentElements,
+                       &m.maxComponentDepth};
     quint32 at = 6;
     for (quint16* v : rest) {
         c.U16(at, *v);
@@ -350,15 +371,14 @@ quint32 IndexToLocationClass::Save(const QByteArray& font, QByteArray& out, quin
     return newOffset + Align4(entry.length);
 }
 
-void IndexToLocationClass::GetGlyph(quint16 glyph, const FontHeaderClass& header,
-                                    quint32& location, quint32& size) const {
+void IndexToLocationClass::GetGlyph(quint16 glyph, const FontHeaderClass& header, quint32& location,
+                                    quint32& size) const {
     location = 0;
     size = 0;
     const qint16 format = header.font_header.indexToLocFormat;
     if (format != 0 && format != 1) return;
     if (quint32(glyph) + 1 >= Count())
-        throw ETrueTypeError(
-            QStringLiteral("Glyph %1 has no entry in the \"loca\" table.").arg(glyph));
+        throw ETrueTypeError(QStringLiteral("Glyph %1 has no entry in the \"loca\" table.").arg(glyph));
     quint32 first, next;
     if (format == 0) {
         first = quint32(ShortIndexToLocation[glyph]) * 2;
@@ -368,8 +388,7 @@ void IndexToLocationClass::GetGlyph(quint16 glyph, const FontHeaderClass& header
         next = LongIndexToLocation[glyph + 1];
     }
     if (next < first)
-        throw ETrueTypeError(
-            QStringLiteral("The \"loca\" entries of glyph %1 run backwards.").arg(glyph));
+        throw ETrueTypeError(QStringLiteral("The \"loca\" entries of glyph %1 run backwards.").arg(glyph));
     location = first;
     size = next - first;
 }
@@ -415,14 +434,17 @@ std::vector<quint16> GlyphTableClass::CheckGlyph(quint32 offset, quint32 size) c
     quint16 flags;
     do {
         if (quint64(pos) + 4 > size)
-            throw ETrueTypeError(QStringLiteral("A composite glyph is cut off after %1 components.")
-                                     .arg(components.size()));
+            throw ETrueTypeError(
+                QStringLiteral("A composite glyph is cut off after %1 components.").arg(components.size()));
         flags = GetUInt16(g + pos);
         components.push_back(GetUInt16(g + pos + 2));
         pos += 4 + ((flags & ARG_1_AND_2_ARE_WORDS) ? 4 : 2);
-        if (flags & WE_HAVE_A_SCALE) pos += 2;
-        else if (flags & WE_HAVE_AN_X_AND_Y_SCALE) pos += 4;
-        else if (flags & WE_HAVE_A_TWO_BY_TWO) pos += 8;
+        if (flags & WE_HAVE_A_SCALE)
+            pos += 2;
+        else if (flags & WE_HAVE_AN_X_AND_Y_SCALE)
+            pos += 4;
+        else if (flags & WE_HAVE_A_TWO_BY_TWO)
+            pos += 8;
         if (pos > size)
             throw ETrueTypeError(QStringLiteral("A composite glyph is cut off after %1 components.")
                                      .arg(components.size() - 1));
@@ -453,11 +475,9 @@ void CmapTableClass::Load(const QByteArray& font) {
         case 0:
             throw ETrueTypeError(QStringLiteral("TO DO: ByteEncoding cmap format not implemented"));
         case 2:
-            throw ETrueTypeError(
-                QStringLiteral("TO DO: HighByteMapping cmap format not implemented"));
+            throw ETrueTypeError(QStringLiteral("TO DO: HighByteMapping cmap format not implemented"));
         case 6:
-            throw ETrueTypeError(
-                QStringLiteral("TO DO: TrimmedTable cmap format not implemented"));
+            throw ETrueTypeError(QStringLiteral("TO DO: TrimmedTable cmap format not implemented"));
         case 4: {
             Need(sub, 14, "format 4 header");
             const quint32 subLength = GetUInt16(t + sub + 2);
@@ -501,8 +521,7 @@ quint16 CmapTableClass::GetGlyphIndex(quint16 code) const {
         if (startCount[s] > code) return 0;
         if (idRangeOffset[s] == 0) return quint16(code + idDelta[s]);
         // The offset counts from the segment's own idRangeOffset word.
-        const qint64 index =
-            qint64(idRangeOffset[s] / 2) + (code - startCount[s]) - (segment_count - s);
+        const qint64 index = qint64(idRangeOffset[s] / 2) + (code - startCount[s]) - (segment_count - s);
         if (index < 0 || index >= qint64(GlyphIndexArray.size())) return 0;
         const quint16 glyph = GlyphIndexArray[size_t(index)];
         return glyph == 0 ? 0 : quint16(glyph + idDelta[s]);

@@ -141,10 +141,9 @@ struct longHorMetric {
 
 struct MaximumProfile {
     quint32 Version = 0;
-    quint16 numGlyphs = 0, maxPoints = 0, maxContours = 0, maxCompositePoints = 0,
-            maxCompositeContours = 0, maxZones = 0, maxTwilightPoints = 0, maxStorage = 0,
-            maxFunctionDefs = 0, maxInstructionDefs = 0, maxStackElements = 0,
-            maxSizeOfInstructions = 0, maxComponentElements = 0, maxComponentDepth = 0;
+    quint16 numGlyphs = 0, maxPoints = 0, maxContours = 0, maxCompositePoints = 0, maxCompositeContours = 0,
+            maxZones = 0, maxTwilightPoints = 0, maxStorage = 0, maxFunctionDefs = 0, maxInstructionDefs = 0,
+            maxStackElements = 0, maxSizeOfInstructions = 0, maxComponentElements = 0, maxComponentDepth = 0;
 };
 
 struct PostScript {
@@ -159,8 +158,7 @@ struct OS2WindowsMetrics {
     qint16 xAvgCharWidth = 0;
     quint16 usWeightClass = 0, usWidthClass = 0, fsType = 0;
     qint16 ySubscriptXSize = 0, ySubscriptYSize = 0, ySubscriptXOffset = 0, ySubscriptYOffset = 0;
-    qint16 ySuperscriptXSize = 0, ySuperscriptYSize = 0, ySuperscriptXOffset = 0,
-           ySuperscriptYOffset = 0;
+    qint16 ySuperscriptXSize = 0, ySuperscriptYSize = 0, ySuperscriptXOffset = 0, ySuperscriptYOffset = 0;
     qint16 yStrikeoutSize = 0, yStrikeoutPosition = 0, sFamilyClass = 0;
     uchar panose[10] = {};
     quint32 ulUnicodeRange1 = 0, ulUnicodeRange2 = 0, ulUnicodeRange3 = 0, ulUnicodeRange4 = 0;
@@ -232,8 +230,7 @@ public:
     quint32 Count() const;
     // Where a glyph's data starts in glyf and how many bytes it has; 0 and 0 for an unknown
     // format. Raises for a glyph without entries or entries that run backwards.
-    void GetGlyph(quint16 glyph, const FontHeaderClass& header, quint32& location,
-                  quint32& size) const;
+    void GetGlyph(quint16 glyph, const FontHeaderClass& header, quint32& location, quint32& size) const;
 };
 
 class GlyphTableClass : public TrueTypeTable {

@@ -118,8 +118,8 @@ QByteArray NameTable(const TFontSpec& spec) {
     };
     std::vector<Rec> recs;
     for (const auto& n : spec.ExtraNames)
-        recs.push_back({n.Platform, n.Encoding, quint16(n.Platform == 3 ? 0x409 : 0), n.NameId,
-                        Utf16Be(n.Text)});
+        recs.push_back(
+            {n.Platform, n.Encoding, quint16(n.Platform == 3 ? 0x409 : 0), n.NameId, Utf16Be(n.Text)});
     QString ps = spec.FullName;
     ps.remove(QLatin1Char(' '));
     recs.push_back({3, 1, 0x409, 1, Utf16Be(QStringLiteral("Test"))});
@@ -237,13 +237,17 @@ QByteArray BuildFont(const TFontSpec& spec) {
     for (int i = 0; i < n; ++i) {
         offsets.push_back(quint32(glyf.size()));
         const TGlyphSpec& g = spec.Glyphs[size_t(i)];
-        if (!g.Components.empty()) glyf += CompositeGlyph(g.Components);
-        else if (g.Points > 0) glyf += SimpleGlyph(i, g.Points);
+        if (!g.Components.empty())
+            glyf += CompositeGlyph(g.Components);
+        else if (g.Points > 0)
+            glyf += SimpleGlyph(i, g.Points);
     }
     offsets.push_back(quint32(glyf.size()));
     for (quint32 o : offsets) {
-        if (spec.LocaFormat == 0) Put16(loca, quint16(o / 2));
-        else Put32(loca, o);
+        if (spec.LocaFormat == 0)
+            Put16(loca, quint16(o / 2));
+        else
+            Put32(loca, o);
     }
     tables["glyf"] = glyf;
     tables["loca"] = loca;
@@ -421,8 +425,7 @@ QByteArray TParsedFont::Glyph(int glyph) const {
     const QByteArray& loca = Table("loca");
     const bool isShort = BigEndian16(Table("head"), 50) == 0;
     const quint32 a = isShort ? BigEndian16(loca, 2 * glyph) * 2u : BigEndian32(loca, 4 * glyph);
-    const quint32 b =
-        isShort ? BigEndian16(loca, 2 * glyph + 2) * 2u : BigEndian32(loca, 4 * glyph + 4);
+    const quint32 b = isShort ? BigEndian16(loca, 2 * glyph + 2) * 2u : BigEndian32(loca, 4 * glyph + 4);
     return Table("glyf").mid(int(a), int(b - a));
 }
 

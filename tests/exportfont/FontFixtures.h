@@ -17,8 +17,8 @@ struct TComponentSpec {
 };
 
 struct TGlyphSpec {
-    int Points = 0; // a simple glyph of one contour with this many points; 0 and no
-                    // components: an empty glyph
+    int Points = 0;                         // a simple glyph of one contour with this many points; 0 and no
+                                            // components: an empty glyph
     std::vector<TComponentSpec> Components; // a composite glyph when not empty
 
     static TGlyphSpec Empty() { return {}; }
@@ -39,7 +39,7 @@ struct TFontSpec {
     qint32 ItalicAngle = -(12 << 16);
     qint16 UnderlinePosition = -75, UnderlineThickness = 50;
     quint32 IsFixedPitch = 1;
-    int OS2Version = 3; // 0 (78 bytes), 1 (86), 2 to 4 (96), 5 (100)
+    int OS2Version = 3;     // 0 (78 bytes), 1 (86), 2 to 4 (96), 5 (100)
     bool ShortMaxp = false; // version 0.5, 6 bytes
     int CmapFormat = 4;
     std::vector<std::pair<quint16, quint16>> CharToGlyph = {{'A', 1}, {'B', 2}};

@@ -18,8 +18,8 @@ struct TJobs {
     std::vector<TSubsetCheck> Jobs;
 
     // Writes the source (unless it is a file already) and its subset, and queues the check.
-    QByteArray Add(const QString& name, const QString& sourcePath, const QByteArray& source,
-                   int face, const QList<quint16>& glyphs) {
+    QByteArray Add(const QString& name, const QString& sourcePath, const QByteArray& source, int face,
+                   const QList<quint16>& glyphs) {
         QString original = sourcePath;
         if (original.isEmpty()) {
             original = Dir.filePath(name + QStringLiteral(".source"));
@@ -128,8 +128,8 @@ TEST(TrueTypeFontTools, InstalledFontsGiveValidSubsetsOfTheFacesTheFontServiceRe
         ASSERT_TRUE(face->FilePath().endsWith(QLatin1String(".ttf"))) << face->FilePath().toStdString();
         EXPECT_FALSE(face->SyntheticBold() || face->SyntheticItalic());
         const QList<quint16> glyphs = GlyphsOf(*face, c.Text);
-        const QByteArray subset = jobs.Add(QString::fromLatin1(c.Family), face->FilePath(),
-                                           face->FileData(), face->FaceIndex(), glyphs);
+        const QByteArray subset = jobs.Add(QString::fromLatin1(c.Family), face->FilePath(), face->FileData(),
+                                           face->FaceIndex(), glyphs);
         EXPECT_LT(subset.size(), face->FileData().size() / 4);
         if (QLatin1String(c.Family) == QLatin1String("DejaVu Sans")) {
             // Components that the text does not name were pulled in.

@@ -237,8 +237,7 @@ TEST(TrueTypeSubset, DamagedFontsAreRefusedWithAMessage) {
         c.Damage(bad);
         EXPECT_EQ(PackError(bad, {11}), c.Message) << c.Name;
     }
-    EXPECT_EQ(PackError(good, {12}),
-              QStringLiteral("Glyph 12 is not in the font, which has 12 glyphs."));
+    EXPECT_EQ(PackError(good, {12}), QStringLiteral("Glyph 12 is not in the font, which has 12 glyphs."));
 }
 
 TEST(TrueTypeSubset, EveryTruncationIsRefusedWithoutReadingPastTheData) {
@@ -254,8 +253,10 @@ TEST(TrueTypeSubset, EveryTruncationIsRefusedWithoutReadingPastTheData) {
         // A copy of exactly that size, so the sanitizer sees any read past it.
         const QByteArray cut(good.constData(), size);
         const QString error = PackError(cut, {7});
-        if (quint32(size) < needed) EXPECT_FALSE(error.isEmpty()) << "cut at " << size;
-        else EXPECT_EQ(error, QString()) << "cut at " << size;
+        if (quint32(size) < needed)
+            EXPECT_FALSE(error.isEmpty()) << "cut at " << size;
+        else
+            EXPECT_EQ(error, QString()) << "cut at " << size;
     }
 }
 
@@ -326,6 +327,14 @@ TEST(TrueTypeSubset, CollectionFacesAreChosenByIndex) {
             EXPECT_EQ(e.Message(), QStringLiteral("The font data has no face 2; it holds 2."));
         }
     }
+    // A member whose directory carries another version tag still gives a plain TrueType font.
+    QByteArray tagged = BuildCollection({fa, fb});
+    const int second = int(BigEndian32(tagged, 16));
+    tagged.replace(second, 4, "true");
+    TrueTypeCollection t;
+    t.Initialize(tagged);
+    EXPECT_EQ(t.PackFont(1, {7, 12}), Pack(fb, 0, {7, 12}));
+
     QByteArray bad = BuildCollection({fa, fb});
     bad[7] = 3;
     EXPECT_EQ(PackError(bad), QStringLiteral("Unknown font collection version"));
@@ -369,10 +378,11 @@ TEST(TrueTypeSubset, FacesAreFoundByFullNameWithStyle) {
     single.Initialize(fonts[0]);
     EXPECT_EQ(ParseFont(single.PackFont(QStringLiteral("Times"), true, false, {1})).GlyphCount(), 10);
 
-    const std::pair<const char16_t*, const char*> targets[] = {
-        {u"ＭＳ Ｐゴシック", "MS PGothic Bold"}, {u"ＭＳ 明朝", "MS Mincho Bold"},
-        {u"ＭＳ Ｐ明朝", "MS PMincho Bold"},     {u"メイリオ", "Meiryo Bold"},
-        {u"Verdana", "Verdana Bold"}};
+    const std::pair<const char16_t*, const char*> targets[] = {{u"ＭＳ Ｐゴシック", "MS PGothic Bold"},
+                                                               {u"ＭＳ 明朝", "MS Mincho Bold"},
+                                                               {u"ＭＳ Ｐ明朝", "MS PMincho Bold"},
+                                                               {u"メイリオ", "Meiryo Bold"},
+                                                               {u"Verdana", "Verdana Bold"}};
     for (const auto& [name, target] : targets)
         EXPECT_EQ(TrueTypeCollection::TargetName(QString::fromUtf16(name), true, false),
                   QString::fromLatin1(target));
@@ -386,6 +396,19 @@ TEST(TrueTypeSubset, PackingAgainGivesTheSameSubsetAndASubsetPacksToItself) {
     EXPECT_EQ(c.PackFont(0, {7, 5, 3, 3}), first);
     EXPECT_NE(c.PackFont(0, {5}), first);
     EXPECT_EQ(Pack(first, 0, {5, 3, 7}), first);
+
+    // Empty tables share their offset with a neighbour; the layout still comes out the same.
+    TFontSpec spec = CompositeFixture();
+    spec.ExtraTables["aaaa"] = QByteArray();
+    spec.ExtraTables["zzzz"] = QByteArray();
+    const QByteArray withEmpty = Pack(BuildFont(spec), 0, {9});
+    EXPECT_EQ(ParseFont(withEmpty).Tables.at("aaaa").Length, 0u);
+    EXPECT_EQ(Pack(withEmpty, 0, {9}), withEmpty);
+    // Glyph 0 alone, and empty: the glyph table packs to nothing.
+    spec.Glyphs[0] = TGlyphSpec::Empty();
+    const QByteArray nothing = Pack(BuildFont(spec), 0, {});
+    EXPECT_EQ(ParseFont(nothing).Tables.at("glyf").Length, 0u);
+    EXPECT_EQ(Pack(nothing, 0, {}), nothing);
 
     // A font object itself is packed once per preparation.
     TrueTypeFont font(source, 0, ChecksumFaultAction::Warn);

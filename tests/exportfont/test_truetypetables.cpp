@@ -77,7 +77,9 @@ TEST(TrueTypeTables, ASevenByteTableMovesAsEightBytesWithZeroPadding) {
     table.SetcheckSum(0x01020304);
     EXPECT_EQ(table.StoreDescriptor(descriptor), descriptor + 16);
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(descriptor), 16),
-              QByteArray("zzzz") + QByteArray::fromHex("01020304" "0000000c" "00000007"));
+              QByteArray("zzzz") + QByteArray::fromHex("01020304"
+                                                       "0000000c"
+                                                       "00000007"));
 }
 
 TEST(TrueTypeTables, PostOfFormatTwoIsWrittenAsA32ByteVersion3Header) {
@@ -147,16 +149,15 @@ TEST(TrueTypeTables, ShortMaximumProfileIsCarriedWithItsSixBytes) {
 TEST(TrueTypeTables, CompositeComponentsAreListedOneLevelDeepWhateverTheirArgumentForm) {
     TFontSpec spec;
     spec.Glyphs = SimpleGlyphs(10);
-    spec.Glyphs[7].Components = {{3, 0, true},      {8, 0x0008, false}, {4, 0x0040, true},
-                                 {5, 0x0080, false}, {6, 0, false}};
+    spec.Glyphs[7].Components = {
+        {3, 0, true}, {8, 0x0008, false}, {4, 0x0040, true}, {5, 0x0080, false}, {6, 0, false}};
     spec.Glyphs[8] = TGlyphSpec::Composite({9}); // itself composite: not followed here
     TPrepared p = Prepare(BuildFont(spec));
     const TParsedFont f = ParseFont(p.Data);
     quint32 location, size;
     p.Font->index_to_location->GetGlyph(7, *p.Font->font_header, location, size);
     EXPECT_EQ(size, quint32(f.Glyph(7).size()));
-    EXPECT_EQ(p.Font->glyph_table->CheckGlyph(location, size),
-              (std::vector<quint16>{3, 8, 4, 5, 6}));
+    EXPECT_EQ(p.Font->glyph_table->CheckGlyph(location, size), (std::vector<quint16>{3, 8, 4, 5, 6}));
     p.Font->index_to_location->GetGlyph(2, *p.Font->font_header, location, size);
     EXPECT_TRUE(p.Font->glyph_table->CheckGlyph(location, size).empty());
 }
@@ -173,8 +174,7 @@ TEST(TrueTypeTables, LongLocationsLocateTheSameGlyphs) {
         quint32 location, size;
         p.Font->index_to_location->GetGlyph(g, *p.Font->font_header, location, size);
         EXPECT_EQ(p.Font->glyph_table->length() >= location + size, true);
-        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(p.Font->glyph_table->glyph_table_ptr) +
-                                 location,
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(p.Font->glyph_table->glyph_table_ptr) + location,
                              int(size)),
                   f.Glyph(g));
     }
@@ -272,4 +272,36 @@ TEST(TrueTypeTables, TablesTooShortForTheirRecordsAreRefusedByName) {
         spec.ExtraTables[c.Tag] = whole.left(c.Length);
         EXPECT_EQ(PackError(BuildFont(spec)), QString::fromLatin1(c.Message)) << c.Tag;
     }
+}
+
+TEST(TrueTypeTables, OptionalTablesOfAnInstalledFontAreRead) {
+    const TFontFacePtr face = TFontService::Instance().Face(QStringLiteral("Liberation Sans"), false, false);
+    TPrepared p = Prepare(face->FileData());
+    const TParsedFont f = ParseFont(p.Data);
+    TrueTypeFont& font = *p.Font;
+
+    // Advances agree with FreeType's unhinted ones.
+    ASSERT_NE(font.horizontal_metrix_table, nullptr);
+    const auto& metrics = font.horizontal_metrix_table->MetrixTable;
+    ASSERT_EQ(metrics.size(), font.horizontal_header->horizontal_header.numberOfHMetrics);
+    for (quint32 g = 0; g < metrics.size(); g += 7)
+        EXPECT_EQ(metrics[g].advanceWidth, face->GlyphAdvance(g)) << "glyph " << g;
+    EXPECT_EQ(font.font_header->font_header.unitsPerEm, face->Metrics().UnitsPerEm);
+    EXPECT_EQ(font.font_header->font_header.magicNumber, 0x5F0F3CF5u);
+    EXPECT_EQ(font.NumGlyphs(), face->Metrics().GlyphCount);
+
+    ASSERT_NE(font.gsub_table, nullptr);
+    EXPECT_EQ(font.gsub_table->header.Version, 0x00010000u);
+    EXPECT_EQ(font.gsub_table->header.ScriptList, BigEndian16(f.Table("GSUB"), 4));
+    ASSERT_NE(font.preprogram_table, nullptr);
+    EXPECT_EQ(font.preprogram_table->pre_program, f.Table("prep"));
+
+    ASSERT_NE(font.kerning_table, nullptr);
+    const QByteArray kern = f.Table("kern");
+    EXPECT_EQ(font.kerning_table->kerning_table_header.nTables, BigEndian16(kern, 2));
+    ASSERT_FALSE(font.kerning_table->kerning_subtables_collection.empty());
+    const KerningSubtableClass& sub = *font.kerning_table->kerning_subtables_collection.front();
+    EXPECT_EQ(sub.common_header.Coverage, BigEndian16(kern, 8));
+    EXPECT_EQ(sub.format_zero.nPairs, BigEndian16(kern, 10));
+    EXPECT_GT(sub.format_zero.nPairs, 100);
 }
