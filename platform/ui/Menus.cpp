@@ -253,7 +253,8 @@ QMenu* TMenuItem::SubMenu() {
 
 void TMenuItem::UpdateAction() {
     if (!FAction) return;
-    FAction->setText(FCaption);
+    // A separator's text would be drawn as a section title beside the line.
+    FAction->setText(IsLine() ? QString() : FCaption);
     FAction->setSeparator(IsLine());
     FAction->setShortcut(KeySequenceOf(FShortCut));
     FAction->setCheckable(FChecked || FRadioItem || FAutoCheck);
