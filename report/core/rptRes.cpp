@@ -335,11 +335,9 @@ void DisplayHelpTopic(const QString& Path) {
 
 namespace {
 
+// The lookup installed in the utility routines is left alone at exit: it may already be gone.
 struct TGlobalSlot {
     std::unique_ptr<TrptResources> Table;
-    ~TGlobalSlot() {
-        SetReportTextLookup(nullptr);
-    }
 };
 
 TGlobalSlot& GlobalSlot() {

@@ -112,7 +112,9 @@ private:
     quint32 FCP = 0;
 };
 
-// The process-wide table, created on first use; its creation adds the core's built-in table.
+// The process-wide table, created on first use: its creation adds the core's built-in table (and,
+// until the designer adds its own, the designer's keys the core reads), which copies the script
+// engine's messages, and makes it the text lookup of the utility routines (ReportText).
 TrptResources* GlobalResources();
 // Frees the table (at program end); a later GlobalResources makes a fresh one.
 void FreeGlobalResources();
