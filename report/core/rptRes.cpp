@@ -161,12 +161,16 @@ void TrptResources::LoadFromStream(TStream& Stream) {
     // Everything is read and checked before the first text changes, so a file that fails half
     // way leaves the table as it was.
     std::vector<std::pair<QString, QString>> entries;
-    quint32 codePage = 0;
+    quint32 codePage = FCP;
     {
         TrptXMLDocument doc;
         doc.LoadFromStream(Stream, false);
         TrptXMLItem* root = doc.Root();
-        if (root->Name() != QLatin1String("Resources")) return;
+        // Another root element adds nothing, silently.
+        if (root->Name() != QLatin1String("Resources")) {
+            UpdateSCResources();
+            return;
+        }
         codePage = static_cast<quint32>(StrToInt(root->GetProp(QStringLiteral("CodePage"))));
         // Old single-byte files hand their UTF-8 bytes over as characters of the system code page.
         const TSingleByteCodec* codec = doc.OldVersion() ? &TSingleByteCodec::Get(SystemCodePage()) : nullptr;

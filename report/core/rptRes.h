@@ -52,8 +52,8 @@ public:
     void LoadFromFile(const QString& FileName);
     // Reads a string-table text from the stream's position. Entries are added only when the whole
     // text was read: malformed XML raises TrptInvalidXMLException, a bad CodePage EConvertError, a
-    // bad character reference in a text EConvertError, and then no text changes. A root element
-    // other than "Resources" adds nothing. Ends with UpdateSCResources.
+    // bad character reference in a text EConvertError, and then no text and no script message
+    // changes. A root element other than "Resources" adds nothing. Ends with UpdateSCResources.
     void LoadFromStream(TStream& Stream);
     // Copies the texts of the script engine's 17 message keys into its messages.
     void UpdateSCResources();
