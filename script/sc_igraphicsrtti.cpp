@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Colors.h"
+#include "platform/gfx/GraphicsClasses.h"
 #include "platform/gfx/Metafile.h"
 #include "platform/gfx/Picture.h"
 #include "platform/rtti/Classes.h"
@@ -30,24 +31,8 @@ int CheckOrd(int Value, int Max, const char* Prop) {
 } // namespace
 
 const TClassInfo* TFunctions::FontClass() {
-    return HostClass<TFont>("TFont", TPersistent::StaticClassInfo(), [](TClassBuilder<TFont>& b) {
-        b.Prop(
-            "Charset", [](const TFont& f) { return int(f.Charset()); },
-            [](TFont& f, int v) { f.SetCharset(static_cast<TFontCharset>(CheckOrd(v, 255, "Charset"))); });
-        b.Prop("Color", &TFont::Color, &TFont::SetColor).Type("TColor");
-        b.Prop("Height", &TFont::Height, &TFont::SetHeight);
-        b.Prop(
-            "Name", [](const TFont& f) { return f.Name(); },
-            [](TFont& f, const QString& v) { f.SetName(v); });
-        b.Prop("Orientation", &TFont::Orientation, &TFont::SetOrientation);
-        b.Prop(
-            "Pitch", [](const TFont& f) { return int(f.Pitch()); },
-            [](TFont& f, int v) { f.SetPitch(static_cast<TFontPitch>(CheckOrd(v, fpFixed, "Pitch"))); });
-        b.Prop("Size", &TFont::Size, &TFont::SetSize);
-        b.Prop(
-            "Style", [](const TFont& f) { return int(f.Style().ToInt()); },
-            [](TFont& f, int v) { f.SetStyle(TFontStyles::FromInt(unsigned(CheckOrd(v, 15, "Style")))); });
-    });
+    // Declared once with the font itself; the template serializer reads the same record.
+    return TFontClassInfo();
 }
 
 const TClassInfo* TFunctions::PenClass() {

@@ -138,6 +138,10 @@ void TComponent::SetName(const QString& value) {
         FOwner->ValidateRename(this, FName, value);
     else
         ValidateRename(nullptr, FName, value);
+    if (FOwner && FOwner->FNameIndex) {
+        FOwner->FNameIndex->Remove(FName, this);
+        if (!value.isEmpty()) FOwner->FNameIndex->Add(value, this);
+    }
     FName = value;
 }
 
@@ -152,6 +156,13 @@ void TComponent::ValidateContainer(TComponent* component) {
 
 TComponent* TComponent::FindComponent(const QString& name) const {
     if (name.isEmpty()) return nullptr;
+    constexpr size_t IndexFrom = 16;
+    if (!FNameIndex && FComponents.size() >= IndexFrom) {
+        FNameIndex = std::make_unique<TNameIndex<TComponent>>();
+        for (TComponent* c : FComponents)
+            if (!c->FName.isEmpty()) FNameIndex->Add(c->FName, c);
+    }
+    if (FNameIndex) return FNameIndex->Find(name);
     for (TComponent* c : FComponents)
         if (SameText(c->FName, name)) return c;
     return nullptr;
@@ -191,12 +202,15 @@ void TComponent::RemoveComponent(TComponent* component) {
 void TComponent::Insert(TComponent* component) {
     FComponents.push_back(component);
     component->FOwner = this;
+    if (FNameIndex && !component->FName.isEmpty()) FNameIndex->Add(component->FName, component);
 }
 
 void TComponent::Remove(TComponent* component) {
-    auto it = std::find(FComponents.begin(), FComponents.end(), component);
-    if (it != FComponents.end()) FComponents.erase(it);
+    // Components mostly go in the reverse order they came (owners free from the back).
+    auto it = std::find(FComponents.rbegin(), FComponents.rend(), component);
+    if (it != FComponents.rend()) FComponents.erase(std::next(it).base());
     component->FOwner = nullptr;
+    if (FNameIndex) FNameIndex->Remove(component->FName, component);
 }
 
 void TComponent::Notification(TComponent* component, TOperation operation) {

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TPersistent : public TObject {
@@ -126,6 +127,9 @@ private:
     TComponentState FComponentState;
     std::vector<TComponent*> FComponents;   // owned
     std::vector<TComponent*> FFreeNotifies; // not owned
+    // Names of the owned components, made once an owner holds many of them (a report's
+    // thousands of objects are found by name while a template loads).
+    mutable std::unique_ptr<TNameIndex<TComponent>> FNameIndex;
 };
 
 class TCollection;

@@ -357,3 +357,9 @@ void TReader::SkipValue() {
         InvalidValue();
     }
 }
+
+QByteArray TReader::ReadRawValue() {
+    const qsizetype start = FPos;
+    SkipValue();
+    return FData.mid(start, FPos - start);
+}

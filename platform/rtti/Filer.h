@@ -81,6 +81,8 @@ public:
     void WriteFloat(double value); // vaDouble
     void WriteBinary(const QByteArray& value);
     void WriteValue(TValueType type) { FData.append(static_cast<char>(type)); }
+    // A value exactly as ReadRawValue gave it (data kept for a class that reads it later).
+    void WriteRawValue(const QByteArray& value) { FData.append(value); }
 
     const QByteArray& Data() const { return FData; }
 
@@ -119,6 +121,8 @@ public:
     QByteArray ReadBinary();
     // Skips one value of any kind, lists and collections included.
     void SkipValue();
+    // Skips one value and returns its bytes, tag included.
+    QByteArray ReadRawValue();
 
 private:
     void CheckValue(TValueType expected);

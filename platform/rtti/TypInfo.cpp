@@ -154,22 +154,25 @@ TClassInfo::TClassInfo(const QString& name, const TClassInfo* parent) : FName(na
     FTypeInfo.FName = name;
     FTypeInfo.FClassType = this;
     if (parent) FProps = parent->FProps;
+    for (const TPropInfo* p : FProps)
+        FPropIndex.Add(p->Name(), p);
 }
 
 void TClassInfo::AddProp(std::unique_ptr<TPropInfo> prop) {
     prop->FDeclaringClass = this;
-    for (size_t i = 0; i < FProps.size(); ++i) {
-        if (SameText(FProps[i]->Name(), prop->Name())) {
-            // A redeclared property keeps the place of the one it replaces.
-            if (FProps[i]->DeclaringClass() == this)
-                TypInfoDetail::BadDeclaration(FName, prop->Name(), "declared twice");
-            prop->FIndex = static_cast<int>(i);
-            FProps[i] = prop.get();
-            FOwnProps.push_back(std::move(prop));
-            return;
-        }
+    if (const TPropInfo* old = FPropIndex.Find(prop->Name())) {
+        // A redeclared property keeps the place of the one it replaces.
+        if (old->DeclaringClass() == this) TypInfoDetail::BadDeclaration(FName, prop->Name(), "declared twice");
+        const int i = old->Index();
+        prop->FIndex = i;
+        FPropIndex.Remove(old->Name(), old);
+        FPropIndex.Add(prop->Name(), prop.get());
+        FProps[static_cast<size_t>(i)] = prop.get();
+        FOwnProps.push_back(std::move(prop));
+        return;
     }
     prop->FIndex = static_cast<int>(FProps.size());
+    FPropIndex.Add(prop->Name(), prop.get());
     FProps.push_back(prop.get());
     FOwnProps.push_back(std::move(prop));
 }
@@ -184,12 +187,6 @@ bool TClassInfo::InheritsFrom(const QString& ancestorName) const {
     for (const TClassInfo* c = this; c; c = c->FParent)
         if (SameText(c->FName, ancestorName)) return true;
     return false;
-}
-
-const TPropInfo* TClassInfo::FindProp(const QString& name) const {
-    for (const TPropInfo* p : FProps)
-        if (SameText(p->Name(), name)) return p;
-    return nullptr;
 }
 
 TObject* TClassInfo::CreateInstance(TComponent* owner) const {
@@ -347,6 +344,16 @@ const TClassInfo* FindClass(const QString& name) {
     return c;
 }
 
+std::vector<const TClassInfo*> GetRegisteredClasses() {
+    auto& store = TTypeInfoStore::Get();
+    std::lock_guard lock(store.Lock);
+    std::vector<const TClassInfo*> r;
+    r.reserve(static_cast<size_t>(store.Registry.size()));
+    for (const TClassInfo* c : std::as_const(store.Registry))
+        r.push_back(c);
+    return r;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Property access
 
@@ -431,7 +438,12 @@ void SetOrdProp(TObject* instance, const TPropInfo* prop, Int64 value) {
     CheckInstance(instance, prop);
     if (!IsOrdKind(prop->Kind())) WrongKind(prop);
     if (!prop->SetOrd) ReadOnly(prop);
-    if (value < prop->MinOrd() || value > prop->MaxOrd()) TypInfoDetail::RangeCheckError();
+    if (value < prop->MinOrd() || value > prop->MaxOrd())
+        throw ERangeError(QStringLiteral("%1: %2 is out of range %3..%4")
+                              .arg(prop->Name())
+                              .arg(value)
+                              .arg(prop->MinOrd())
+                              .arg(prop->MaxOrd()));
     prop->SetOrd(instance, value);
 }
 

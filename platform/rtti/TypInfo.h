@@ -26,8 +26,10 @@
 #include "platform/rtl/Set.h"
 #include "platform/rtl/Types.h"
 #include "platform/rtl/Variant.h"
+#include "platform/rtti/NameIndex.h"
 
 #include <QString>
+#include <QStringView>
 
 #include <any>
 #include <atomic>
@@ -223,7 +225,9 @@ public:
     // Published properties, base class first, in declaration order.
     const std::vector<const TPropInfo*>& Props() const { return FProps; }
     int PropCount() const { return static_cast<int>(FProps.size()); }
-    const TPropInfo* FindProp(const QString& name) const; // any case; nullptr when absent
+    // Any case; nullptr when absent. Hashed: loaders look up every attribute by name.
+    const TPropInfo* FindProp(const QString& name) const { return FPropIndex.Find(name); }
+    const TPropInfo* FindProp(QStringView name) const { return FPropIndex.Find(name); }
 
     // Makes an instance. A component given an owner belongs to the owner; anything else
     // belongs to the caller. Raises EInvalidOperation for a class without a factory.
@@ -244,6 +248,7 @@ private:
     TObjectFactory FFactory;
     std::vector<std::unique_ptr<TPropInfo>> FOwnProps;
     std::vector<const TPropInfo*> FProps;
+    TNameIndex<const TPropInfo> FPropIndex;
 };
 
 // The class tables' record of TObject, the root of every chain.
@@ -262,6 +267,8 @@ void RegisterClasses(std::initializer_list<const TClassInfo*> infos);
 void UnRegisterClass(const TClassInfo* info);
 const TClassInfo* GetClass(const QString& name);  // nullptr when unknown
 const TClassInfo* FindClass(const QString& name); // raises EClassNotFound "Class X not found"
+// Every class registered by name, in no particular order.
+std::vector<const TClassInfo*> GetRegisteredClasses();
 
 // ---------------------------------------------------------------------------------------------
 // Property access by name or by property record. Unknown names raise EPropertyError

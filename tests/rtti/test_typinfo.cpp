@@ -321,8 +321,8 @@ TEST(TypInfo, ErrorsOfPropertyAccess) {
     EXPECT_EQ(message([&] { GetOrdProp(&a, "Nope"); }), "EPropertyError: Property Nope does not exist");
     EXPECT_EQ(message([&] { SetOrdProp(&a, "Count", 1); }), "EPropertyError: Property Count is read-only");
     EXPECT_EQ(message([&] { GetFloatProp(&a, "Left"); }), "EPropertyError: Invalid property type: Integer");
-    EXPECT_EQ(message([&] { SetOrdProp(&a, "Shape", 3); }), "ERangeError: Range check error");
-    EXPECT_EQ(message([&] { SetOrdProp(&a, "Small", 40000); }), "ERangeError: Range check error");
+    EXPECT_EQ(message([&] { SetOrdProp(&a, "Shape", 3); }), "ERangeError: Shape: 3 is out of range 0..2");
+    EXPECT_EQ(message([&] { SetOrdProp(&a, "Small", 40000); }), "ERangeError: Small: 40000 is out of range -32768..32767");
     EXPECT_EQ(message([&] { SetSetProp(&a, "Style", "[fsBold,fsNope]"); }),
               "EPropertyConvertError: Invalid property element: fsNope");
     EXPECT_EQ(message([&] { SetEnumProp(&a, "Shape", "stNope"); }),
