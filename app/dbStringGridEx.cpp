@@ -551,6 +551,11 @@ void TdbStringGridEx::Fill(const TResultSet& result, const QStringList* types) {
     if (rows == 0) return;
     const QString shortDate = FormatSettings().ShortDateFormat;
     const QString shortTime = FormatSettings().ShortTimeFormat;
+    // A text column sorts as numbers when every value it shows is one: calculated fields and
+    // free statements deliver their numbers without a type.
+    std::vector<char> numeric(static_cast<size_t>(shown), 0), seen(static_cast<size_t>(shown), 0);
+    for (int i = 0; i < shown; ++i)
+        numeric[i] = kinds[i] == kText && !dynamic_cast<TGxIncrementColumn*>(Columns()->Item(i));
     BeginUpdate();
     try {
         const int first = AddRow(rows) - rows + 1;
@@ -580,6 +585,11 @@ void TdbStringGridEx::Fill(const TResultSet& result, const QStringList* types) {
                     break;
                 case kText:
                     shownText = ShownText(text, fields[i]);
+                    if (numeric[i] && !shownText.isEmpty()) {
+                        double x = 0;
+                        seen[i] = 1;
+                        if (!CellNumber(shownText, x)) numeric[i] = 0;
+                    }
                     break;
                 }
                 if (!shownText.isEmpty()) GetCell(i, first + r)->SetAsString(shownText);
@@ -587,6 +597,8 @@ void TdbStringGridEx::Fill(const TResultSet& result, const QStringList* types) {
             if (idSource >= 0) GetCell(shown, first + r)->SetAsString(values[idSource].AsString());
         }
         SetRowCount(first + rows);
+        for (int i = 0; i < shown; ++i)
+            if (numeric[i] && seen[i]) Columns()->Item(i)->SetSortType(stNumeric);
     } catch (...) {
         EndUpdate();
         throw;

@@ -169,6 +169,56 @@ TEST_F(ResultGrid, FootersCountNumbersInAnyLocaleAndSkipNulls) {
     EXPECT_FALSE(FGrid->Options().Contains(goFooter));
 }
 
+TEST_F(ResultGrid, ColumnsOfNumbersSortAsNumbersInAnyLocale) {
+    // Totals as the demo shows them: a calculated field, typed by nobody.
+    const struct {
+        int Id;
+        const char* Name;
+        const char* Amount;
+    } customers[] = {{3, "C", "173"}, {4, "D", "198.9"}, {5, "E", "231.4"}, {6, "F", "608"}, {7, "G", "63.6"}};
+    for (const auto& c : customers) {
+        Exec("INSERT INTO customers(id, name) VALUES(?, ?)", {c.Id, c.Name});
+        Exec("INSERT INTO orders(number, date, id_customers, amount) VALUES('X', '2014-06-01 00:00:00.000', ?, ?)", {c.Id, QString(c.Amount)});
+    }
+    for (const char* locale : {"en_US", "de_DE"}) {
+        SCOPED_TRACE(locale);
+        TFormatSettingsScope scope(QString::fromLatin1(locale));
+        FGrid->SetdbGeneralTable("customers");
+        FGrid->SetdbListFields("customers.name,customers.orders_total,customers.notes");
+        FGrid->SetdbSortField("customers.name");
+        FGrid->dbExecute();
+        ASSERT_EQ(FGrid->RowCount(), 7);
+        EXPECT_EQ(FGrid->Columns()->Item(1)->SortType(), stNumeric);
+        EXPECT_EQ(FGrid->Columns()->Item(0)->SortType(), stAlphabetic);
+        // Numbers of calculated fields are shown with the locale's decimal separator.
+        auto shown = [](QStringList numbers) {
+            numbers.replaceInStrings(".", QString(FormatSettings().DecimalSeparator));
+            return numbers;
+        };
+        FGrid->SortColumn(FGrid->Columns()->Item(1), true);
+        EXPECT_EQ(Column(1), shown({"3.5", "10", "63.6", "173", "198.9", "231.4", "608"}));
+        FGrid->SortColumn(FGrid->Columns()->Item(1), false);
+        EXPECT_EQ(Column(1), shown({"608", "231.4", "198.9", "173", "63.6", "10", "3.5"}));
+
+        // A free statement: a column is numeric only when every value it shows is a number;
+        // empty cells do not count, and a column with nothing in it stays text.
+        FGrid->SetdbSQL("SELECT '10' AS code, '173' AS total, NULL AS blank, id FROM customers WHERE id=1 "
+                        "UNION ALL SELECT '9', NULL, NULL, 2 UNION ALL SELECT 'abc', '63.6', NULL, 3 "
+                        "UNION ALL SELECT '', '1e3', NULL, 4");
+        FGrid->SetdbListFieldsNames("");
+        FGrid->dbSQLExecute();
+        EXPECT_EQ(FGrid->Columns()->Item(0)->SortType(), stAlphabetic);
+        EXPECT_EQ(FGrid->Columns()->Item(1)->SortType(), stNumeric);
+        EXPECT_EQ(FGrid->Columns()->Item(2)->SortType(), stAlphabetic);
+        FGrid->SortColumn(FGrid->Columns()->Item(0), true);
+        EXPECT_EQ(Column(0), QStringList({"", "10", "9", "abc"}));
+        FGrid->SortColumn(FGrid->Columns()->Item(1), true);
+        EXPECT_EQ(Column(1), QStringList({"63.6", "173", "1e3", ""}));
+        FGrid->SetdbSQL("");
+        FGrid->SetdbListFieldsNames("");
+    }
+}
+
 TEST_F(ResultGrid, ControlsOfTheWindowFilterTheRows) {
     auto* edNumber = Add<TdbEdit>("edNumber");
     edNumber->SetdbTable("orders");
