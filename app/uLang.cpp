@@ -45,9 +45,14 @@ void FillLang(TLang& lang, bool russian) {
     lang.No_data_to_add = QStringLiteral("No data to add.");
     lang.The_record_no_longer_exists =
         QStringLiteral("The record no longer exists: it was deleted after the window opened.");
+    lang.The_forms_file_has_mistakes =
+        QStringLiteral("forms.xml has mistakes; the windows are built without what they name:");
+    lang.No_program_opens_the_workbook =
+        QStringLiteral("No program on this computer opens the workbook. It was saved as:");
     lang.Confirm = QStringLiteral("Confirm");
     lang.Error = QStringLiteral("Error");
     lang.Info = QStringLiteral("Information");
+    lang.Warning = QStringLiteral("Warning");
     lang.Yes = QStringLiteral("Yes");
     lang.No = QStringLiteral("No");
     if (!russian) return;
@@ -71,9 +76,14 @@ void FillLang(TLang& lang, bool russian) {
         QString::fromUtf8("Для применения настроек, необходимо перезапустить приложение.");
     lang.The_record_no_longer_exists =
         QString::fromUtf8("Запись больше не существует: её удалили после открытия окна.");
+    lang.The_forms_file_has_mistakes =
+        QString::fromUtf8("В forms.xml есть ошибки; окна построены без того, что в них названо:");
+    lang.No_program_opens_the_workbook =
+        QString::fromUtf8("На компьютере нет программы, которая открыла бы книгу. Она сохранена в файл:");
     lang.Confirm = QString::fromUtf8("Подтверждение");
     lang.Error = QString::fromUtf8("Ошибка");
     lang.Info = QString::fromUtf8("Информация");
+    lang.Warning = QString::fromUtf8("Предупреждение");
     lang.Yes = QString::fromUtf8("Да");
     lang.No = QString::fromUtf8("Нет");
 }
@@ -100,8 +110,11 @@ const QList<TLangCaption>& RussianCaptions() {
 }
 
 void InitLang() {
-    const bool russian = IsRussianLangID(GetUserDefaultLangID());
+    const LANGID id = GetUserDefaultLangID();
+    const bool russian = IsRussianLangID(id);
     FillLang(Lang, russian);
+    // Qt's standard buttons and dialogs speak the user's own language.
+    LoadQtTranslations(id);
     if (!russian) return;
     for (const TLangCaption& c : RussianCaptions()) {
         TCustomForm* form = Screen ? Screen->FindForm(QLatin1String(c.Owner)) : nullptr;

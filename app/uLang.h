@@ -21,9 +21,14 @@ struct TLang {
     QString No_data_to_add;
     // Korvel's own: a record another user or window deleted while it was being edited.
     QString The_record_no_longer_exists;
+    // Korvel's own: the heading of the list of values forms.xml holds that cannot be used.
+    QString The_forms_file_has_mistakes;
+    // Korvel's own: a workbook sent to the spreadsheet that no program of the desktop opened.
+    QString No_program_opens_the_workbook;
     QString Confirm;
     QString Error;
     QString Info;
+    QString Warning; // Korvel's own: caption of boxes that warn and let the work go on
     QString Yes;
     QString No;
 };

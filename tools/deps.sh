@@ -8,6 +8,7 @@ KORVEL_PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev python3-openpyxl
   python3-fonttools python3-munkres
   xvfb xauth
+  qt6-translations-l10n
 )
 
 korvel_install_deps() {

@@ -1,6 +1,11 @@
 #include "platform/sys/Language.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QString>
+#include <QTranslator>
+
+#include <memory>
 
 namespace {
 
@@ -121,4 +126,29 @@ LANGID GetUserDefaultLangID() {
         if (ok && value <= 0xFFFF) return static_cast<LANGID>(value);
     }
     return LangIDFromLocale(QLocale::system());
+}
+
+QLocale LocaleFromLangID(LANGID id) {
+    for (const TLangEntry& e : LangTable) {
+        if (e.Id != id) continue;
+        return QLocale(e.Language, e.Script, e.Territory);
+    }
+    return QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
+bool LoadQtTranslations(LANGID id) {
+    static std::unique_ptr<QTranslator> installed;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed.get());
+        installed.reset();
+    }
+    const QLocale locale = LocaleFromLangID(id);
+    if (locale.language() == QLocale::English) return false;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    if (!QCoreApplication::installTranslator(translator.get())) return false;
+    installed = std::move(translator);
+    return true;
 }

@@ -13,3 +13,10 @@ LANGID LangIDFromLocale(const QLocale& locale);
 // $KORVEL_LANGID when it holds a number (decimal, or hexadecimal after "0x" or "$"), otherwise
 // the identifier of the user's locale.
 LANGID GetUserDefaultLangID();
+// The locale a language identifier stands for: the first entry of the table with that id
+// (1049 -> Russian, 1058 -> Ukrainian, 2092 -> Azerbaijani in Cyrillic); unknown ids give English.
+QLocale LocaleFromLangID(LANGID id);
+// Installs Qt's own translations (the qtbase catalog from Qt's translations folder) for the
+// language into the running application, so that standard buttons and dialogs speak it; an
+// earlier catalog is removed first. False when there is no catalog for it (English needs none).
+bool LoadQtTranslations(LANGID id);

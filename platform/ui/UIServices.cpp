@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,6 +119,28 @@ TMessageIcon MsgDlgTypeIcon(TMsgDlgType type) {
 // ---------------------------------------------------------------------------------------------
 // Qt
 
+namespace {
+
+QMessageBox::StandardButton MsgDlgStandardButton(TMsgDlgBtn button) {
+    switch (button) {
+    case mbYes: return QMessageBox::Yes;
+    case mbNo: return QMessageBox::No;
+    case mbOK: return QMessageBox::Ok;
+    case mbCancel: return QMessageBox::Cancel;
+    case mbAbort: return QMessageBox::Abort;
+    case mbRetry: return QMessageBox::Retry;
+    case mbIgnore: return QMessageBox::Ignore;
+    case mbNoToAll: return QMessageBox::NoToAll;
+    case mbYesToAll: return QMessageBox::YesToAll;
+    case mbHelp: return QMessageBox::Help;
+    case mbClose: return QMessageBox::Close;
+    case mbAll: break;
+    }
+    return QMessageBox::NoButton;
+}
+
+} // namespace
+
 TModalResult TQtUIServices::Message(const TMessageRequest& request) {
     QMessageBox box(OwnerWidget(request.Owner));
     box.setWindowTitle(request.Caption);
@@ -132,11 +155,12 @@ TModalResult TQtUIServices::Message(const TMessageRequest& request) {
     std::vector<std::pair<QAbstractButton*, TModalResult>> results;
     QAbstractButton* escape = nullptr;
     request.Buttons.ForEach([&](TMsgDlgBtn b) {
-        QString caption = MsgDlgButtonCaption(b);
-        QMessageBox::ButtonRole role = QMessageBox::AcceptRole;
-        if (b == mbNo || b == mbCancel || b == mbAbort || b == mbNoToAll || b == mbClose)
-            role = QMessageBox::RejectRole;
-        QPushButton* button = box.addButton(caption, role);
+        // Qt's standard buttons take their texts from Qt's translations for the user's language.
+        QPushButton* button = nullptr;
+        if (const QMessageBox::StandardButton standard = MsgDlgStandardButton(b))
+            button = box.addButton(standard);
+        else
+            button = box.addButton(MsgDlgButtonCaption(b), QMessageBox::AcceptRole);
         results.emplace_back(button, MsgDlgButtonResult(b));
         if (b == request.DefaultButton) box.setDefaultButton(button);
         if (b == mbCancel || (!escape && (b == mbNo || b == mbOK || b == mbClose))) escape = button;
@@ -278,17 +302,18 @@ public:
         auto* matchCase = new QCheckBox(QStringLiteral("Match &case"), this);
         matchCase->setChecked(owner->Options().Contains(frMatchCase));
         matchCase->setVisible(!owner->Options().Contains(frHideMatchCase));
-        auto* next = new QPushButton(QStringLiteral("&Find Next"), this);
+        // Cancel is Qt's standard button, so it speaks the user's language.
+        auto* choices = new QDialogButtonBox(this);
+        auto* next = choices->addButton(QStringLiteral("&Find Next"), QDialogButtonBox::ActionRole);
         next->setDefault(true);
-        auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+        QPushButton* cancel = choices->addButton(QDialogButtonBox::Cancel);
         auto* row = new QHBoxLayout;
         row->addWidget(new QLabel(QStringLiteral("Fi&nd what:"), this));
         row->addWidget(text);
         auto* buttons = new QHBoxLayout;
         buttons->addWidget(matchCase);
         buttons->addStretch();
-        buttons->addWidget(next);
-        buttons->addWidget(cancel);
+        buttons->addWidget(choices);
         auto* box = new QVBoxLayout(this);
         box->addLayout(row);
         box->addLayout(buttons);

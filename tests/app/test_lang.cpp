@@ -1,4 +1,11 @@
 #include "app/uLang.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/UIServices.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -34,4 +41,58 @@ TEST(Lang, RussianCaptionsKeepTheirBlanksAndBackslashes) {
     }
     EXPECT_TRUE(group.startsWith(' ') && group.endsWith(' '));
     EXPECT_TRUE(path.contains(QStringLiteral("(пример: \\\\PCNAME\\Folder\\sqlite.db)")));
+}
+
+TEST(Lang, QtStandardButtonsAndBoxesSpeakTheUsersLanguage) {
+    const QByteArray old = qgetenv("KORVEL_LANGID");
+    const struct {
+        const char* LangID;
+        const char* Yes;
+        const char* Cancel;
+    } cases[] = {
+        {"1049", "&Да", "Отмена"},
+        {"1058", "Т&ак", "Скасувати"},
+        {"1033", "&Yes", "Cancel"},
+        {"1031", "&Ja", "Abbrechen"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.LangID);
+        qputenv("KORVEL_LANGID", c.LangID);
+        InitLang();
+        QMessageBox box;
+        EXPECT_EQ(box.addButton(QMessageBox::Yes)->text(), QString::fromUtf8(c.Yes))
+            << "Qt's translations (Debian package qt6-translations-l10n) must be installed";
+        EXPECT_EQ(box.addButton(QMessageBox::Cancel)->text(), QString::fromUtf8(c.Cancel));
+    }
+
+    // A confirmation asked through the services shows those buttons.
+    qputenv("KORVEL_LANGID", "1049");
+    InitLang();
+    QStringList captions;
+    QTimer timer;
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!shown) return;
+        timer.stop();
+        for (QAbstractButton* b : shown->buttons()) captions << b->text();
+        if (QAbstractButton* no = shown->button(QMessageBox::No))
+            no->click();
+        else
+            shown->buttons().constLast()->click();
+    });
+    timer.start();
+    auto previous = SetUIServices(std::make_unique<TQtUIServices>());
+    const int answer = MessageBoxOwned(nullptr, Lang.Are_you_sure_you_want_to_delete_the_record, Lang.Confirm,
+                                       MB_YESNO | MB_ICONQUESTION);
+    SetUIServices(std::move(previous));
+    EXPECT_EQ(answer, IDNO);
+    captions.sort();
+    EXPECT_EQ(captions, QStringList({QString::fromUtf8("&Да"), QString::fromUtf8("&Нет")}));
+
+    if (old.isEmpty())
+        qunsetenv("KORVEL_LANGID");
+    else
+        qputenv("KORVEL_LANGID", old);
+    InitLang();
 }
