@@ -179,8 +179,16 @@ void TfrmMainKorvel::FormShow(TObject*) {
             FStartup = TStartup::FormsFailed;
             return;
         }
-        if (!FFormsProblems.isEmpty())
-            MessageBoxOwned(this, FFormsProblems.join(QLatin1Char('\n')), Lang.Error, MB_OK | MB_ICONINFORMATION);
+        // Values that cannot be used are left out and the start goes on: one warning lists them,
+        // the first screenful of them when there are many.
+        if (!FFormsProblems.isEmpty()) {
+            constexpr int shown = 20;
+            QStringList lines = FFormsProblems.mid(0, shown);
+            if (FFormsProblems.size() > shown)
+                lines << QStringLiteral("... (+%1)").arg(FFormsProblems.size() - shown);
+            MessageBoxOwned(this, Lang.The_forms_file_has_mistakes + QLatin1Char('\n') + lines.join(QLatin1Char('\n')),
+                            Lang.Warning, MB_OK | MB_ICONWARNING);
+        }
     }
     // 9. The grids' column counts and widths.
     LoadGridSettings();

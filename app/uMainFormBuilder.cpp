@@ -97,7 +97,8 @@ private:
 };
 
 // A comparison operator as written in forms.xml: parentheses stand for "<" and ">", which XML
-// attributes cannot hold comfortably.
+// attributes cannot hold comfortably. "LIKE" names what "=" does (an edit's "=" search is a LIKE),
+// and "%s%" where no containment search exists is the plain search: both are read without a note.
 QString ReadFilter(const TAttributeReader& a, bool replaceParentheses, bool allowContains) {
     QString text = a.Str("dbFilter");
     if (replaceParentheses) {
@@ -107,7 +108,9 @@ QString ReadFilter(const TAttributeReader& a, bool replaceParentheses, bool allo
     static const QStringList operators{QStringLiteral("="), QStringLiteral(">"), QStringLiteral(">="),
                                        QStringLiteral("<"), QStringLiteral("<=")};
     if (operators.contains(text) || (allowContains && text == QLatin1String("%s%"))) return text;
-    if (!text.isEmpty() && !(text == QLatin1String("%s%")))
+    const bool plain = text.isEmpty() || text == QLatin1String("%s%") ||
+                       text.trimmed().compare(QLatin1String("LIKE"), Qt::CaseInsensitive) == 0;
+    if (!plain)
         a.Note("dbFilter", QStringLiteral("\"%1\" is no comparison operator; \"=\" is used").arg(a.Str("dbFilter")));
     return QStringLiteral("=");
 }

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 using TStartup = TfrmMainKorvel::TStartup;
 
@@ -189,4 +190,63 @@ TEST_F(Startup, UnreadableTablesFileIsReported) {
     Start();
     EXPECT_EQ(frmMainKorvel->StartupResult(), TStartup::BadDescription);
     EXPECT_FALSE(Exists("sqlite.db"));
+}
+
+TEST_F(Startup, FormsValuesThatCannotBeUsedAreOneWarningAndTheStartGoesOn) {
+    CopyDemo();
+    const QByteArray demo = ReadAll(Path("forms.xml"));
+    const QByteArray edit = "<TdbEdit Name=\"edCName\" ";
+    ASSERT_TRUE(demo.contains(edit));
+    QByteArray many;
+    for (int i = 0; i < 24; ++i) many += "<TdbPanel Name=\"extra" + QByteArray::number(i) + "\" Width=\"wide\"/>";
+    const struct {
+        const char* LangID;
+        QByteArray Attributes; // put on the customer name field
+        QByteArray Extra;      // more controls beside it
+        int Lines;             // lines of the list; 0: no box at all
+        const char* Caption;
+        const char* Heading;
+    } cases[] = {
+        // "LIKE" is how some applications write the plain search: nothing to report.
+        {"1049", "dbFilter=\"LIKE\" ", "", 0, "", ""},
+        {"1033", "dbFilter=\" like \" ", "", 0, "", ""},
+        {"1033", "dbFilter=\"contains\" Color=\"abc\" ", "", 2, "Warning",
+         "forms.xml has mistakes; the windows are built without what they name:"},
+        {"1049", "Color=\"abc\" ", "", 1, "Предупреждение",
+         "В forms.xml есть ошибки; окна построены без того, что в них названо:"},
+        {"1033", "", many, 21, "Warning", "forms.xml has mistakes;"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Attributes.toStdString() + " under " + c.LangID);
+        qputenv("KORVEL_LANGID", c.LangID);
+        QByteArray forms = demo;
+        forms.replace(edit, edit + c.Attributes);
+        forms.replace("</frmCustomer>", c.Extra + "</frmCustomer>");
+        Write("forms.xml", forms);
+        const size_t before = FUI->Messages().size();
+        if (c.Lines) FUI->AnswerMessage(mrOk);
+        Start();
+        EXPECT_EQ(frmMainKorvel->StartupResult(), TStartup::Done);
+        EXPECT_NE(frmMainKorvel->FindComponent("grdCustomers"), nullptr);
+        if (!c.Lines) {
+            EXPECT_EQ(FUI->Messages().size(), before);
+            continue;
+        }
+        ASSERT_EQ(FUI->Messages().size(), before + 1);
+        const TMessageRequest& box = FUI->Messages().back();
+        EXPECT_EQ(box.Caption, QString::fromUtf8(c.Caption));
+        EXPECT_EQ(box.Icon, TMessageIcon::Warning);
+        const QStringList lines = box.Text.split('\n');
+        EXPECT_TRUE(lines[0].startsWith(QString::fromUtf8(c.Heading))) << lines[0].toStdString();
+        ASSERT_EQ(lines.size(), c.Lines + 1) << box.Text.toStdString();
+        EXPECT_TRUE(lines[1].startsWith(Path("forms.xml") + ", line ")) << lines[1].toStdString();
+        if (c.Attributes.contains("abc")) {
+            static const QRegularExpression color(
+                QStringLiteral("forms\\.xml, line \\d+: TdbEdit attribute \"Color\": \"abc\" is not a number"));
+            EXPECT_TRUE(box.Text.contains(color)) << box.Text.toStdString();
+        }
+        if (c.Lines == 21) {
+            EXPECT_EQ(lines.last(), "... (+4)");
+        }
+    }
 }

@@ -314,6 +314,10 @@ TEST_F(Builder, FilterAndAnchorTexts) {
         if (auto* p = dynamic_cast<TdbDateTimePicker*>(c)) value = p->dbFilter();
         EXPECT_EQ(value, QLatin1String(f.Expected));
     }
+    // "LIKE" and a date's "%s%" mean the plain search; only the calendar's "(=" loses what it says.
+    const QStringList problems = frmMainKorvel->FormsProblems().filter("dbFilter");
+    ASSERT_EQ(problems.size(), 1) << problems.join('\n').toStdString();
+    EXPECT_TRUE(problems[0].contains("TdbMonthCalendar attribute \"dbFilter\": \"(=\"")) << problems[0].toStdString();
     for (int k = 0; k < 5; ++k)
         EXPECT_EQ(AnchorText(Find<TControl>(frmMainKorvel, QStringLiteral("a%1").arg(k))), QLatin1String(anchors[k][1]))
             << anchors[k][0];
