@@ -4,6 +4,7 @@
 #include "app/uLang.h"
 #include "grid/GxGrid.h"
 #include "platform/automation/ComObj.h"
+#include "platform/automation/SpreadsheetServer.h"
 #include "platform/ui/Forms.h"
 
 Variant GridTransferArray(TGxGrid& grid) {
@@ -22,9 +23,9 @@ Variant GridTransferArray(TGxGrid& grid) {
     return arr;
 }
 
-void SendGridToExcel(TGxGrid& grid) {
+std::shared_ptr<TWorkbookData> SendGridToExcel(TGxGrid& grid) {
     const Variant data = GridTransferArray(grid);
-    if (data.IsEmpty()) return;
+    if (data.IsEmpty()) return nullptr;
     const int rows = data.HighBound(1), cols = data.HighBound(2);
     const Variant excel = CreateOleObject(QStringLiteral("Excel.Application"));
     OleCall(OleGet(excel, QStringLiteral("Workbooks")), QStringLiteral("Add"));
@@ -45,6 +46,7 @@ void SendGridToExcel(TGxGrid& grid) {
     OleSet(block, QStringLiteral("ShrinkToFit"), true);
     select(1, 1, 1, 1);
     OleSet(excel, QStringLiteral("Visible"), true);
+    return SpreadsheetWorkbookOf(excel);
 }
 
 void GridToExcel(TdbButton& button, TWinControl* mainWindow) {
@@ -58,5 +60,9 @@ void GridToExcel(TdbButton& button, TWinControl* mainWindow) {
     if (!grid)
         throw EInvalidOperation(QStringLiteral("The button \"%1\" sends the grid \"%2\" to the spreadsheet, but its window has no grid of that name")
                                     .arg(button.Name(), button.dbResultControl()));
-    SendGridToExcel(*grid);
+    const std::shared_ptr<TWorkbookData> book = SendGridToExcel(*grid);
+    // The workbook stays in its file; without a program to show it the user learns where it is.
+    if (book && !book->ShownFile.isEmpty() && !book->OpenedByDesktop)
+        MessageBoxOwned(mainWindow, Lang.No_program_opens_the_workbook + QLatin1Char('\n') + book->ShownFile, Lang.Info,
+                        MB_OK | MB_ICONINFORMATION);
 }

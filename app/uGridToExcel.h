@@ -4,7 +4,10 @@
 
 #include "platform/rtl/Variant.h"
 
+#include <memory>
+
 class TGxGrid;
+class TWorkbookData;
 class TdbButton;
 class TWinControl;
 
@@ -14,10 +17,13 @@ class TWinControl;
 Variant GridTransferArray(TGxGrid& grid);
 
 // Sends the grid: captions shaded grey, the block framed and shrunk to fit, A1 selected, the
-// program made visible. Automation errors pass to the caller.
-void SendGridToExcel(TGxGrid& grid);
+// program made visible. Returns the workbook when Korvel's own spreadsheet server took it (null
+// when nothing was sent or another server did). Automation errors pass to the caller.
+std::shared_ptr<TWorkbookData> SendGridToExcel(TGxGrid& grid);
 
 // The button action: an information box owned by mainWindow when no spreadsheet server is
 // registered; otherwise the grid named by the button's dbResultControl on the button's window is
-// sent. A name that is no grid of that window raises EInvalidOperation naming both.
+// sent. When no program of the desktop opened the workbook, an information box owned by
+// mainWindow says so and names the file it was saved to. A name that is no grid of that window
+// raises EInvalidOperation naming both.
 void GridToExcel(TdbButton& button, TWinControl* mainWindow);

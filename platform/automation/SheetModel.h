@@ -171,6 +171,10 @@ class TWorkbookData {
 public:
     QString Name;     // "Book1"
     QString FullName; // the file it was last saved to, empty before
+    // Where showing the workbook wrote it for the desktop's program (empty before it was shown),
+    // and whether the desktop took it. The file stays when the program ends.
+    QString ShownFile;
+    bool OpenedByDesktop = false;
     std::vector<std::shared_ptr<TSheetData>> Sheets;
     int ActiveSheet = 0;
     std::vector<std::shared_ptr<TNamedStyle>> Styles;

@@ -3,14 +3,15 @@
 #include "platform/automation/XlsxFile.h"
 #include "platform/rtl/TextCase.h"
 #include "platform/sys/Desktop.h"
-#include "platform/sys/TempFiles.h"
 
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -51,12 +52,43 @@ void SaveBook(TWorkbookData& book, const QString& fileName) {
     book.Name = QFileInfo(path).fileName();
 }
 
-// Writes every open workbook and hands it to the desktop's spreadsheet program.
+QString& WorkbookFolderSetting() {
+    static QString folder;
+    return folder;
+}
+
+// A new file for a workbook in the workbook folder: "Book1.xlsx", else "Book1 (2).xlsx" and on.
+// NewOnly never takes over a file that is there already.
+QString NewWorkbookFile(const QString& bookName) {
+    const QString folder = SpreadsheetWorkbookFolder();
+    if (!QDir().mkpath(folder))
+        throw EOleError(QStringLiteral("Cannot create the folder \"%1\" for the workbook").arg(folder));
+    QString base = bookName;
+    base.replace(QLatin1Char('/'), QLatin1Char('_'));
+    if (base.isEmpty()) base = QStringLiteral("Book");
+    for (int n = 1; n < 10000; ++n) {
+        const QString path = QDir(folder).filePath(
+            n == 1 ? base + QStringLiteral(".xlsx") : QStringLiteral("%1 (%2).xlsx").arg(base).arg(n));
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return path;
+        if (!f.exists())
+            throw EOleError(QStringLiteral("Cannot create the workbook file \"%1\". %2").arg(path, f.errorString()));
+    }
+    throw EOleError(QStringLiteral("Cannot find a free workbook file name in \"%1\"").arg(folder));
+}
+
+// Writes every open workbook and hands it to the desktop's spreadsheet program. A workbook
+// never saved goes to the workbook folder, and to the same file when it is shown again.
 void ShowWorkbooks(TServerState& st) {
     for (const auto& book : st.Workbooks) {
-        const QString path = book->FullName.isEmpty() ? NewTempFileName(book->Name, QStringLiteral("xlsx")) : book->FullName;
+        QString path = book->FullName;
+        if (path.isEmpty()) {
+            if (book->ShownFile.isEmpty()) book->ShownFile = NewWorkbookFile(book->Name);
+            path = book->ShownFile;
+        }
         WriteWorkbookXlsx(*book, path);
-        OpenDocument(path);
+        book->ShownFile = path;
+        book->OpenedByDesktop = OpenDocument(path);
     }
 }
 
@@ -1137,6 +1169,17 @@ QString SpreadsheetProgID() {
 
 std::shared_ptr<IDispatchObject> CreateSpreadsheetApplication() {
     return std::make_shared<TAutoApplication>(std::make_shared<TServerState>());
+}
+
+QString SpreadsheetWorkbookFolder() {
+    if (!WorkbookFolderSetting().isEmpty()) return WorkbookFolderSetting();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+    return QDir::homePath();
+}
+
+void SetSpreadsheetWorkbookFolder(const QString& folder) {
+    WorkbookFolderSetting() = folder;
 }
 
 std::shared_ptr<TWorkbookData> SpreadsheetWorkbookOf(const Variant& object) {

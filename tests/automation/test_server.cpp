@@ -4,8 +4,10 @@
 #include "platform/automation/SpreadsheetServer.h"
 #include "platform/sys/Desktop.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -209,22 +211,52 @@ TEST_F(Server, PageBreaksAndPageSetup) {
     EXPECT_THROW(OleSet(ps, "Orientation", 3), EOleError);
 }
 
-TEST_F(Server, VisibleWritesTheWorkbookAndOpensIt) {
-    QList<QUrl> opened;
-    SetOpenUrlHandler([&opened](const QUrl& url) {
-        opened << url;
-        return true;
-    });
-    OleSet(Range("A1"), "Value", "shown");
-    OleSet(App, "Visible", true);
-    OleSet(App, "Visible", true); // already visible: nothing more is opened
-    SetOpenUrlHandler({});
-    ASSERT_EQ(opened.size(), 1);
-    const QString file = opened[0].toLocalFile();
-    EXPECT_TRUE(file.endsWith(".xlsx"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.read(2) == "PK"); // a zip package
+TEST_F(Server, VisibleWritesTheWorkbookIntoALastingFolderAndNotesWhetherItOpened) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    SetSpreadsheetWorkbookFolder(folder.path() + "/books");
+    // A workbook of that name is there already: it is not touched.
+    ASSERT_TRUE(QDir().mkpath(folder.path() + "/books"));
+    QFile old(folder.path() + "/books/Book1.xlsx");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("mine");
+    old.close();
+    for (bool desktopTakesIt : {true, false}) {
+        SCOPED_TRACE(desktopTakesIt);
+        const Variant app = CreateOleObject(QStringLiteral("Excel.Application"));
+        OleCall(OleGet(app, "Workbooks"), "Add");
+        OleSet(OleGet(OleGet(OleGet(app, "ActiveWorkBook"), "Sheets", {1}), "Range", {"A1"}), "Value", "shown");
+        QList<QUrl> opened;
+        SetOpenUrlHandler([&opened, desktopTakesIt](const QUrl& url) {
+            opened << url;
+            return desktopTakesIt;
+        });
+        OleSet(app, "Visible", true);
+        OleSet(app, "Visible", true); // already visible: nothing more is opened
+        SetOpenUrlHandler({});
+        ASSERT_EQ(opened.size(), 1);
+        const QString file = opened[0].toLocalFile();
+        const auto book = SpreadsheetWorkbookOf(app);
+        ASSERT_TRUE(book);
+        EXPECT_EQ(book->ShownFile, file);
+        EXPECT_EQ(book->OpenedByDesktop, desktopTakesIt);
+        EXPECT_TRUE(book->FullName.isEmpty()); // shown, not saved
+        EXPECT_EQ(QFileInfo(file).absolutePath(), folder.path() + "/books");
+        EXPECT_TRUE(file.endsWith(desktopTakesIt ? "/Book1 (2).xlsx" : "/Book1 (3).xlsx")) << file.toStdString();
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.read(2) == "PK"); // a zip package
+        // Shown again later, it goes to the same file.
+        OleSet(app, "Visible", false);
+        SetOpenUrlHandler([](const QUrl&) { return true; });
+        OleSet(app, "Visible", true);
+        SetOpenUrlHandler({});
+        EXPECT_EQ(book->ShownFile, file);
+        EXPECT_TRUE(book->OpenedByDesktop);
+    }
+    old.open(QIODevice::ReadOnly);
+    EXPECT_EQ(old.readAll(), "mine");
+    SetSpreadsheetWorkbookFolder(QString());
 }
 
 TEST_F(Server, SavingToAnUnwritablePlaceNamesTheFile) {

@@ -8,10 +8,13 @@
 #include "platform/automation/ComObj.h"
 #include "platform/automation/SpreadsheetServer.h"
 #include "platform/sys/Desktop.h"
+#include "platform/sys/TempFiles.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/UIServices.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -37,16 +40,23 @@ struct GridWindow {
     }
 };
 
-// Records the files the server hands to the desktop.
+// Records the files the server hands to the desktop, which takes them when Accept is set; the
+// workbooks go to a folder of the test's own.
 struct OpenedFiles {
     QStringList Files;
+    bool Accept = true;
+    QTemporaryDir Folder;
     OpenedFiles() {
+        SetSpreadsheetWorkbookFolder(Folder.path());
         SetOpenUrlHandler([this](const QUrl& url) {
             Files << url.toLocalFile();
-            return true;
+            return Accept;
         });
     }
-    ~OpenedFiles() { SetOpenUrlHandler({}); }
+    ~OpenedFiles() {
+        SetOpenUrlHandler({});
+        SetSpreadsheetWorkbookFolder(QString());
+    }
 };
 
 QJsonObject CellOf(const QJsonObject& sheet, const QString& ref) {
@@ -98,6 +108,31 @@ TEST(GridToExcel, WorkbookHoldsCaptionsAndValues) {
         EXPECT_TRUE(CellOf(s, ref)["shrink"].toBool()) << ref;
         EXPECT_EQ(CellOf(s, ref)["border"].toObject()["bottom"].toString(), "thin") << ref;
     }
+}
+
+TEST(GridToExcel, WithoutAProgramForWorkbooksTheUserLearnsWhereItWasSaved) {
+    GridWindow w({"Name", "ID"}, {{"a", "1"}});
+    for (bool russian : {false, true}) {
+        SCOPED_TRACE(russian);
+        FillLang(Lang, russian);
+        OpenedFiles opened;
+        opened.Accept = false;
+        TUIServicesScope ui([](const QString& q) { ADD_FAILURE() << "Unexpected question: " << q.toStdString(); });
+        ui->AnswerMessage(mrOk, Lang.No_program_opens_the_workbook);
+        GridToExcel(*w.Button, w.Form.get());
+        ASSERT_EQ(opened.Files.size(), 1);
+        ASSERT_EQ(ui->Messages().size(), 1u);
+        const TMessageRequest& box = ui->Messages()[0];
+        EXPECT_EQ(box.Text, Lang.No_program_opens_the_workbook + "\n" + opened.Files[0]);
+        EXPECT_EQ(box.Caption, Lang.Info);
+        EXPECT_EQ(box.Icon, TMessageIcon::Information);
+        EXPECT_EQ(box.Owner, w.Form.get());
+        // Kept beside the user's files, not in the run's temporary folder that goes at exit.
+        EXPECT_EQ(QFileInfo(opened.Files[0]).absolutePath(), QFileInfo(opened.Folder.path()).absoluteFilePath());
+        EXPECT_FALSE(opened.Files[0].startsWith(TempFolderPath()));
+        EXPECT_GT(QFileInfo(opened.Files[0]).size(), 0);
+    }
+    FillLang(Lang, false);
 }
 
 TEST(GridToExcel, AGridWithoutRowsSendsItsCaptions) {

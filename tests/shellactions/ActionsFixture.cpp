@@ -6,6 +6,7 @@
 #include "app/uKorvel.h"
 #include "app/uLang.h"
 #include "app/uMainForm.h"
+#include "platform/automation/SpreadsheetServer.h"
 #include "platform/data/SQLConnection.h"
 #include "platform/sys/Desktop.h"
 #include "platform/sys/Program.h"
@@ -25,6 +26,8 @@ void ActionsTest::SetUp() {
     SetProgramFolder(FDir.path() + '/');
     FillLang(Lang, false);
     SetOpenUrlHandler([](const QUrl&) { return true; });
+    // Workbooks sent to the spreadsheet stay inside the test's folder.
+    SetSpreadsheetWorkbookFolder(FDir.filePath(QStringLiteral("workbooks")));
     CreateKorvelWindows();
 }
 
@@ -32,6 +35,7 @@ void ActionsTest::TearDown() {
     FreeKorvelWindows();
     FUI.Services().Verify();
     SetOpenUrlHandler({});
+    SetSpreadsheetWorkbookFolder(QString());
     SetProgramFolder(QString());
 }
 
