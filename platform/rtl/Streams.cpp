@@ -405,8 +405,19 @@ Int64 TMemoryStream::Write(const void* buffer, Int64 count) {
         throw EWriteError(QStringLiteral("Stream write error"));
     const Int64 end = FPosition + count;
     const Int64 pos = FPosition;
-    if (end > FSize)
-        SetSize(end); // a gap left by seeking past the end is zero-filled
+    if (end > FSize) {
+        if (pos > FSize)
+            SetSize(pos); // a gap left by seeking past the end is zero-filled
+        if (end > FData.size()) {
+            if (end > std::numeric_limits<qsizetype>::max() / 2)
+                throw EOutOfMemory(QStringLiteral("Out of memory while expanding memory stream"));
+            // Grow by half at least: long runs of small writes copy the bytes only a few times.
+            const Int64 capacity = std::max(end, static_cast<Int64>(FData.size()) +
+                                                     static_cast<Int64>(FData.size()) / 2);
+            FData.resize(static_cast<qsizetype>(capacity));
+        }
+        FSize = end; // written below, so not zero-filled first
+    }
     std::memcpy(FData.data() + pos, buffer, static_cast<size_t>(count));
     FPosition = end;
     return count;

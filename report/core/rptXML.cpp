@@ -32,12 +32,6 @@ TrptInvalidXMLException::TrptInvalidXMLException(Int64 position, const QString& 
 
 namespace {
 
-void AppendCharRef(QString& out, uint code) {
-    out += QLatin1String("&#");
-    out += QString::number(code);
-    out += QLatin1Char(';');
-}
-
 bool NeedsEscape(char16_t c) {
     if (c < 0x20)
         return c != u'\t';
@@ -54,33 +48,46 @@ QString EscapeXMLText(const QString& s) {
         ++i;
     if (i == n)
         return s;
-    QString out;
-    out.reserve(n + n / 4 + 16);
-    out.append(s.constData(), i);
+    // Two passes: the exact length first, so the result is allocated once and holds no slack.
     static const char16_t quotEntity[] = u"&quot;";
+    const auto isQuotEntity = [&](qsizetype k) {
+        return n - k >= 6 && std::memcmp(p + k, quotEntity, 6 * sizeof(char16_t)) == 0;
+    };
+    qsizetype length = i;
+    for (qsizetype k = i; k < n; ++k) {
+        const char16_t c = p[k];
+        if (!NeedsEscape(c))
+            ++length;
+        else if (c == u'&' && isQuotEntity(k)) {
+            length += 5;
+            k += 5;
+        } else
+            length += c < 10 ? 4 : 5; // "&#N;" or "&#NN;"
+    }
+    QString out(length, Qt::Uninitialized);
+    char16_t* d = reinterpret_cast<char16_t*>(out.data());
+    std::memcpy(d, p, static_cast<size_t>(i) * sizeof(char16_t));
+    d += i;
+    const auto put = [&](char16_t code) {
+        *d++ = u'&';
+        *d++ = u'#';
+        if (code >= 10)
+            *d++ = static_cast<char16_t>(u'0' + code / 10);
+        *d++ = static_cast<char16_t>(u'0' + code % 10);
+        *d++ = u';';
+    };
     for (; i < n; ++i) {
         const char16_t c = p[i];
-        switch (c) {
-        case u'\n': out += QLatin1String("&#10;"); break;
-        case u'\r': out += QLatin1String("&#13;"); break;
-        case u'"': out += QLatin1String("&#34;"); break;
-        case u'<': out += QLatin1String("&#60;"); break;
-        case u'>': out += QLatin1String("&#62;"); break;
-        case u'&':
+        if (!NeedsEscape(c)) {
+            *d++ = c;
+        } else if (c == u'&' && isQuotEntity(i)) {
             // An entity quote already in the text reads back as one double quote.
-            if (n - i >= 6 && std::memcmp(p + i, quotEntity, 6 * sizeof(char16_t)) == 0) {
-                out += QLatin1String("&#34;");
-                i += 5;
-            } else {
-                out += QLatin1String("&#38;");
-            }
-            break;
-        default:
-            if (c < 0x20 && c != u'\t')
-                AppendCharRef(out, c); // the writer declares version 1.1 for these
-            else
-                out += QChar(c);
-            break;
+            put(u'"');
+            i += 5;
+        } else {
+            // Line breaks, quote, ampersand, angle brackets; other control characters but tab
+            // too, for which the writer declares version 1.1.
+            put(c);
         }
     }
     return out;
@@ -219,6 +226,32 @@ void FreeItem(TrptXMLItem* item) { std::unique_ptr<TrptXMLItem> owned(item); }
 
 TrptXMLItem::TrptXMLItem() = default;
 
+TrptXMLItem::TRare& TrptXMLItem::Rare() {
+    if (!FRare)
+        FRare = std::make_unique<TRare>();
+    return *FRare;
+}
+
+const QString& TrptXMLItem::Value() const {
+    static const QString empty;
+    return FRare ? FRare->Value : empty;
+}
+
+void TrptXMLItem::SetValue(const QString& value) {
+    if (FRare || !value.isEmpty())
+        Rare().Value = value;
+}
+
+const std::shared_ptr<TrptXMLBacking>& TrptXMLItem::Backing() const {
+    static const std::shared_ptr<TrptXMLBacking> none;
+    return FRare ? FRare->Backing : none;
+}
+
+void TrptXMLItem::SetBacking(const std::shared_ptr<TrptXMLBacking>& backing) {
+    if (FRare || backing)
+        Rare().Backing = backing;
+}
+
 TrptXMLItem::~TrptXMLItem() {
     FreeChildren();
     if (FParent) {
@@ -254,17 +287,14 @@ void TrptXMLItem::Clear() {
         FLoaded = false;
 }
 
-void TrptXMLItem::AppendChild(TrptXMLItem* item) {
+TrptXMLItem* TrptXMLItem::AppendChild(std::unique_ptr<TrptXMLItem> item) {
+    FItems.push_back(item.get()); // may throw; the item is still owned here then
     item->FParent = this;
-    FItems.push_back(item);
+    return item.release();
 }
 
 TrptXMLItem* TrptXMLItem::Add() {
-    auto item = std::make_unique<TrptXMLItem>();
-    TrptXMLItem* raw = item.get();
-    FItems.reserve(FItems.size() + 1);
-    AppendChild(item.release());
-    return raw;
+    return AppendChild(std::make_unique<TrptXMLItem>());
 }
 
 TrptXMLItem* TrptXMLItem::Add(const QString& name) {
@@ -340,6 +370,7 @@ QString TrptXMLItem::GetProp(const QString& name) const {
 }
 
 void TrptXMLItem::SetProp(const QString& name, const QString& value) {
+    const QString escaped = EscapeXMLText(value);
     const qsizetype p = FindAttribute(FText, name);
     qsizetype at = FText.size();
     if (p >= 0) {
@@ -347,13 +378,27 @@ void TrptXMLItem::SetProp(const QString& name, const QString& value) {
         FText.remove(p, end - p);
         at = p;
     }
+    const bool blank = at > 0 && FText.at(at - 1) != u' ';
+    if (at == FText.size()) {
+        // Appending, the common case: one growth of the text and no temporary.
+        const qsizetype need = FText.size() + blank + name.size() + escaped.size() + 3;
+        if (FText.capacity() < need)
+            FText.reserve(std::max({need, FText.size() * 2, qsizetype(64)})); // room for the next few
+        if (blank)
+            FText += QLatin1Char(' ');
+        FText += name;
+        FText += QLatin1String("=\"");
+        FText += escaped;
+        FText += QLatin1Char('"');
+        return;
+    }
     QString attr;
-    attr.reserve(name.size() + value.size() + 4);
-    if (at > 0 && FText.at(at - 1) != u' ')
+    attr.reserve(blank + name.size() + escaped.size() + 3);
+    if (blank)
         attr += QLatin1Char(' ');
     attr += name;
     attr += QLatin1String("=\"");
-    attr += EscapeXMLText(value);
+    attr += escaped;
     attr += QLatin1Char('"');
     FText.insert(at, attr);
 }
@@ -453,7 +498,7 @@ void TrptXMLDocument::SaveToStream(TStream& stream) {
         while (!pending.empty()) {
             TrptXMLItem* item = pending.back();
             pending.pop_back();
-            if (item->FBacking == FSource)
+            if (item->Backing() == FSource)
                 LoadItem(item);
             pending.insert(pending.end(), item->FItems.begin(), item->FItems.end());
         }
@@ -489,7 +534,7 @@ void TrptXMLDocument::SaveToFile(const QString& fileName) {
 void TrptXMLDocument::LoadItem(TrptXMLItem* item) {
     if (!item || item->FLoaded || !item->FUnloadable)
         return;
-    std::shared_ptr<TrptXMLBacking> backing = item->FBacking;
+    std::shared_ptr<TrptXMLBacking> backing = item->Backing();
     if (!backing || !backing->Stream)
         return;
     const QString text = item->FText;
@@ -534,6 +579,6 @@ void TrptXMLDocument::UnloadItem(TrptXMLItem* item) {
         writer.WriteRootItem(item);
     }
     item->FOffset = end;
-    item->FBacking = FTemp;
+    item->SetBacking(FTemp);
     item->Clear();
 }

@@ -129,8 +129,8 @@ public:
     void SetUnloadable(bool value) { FUnloadable = value; }
     // Written between the start and end tag of a childless element, as it is (the caller escapes
     // it); never read back.
-    const QString& Value() const { return FValue; }
-    void SetValue(const QString& value) { FValue = value; }
+    const QString& Value() const;
+    void SetValue(const QString& value);
 
     // The names from the root down to this item, joined by "/" (for messages).
     QString Path() const;
@@ -140,21 +140,29 @@ private:
     friend class TrptXMLReader;
     friend class TrptXMLWriter;
 
-    void AppendChild(TrptXMLItem* item); // a fresh item without parent
+    TrptXMLItem* AppendChild(std::unique_ptr<TrptXMLItem> item); // a fresh item without parent
     void FreeChildren();
 
+    // Few elements have a value or a backing stream; they live apart to keep elements small.
+    struct TRare {
+        QString Value;
+        // The stream the offset points into, once the element has been stored there.
+        std::shared_ptr<TrptXMLBacking> Backing;
+    };
+    TRare& Rare();
+    const std::shared_ptr<TrptXMLBacking>& Backing() const;
+    void SetBacking(const std::shared_ptr<TrptXMLBacking>& backing);
+
+    bool FLoaded = true;
+    bool FModified = false;
+    bool FUnloadable = false;
     qintptr FData = 0;
     Int64 FOffset = 0;
     std::vector<TrptXMLItem*> FItems; // owned
     TrptXMLItem* FParent = nullptr;
     QString FName;
     QString FText;
-    QString FValue;
-    // The stream the offset points into, once the element has been stored there.
-    std::shared_ptr<TrptXMLBacking> FBacking;
-    bool FLoaded = true;
-    bool FModified = false;
-    bool FUnloadable = false;
+    std::unique_ptr<TRare> FRare;
 };
 
 class TrptXMLDocument : public TObject {

@@ -331,7 +331,7 @@ void TrptXMLReader::ReadRootItem(TrptXMLItem* item, bool readChildren) {
                 it->FOffset = position;
                 it->FUnloadable = true;
                 it->FLoaded = false;
-                it->FBacking = FBacking;
+                it->SetBacking(FBacking);
                 return false;
             }
         }
@@ -357,9 +357,7 @@ void TrptXMLReader::ReadRootItem(TrptXMLItem* item, bool readChildren) {
             open.pop_back();
             continue;
         }
-        auto child = std::make_unique<TrptXMLItem>();
-        TrptXMLItem* raw = child.get();
-        parent->AppendChild(child.release());
+        TrptXMLItem* raw = parent->AppendChild(std::make_unique<TrptXMLItem>());
         if (start(raw, position))
             open.push_back({raw});
     }

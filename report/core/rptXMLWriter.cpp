@@ -240,7 +240,7 @@ void TrptXMLWriter::WriteHeader() {
 bool TrptXMLWriter::FetchBack(TrptXMLItem* item) {
     if (item->FLoaded || !item->FUnloadable)
         return false;
-    const std::shared_ptr<TrptXMLBacking>& backing = item->FBacking;
+    const std::shared_ptr<TrptXMLBacking> backing = item->Backing();
     TStream* stream = backing ? backing->Stream : FTempStream;
     if (!stream)
         return false;
