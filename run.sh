@@ -12,11 +12,33 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF >/
 cmake --build "$build" --target korvel korvel_demodb
 
 bin="$build/app"
-cp -r examples/demo/. "$bin/"
-# A first run opens on sample rows; an existing database is left as it is.
-if [ ! -e "$bin/sqlite.db" ]; then
-  "$build/tools/demodb/korvel_demodb" "$bin/sqlite.db" "$bin/tables.ini" examples/sample-data.sql
+# The demo's description files go beside the program; the user's data (the database and
+# settings.ini, which holds the column widths) lives in a folder of its own, so cleaning the build
+# keeps it. KORVEL_DEMO_DATA chooses another folder.
+data="${KORVEL_DEMO_DATA:-${XDG_DATA_HOME:-$HOME/.local/share}/korvel/demo}"
+mkdir -p "$data"
+find examples/demo -mindepth 1 -maxdepth 1 ! -name settings.ini -exec cp -r {} "$bin/" \;
+
+# Earlier runs kept the database beside the program: it moves to the data folder once, and never
+# over a database that is there already.
+if [ -f "$bin/sqlite.db" ] && [ ! -L "$bin/sqlite.db" ] && [ ! -e "$data/sqlite.db" ]; then
+  mv -n "$bin/sqlite.db" "$data/sqlite.db"
+  echo "Moved the demo database to $data/sqlite.db"
 fi
+# A first run opens on sample rows; an existing database is left as it is.
+if [ ! -e "$data/sqlite.db" ]; then
+  "$build/tools/demodb/korvel_demodb" "$data/sqlite.db" "$bin/tables.ini" examples/sample-data.sql
+fi
+# The user's settings start as the demo's, with the database in the data folder; later runs keep
+# them as the program and the options dialog left them. The program reads them through a link.
+if [ ! -e "$data/settings.ini" ]; then
+  awk -v db="$data/sqlite.db" '
+    { print }
+    /^\[Options\][[:space:]]*$/ { print "server=" db }
+  ' examples/demo/settings.ini > "$data/settings.ini.new"
+  mv "$data/settings.ini.new" "$data/settings.ini"
+fi
+ln -sfn "$data/settings.ini" "$bin/settings.ini"
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$bin/korvel"

@@ -3,50 +3,50 @@
 -- on 1899-12-30. Booleans are 0 and 1.
 
 INSERT INTO countries (id, name, code) VALUES
-  (1, 'GERMANY', 'DE'),
-  (2, 'FRANCE', 'FR'),
-  (3, 'ITALY', 'IT'),
-  (4, 'POLAND', 'PL');
+  (1, 'Germany', 'DE'),
+  (2, 'France', 'FR'),
+  (3, 'Italy', 'IT'),
+  (4, 'Poland', 'PL');
 
 INSERT INTO cities (id, name, id_countries) VALUES
-  (1, 'BERLIN', 1),
-  (2, 'HAMBURG', 1),
-  (3, 'MUNICH', 1),
-  (4, 'PARIS', 2),
-  (5, 'LYON', 2),
-  (6, 'MILAN', 3),
-  (7, 'TURIN', 3),
-  (8, 'WARSAW', 4),
-  (9, 'KRAKOW', 4);
+  (1, 'Berlin', 1),
+  (2, 'Hamburg', 1),
+  (3, 'München', 1),
+  (4, 'Paris', 2),
+  (5, 'Lyon', 2),
+  (6, 'Milano', 3),
+  (7, 'Torino', 3),
+  (8, 'Warszawa', 4),
+  (9, 'Kraków', 4);
 
 INSERT INTO categories (id, name) VALUES
-  (1, 'FASTENERS'),
-  (2, 'TOOLS'),
-  (3, 'PAINT'),
-  (4, 'ELECTRICAL');
+  (1, 'Fasteners'),
+  (2, 'Tools'),
+  (3, 'Paint'),
+  (4, 'Electrical');
 
 INSERT INTO customers (id, record_count, name, phone, email, address, id_cities, birthday, vip, notes) VALUES
-  (1, 101, 'NORDWERK GMBH', '+49 30 5550 1020', 'orders@nordwerk.example', 'HAFENSTRASSE 12', 1, NULL, 1, 'PAYS WITHIN 10 DAYS'),
-  (2, 102, 'ATELIER BLANC', '+33 1 5550 3344', 'contact@atelier-blanc.example', '8 RUE DES ARTS', 4, NULL, 0, NULL),
-  (3, 103, 'LUCA FERRARI', '+39 02 5550 7788', 'luca.ferrari@mail.example', 'VIA TORINO 41', 6, '1978-03-14 00:00:00.000', 0, 'PREFERS PHONE CALLS'),
-  (4, 104, 'BUDMAX SP. Z O.O.', '+48 22 5550 6060', 'biuro@budmax.example', 'UL. PROSTA 5', 8, NULL, 1, NULL),
-  (5, 105, 'HANS MEIER', '+49 89 5550 4411', 'hans.meier@mail.example', 'LINDENWEG 3', 3, '1985-11-02 00:00:00.000', 0, NULL),
-  (6, 106, 'CHANTIER DU RHONE', '+33 4 5550 9090', 'achats@chantier-rhone.example', '22 QUAI CLAUDE', 5, NULL, 0, 'DELIVERY BEFORE NOON'),
-  (7, 107, 'ELBE BAU KG', '+49 40 5550 2323', 'info@elbebau.example', 'SPEICHERSTADT 7', 2, NULL, 1, NULL),
-  (8, 108, 'ANNA NOWAK', '+48 12 5550 1212', 'anna.nowak@mail.example', 'UL. FLORIANSKA 19', 9, '1990-06-21 00:00:00.000', 0, NULL);
+  (1, 101, 'Nordwerk GmbH', '+49 30 5550 1020', 'orders@nordwerk.example', 'HAFENSTRASSE 12', 1, NULL, 1, 'PAYS WITHIN 10 DAYS'),
+  (2, 102, 'Atelier Blanc', '+33 1 5550 3344', 'contact@atelier-blanc.example', '8 RUE DES ARTS', 4, NULL, 0, NULL),
+  (3, 103, 'Luca Ferrari', '+39 02 5550 7788', 'luca.ferrari@mail.example', 'VIA TORINO 41', 6, '1978-03-14 00:00:00.000', 0, 'PREFERS PHONE CALLS'),
+  (4, 104, 'Budmax Sp. z o.o.', '+48 22 5550 6060', 'biuro@budmax.example', 'UL. PROSTA 5', 8, NULL, 1, NULL),
+  (5, 105, 'Hans Meier', '+49 89 5550 4411', 'hans.meier@mail.example', 'LINDENWEG 3', 3, '1985-11-02 00:00:00.000', 0, NULL),
+  (6, 106, 'Chantier du Rhône', '+33 4 5550 9090', 'achats@chantier-rhone.example', '22 QUAI CLAUDE', 5, NULL, 0, 'DELIVERY BEFORE NOON'),
+  (7, 107, 'Elbe Bau KG', '+49 40 5550 2323', 'info@elbebau.example', 'SPEICHERSTADT 7', 2, NULL, 1, NULL),
+  (8, 108, 'Anna Nowak', '+48 12 5550 1212', 'anna.nowak@mail.example', 'UL. FLORIANSKA 19', 9, '1990-06-21 00:00:00.000', 0, NULL);
 
 INSERT INTO products (id, name, id_categories, price, stock, active) VALUES
-  (1, 'HEX BOLT M8X40 (100)', 1, 12.5, 240, 1),
-  (2, 'WOOD SCREW 4X30 (200)', 1, 6.9, 510, 1),
-  (3, 'WASHER M8 (500)', 1, 4.2, 300, 1),
-  (4, 'CORDLESS DRILL 18V', 2, 129.0, 18, 1),
-  (5, 'CLAW HAMMER 500G', 2, 19.9, 64, 1),
-  (6, 'SPIRIT LEVEL 60CM', 2, 24.5, 35, 1),
-  (7, 'WALL PAINT WHITE 10L', 3, 45.0, 80, 1),
-  (8, 'PRIMER 5L', 3, 28.0, 42, 1),
-  (9, 'EXTENSION CABLE 10M', 4, 17.8, 120, 1),
-  (10, 'LED BULB E27 9W', 4, 3.9, 900, 1),
-  (11, 'SOLDERING IRON 60W', 4, 22.0, 0, 0);
+  (1, 'Hex bolt M8x40 (100)', 1, 12.5, 240, 1),
+  (2, 'Wood screw 4x30 (200)', 1, 6.9, 510, 1),
+  (3, 'Washer M8 (500)', 1, 4.2, 300, 1),
+  (4, 'Cordless drill 18 V', 2, 129.0, 18, 1),
+  (5, 'Claw hammer 500 g', 2, 19.9, 64, 1),
+  (6, 'Spirit level 60 cm', 2, 24.5, 35, 1),
+  (7, 'Wall paint white 10 l', 3, 45.0, 80, 1),
+  (8, 'Primer 5 l', 3, 28.0, 42, 1),
+  (9, 'Extension cable 10 m', 4, 17.8, 120, 1),
+  (10, 'LED bulb E27 9 W', 4, 3.9, 900, 1),
+  (11, 'Soldering iron 60 W', 4, 22.0, 0, 0);
 
 INSERT INTO orders (id, record_count, date, delivery_time, id_customers, id_cities, id_cities2, amount, paid, created) VALUES
   (1, 1001, '2026-09-02 00:00:00.000', '1899-12-30 09:00:00.000', 1, 1, 2, 350.0, 1, '2026-09-01 16:20:00.000'),
@@ -81,8 +81,8 @@ INSERT INTO order_lines (id, id_orders, id_products, quantity, price) VALUES
   (21, 7, 10, 1, 3.9);
 
 INSERT INTO documents (id, title, id_customers, linked_path, signed) VALUES
-  (1, 'FRAME CONTRACT 2026', 1, NULL, '2026-01-12 10:00:00.000'),
-  (2, 'PRICE AGREEMENT', 4, NULL, '2026-03-03 14:30:00.000');
+  (1, 'Frame contract 2026', 1, NULL, '2026-01-12 10:00:00.000'),
+  (2, 'Price agreement', 4, NULL, '2026-03-03 14:30:00.000');
 
 -- A scan kept in the database: the file's bytes and the name it was stored under.
 UPDATE documents SET scan_filename = 'frame-contract-2026.txt', scan = X'4652414D4520434F4E545241435420323032360A4E6F72647765726B20476D624820616E642074686520737570706C696572206167726565206F6E207072696365732C2064656C69766572792077697468696E203130206461797320616E64207061796D656E742077697468696E20333020646179732E0A5369676E656420696E204265726C696E2C203132204A616E7561727920323032362E0A' WHERE id = 1;

@@ -50,13 +50,13 @@ TEST_F(DemoRecords, CustomerIsCreatedReopenedAndEdited) {
         frmMainKorvel->OnComboChange(country);
         Get<TdbComboBox>(f, "cbCCity")->SetdbItemID(7);
         Get<TdbCheckBox>(f, "chkCVip")->SetChecked(true);
-        Get<TdbMemo>(f, "mmCNotes")->SetText("pays \"late\"");
+        Get<TdbMemo>(f, "mmCNotes")->SetText(QString::fromUtf8("платит \"поздно\""));
     });
     EXPECT_TRUE(closed);
-    // Cyrillic text is stored upper-cased unless the field is exempt (e-mail); the counter
-    // starts at its first value; an empty memo leaves the column NULL.
+    // Cyrillic text is stored upper-cased unless the field is exempt (the demo lists the name
+    // and the e-mail); the counter starts at its first value; an empty memo leaves the column NULL.
     EXPECT_EQ(Rows("SELECT record_count, name, email, id_cities, vip, notes, address FROM customers"),
-              QString::fromUtf8("1000|ИВАНОВ И СЫН|Ivanov@Пример.org|7|1|pays \"late\"|<null>"));
+              QString::fromUtf8("1000|иванов и сын|Ivanov@Пример.org|7|1|ПЛАТИТ \"ПОЗДНО\"|<null>"));
     // The main grid shows the new customer at once.
     auto* grid = Get<TdbStringGridEx>(frmMainKorvel, "grdCustomers");
     ASSERT_EQ(grid->RowCount(), 1);
@@ -64,14 +64,15 @@ TEST_F(DemoRecords, CustomerIsCreatedReopenedAndEdited) {
 
     grid->SetdbItemID(id);
     UI().AnswerModal("frmCustomer", [&](TCustomForm* f) {
-        // Read back with the stored letter case made readable, and every control filled.
-        EXPECT_EQ(Get<TdbEdit>(f, "edCName")->Text(), QString::fromUtf8("Иванов и сын"));
+        // Read back as typed where exempt, with the stored capitals made readable elsewhere,
+        // and every control filled.
+        EXPECT_EQ(Get<TdbEdit>(f, "edCName")->Text(), QString::fromUtf8("иванов и сын"));
         EXPECT_EQ(Get<TdbEditCount>(f, "ecCustomerNo")->Text(), "1000");
         EXPECT_EQ(Get<TdbComboBox>(f, "cbCCity")->dbItemID(), 7);
         EXPECT_EQ(Get<TdbComboBox>(f, "cbCCountry")->dbItemID(), 1);
         EXPECT_EQ(Get<TdbCheckBox>(f, "chkCVip")->State(), cbChecked);
         EXPECT_FALSE(Get<TdbDateTimePicker>(f, "dtpCBirthday")->Checked());
-        EXPECT_EQ(Get<TdbMemo>(f, "mmCNotes")->Text(), "pays \"late\"");
+        EXPECT_EQ(Get<TdbMemo>(f, "mmCNotes")->Text(), QString::fromUtf8("Платит \"поздно\""));
         Get<TdbMemo>(f, "mmCNotes")->SetText(QString());
         Get<TdbEdit>(f, "edCEmail")->SetText("new@example.org");
         Get<TdbDateTimePicker>(f, "dtpCBirthday")->SetChecked(true);
