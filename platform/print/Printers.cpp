@@ -1,5 +1,7 @@
 #include "platform/print/Printers.h"
 
+#include "platform/print/PrintServer.h"
+
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/TextCase.h"
 
@@ -44,10 +46,15 @@ int DefaultIndexOf(const TInstalledPrinters& installed) {
 
 TInstalledPrinters QueryInstalledPrinters() {
     TInstalledPrinters result;
+    if (!PrintServerAnswers(ConfiguredPrintServer())) return result;
     for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
         result.Names << info.printerName();
     result.DefaultName = QPrinterInfo::defaultPrinterName();
     return result;
+}
+
+TInstalledPrinters InstalledPrinters() {
+    return Installed();
 }
 
 TPrinterQuery SetPrinterQuery(TPrinterQuery query) {

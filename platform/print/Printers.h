@@ -16,8 +16,11 @@ struct TInstalledPrinters {
     QString DefaultName;
 };
 
-// Asks Qt Print Support (CUPS) every time; nothing is cached, printers come and go.
+// Asks Qt Print Support (CUPS) every time; nothing is cached, printers come and go. A print
+// server that does not answer at once (PrintServer.h) gives an empty list instead of a hang.
 TInstalledPrinters QueryInstalledPrinters();
+// What the query in force (the system's or a test's) reports now.
+TInstalledPrinters InstalledPrinters();
 
 // Tests replace the system query with their own list; an empty function puts the system query
 // back. Returns the query that was in force.
