@@ -3,6 +3,7 @@
 #include "app/dbControls.h"
 #include "app/uLang.h"
 #include "app/uSQL.h"
+#include "grid/GxDisplays.h"
 #include "platform/data/SQLConnection.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
@@ -811,6 +812,33 @@ void TdbStringGridEx::KeyDown(Word& Key, TShiftState Shift) {
 void TdbStringGridEx::KeyPress(QChar& Key) {
     if (Key == QChar(13)) ShowRecord();
     TGxGrid::KeyPress(Key);
+}
+
+void TdbStringGridEx::DoCustomDrawHeader(int Index, const TRect& HeaderRect) {
+    TGxGrid::DoCustomDrawHeader(Index, HeaderRect);
+    TStyleDisplay* painter = CurrentStyleDisplay();
+    if (!painter || !painter->Canvas() || !painter->DefaultDrawing() || Index < 0 || Index >= Columns()->Count())
+        return;
+    TGxCustomColumn* column = Columns()->Item(Index);
+    TColumnHeader* header = column->Header();
+    if (!column->Sorted() || header->DrawingOptions() == doCustomOnly ||
+        painter->StyleDisplayAttributes().Contains(sdaCustomArrow))
+        return;
+    // The painter draws it after the caption when it fits there (or wherever it falls when the
+    // header does not hide arrows that do not fit).
+    const TRect& r = HeaderRect;
+    const int w = r.Right - r.Left;
+    const int caption = header->DisplayMode() == dmImageOnly ? 0 : painter->Canvas()->TextWidth(header->Caption()) + 2;
+    int left = r.Left + 2;
+    if (header->Alignment() == taRightJustify) left = r.Right - caption - 2 - 31;
+    if (header->Alignment() == taCenter && caption < w) left = r.Left + (w - caption) / 2;
+    if (left + caption + 19 + 8 < r.Right || !header->HideArrow() || w < 24) return;
+    const int x = r.Right - 14, y = r.Top + (r.Bottom - r.Top) / 2 - 4;
+    TCanvas& c = *painter->Canvas();
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(header->Color());
+    c.FillRect(TRect(x - 3, r.Top + 2, r.Right - 2, r.Bottom - 2));
+    painter->DrawSortArrow(x, y, column->SortKind() == skAscending);
 }
 
 void TdbStringGridEx::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -158,6 +158,9 @@ public:
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // The painter's sort arrow goes after the caption, and a column narrower than caption and
+    // arrow would show none: the arrow is then drawn at the header's right edge instead.
+    void DoCustomDrawHeader(int Index, const TRect& HeaderRect) override;
 
 private:
     TComponent* Window() const;

@@ -4,6 +4,8 @@
 #include "app/dbStringGridEx.h"
 #include "app/uLang.h"
 #include "app/uSaveSettings.h"
+#include "grid/GxColumns.h"
+#include "platform/gfx/Colors.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/sys/Program.h"
@@ -14,6 +16,8 @@
 #include "platform/ui/UIServices.h"
 
 #include <QFile>
+#include <QImage>
+#include <QApplication>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -217,6 +221,53 @@ TEST_F(ResultGrid, ColumnsOfNumbersSortAsNumbersInAnyLocale) {
         FGrid->SetdbSQL("");
         FGrid->SetdbListFieldsNames("");
     }
+}
+
+TEST_F(ResultGrid, ASortedColumnShowsItsDirectionEvenWhenNarrow) {
+    FGrid->SetdbListFields("orders.number,orders.amount");
+    FGrid->SetdbListFieldsNames("Number,Amount of the order");
+    FGrid->dbExecute();
+    TGxCustomColumn* wide = FGrid->Columns()->Item(0);
+    TGxCustomColumn* narrow = FGrid->Columns()->Item(1);
+    wide->SetWidth(200);
+    narrow->SetWidth(80); // too narrow for its caption and the arrow after it
+    FForm->Show();
+    // The classic hollow arrow at the narrow header's right edge: its base in the shadow colour,
+    // at the bottom when ascending and at the top when descending.
+    const TRect r = narrow->GetMemberRect(ckHeader);
+    // The picture holds the grid's border too.
+    const TPoint client = FGrid->ClientOrigin();
+    const QPoint border = QPoint(client.X, client.Y) - FGrid->Widget()->mapToGlobal(QPoint(0, 0));
+    const int x = r.Right - 14 + border.x(), y = r.Top + (r.Bottom - r.Top) / 2 - 4 + border.y();
+    const QRgb shadow = ColorToQColor(clBtnShadow).rgb();
+    auto shot = [&] {
+        FGrid->Invalidate();
+        QApplication::processEvents();
+        return FGrid->Widget()->grab().toImage();
+    };
+    const struct {
+        TGxCustomColumn* Sorted; // null: none
+        TSortKind Kind;
+        bool Bottom, Top;
+    } cases[] = {{nullptr, skAscending, false, false},
+                 {narrow, skAscending, true, false},
+                 {narrow, skDescending, false, true},
+                 {wide, skAscending, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Sorted ? (c.Sorted == narrow ? "narrow " : "wide ") : "none ") +
+                     (c.Kind == skAscending ? "ascending" : "descending"));
+        narrow->SetSorted(false);
+        wide->SetSorted(false);
+        if (c.Sorted) {
+            c.Sorted->SetSortKind(c.Kind);
+            c.Sorted->SetSorted(true);
+        }
+        const QImage image = shot();
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.pixel(x + 1, y + 6) == shadow, c.Bottom);
+        EXPECT_EQ(image.pixel(x + 1, y) == shadow, c.Top);
+    }
+    EXPECT_EQ(Column(0), QStringList({"A1", "A2", "B1"})); // sorted by the wide column last
 }
 
 TEST_F(ResultGrid, ControlsOfTheWindowFilterTheRows) {
