@@ -11,6 +11,7 @@
 #include <QBuffer>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace {
@@ -195,7 +196,11 @@ QString TfrmMainKorvel::FillForm(int id, TdbButton* B) {
                         if (row[i].IsNull()) break;
                         p->SetChecked(true);
                         p->SetdbStringDateTime(text(i));
-                        if (!p->dbCalendarControl().isEmpty()) {
+                        // A time column holds no date (day 0): copying it would move the linked
+                        // calendar to 1899-12-30, and the next save would store that date.
+                        // A time column holds no date (day 0): copying it would move the linked
+                        // calendar to 1899-12-30, and the next save would store that date.
+                        if (!p->dbCalendarControl().isEmpty() && std::trunc(p->DateTime()) != 0) {
                             TComponent* other = F->FindComponent(p->dbCalendarControl());
                             if (auto* cal = dynamic_cast<TdbMonthCalendar*>(other))
                                 cal->SetDate(p->DateTime());

@@ -366,3 +366,24 @@ TEST_F(DemoRecords, GridGoesToASpreadsheetWorkbook) {
     for (const char* text : {"Name", "Phone", "Orders total", "ACME &amp; SONS", "555-0101"})
         EXPECT_TRUE(strings.contains(QLatin1String(text))) << text;
 }
+
+// An order's delivery time is a time column linked to the order's date calendar: opening the order
+// and saving it unchanged keeps both, instead of moving the date to the time's day 0.
+TEST_F(DemoRecords, OrderSavedUnchangedKeepsItsDateAndDeliveryTime) {
+    Start();
+    Exec("INSERT INTO customers(id, name) VALUES (1, 'Buyer')");
+    Exec("INSERT INTO orders(id, record_count, date, delivery_time, id_customers) VALUES "
+         "(4, 1004, '2026-10-20 00:00:00.000', '1899-12-30 08:00:00.000', 1)");
+    frmMainKorvel->FillDictionaries(QString());
+    auto* grid = Get<TdbStringGridEx>(frmMainKorvel, "grdOrders");
+    grid->dbExecute();
+    grid->SetdbItemID(4);
+    UI().AnswerModal("frmOrder", [&](TCustomForm* f) {
+        EXPECT_EQ(FormatDateTime("yyyy-mm-dd", Get<TdbMonthCalendar>(f, "calODate")->Date()), "2026-10-20");
+        Get<TdbButton>(f, "btnOSave")->Click();
+        return mrNone;
+    });
+    Click("frmMainKorvel", "btnOrdEdit");
+    EXPECT_EQ(Rows("SELECT substr(date, 1, 10), substr(delivery_time, 12, 5) FROM orders WHERE id=4"),
+              "2026-10-20|08:00");
+}
