@@ -198,8 +198,6 @@ QString TfrmMainKorvel::FillForm(int id, TdbButton* B) {
                         p->SetdbStringDateTime(text(i));
                         // A time column holds no date (day 0): copying it would move the linked
                         // calendar to 1899-12-30, and the next save would store that date.
-                        // A time column holds no date (day 0): copying it would move the linked
-                        // calendar to 1899-12-30, and the next save would store that date.
                         if (!p->dbCalendarControl().isEmpty() && std::trunc(p->DateTime()) != 0) {
                             TComponent* other = F->FindComponent(p->dbCalendarControl());
                             if (auto* cal = dynamic_cast<TdbMonthCalendar*>(other))
