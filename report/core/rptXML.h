@@ -67,7 +67,9 @@ private:
 };
 
 // A text that no XML file can hold (NUL, a lone surrogate, U+FFFE, U+FFFF, a control character in an
-// element name): nothing of the element is written. The message names the element by its path.
+// element name), or an element name the reader would not give back (empty on an element with
+// content; holding a blank, "<" or ">"; beginning or ending with "/"; beginning with "!--"). The
+// message names the element by its path.
 KORVEL_EXCEPTION(ErptXMLWriteError, Exception)
 
 // One element. It owns its children; freeing it removes it from its parent's list.
@@ -287,6 +289,7 @@ public:
 private:
     struct TOut;
     void Flush();
+    void CheckName(const TrptXMLItem* item);
     void PutName(const TrptXMLItem* item);
     void PutText(const QString& text, const TrptXMLItem* item, bool value);
     void PutIndent(int depth);

@@ -28,10 +28,14 @@ bool IsAsciiBytes(const char* data, qsizetype size) {
 }
 
 // The unload marker ld="0" as a whole attribute: at the start of the attribute text, after a blank,
-// or right after the closing quote of the attribute before it (as the writer puts it). Returns its
-// index, -1 when there is none.
+// or right after the closing quote of the attribute before it (as the writer puts it). One at the
+// end wins over any before it. Returns its index, -1 when there is none.
 qsizetype FindMarker(const char* text, qsizetype size) {
     const char* end = text + size;
+    // Where the writer puts it first: at the end, so that a text holding ld="0" itself reads back.
+    if (size >= 6 && std::memcmp(end - 4, "=\"0\"", 4) == 0 && (end[-6] | 0x20) == 'l' && (end[-5] | 0x20) == 'd' &&
+        (size == 6 || end[-7] == ' ' || end[-7] == '"'))
+        return size - 6;
     const char* p = text;
     while (end - p >= 4) {
         const char* q = static_cast<const char*>(memmem(p, static_cast<size_t>(end - p), "=\"0\"", 4));
@@ -340,8 +344,9 @@ void TrptXMLReader::ReadRootItem(TrptXMLItem* item, bool readChildren) {
 
     Int64 position = Position();
     if (!NextTag(tag) || tag.IsEnd()) {
-        item->FName = DecodeName(tag.Name, tag.NameSize);
-        item->FText = DecodeText(tag.Text, tag.TextSize);
+        // No element starts here (an end tag, or nothing before the end of the stream).
+        item->FName.clear();
+        item->FText.clear();
         return;
     }
     if (!start(item, position))

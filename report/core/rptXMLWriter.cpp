@@ -130,6 +130,28 @@ void TrptXMLWriter::Refuse(const TrptXMLItem* item, const QString& what, uint co
                                      QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0'))));
 }
 
+// A name the reader would take apart or read as something else (an end tag, a childless element,
+// a comment, a second attribute) cannot be written. An empty name is written only for an element
+// with nothing in it, which reads back as it was.
+void TrptXMLWriter::CheckName(const TrptXMLItem* item) {
+    const QString& name = item->Name();
+    QString fault;
+    if (name.isEmpty()) {
+        if (item->Count() > 0 || !item->Text().isEmpty() || !item->Value().isEmpty() || item->FUnloadable)
+            fault = QStringLiteral("it has no name");
+    } else if (name.startsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('/'))) {
+        fault = QStringLiteral("its name begins or ends with \"/\"");
+    } else if (name.startsWith(QLatin1String("!--"))) {
+        fault = QStringLiteral("its name begins a comment");
+    } else {
+        for (QChar c : name)
+            if (c == u' ' || c == u'<' || c == u'>')
+                fault = QStringLiteral("its name holds \"%1\"").arg(c);
+    }
+    if (!fault.isEmpty())
+        throw ErptXMLWriteError(QStringLiteral("Cannot write the element \"%1\": %2").arg(item->Path(), fault));
+}
+
 // Element names go out one byte per character in the system code page.
 void TrptXMLWriter::PutName(const TrptXMLItem* item) {
     const QString& name = item->Name();
@@ -269,6 +291,7 @@ void TrptXMLWriter::WriteRootItem(TrptXMLItem* root) {
     // children follow.
     auto start = [&](TrptXMLItem* item, int depth) -> bool {
         const bool fetched = FetchBack(item);
+        CheckName(item);
         PutIndent(depth);
         *Reserve(1) = '<';
         ++FLen;
@@ -279,7 +302,20 @@ void TrptXMLWriter::WriteRootItem(TrptXMLItem* root) {
                 *Reserve(1) = ' ';
                 ++FLen;
             }
-            PutText(text, item, false);
+            // A start tag whose text ends in "/" (one blank after it aside) reads as a childless
+            // element, so before content that slash goes as a reference.
+            qsizetype slash = text.size() - 1;
+            if (slash > 0 && text.at(slash) == u' ')
+                --slash;
+            if (!item->FUnloadable && (item->Count() > 0 || !item->Value().isEmpty()) && slash >= 0 &&
+                text.at(slash) == u'/') {
+                PutText(text.left(slash), item, false);
+                std::memcpy(Reserve(5), "&#47;", 5);
+                FLen += 5;
+                PutText(text.mid(slash + 1), item, false);
+            } else {
+                PutText(text, item, false);
+            }
             if (item->FUnloadable) {
                 std::memcpy(Reserve(6), "ld=\"0\"", 6);
                 FLen += 6;

@@ -100,6 +100,26 @@ TEST(XmlRead, MalformedInputRaises) {
     EXPECT_GE(doc.Root()->Count(), 2);
 }
 
+TEST(XmlRead, NoRootElementLeavesTheRootEmpty) {
+    for (const QByteArray& body : {QByteArray(""), QByteArray("<!-- only a comment -->"), QByteArray("</x>")}) {
+        SCOPED_TRACE(body.toStdString());
+        TrptXMLDocument doc;
+        doc.Root()->SetName("before");
+        doc.Root()->SetText("a=\"1\"");
+        LoadBytes(doc, Head + body);
+        EXPECT_EQ(doc.Root()->Name(), "");
+        EXPECT_EQ(doc.Root()->Text(), "");
+        EXPECT_EQ(doc.Root()->Count(), 0);
+    }
+    // A new document without a name writes as much and reads back the same.
+    TrptXMLDocument fresh;
+    const QByteArray bytes = SaveBytes(fresh);
+    EXPECT_EQ(bytes, Head + "</>");
+    TrptXMLDocument back;
+    LoadBytes(back, bytes);
+    EXPECT_EQ(back.Root()->Name(), "");
+}
+
 TEST(XmlRead, AnUnknownEntityStaysText) {
     TrptXMLDocument doc;
     LoadBytes(doc, Head + "<a v=\"&nbsp;&amp;\"/>");

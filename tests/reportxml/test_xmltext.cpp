@@ -178,6 +178,12 @@ TEST(XmlText, CharactersNoFileCanHoldAreRefusedNamingTheElement) {
         {"lone surrogate", QString(QChar(0xD800)), "", "item"},
         {"U+FFFF", QString(QChar(0xFFFF)), "", "item"},
         {"control character in a name", "", "", QString("it") + QChar(1) + "em"},
+        {"name ending in a slash", "", "", "item/"},
+        {"name beginning with a slash", "", "", "/item"},
+        {"blank in a name", "", "", "it em"},
+        {"angle bracket in a name", "", "", "it>em"},
+        {"comment-like name", "", "", "!--item"},
+        {"empty name with content", "x", "", ""},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Label);
@@ -186,7 +192,7 @@ TEST(XmlText, CharactersNoFileCanHoldAreRefusedNamingTheElement) {
         TrptXMLItem* item = doc.Root()->Add("page1")->Add(c.Name);
         if (!c.Prop.isEmpty())
             item->SetProp("v", c.Prop);
-        else if (c.Value.isEmpty() && c.Name == "item")
+        else if (c.Value.isEmpty() && c.Name == "item" && std::string(c.Label) == "NUL reference by hand")
             item->SetText("v=\"&#0;\"");
         item->SetValue(c.Value);
         TMemoryStream s;
@@ -251,6 +257,35 @@ TEST(XmlText, VariantToXMLTextTable) {
         EXPECT_EQ(VariantToXMLText(c.Value), c.Text);
     }
     EXPECT_EQ(VariantToXMLText(Variant::FromDate(45000)), DateToStr(45000));
+}
+
+} // namespace
+
+namespace {
+
+// A raw text ending in "/" would make the element read as childless; before content the slash goes
+// as a reference, so the children and the attribute value come back.
+TEST(XmlText, TextEndingInSlashKeepsTheContent) {
+    for (const char* text : {"a=\"1\" /", "a=\"1\" / ", "/"}) {
+        SCOPED_TRACE(text);
+        TrptXMLDocument doc;
+        doc.Root()->SetName("root");
+        TrptXMLItem* parent = doc.Root()->Add("p");
+        parent->SetText(text);
+        parent->Add("child");
+        TrptXMLItem* valued = doc.Root()->Add("v");
+        valued->SetText(text);
+        valued->SetValue("x");
+        TrptXMLItem* empty = doc.Root()->Add("e");
+        empty->SetText(text);
+        TrptXMLDocument back;
+        LoadBytes(back, SaveBytes(doc));
+        ASSERT_EQ(back.Root()->Count(), 3);
+        EXPECT_EQ(At(back.Root(), {0})->Count(), 1);
+        EXPECT_EQ(At(back.Root(), {0})->GetProp("a"), parent->GetProp("a"));
+        EXPECT_EQ(At(back.Root(), {1})->Name(), "v");
+        EXPECT_EQ(At(back.Root(), {2})->Name(), "e");
+    }
 }
 
 } // namespace
