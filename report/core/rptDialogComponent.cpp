@@ -3,6 +3,9 @@
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtti/Filer.h"
+#include "platform/ui/ImgList.h"
+#include "report/core/rptDsgnIntf.h"
+#include "report/core/rptRes.h"
 
 KORVEL_CLASS_INFO(TrptDialogComponent) {
     // A base of datasets and database components.
@@ -44,6 +47,18 @@ void TrptDialogComponent::Draw(TCanvas* Canvas, double, double, double, double) 
     // A raised edge: outer and inner bevel, light above and left.
     Canvas->Frame3D(r, cl3DLight, cl3DDkShadow, 1);
     Canvas->Frame3D(r, clBtnHighlight, clBtnShadow, 1);
+
+    // The class's palette picture, when the class is registered.
+    TrptObjectCollection* registry = ObjectRegistry();
+    for (int i = 0; i < registry->Count(); ++i) {
+        TrptObjectItem* item = registry->Items(i);
+        if (item->ClassRef() != ClassInfo()) continue;
+        if (item->ButtonImageIndex() >= 0)
+            GlobalResources()->ObjectImages()->Draw(*Canvas, x + 6, y + 6, item->ButtonImageIndex());
+        else if (item->ButtonBmp())
+            Canvas->Draw(x + 6, y + 6, *item->ButtonBmp());
+        break;
+    }
 
     Canvas->Font().SetName(QStringLiteral("Tahoma"));
     Canvas->Font().SetSize(8);
