@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTabBar>
 
@@ -329,6 +331,23 @@ class TPickerWidget : public QWidget {
 public:
     using QWidget::QWidget;
 };
+
+// A click on the field selects the whole section under it (day, month, hour...), so digits
+// typed next replace that section's value.
+class TSectionClickFilter : public QObject {
+public:
+    explicit TSectionClickFilter(QDateTimeEdit* edit) : QObject(edit), FEdit(edit) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && FEdit->hasFocus() &&
+            FEdit->currentSection() != QDateTimeEdit::NoSection)
+            FEdit->setSelectedSection(FEdit->currentSection());
+        return false;
+    }
+
+private:
+    QDateTimeEdit* FEdit;
+};
 } // namespace
 
 TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner) {
@@ -345,6 +364,7 @@ std::unique_ptr<QWidget> TDateTimePicker::CreateWidget() {
     w->setFocusPolicy(Qt::NoFocus);
     auto* edit = new QDateTimeEdit(w.get());
     edit->setCalendarPopup(true);
+    if (QLineEdit* field = edit->findChild<QLineEdit*>()) field->installEventFilter(new TSectionClickFilter(edit));
     FEdit = edit;
     auto* check = new QCheckBox(w.get());
     FCheck = check;

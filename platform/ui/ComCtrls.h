@@ -165,6 +165,8 @@ public:
 protected:
     std::unique_ptr<QWidget> CreateWidget() override;
     void InitWidget() override;
+    // Arrow keys move the selected date; they do not move the focus on.
+    int DialogCode() const override { return DLGC_WANTARROWS; }
     void ApplyToWidget();
 
     TDateTime FDate = 0;

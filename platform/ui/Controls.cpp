@@ -43,6 +43,28 @@ public:
 
 TControlBridge* BridgeOf(QWidget* w) { return w ? dynamic_cast<TControlBridge*>(w) : nullptr; }
 
+namespace {
+
+int gDetaching = 0; // children being detached from a parent that is destroyed
+
+// Hands focus changes of a control's inner widgets to the control.
+class TFocusPartFilter : public QObject {
+public:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut)
+            if (auto* c = dynamic_cast<TWinControl*>(FindControl(static_cast<QWidget*>(o))))
+                c->DispatchPartFocus(static_cast<QFocusEvent*>(e));
+        return false;
+    }
+};
+
+TFocusPartFilter* FocusPartFilter() {
+    static TFocusPartFilter filter;
+    return &filter;
+}
+
+} // namespace
+
 TControl* FindControl(QWidget* w) {
     while (w) {
         if (TControlBridge* b = BridgeOf(w))
@@ -900,7 +922,12 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
 }
 
 TWinControl::~TWinControl() {
-    // Children stay with their owners; they only lose their parent.
+    // Children stay with their owners; they only lose their parent, and a focused one hears
+    // no OnExit from a window that is going away.
+    ++gDetaching;
+    struct Done {
+        ~Done() { --gDetaching; }
+    } done;
     for (TControl* c : std::vector<TControl*>(FControls)) {
         c->FParent = nullptr;
         if (c->FWidget && c->FWidget->parentWidget()) {
@@ -1002,9 +1029,10 @@ bool TWinControl::CanFocus() const {
 
 bool TWinControl::Focused() const {
     if (!FWidget) return false;
-    QWidget* w = FWidget;
-    return w->hasFocus() || (w->window()->focusWidget() == w && w->isVisible() &&
-                             QApplication::focusWidget() == nullptr);
+    QWidget* f = QApplication::focusWidget();
+    // While no window of the program is active, the window's own focus widget counts.
+    if (!f && FWidget->isVisible()) f = FWidget->window()->focusWidget();
+    return f && FindControl(f) == this;
 }
 
 void TWinControl::SetFocus() {
@@ -1151,7 +1179,9 @@ std::unique_ptr<QWidget> TWinControl::CreateWidget() {
 
 void TWinControl::InitWidget() {
     TControl::InitWidget();
-    if (FWidget->focusPolicy() == Qt::NoFocus) FWidget->setFocusPolicy(Qt::NoFocus);
+    // Inner widgets of the control's own (not those of child controls) report their focus.
+    for (QWidget* part : FWidget->findChildren<QWidget*>())
+        if (!BridgeOf(part) && FindControl(part) == this) part->installEventFilter(FocusPartFilter());
     for (int bar = 0; bar < 2; ++bar)
         if (FScroll[bar].Visible || FScroll[bar].Info.nMax != 0) SetScrollInfo(bar, FScroll[bar].Info, false);
     for (TControl* c : std::vector<TControl*>(FControls)) {
@@ -1168,6 +1198,37 @@ void TWinControl::InitWidget() {
     for (TControl* c : FControls)
         if (c->FWidget) c->FWidget->raise();
     LayoutScrollBars();
+}
+
+void TWinControl::FocusChange(QFocusEvent* fe) {
+    FFocusReason = fe->reason();
+    const bool windowSwitch =
+        fe->reason() == Qt::ActiveWindowFocusReason || fe->reason() == Qt::PopupFocusReason;
+    if (fe->type() == QEvent::FocusIn) {
+        FocusGained();
+        // A window shown or activated with the focus here starts a visit unless one is open.
+        if (FEntered || gDetaching > 0) return;
+        FEntered = true;
+        if (TCustomForm* form = GetParentForm(this); form && form != this)
+            form->ControlEntered(this);
+        DoEnter();
+        return;
+    }
+    // Focus passing between the control's own widgets, or to its pop-up, is no leaving.
+    if (FEntered && !windowSwitch && gDetaching == 0 && FindControl(QApplication::focusWidget()) != this) {
+        FEntered = false;
+        DoExit();
+    }
+    FocusLost();
+}
+
+void TWinControl::DispatchPartFocus(QFocusEvent* e) {
+    try {
+        FocusChange(e);
+    } catch (...) {
+        InitApplication();
+        Application->HandleException(this);
+    }
 }
 
 void TWinControl::DoEnter() {
@@ -1271,22 +1332,10 @@ bool TWinControl::WidgetEvent(QEvent* e) {
         }
         return r;
     }
-    case QEvent::FocusIn: {
-        auto* fe = static_cast<QFocusEvent*>(e);
-        bool r = InheritedEvent(e);
-        FocusGained();
-        if (fe->reason() != Qt::ActiveWindowFocusReason && fe->reason() != Qt::PopupFocusReason) {
-            if (TCustomForm* form = GetParentForm(this)) form->ActiveControlFocused(this);
-            DoEnter();
-        }
-        return r;
-    }
+    case QEvent::FocusIn:
     case QEvent::FocusOut: {
-        auto* fe = static_cast<QFocusEvent*>(e);
         bool r = InheritedEvent(e);
-        if (fe->reason() != Qt::ActiveWindowFocusReason && fe->reason() != Qt::PopupFocusReason)
-            DoExit();
-        FocusLost();
+        FocusChange(static_cast<QFocusEvent*>(e));
         return r;
     }
     default:

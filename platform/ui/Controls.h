@@ -22,6 +22,7 @@ class QWidget;
 class QEvent;
 class QScrollBar;
 class QKeyEvent;
+class QFocusEvent;
 class QMouseEvent;
 class QPainter;
 class TWinControl;
@@ -286,8 +287,12 @@ public:
 
     // --- focus
     virtual bool CanFocus() const;
+    // The focus is on the control or on one of its own inner widgets.
     bool Focused() const;
     virtual void SetFocus();
+    // A focus change of one of the control's inner widgets (the field of a date picker, the
+    // day table of a calendar), handled as the control's own under the exception guard.
+    void DispatchPartFocus(QFocusEvent* e);
 
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle value);
@@ -334,6 +339,10 @@ protected:
     // Raw focus changes, also when the window is deactivated.
     virtual void FocusGained() {}
     virtual void FocusLost() {}
+    // A visit starts when the focus comes to the control and ends when it goes to another
+    // control of the window: one DoEnter and one DoExit per visit, whatever inner widget of the
+    // control holds the focus, and none when only the window is (de)activated.
+    void FocusChange(QFocusEvent* e);
     // Keys the control keeps (DLGC_ flags); the rest go to the form as dialog keys.
     virtual int DialogCode() const { return 0; }
     // A key pressed in a child control, before the child sees it; true means handled.
@@ -362,6 +371,9 @@ protected:
     std::vector<TControl*> FControls;
     std::vector<TWinControl*> FTabList;
     bool FTabStop = false;
+    bool FEntered = false; // between DoEnter and DoExit
+    // Why the focus is moving, while DoEnter or DoExit runs.
+    Qt::FocusReason FFocusReason = Qt::OtherFocusReason;
     TBorderStyle FBorderStyle = bsNone;
     int FAlignLevel = 0;
     bool FAligning = false;

@@ -111,6 +111,7 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
     TWinControl::Notification(AComponent, Operation);
     if (Operation == opRemove) {
         if (AComponent == FActiveControl) FActiveControl = nullptr;
+        if (AComponent == FEnteredControl) FEnteredControl = nullptr;
         if (AComponent == FMenu) FMenu = nullptr;
         if (AComponent == FDefaultButton) FDefaultButton = nullptr;
         if (AComponent == FCancelButton) FCancelButton = nullptr;
@@ -251,11 +252,14 @@ void TCustomForm::SetVisible(bool value) {
         if (!FVisible) return; // OnShow hid it again
         ApplyWindowFlags();
         SetWindowState(FWindowState);
+        // The window opens with the focus on its active control, not on Qt's first widget.
+        if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true, false);
+        if (FActiveControl && FActiveControl->CanFocus())
+            FActiveControl->Widget()->setFocus(Qt::OtherFocusReason);
         FWidget->show();
         FWidget->raise();
         FWidget->activateWindow();
         QApplication::setActiveWindow(FWidget);
-        if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true, false);
         if (FActiveControl && FActiveControl->CanFocus())
             FActiveControl->Widget()->setFocus(Qt::OtherFocusReason);
     } else {
@@ -457,6 +461,17 @@ void TCustomForm::ActiveControlFocused(TWinControl* control) {
         FActiveControl = control;
         control->FreeNotification(this);
     }
+}
+
+void TCustomForm::ControlEntered(TWinControl* control) {
+    TWinControl* previous = FEnteredControl;
+    FEnteredControl = control;
+    if (control != this) control->FreeNotification(this);
+    if (previous && previous != control && previous->FEntered) {
+        previous->FEntered = false;
+        previous->DoExit();
+    }
+    ActiveControlFocused(control);
 }
 
 bool TCustomForm::DialogKeyFrom(TWinControl* sender, Word key, TShiftState shift) {

@@ -78,6 +78,9 @@ public:
     TRect ClientRect() const override;
     TPoint ClientOffset() const override;
     void ActiveControlFocused(TWinControl* control);
+    // A control of the form starts a visit: the control whose visit is still open (left while
+    // the window was inactive) hears its OnExit first.
+    void ControlEntered(TWinControl* control);
     // Tells the form and every windowed control on it that the application was (de)activated.
     void BroadcastActivation(bool active);
 
@@ -104,6 +107,7 @@ protected:
     bool FKeyPreview = false;
     TModalResult FModalResult = mrNone;
     TWinControl* FActiveControl = nullptr;
+    TWinControl* FEnteredControl = nullptr;
     TMainMenu* FMenu = nullptr;
     TButton* FDefaultButton = nullptr;
     TButton* FCancelButton = nullptr;

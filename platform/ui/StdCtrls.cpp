@@ -339,7 +339,10 @@ void TCustomEdit::KeyPress(QChar& Key) {
 }
 
 void TCustomEdit::FocusGained() {
-    if (FAutoSelect && FWidget) QTimer::singleShot(0, Line(), [e = QPointer<QLineEdit>(Line())] {
+    // Entering the edit selects its text, except by a click, which puts the cursor where it was
+    // made; coming back to the window (the visit goes on) keeps what was selected.
+    const bool select = !FEntered && FFocusReason != Qt::MouseFocusReason;
+    if (FAutoSelect && select && FWidget) QTimer::singleShot(0, Line(), [e = QPointer<QLineEdit>(Line())] {
         if (e) e->selectAll();
     });
 }
