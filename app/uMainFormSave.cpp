@@ -100,6 +100,10 @@ void AdjustPicker(TdbDateTimePicker* picker, TComponent* window) {
 // column to its default.
 TSaveColumns CollectColumns(TdbButton* button, TComponent* window, bool insert, TSQLConnection& db) {
     TSaveColumns s;
+    // An entry the user left incomplete in a masked field stops the save before anything is
+    // read or changed; the field gets the focus and the message names it.
+    for (const QString& name : button->dbListControls().split(u',', Qt::SkipEmptyParts))
+        if (auto* e = dynamic_cast<TdbEdit*>(window->FindComponent(name))) e->ValidateEdit();
     for (const QString& name : button->dbListControls().split(u',', Qt::SkipEmptyParts)) {
         TComponent* c = window->FindComponent(name);
         if (auto* e = dynamic_cast<TdbEdit*>(c)) {
