@@ -343,20 +343,28 @@ void TrptComponent::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TrptComponent::LoadFromStream(TStream& Stream) {
-    Clear();
     TrptReport* report = Report();
-    TrptXMLSerializer serializer(&Stream);
-    serializer.SetOwner(report);
     auto read = [&] {
+        // The whole document is read before anything changes: text that is not a template
+        // (TrptInvalidXMLException) leaves the object as it was.
+        TrptXMLDocument doc;
+        doc.LoadFromStream(Stream, false);
+        Clear();
+        TrptXMLSerializer serializer(&Stream);
+        serializer.SetOwner(report);
+        serializer.SetOldFormat(doc.OldVersion());
         TrptXMLSerializer* previous = report ? report->XMLSerializer() : nullptr;
         if (report) report->SetXMLSerializer(&serializer);
         try {
-            serializer.ReadRootComponent(this);
+            serializer.ReadRootComponent(this, doc.Root());
         } catch (...) {
             if (report) report->SetXMLSerializer(previous);
             throw;
         }
-        if (report) report->SetXMLSerializer(previous);
+        if (report) {
+            report->SetXMLSerializer(previous);
+            report->AddErrors(serializer.Errors());
+        }
     };
     if (report && report->UsesLoadLock()) {
         std::lock_guard<std::recursive_mutex> lock(ReportLoadLock());
@@ -364,7 +372,6 @@ void TrptComponent::LoadFromStream(TStream& Stream) {
     } else {
         read();
     }
-    if (report) report->AddErrors(serializer.Errors());
 }
 
 void TrptComponent::SaveToStream(TStream& Stream, bool SaveChildren, bool SaveDefaultValues, bool Streaming) {

@@ -140,12 +140,12 @@ public:
     TrptCustomDesigner* Designer() const { return FDesigner; }
     void SetDesigner(TrptCustomDesigner* Value) { FDesigner = Value; }
     TStringList* DrillState() const { return FDrillState.get(); }
-    // The engine and the prepared pages, installed by the units that implement them; the
-    // report owns both.
-    TrptCustomEngine* Engine() const { return FEngine; }
-    TrptCustomPreviewPages* PreviewPages() const { return FPreviewPages; }
-    void SetEngine(std::unique_ptr<TObject> Engine, TrptCustomEngine* AsEngine);
-    void SetPreviewPages(std::unique_ptr<TObject> Pages, TrptCustomPreviewPages* AsPages);
+    // The engine and the prepared pages, installed by the units that implement them (the report
+    // owns both and links them to each other).
+    TrptCustomEngine* Engine() const { return FEngine.get(); }
+    TrptCustomPreviewPages* PreviewPages() const { return FPreviewPages.get(); }
+    void SetEngine(std::unique_ptr<TrptCustomEngine> Value);
+    void SetPreviewPages(std::unique_ptr<TrptCustomPreviewPages> Value);
     const QString& FileName() const { return FFileName; }
     void SetFileName(const QString& Value) { FFileName = Value; }
     TStream* LoadStream() const { return FLoadStream; }
@@ -187,7 +187,15 @@ public:
     void DoParamEvent(const QString& EventName, Variant& Params, bool RunAlways = false);
     void DoBeforePrint(TrptReportComponent* C);
     void DoAfterPrint(TrptReportComponent* C);
-    void DoPreviewClick(TrptView* V, TMouseButton Button, TShiftState Shift, bool& Modified, bool DblClick);
+    // The view's OnPreviewClick or OnPreviewDblClick script procedure gets [view, button, shift,
+    // modified] (and may change modified), then the host event. A template, so that the view
+    // class only has to be complete where it is called.
+    template <class View = TrptView>
+    void DoPreviewClick(View* V, TMouseButton Button, TShiftState Shift, bool& Modified, bool DblClick) {
+        DoPreviewClickOf(V, V, Button, Shift, Modified, DblClick);
+    }
+    void DoPreviewClickOf(TrptReportComponent* C, TrptView* V, TMouseButton Button, TShiftState Shift,
+                          bool& Modified, bool DblClick);
 
     // Host events.
     TrptBeforePrintEvent OnAfterPrint;
@@ -222,6 +230,9 @@ protected:
 
 private:
     void ResetTemplateProperties();
+    void BindDataSet(TrptDataSet* Value);
+    // "clErrors", a line break and the errors, by the engine option SilentMode.
+    void ShowErrors();
     bool EngineRunning() const;
     void NotifyDesignerDataTree();
     void NotifyPreviewRemoved(TComponent* AComponent);
@@ -234,8 +245,7 @@ private:
     bool FDotMatrixReport = false;
     std::unique_ptr<TStringList> FDrillState;
     std::unique_ptr<TrptReportDataSets> FEnabledDataSets;
-    std::unique_ptr<TObject> FEngineOwner;
-    TrptCustomEngine* FEngine = nullptr;
+    std::unique_ptr<TrptCustomEngine> FEngine;
     std::unique_ptr<TrptEngineOptions> FEngineOptions;
     std::unique_ptr<TStringList> FErrors;
     QString FFileName;
@@ -248,8 +258,7 @@ private:
     TForm* FParentForm = nullptr;
     QString FParentReport;
     std::unique_ptr<TrptReport> FParentReportObject;
-    std::unique_ptr<TObject> FPreviewPagesOwner;
-    TrptCustomPreviewPages* FPreviewPages = nullptr;
+    std::unique_ptr<TrptCustomPreviewPages> FPreviewPages;
     TrptCustomPreview* FPreview = nullptr;
     TForm* FPreviewForm = nullptr;
     std::unique_ptr<TrptPreviewOptions> FPreviewOptions;
@@ -277,6 +286,10 @@ private:
     // read them are built, so that loading and saving a template loses nothing.
     QByteArray FVariablesData;
     QByteArray FStyleData;
+    // The password this object saved or accepted last (ReportOptions.PrevPassword, which the
+    // clearing at the start of every load empties).
+    QString FKnownPassword;
+    bool FInLoad = false;
     // The report component's place on its host window at design time.
     int FDesignLeft = 0;
     int FDesignTop = 0;

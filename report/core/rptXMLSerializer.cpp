@@ -244,6 +244,9 @@ void TrptXMLSerializer::WriteProps(QString& out, TObject* Obj, const QString& Ad
     for (const TPropInfo* p : cls->Props()) {
         const TTypeKind kind = p->Kind();
         if (kind == tkMethod || !p->IsReadable()) continue;
+        // A value that cannot be read back is not written; sub-objects and lists are filled in
+        // place, so they need no setter.
+        if (!p->IsWritable() && kind != tkClass && kind != tkStrings) continue;
         if (!p->IsStored(Obj)) continue;
         // The ancestor is compared only through properties it has itself.
         TObject* anc = ancestorCls && ancestorCls->InheritsFrom(p->DeclaringClass()) ? Ancestor : nullptr;
