@@ -13,6 +13,7 @@
 #include "report/core/rptClassBases.h"
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptDataSets.h"
+#include "report/core/rptDialogComponent.h"
 #include "report/core/rptRes.h"
 #include "report/core/rptWideStrings.h"
 #include "report/core/rptXMLSerializer.h"
@@ -518,10 +519,13 @@ bool TrptReport::LoadFromFile(const QString& FileName, bool ExceptionIfNotFound)
 }
 
 void TrptReport::SaveToFile(const QString& FileName) {
-    // A parent template given with a drive letter is stored relative to the new file.
-    if (FParentReport.size() > 1 && FParentReport[1] == QLatin1Char(':')) {
+    // A parent template given by an absolute path is stored relative to the new file (a drive
+    // letter, as templates made elsewhere name it, counts as absolute too).
+    QString parent = FParentReport;
+    if (parent.size() > 1 && parent[1] == QLatin1Char(':')) parent.remove(0, 2);
+    if (!parent.isEmpty() && (QDir::isAbsolutePath(parent) || parent != FParentReport)) {
         const QString folder = QFileInfo(FileName).absolutePath();
-        FParentReport = QDir(folder).relativeFilePath(FParentReport);
+        FParentReport = QDir(folder).relativeFilePath(QDir::cleanPath(parent));
     }
     TFileStream stream(FileName, fmCreate);
     SaveToStream(stream, true, false, false);
@@ -770,8 +774,7 @@ void TrptReport::CheckDataPage() {
         page->CreateUniqueName();
     else
         page->SetName(QStringLiteral("Data"));
-    const TClassInfo* dialogComponent = GetClass(QStringLiteral("TrptDialogComponent"));
-    if (!dialogComponent) return;
+    const TClassInfo* dialogComponent = TrptDialogComponent::StaticClassInfo();
     TrptComponentList move;
     for (TrptComponent* c : AllObjects())
         if (c != page && ClassInfoOf(c)->InheritsFrom(dialogComponent)) move.push_back(c);
