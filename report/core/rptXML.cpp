@@ -542,6 +542,7 @@ void TrptXMLDocument::LoadItem(TrptXMLItem* item) {
     TrptXMLReader reader(*backing->Stream);
     reader.SetOldFormat(backing->OldFormat);
     reader.FBacking = backing;
+    reader.FReadBack = true;
     reader.ReadRootItem(item, true);
     item->FText = text;
     item->FLoaded = true;

@@ -17,8 +17,10 @@
 //       <v>value text</v>      Value of a childless element, written as it is and never read back
 //     </page3>
 //   </root>
+// The reader takes the marker ld="0" as the first or only attribute, after a blank, or right after a
+// closing quote; one at the very end (where the writer puts it) wins over any other.
 // Attribute text and Value are UTF-8; element names are in the system's 8-bit code page
-// (SystemCodePage). A file whose texts hold control characters other than tab, line feed and carriage
+// (SystemCodePage of rptWideStrings.h). A file whose texts hold control characters other than tab, line feed and carriage
 // return declares version "1.1" and holds them as character references; a file whose header says
 // version "1.0" without a standalone attribute is an old one with single-byte attribute text.
 
@@ -188,7 +190,8 @@ public:
     // Writes fileName + ".tmp", then puts it in place of fileName and loads it again (so the
     // document holds the saved file open). A failure leaves an existing fileName untouched.
     void SaveToFile(const QString& fileName);
-    // Reads an unloaded unloadable item back with all its children; its Text stays as it is.
+    // Reads an unloaded unloadable item back with all its children; its Text stays as it is, and
+    // elements inside it that were unloadable are so again.
     void LoadItem(TrptXMLItem* item);
     // Writes a loaded unloadable item with its children to the end of the document's temporary
     // file and clears it. Elements left in the stream of a partial load stay readable.
@@ -264,6 +267,7 @@ private:
     Int64 FSize = 0;
     bool FDirect = false; // reading a memory stream in place
     bool FOldFormat = false;
+    bool FReadBack = false; // reading an unloaded element back: marked elements stay unloadable
     QByteArray FTagBuf; // a tag that spans blocks
     std::unique_ptr<TNameCache> FNames;
     std::shared_ptr<TrptXMLBacking> FBacking; // given to items left unloaded

@@ -328,6 +328,8 @@ void TrptXMLReader::ReadRootItem(TrptXMLItem* item, bool readChildren) {
             QByteArray rest(text, cut);
             rest.append(text + cutEnd, textSize - cutEnd);
             it->FText = DecodeText(rest.constData(), rest.size());
+            if (FReadBack)
+                it->FUnloadable = true;
             if (!readChildren) {
                 if (!childless)
                     SkipChildren(it->FName);

@@ -272,6 +272,7 @@ bool TrptXMLWriter::FetchBack(TrptXMLItem* item) {
         TrptXMLReader reader(*stream);
         reader.SetOldFormat(backing && backing->OldFormat);
         reader.FBacking = backing;
+        reader.FReadBack = true;
         reader.ReadRootItem(item, true);
     }
     item->FText = text;

@@ -85,6 +85,29 @@ TEST(XmlUnload, UnloadAndReloadGiveByteIdenticalOutput) {
     }
 }
 
+// The outer element is written to the temporary file while the inner one is read back from it.
+TEST(XmlUnload, NestedUnloadedElements) {
+    TrptXMLDocument doc;
+    doc.SetAutoIndent(true);
+    FillPages(doc, 4);
+    TrptXMLItem* inner = At(Page(doc, 3), {3});
+    inner->SetUnloadable(true);
+    for (int i = 0; i < 200; ++i) // more than one write buffer
+        inner->Add("row")->SetProp("v", QString::number(i) + QString(40, QChar(u'я')));
+    const QByteArray before = SaveBytes(doc);
+    doc.UnloadItem(inner);
+    doc.UnloadItem(Page(doc, 2));
+    doc.UnloadItem(Page(doc, 3));
+    EXPECT_EQ(SaveBytes(doc), before);
+    doc.LoadItem(Page(doc, 3));
+    inner = At(Page(doc, 3), {3});
+    EXPECT_TRUE(inner->Loaded()); // read back with its page, children and all
+    EXPECT_TRUE(inner->Unloadable());
+    ASSERT_EQ(inner->Count(), 201);
+    EXPECT_EQ(inner->Items(200)->Prop("v"), "199" + QString(40, QChar(u'я')));
+    EXPECT_EQ(SaveBytes(doc), before);
+}
+
 TEST(XmlUnload, SavedDocumentLoadsPartiallyAgain) {
     QTemporaryDir dir;
     const QString name = dir.path() + "/report.dp3";
