@@ -147,7 +147,8 @@ void TrptDBDataset::CheckLinks() {
         FInitialized = false;
         lost = true;
     }
-    if (FDataSet && TObjectHandles::TryResolve(FDataSetHandle) != FDataSet) {
+    // Usually the dataset bound is the one in use, checked above: one look-up per call.
+    if (FDataSet && FDataSet != FDS && TObjectHandles::TryResolve(FDataSetHandle) != FDataSet) {
         FDataSet = nullptr;
         FDataSetHandle = 0;
         lost = true;
