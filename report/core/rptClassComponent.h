@@ -143,6 +143,7 @@ public:
     // Kinds the tree walks ask about; those classes answer with themselves.
     virtual TrptReport* AsReport() { return nullptr; }
     virtual TrptPage* AsPage() { return nullptr; }
+    virtual TrptBand* AsBand() { return nullptr; }
     // A dialog page's children are positioned within the dialog (AbsLeft and AbsTop stop there).
     virtual bool IsDialogPage() const { return false; }
     // Views answer with their Align; nothing else takes part in AlignChildren.

@@ -14,9 +14,12 @@
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptDataSets.h"
 #include "report/core/rptDialogComponent.h"
+#include "report/core/rptExpressionCache.h"
 #include "report/core/rptRes.h"
 #include "report/core/rptWideStrings.h"
+#include "report/core/rptVariables.h"
 #include "report/core/rptXMLSerializer.h"
+#include "script/sc_iclassesrtti.h"
 #include "script/sc_iinterpreter.h"
 
 #include <QDir>
@@ -220,7 +223,11 @@ TrptReport::TrptReport(TComponent* AOwner)
     // The classes of the core are known by name before the first template is read.
     static std::once_flag registered;
     std::call_once(registered, RegisterReportClasses);
+    // The report is the first script host: its scripts see the host classes.
+    RegisterHostRTTIModules();
+    FVariables = std::make_unique<TrptVariables>();
     FScript = std::make_unique<TscScript>(nullptr);
+    FScript->SetExtendedCharset(true);
     FScript->AddRTTI();
     FTimer = std::make_unique<TTimer>(nullptr);
     FTimer->SetEnabled(false);
@@ -234,6 +241,7 @@ TrptReport::TrptReport(TComponent* AOwner)
     FEnabledDataSets = std::make_unique<TrptReportDataSets>(this);
     FScriptText = std::make_unique<TStringList>();
     FFakeScriptText = std::make_unique<TStringList>();
+    FExpressionCache = std::make_unique<TrptExpressionCache>(FScript.get());
     FErrors = std::make_unique<TStringList>();
     FErrors->SetSorted(true);
     FErrors->SetDuplicates(dupIgnore);
@@ -283,7 +291,7 @@ void TrptReport::Clear() {
         for (int i = 0; i < FDataSets->Count(); ++i)
             FXMLSerializer->ForgetObject(FDataSets->Items(i));
     FDataSets->Clear();
-    FVariablesData.clear();
+    FVariables->Clear();
     FStyleData.clear();
     FEngineOptions->Clear();
     FPreviewOptions->Clear();
@@ -756,7 +764,9 @@ void TrptReport::DefineProperties(TFiler* Filer) {
     Filer->DefineProperty(
         QStringLiteral("Datasets"), [this](TReader& r) { ReadCollectionXml(FDataSets.get(), r, this); },
         [this](TWriter& w) { WriteCollectionXml(FDataSets.get(), w, this); }, true);
-    raw("Variables", FVariablesData);
+    Filer->DefineProperty(
+        QStringLiteral("Variables"), [this](TReader& r) { ReadCollectionXml(FVariables.get(), r, this); },
+        [this](TWriter& w) { WriteCollectionXml(FVariables.get(), w, this); }, true);
     raw("Style", FStyleData);
 }
 

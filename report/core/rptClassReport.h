@@ -13,6 +13,7 @@
 #include "report/core/rptClassComponent.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -23,6 +24,7 @@ class TForm;
 class TTimer;
 class TscScript;
 class TscCustomVariable;
+class TscMethodHelper;
 class TrptProgress;
 class TrptExpressionCache;
 class TrptVariables;
@@ -182,6 +184,25 @@ public:
     // report's own name), or none.
     TPersistent* GetAncestorObject(const QString& Name) const;
 
+    // Script and expressions (rptReportScript.cpp).
+    // Registers the report's names and functions in its script and compiles it; a compile error
+    // goes to Errors ("clScrError") and gives False.
+    bool PrepareScript();
+    // The value of a name or an expression, seen from AScript (none: the report script). An
+    // error is added to Errors (after CurObject) and raised as ErptExpressionError; ScriptCall
+    // (a report script calling Calc) raises without the line in Errors.
+    Variant Calc(const QString& Expr, TscScript* AScript = nullptr, bool ScriptCall = false);
+    // A host function for the report script, answered by OnUserFunction; FuncName is its
+    // declaration. Kept when the script is prepared again.
+    void AddFunction(const QString& FuncName, const QString& Category = QString(),
+                     const QString& Description = QString());
+    // Kept for compatibility: expressions are always told apart by their exact text.
+    bool CaseSensitiveExpressions() const;
+    void SetCaseSensitiveExpressions(bool Value);
+    TrptExpressionCache* ExpressionCache() const { return FExpressionCache.get(); }
+    TrptVariables* Variables() const { return FVariables.get(); }
+    void SetVariables(TrptVariables* Value);
+
     // Script events of report objects (the script side lives with the script unit).
     void DoNotifyEvent(TObject* Obj, const QString& EventName, bool RunAlways = false);
     void DoParamEvent(const QString& EventName, Variant& Params, bool RunAlways = false);
@@ -282,9 +303,8 @@ private:
     QString FOnStartReport;
     QString FOnStopReport;
     QString FOnReportPrint;
-    // The variables and styles of a template, kept as their stored bytes until the classes that
-    // read them are built, so that loading and saving a template loses nothing.
-    QByteArray FVariablesData;
+    // The styles of a template, kept as their stored bytes until the class that reads them is
+    // built, so that loading and saving a template loses nothing.
     QByteArray FStyleData;
     // The password this object saved or accepted last (ReportOptions.PrevPassword, which the
     // clearing at the start of every load empties).
@@ -293,6 +313,16 @@ private:
     // The report component's place on its host window at design time.
     int FDesignLeft = 0;
     int FDesignTop = 0;
+
+    // Names and functions of the report script (rptReportScript.cpp).
+    bool ResolveName(const QString& Name, Variant& Value, TscScript* AScript);
+    Variant CallReportFunction(const QString& MethodName, TscMethodHelper* Caller);
+    TscScript* RunningScript() const;
+    std::unique_ptr<TrptVariables> FVariables;
+    // After FScript, so that it goes first: its script's parent is the report script.
+    std::unique_ptr<TrptExpressionCache> FExpressionCache;
+    // The variables being computed, innermost last: a name met again is a cycle.
+    QStringList FVariableChain;
 };
 
 // The password attribute of a template without a crypter: each UTF-16 unit lowered by 10 when
