@@ -22,8 +22,7 @@ namespace {
 
 // Requests relative to the end go to the apparent end while one is set.
 Int64 Bounded(Int64 position, Int64 count, quint64 end) {
-    if (end == 0)
-        return count;
+    if (end == 0) return count;
     const Int64 left = static_cast<Int64>(end) - position;
     return left <= 0 ? 0 : std::min(count, left);
 }
@@ -40,11 +39,12 @@ Int64 TrptMemoryStream::Seek(Int64 offset, TSeekOrigin origin) {
     return TCustomMemoryStream::Seek(offset, origin);
 }
 
-Int64 TrptMemoryStream::Size() { return FSz != 0 ? static_cast<Int64>(FSz) : TMemoryStream::Size(); }
+Int64 TrptMemoryStream::Size() {
+    return FSz != 0 ? static_cast<Int64>(FSz) : TMemoryStream::Size();
+}
 
 Int64 TrptFileStream::Read(void* buffer, Int64 count) {
-    if (FSz == 0)
-        return THandleStream::Read(buffer, count);
+    if (FSz == 0) return THandleStream::Read(buffer, count);
     return THandleStream::Read(buffer, Bounded(THandleStream::Seek(0, soCurrent), count, FSz));
 }
 
@@ -55,8 +55,7 @@ Int64 TrptFileStream::Seek(Int64 offset, TSeekOrigin origin) {
 }
 
 Int64 TrptFileStream::Size() {
-    if (FSz != 0)
-        return static_cast<Int64>(FSz);
+    if (FSz != 0) return static_cast<Int64>(FSz);
     return TStream::Size();
 }
 
@@ -79,8 +78,7 @@ const TrptCacheItem& TrptCacheList::Get(int index) const {
 }
 
 void TrptCacheList::DeleteLast() {
-    if (!FItems.empty())
-        FItems.pop_back();
+    if (!FItems.empty()) FItems.pop_back();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -129,7 +127,9 @@ qsizetype DecodeHex(const QString& text, QByteArray& bytes) {
 
 TrptPictureCache::TrptPictureCache() = default;
 
-TrptPictureCache::~TrptPictureCache() { Clear(); }
+TrptPictureCache::~TrptPictureCache() {
+    Clear();
+}
 
 void TrptPictureCache::Clear() {
     // The temporary files lost their names when they were opened; closing them frees their space.
@@ -141,13 +141,11 @@ void TrptPictureCache::Clear() {
 }
 
 void TrptPictureCache::SetUseFileCache(bool Value) {
-    if (FCacheStreamList.empty())
-        FUseFileCache = Value;
+    if (FCacheStreamList.empty()) FUseFileCache = Value;
 }
 
 void TrptPictureCache::SetTempDir(const QString& Value) {
-    if (FCacheStreamList.empty())
-        FTempDir = Value;
+    if (FCacheStreamList.empty()) FTempDir = Value;
 }
 
 void TrptPictureCache::AddSegment() {
@@ -156,16 +154,14 @@ void TrptPictureCache::AddSegment() {
         // A folder that is gone falls back to the temporary one, as the prepared report's own
         // temporary file does (both come from the same engine option).
         QString folder = FTempDir;
-        if (folder.isEmpty() || !QDir(folder).exists())
-            folder = TempFolderPath();
-        if (!folder.endsWith(QLatin1Char('/')))
-            folder += QLatin1Char('/');
+        if (folder.isEmpty() || !QDir(folder).exists()) folder = TempFolderPath();
+        if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
         QByteArray pattern = QFile::encodeName(folder + QStringLiteral("rptPicXXXXXX.tmp"));
         const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
         if (fd < 0)
-            throw EFCreateError(QStringLiteral("Cannot create a temporary picture file in \"%1\": %2")
-                                    .arg(QDir::toNativeSeparators(folder),
-                                         QString::fromLocal8Bit(std::strerror(errno))));
+            throw EFCreateError(
+                QStringLiteral("Cannot create a temporary picture file in \"%1\": %2")
+                    .arg(QDir::toNativeSeparators(folder), QString::fromLocal8Bit(std::strerror(errno))));
         // Unnamed at once: the file lives as long as the segment and is gone however the program ends.
         ::unlink(pattern.constData());
         segment.Stream = std::make_unique<TrptFileStream>(fd);
@@ -190,8 +186,7 @@ int TrptPictureCache::Store(const char* Data, Int64 Size) {
         segment.Stream->WriteBuffer(Data, Size);
     } catch (...) {
         if (added) {
-            if (FUseFileCache)
-                FTempFile.removeLast();
+            if (FUseFileCache) FTempFile.removeLast();
             FCacheStreamList.pop_back();
         } else {
             // Cut off what was written of this picture; when even that fails the segment takes no
@@ -211,11 +206,12 @@ int TrptPictureCache::Store(const char* Data, Int64 Size) {
     return FItems.Count();
 }
 
-int TrptPictureCache::AddPicture(const TPicture& Picture) { return AddPicture(Picture.Graphic()); }
+int TrptPictureCache::AddPicture(const TPicture& Picture) {
+    return AddPicture(Picture.Graphic());
+}
 
 int TrptPictureCache::AddPicture(const TGraphic* Graphic) {
-    if (!Graphic)
-        return 0;
+    if (!Graphic) return 0;
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -226,8 +222,7 @@ int TrptPictureCache::AddPicture(const TGraphic* Graphic) {
 }
 
 bool TrptPictureCache::ItemRange(int ImageIndex, TStream*& Stream, Int64& Offset, Int64& Size) {
-    if (ImageIndex < 1 || ImageIndex > FItems.Count())
-        return false;
+    if (ImageIndex < 1 || ImageIndex > FItems.Count()) return false;
     const TrptCacheList& items = FItems;
     const TrptCacheItem& item = items.Get(ImageIndex - 1);
     const TSegment& segment = FCacheStreamList[static_cast<size_t>(item.Segment)];
@@ -241,8 +236,7 @@ bool TrptPictureCache::ItemRange(int ImageIndex, TStream*& Stream, Int64& Offset
 }
 
 TrptCachedPicture TrptPictureCache::GetPicture(int ImageIndex, const TrptPictureReader& Reader) {
-    if (FCacheStreamList.empty())
-        return cpNoSegment;
+    if (FCacheStreamList.empty()) return cpNoSegment;
     TStream* stream = nullptr;
     Int64 offset = 0;
     Int64 size = 0;
@@ -270,8 +264,7 @@ TrptCachedPicture TrptPictureCache::GetPicture(int ImageIndex, TPicture& Picture
         buffer.open(QIODevice::ReadOnly);
         Picture.LoadFromStream(buffer);
     });
-    if (found == cpEmpty)
-        Picture.Clear();
+    if (found == cpEmpty) Picture.Clear();
     return found;
 }
 
@@ -279,8 +272,7 @@ QByteArray TrptPictureCache::PictureBytes(int ImageIndex) {
     TStream* stream = nullptr;
     Int64 offset = 0;
     Int64 size = 0;
-    if (!ItemRange(ImageIndex, stream, offset, size))
-        return {};
+    if (!ItemRange(ImageIndex, stream, offset, size)) return {};
     stream->Seek(offset, soBeginning);
     QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
     stream->ReadBuffer(bytes.data(), size);
@@ -288,8 +280,7 @@ QByteArray TrptPictureCache::PictureBytes(int ImageIndex) {
 }
 
 void TrptPictureCache::SaveToXML(TrptXMLItem* Item) {
-    if (!Item)
-        return;
+    if (!Item) return;
     Item->Clear();
     for (int k = 1; k <= FItems.Count(); ++k) {
         const QByteArray hex = PictureBytes(k).toHex().toUpper();
@@ -305,21 +296,20 @@ void TrptPictureCache::SaveToXML(TrptXMLItem* Item) {
 
 void TrptPictureCache::LoadFromXML(TrptXMLItem* Item) {
     Clear();
-    if (!Item)
-        return;
+    if (!Item) return;
     for (int i = 0; i < Item->Count(); ++i) {
         QByteArray bytes;
         const qsizetype bad = DecodeHex(Item->Items(i)->GetProp(QStringLiteral("stream")), bytes);
         const int index = Store(bytes.constData(), bytes.size());
         if (bad >= 0)
-            Damaged(index, QStringLiteral("its \"stream\" attribute is not hexadecimal text at character %1")
-                               .arg(bad));
+            Damaged(
+                index,
+                QStringLiteral("its \"stream\" attribute is not hexadecimal text at character %1").arg(bad));
     }
 }
 
 void TrptPictureCache::Damaged(int ImageIndex, const QString& Why) {
-    if (FDamaged.contains(ImageIndex))
-        return;
+    if (FDamaged.contains(ImageIndex)) return;
     FDamaged.insert(ImageIndex);
     const QString message =
         QStringLiteral("Picture %1 of the prepared report cannot be read (%2); it is shown empty.")
@@ -330,6 +320,5 @@ void TrptPictureCache::Damaged(int ImageIndex, const QString& Why) {
 }
 
 void TrptPictureCache::DoError(const QString& Message) {
-    if (OnError)
-        OnError(Message);
+    if (OnError) OnError(Message);
 }

@@ -107,17 +107,14 @@ public:
     // ImageIndex; GetPicture reads it back by its ImageIndex without rewinding the segment, and
     // empties its picture for an index that holds none.
     template <class TView>
-        requires requires(TView* v) { v->SetImageIndex(0); }
-    void AddPicture(TView* Picture) {
-        Picture->SetImageIndex(AddPicture(*Picture->Picture()));
-    }
+    requires requires(TView* v) { v->SetImageIndex(0); }
+    void AddPicture(TView* Picture) { Picture->SetImageIndex(AddPicture(*Picture->Picture())); }
     template <class TView>
-        requires requires(TView* v) { v->SetImageIndex(0); }
+    requires requires(TView* v) { v->SetImageIndex(0); }
     void GetPicture(TView* Picture) {
         const TrptCachedPicture found = GetPicture(
             Picture->ImageIndex(), [Picture](TStream& s) { Picture->LoadPictureFromStream(s, false); });
-        if (found == cpEmpty)
-            Picture->Picture()->Clear();
+        if (found == cpEmpty) Picture->Picture()->Clear();
     }
 
     // The "picturecache" element of a prepared-report file. Loading replaces the cache; an item

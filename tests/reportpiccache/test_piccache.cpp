@@ -346,7 +346,8 @@ TEST(PictureCacheXml, DamagedItemsBecomeEmptyPicturesReportedOnce) {
     EXPECT_EQ(seen, cache.Errors());
     const int reported[] = {2, 3, 5, 6};
     for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(seen[i].startsWith(QStringLiteral("Picture %1 ").arg(reported[i]))) << seen[i].toStdString();
+        EXPECT_TRUE(seen[i].startsWith(QStringLiteral("Picture %1 ").arg(reported[i])))
+            << seen[i].toStdString();
     EXPECT_TRUE(seen[0].contains(QLatin1String("character 5")));
     EXPECT_TRUE(seen[1].contains(QLatin1String("character 3")));
 
