@@ -5,7 +5,7 @@ KORVEL_PACKAGES=(
   libsqlite3-dev sqlite3 zlib1g-dev libjpeg-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev libfribidi-dev libxlsxwriter-dev
   fonts-liberation fonts-dejavu-core fonts-wqy-microhei
-  libgtest-dev libgmock-dev googletest libbenchmark-dev python3-openpyxl
+  libgtest-dev libgmock-dev googletest libbenchmark-dev python3-openpyxl unzip
   python3-fonttools python3-munkres
   xvfb xauth poppler-utils
   qt6-translations-l10n
