@@ -686,7 +686,7 @@ void DUvuRarodar::ProgramSub(int& t) {
             u = NextToken(true);
             if (u == '=') {
                 NextToken();
-                u = NextToken();
+                u = NextToken(false, false, true);
                 RequireProgram(u == 254 || u == 246, ER_SYNTAX);
                 TCalcItem& d = (*s->defvalues)[static_cast<size_t>(k)];
                 if (u == 254) d = TCalcItem{data, QString(), fdtnumber};
@@ -760,7 +760,7 @@ void DUvuRarodar::ProgramGlobal(int& t) {
         TCalcItem value;
         if (NextToken(true) == '=') {
             NextToken();
-            const int u = NextToken();
+            const int u = NextToken(false, false, true);
             RequireProgram(u == 254 || u == 246, ER_SYNTAX);
             if (u == 254) value = TCalcItem{data, QString(), fdtnumber};
             else value = TCalcItem{0, tmp, fdtstring};

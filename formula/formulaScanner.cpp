@@ -54,7 +54,7 @@ QChar DUvuRarodar::Ahead() const {
 void DUvuRarodar::Advance() {
     ScanFrame& f = frames.back();
     if (f.idx >= f.text.size()) return;
-    if (f.text[f.idx] == QLatin1Char('\n')) {
+    if (f.text.at(f.idx) == QLatin1Char('\n')) {
         ++lines;
         spos = 1;
         soffset = 0;
