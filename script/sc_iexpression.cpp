@@ -165,7 +165,7 @@ public:
             if (!obj || !cls->ClassRef()) return Variant(false);
             return Variant(ClassInfoOf(obj)->InheritsFrom(cls->ClassRef()));
         } else if constexpr (IsComparison(K)) {
-            return Variant(Compare());
+            return Variant(TOpNode::GetBool());
         } else if constexpr (IsArithmetic(K)) {
             TscEvalResult r;
             EvalTo(r, false);
@@ -178,6 +178,50 @@ public:
         }
     }
     void EvalTo(TscEvalResult& R, bool AllowRef) override {
+        if constexpr (IntFast) {
+            // Two integers read in place: no evaluation results, no Variants.
+            int a, b;
+            if (FLeft->PeekNodeInt(a) && FRight->PeekNodeInt(b) && IntOp(a, b, R)) return;
+        }
+        EvalSlow(R, AllowRef);
+    }
+    bool GetBool() override {
+        if constexpr (IsComparison(K)) {
+            int a, b;
+            if (FLeft->PeekNodeInt(a) && FRight->PeekNodeInt(b)) return CompareInts(a, b);
+            return Compare();
+        }
+        return ScOps::ToBool(GetValue());
+    }
+
+private:
+    static constexpr bool IntFast =
+        !StrCat && (K == opPlus || K == opMinus || K == opMul || K == opDivInt || K == opMod);
+    // The integer rule of the operator; false when the platform's rule must decide (a divisor
+    // of 0 raises and one of -1 may leave the range).
+    static bool IntOp(int a, int b, TscEvalResult& R) {
+        if constexpr (K == opDivInt || K == opMod) {
+            if (b == 0 || b == -1) return false;
+            R.SetInt(K == opMod ? a % b : a / b);
+        } else {
+            const long long x = a, y = b;
+            const long long v = K == opPlus ? x + y : K == opMinus ? x - y : x * y;
+            if (v >= INT_MIN && v <= INT_MAX)
+                R.SetInt(static_cast<int>(v));
+            else
+                R.SetValue(Variant(v));
+        }
+        return true;
+    }
+    static bool CompareInts(int a, int b) {
+        if constexpr (K == opGreat) return a > b;
+        if constexpr (K == opLess) return a < b;
+        if constexpr (K == opLessEq) return a <= b;
+        if constexpr (K == opGreatEq) return a >= b;
+        if constexpr (K == opNonEq) return a != b;
+        return a == b;
+    }
+    [[gnu::noinline]] void EvalSlow(TscEvalResult& R, bool AllowRef) {
         if constexpr (IsArithmetic(K)) {
             TscEvalResult l, r;
             EvalBoth(FLeft.get(), FRight.get(), l, r);
@@ -226,24 +270,10 @@ public:
             TscOperatorNode::EvalTo(R, AllowRef);
         }
     }
-    bool GetBool() override {
-        if constexpr (IsComparison(K)) return Compare();
-        return ScOps::ToBool(GetValue());
-    }
-
-private:
-    bool Compare() {
+    [[gnu::noinline]] bool Compare() {
         TscEvalResult l, r;
         EvalBoth(FLeft.get(), FRight.get(), l, r);
-        if (l.IsInt() && r.IsInt()) {
-            const int a = l.Int(), b = r.Int();
-            if constexpr (K == opGreat) return a > b;
-            if constexpr (K == opLess) return a < b;
-            if constexpr (K == opLessEq) return a <= b;
-            if constexpr (K == opGreatEq) return a >= b;
-            if constexpr (K == opNonEq) return a != b;
-            return a == b;
-        }
+        if (l.IsInt() && r.IsInt()) return CompareInts(l.Int(), r.Int());
         const Variant& lv = l.Get();
         const Variant& rv = r.Get();
         if constexpr (K == opGreat) return rv < lv;

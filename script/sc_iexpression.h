@@ -79,6 +79,9 @@ public:
     // The node's value in place when reading it runs nothing (a constant, a plain variable or
     // parameter); nullptr when GetValue must be called.
     const Variant* Peek() const { return FPeekVar ? FPeekVar->PeekValue() : nullptr; }
+    // The node's integer when it is a constant, plain variable or parameter holding one
+    // (nothing runs); false otherwise.
+    bool PeekNodeInt(int& v) const { return FPeekVar && FPeekVar->PeekInt(v); }
     // EvalTo with the in-place read worked out here.
     void EvalNode(TscEvalResult& R, bool AllowRef) {
         if (const Variant* p = Peek(); p && (AllowRef || p->VType() == varInteger))

@@ -15,10 +15,12 @@
 #include <QString>
 
 #include <any>
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 class TscScript;
@@ -70,6 +72,63 @@ using TscCallMethodNewEvent = std::function<Variant(TObject* Instance, const TCl
 
 using TscRunLineEvent =
     std::function<void(TscScript* Sender, const QString& UnitName, const QString& SourcePos)>;
+
+// The line hook: a TscRunLineEvent that keeps a process-wide count of the hooks set, so that a
+// statement pays one test, and no walk through the parent scripts, while no script has one.
+class TscRunLineHook {
+public:
+    TscRunLineHook() = default;
+    TscRunLineHook(const TscRunLineHook& Other) : FFn(Other.FFn) { Sync(); }
+    TscRunLineHook(TscRunLineHook&& Other) noexcept : FFn(std::move(Other.FFn)) {
+        Other.FFn = nullptr;
+        Other.Sync();
+        Sync();
+    }
+    ~TscRunLineHook() {
+        if (FCounted) FActive.fetch_sub(1, std::memory_order_relaxed);
+    }
+    TscRunLineHook& operator=(const TscRunLineHook& Other) {
+        FFn = Other.FFn;
+        Sync();
+        return *this;
+    }
+    TscRunLineHook& operator=(TscRunLineHook&& Other) noexcept {
+        if (this != &Other) {
+            FFn = std::move(Other.FFn);
+            Other.FFn = nullptr;
+            Other.Sync();
+            Sync();
+        }
+        return *this;
+    }
+    // A callable, a TscRunLineEvent or nullptr.
+    template <class F>
+        requires(!std::is_same_v<std::remove_cvref_t<F>, TscRunLineHook> &&
+                 std::is_assignable_v<TscRunLineEvent&, F &&>)
+    TscRunLineHook& operator=(F&& Fn) {
+        FFn = std::forward<F>(Fn);
+        Sync();
+        return *this;
+    }
+    explicit operator bool() const { return static_cast<bool>(FFn); }
+    void operator()(TscScript* Sender, const QString& UnitName, const QString& SourcePos) const {
+        FFn(Sender, UnitName, SourcePos);
+    }
+    const TscRunLineEvent& Event() const { return FFn; }
+    // Whether any script of the process has a hook set.
+    static bool AnySet() { return FActive.load(std::memory_order_relaxed) != 0; }
+
+private:
+    void Sync() {
+        const bool set = static_cast<bool>(FFn);
+        if (set == FCounted) return;
+        FCounted = set;
+        FActive.fetch_add(set ? 1 : -1, std::memory_order_relaxed);
+    }
+    TscRunLineEvent FFn;
+    bool FCounted = false;
+    static inline std::atomic<int> FActive{0};
+};
 using TscGetVariableValueEvent =
     std::function<Variant(const QString& VarName, TscVarType VarTyp, const Variant& OldValue)>;
 
@@ -202,6 +261,13 @@ public:
             ScStoreInt(FValue, static_cast<int>(v));
         else
             StoreIntSlow(v);
+    }
+    // The stored integer, when reading the item runs nothing and it holds one: no call, no
+    // Variant. False otherwise, and nothing has run.
+    bool PeekInt(int& v) const {
+        if (!FPeekable || OnGetVarValue || FValue.VType() != varInteger) return false;
+        v = static_cast<int>(FValue.RawInt());
+        return true;
     }
     // EvalTo with the in-place read worked out here, so a plain variable costs no call.
     void Eval(TscEvalResult& R, bool AllowRef) {
@@ -337,12 +403,6 @@ public:
     void Call(TscDesignatorItem* Link, TscEvalResult& R, bool NeedResult);
 
 private:
-    inline void Run();
-    void CollectLocals();
-    void GrowSavedLocals(size_t Top);
-    bool FExecuting = false;
-    bool FIsFunc;
-    std::unique_ptr<TscScript> FProgram;
     struct TLocal {
         TscCustomVariable* Var;
         TscStringVariable* Str; // the same item when it keeps its value as text, else nullptr
@@ -358,12 +418,25 @@ private:
         Int64 Bits = 0;
         Variant Value;
     };
+    inline void Run();
+    inline void ResetResult();
+    void CollectLocals();
+    void GrowSavedLocals(size_t Top);
+    // The kinds of local that are not kept as raw scalars.
+    static void SaveValue(TSavedLocal& Slot, const TLocal& Local);
+    static void RestoreValue(TSavedLocal& Slot);
+    bool FExecuting = false;
+    bool FIsFunc;
+    std::unique_ptr<TscScript> FProgram;
     // The scope's variables and parameters, collected again when the scope's items change.
     std::vector<TLocal> FLocals;
     unsigned FLocalsVersion = ~0u;
     // Slots above FSavedTop stay made, so saving and restoring scalars allocates nothing.
+    // FSavedData and FSavedCap mirror the vector's data and size.
     std::vector<TSavedLocal> FSavedLocals;
-    std::vector<TSavedLocal>::size_type FSavedTop = 0;
+    TSavedLocal* FSavedData = nullptr;
+    size_t FSavedCap = 0;
+    size_t FSavedTop = 0;
 };
 
 // A host member or element accessor: the designator tells it what stands left of it.
@@ -781,12 +854,10 @@ public:
     // Running.
     void Execute();
     void Terminate();
+    // Calls the first line hook of this script and its parents.
     void SignalLine(const QString& UnitName, const QString& SourcePos) {
-        for (TscScript* s = this; s; s = s->FParent)
-            if (s->OnRunLine) {
-                s->OnRunLine(this, UnitName, SourcePos);
-                return;
-            }
+        if (TscRunLineHook::AnySet()) [[unlikely]]
+            SignalLineHook(UnitName, SourcePos);
     }
     Variant CallFunction(const QString& Name, const Variant& Params);
     Variant CallFunction1(const QString& Name, Variant& Params);
@@ -829,7 +900,7 @@ public:
     unsigned ItemsVersion() const { return FItemsVersion; }
 
     TscGetUnitEvent OnGetILUnit;
-    TscRunLineEvent OnRunLine;
+    TscRunLineHook OnRunLine;
     TscGetVariableValueEvent OnGetVarValue;
 
 private:
@@ -839,6 +910,7 @@ private:
         std::unique_ptr<TObject> Object;
     };
     int LowerBound(const QString& Name) const;
+    void SignalLineHook(const QString& UnitName, const QString& SourcePos);
     void ClearStatements();
     void AddEnumValues(const QString& Typ, const QString& Names, bool Bits);
     TscMethodHelper* AddMethodHelper(std::unique_ptr<TscMethodHelper> M, const QString& Category,
@@ -887,11 +959,12 @@ public:
     // The children as a statement list. A list of one statement, the usual body of a branch,
     // goes straight to it.
     void ExecuteList() {
-        if (FItems.size() == 1) {
+        const size_t n = FItems.size();
+        if (n == 1) {
             if (!FProgram->Terminated()) static_cast<TscStatement*>(FItems.front().get())->Execute();
             return;
         }
-        ExecuteItems();
+        if (n != 0) ExecuteItems();
     }
 
 protected:

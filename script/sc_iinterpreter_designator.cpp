@@ -258,46 +258,59 @@ void WriteBack(TscDesignatorItem* link, TscCustomVariable* item, int params, TLo
 // must not end up stored in the variable when the call returns. A scalar is kept as its type
 // code and payload bits, so saving and restoring it makes no Variant.
 void TscProcVariable::GrowSavedLocals(size_t Top) {
-    FSavedLocals.resize(Top);
+    FSavedLocals.resize(std::max(Top, FSavedLocals.size() * 2));
+    FSavedData = FSavedLocals.data();
+    FSavedCap = FSavedLocals.size();
+}
+
+void TscProcVariable::SaveValue(TSavedLocal& Slot, const TLocal& Local) {
+    if (Local.Str) {
+        Slot.Kind = TSavedLocal::skText;
+        ScStoreValue(Slot.Value, Variant(Local.Str->Str()));
+    } else {
+        Slot.Kind = TSavedLocal::skValue;
+        ScStoreValue(Slot.Value, Variant(Local.Var->FValue));
+    }
+}
+
+void TscProcVariable::RestoreValue(TSavedLocal& Slot) {
+    if (Slot.Kind == TSavedLocal::skText)
+        static_cast<TscStringVariable*>(Slot.Var)->Str() = VarToStr(Slot.Value);
+    else
+        ScStoreValue(Slot.Var->FValue, std::move(Slot.Value));
 }
 
 [[gnu::always_inline]] inline size_t TscProcVariable::SaveLocals() {
     if (FLocalsVersion != FProgram->ItemsVersion()) [[unlikely]]
         CollectLocals();
     const size_t mark = FSavedTop;
-    const size_t top = mark + FLocals.size();
-    if (FSavedLocals.size() < top) [[unlikely]]
+    const TLocal* l = FLocals.data();
+    const TLocal* const end = l + FLocals.size();
+    const size_t top = mark + static_cast<size_t>(end - l);
+    if (top > FSavedCap) [[unlikely]]
         GrowSavedLocals(top);
-    TSavedLocal* slot = FSavedLocals.data() + mark;
-    for (const TLocal& l : FLocals) {
-        slot->Var = l.Var;
-        const Variant& value = l.Var->FValue;
-        if (l.Str) {
-            slot->Kind = TSavedLocal::skText;
-            ScStoreValue(slot->Value, Variant(l.Str->Str()));
-        } else if (value.IsScalar()) {
+    for (TSavedLocal* slot = FSavedData + mark; l != end; ++l, ++slot) {
+        const Variant& value = l->Var->FValue;
+        slot->Var = l->Var;
+        if (!l->Str && value.IsScalar()) [[likely]] {
             slot->Kind = TSavedLocal::skScalar;
             slot->Type = value.VType();
             slot->Bits = value.ScalarBits();
         } else {
-            slot->Kind = TSavedLocal::skValue;
-            ScStoreValue(slot->Value, Variant(value));
+            SaveValue(*slot, *l);
         }
-        ++slot;
     }
     FSavedTop = top;
     return mark;
 }
 
 [[gnu::always_inline]] inline void TscProcVariable::RestoreLocals(size_t Mark) {
-    TSavedLocal* const end = FSavedLocals.data() + FSavedTop;
-    for (TSavedLocal* s = FSavedLocals.data() + Mark; s != end; ++s) {
+    TSavedLocal* const end = FSavedData + FSavedTop;
+    for (TSavedLocal* s = FSavedData + Mark; s != end; ++s) {
         if (s->Kind == TSavedLocal::skScalar) [[likely]]
             s->Var->FValue.SetScalarRaw(s->Type, s->Bits);
-        else if (s->Kind == TSavedLocal::skText)
-            static_cast<TscStringVariable*>(s->Var)->Str() = VarToStr(s->Value);
         else
-            ScStoreValue(s->Var->FValue, std::move(s->Value));
+            RestoreValue(*s);
     }
     FSavedTop = Mark;
 }
@@ -329,19 +342,26 @@ thread_local std::uintptr_t StackFloor = UINTPTR_MAX;
 
 } // namespace
 
+// Empty as the typed assignment stores it: 0 for an Integer result.
+[[gnu::always_inline]] inline void TscProcVariable::ResetResult() {
+    TscCustomVariable* result = FRefItem;
+    const TscVarType t = result->Typ();
+    if (t == fvtInt)
+        result->StoreInt(0);
+    else if (t == fvtVariant && !result->IsReadOnly())
+        result->FValue.SetScalarRaw(varEmpty, 0);
+    else
+        result->SetValue(Variant());
+}
+
 [[gnu::always_inline]] inline void TscProcVariable::Run() {
     // The frame address, not a local's: an instrumented build may keep locals off the stack.
     if (const auto frame = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)); frame < StackFloor)
         [[unlikely]] CheckStack(frame, FName);
-    const bool wasExecuting = FExecuting;
-    FExecuting = true;
-    TscScript* scope = FProgram.get();
-    TscScript* main = nullptr;
-    for (TscScript* s = scope; s; s = s->Parent())
-        if (s->MainProg()) {
-            main = s;
-            break;
-        }
+    TscScript* const scope = FProgram.get();
+    TscScript* main = scope;
+    while (main && !main->FMainProg)
+        main = main->FParent;
     // Put back when the run ends, also when an exception passes; kept by value, so the
     // restoring reads nothing through the frame.
     struct TRestore {
@@ -358,16 +378,9 @@ thread_local std::uintptr_t StackFloor = UINTPTR_MAX;
             if (Main) Main->FProgRunning = SavedRunning;
             Proc->FExecuting = WasExecuting;
         }
-    } restore{this, scope, main, main ? main->FProgRunning : nullptr, wasExecuting};
-    if (FIsFunc) {
-        // Empty as the typed assignment stores it: 0 for an Integer result.
-        if (FRefItem->Typ() == fvtInt)
-            FRefItem->StoreInt(0);
-        else if (FRefItem->Typ() == fvtVariant && !FRefItem->IsReadOnly())
-            FRefItem->FValue.SetScalarRaw(varEmpty, 0);
-        else
-            FRefItem->SetValue(Variant());
-    }
+    } restore{this, scope, main, main ? main->FProgRunning : nullptr, FExecuting};
+    FExecuting = true;
+    if (FIsFunc) ResetResult();
     if (main) main->FProgRunning = scope;
     scope->SetFlow(TscScript::sfExit | TscScript::sfTerminated, false);
     scope->FIsRunning = true;
@@ -396,13 +409,18 @@ void TscProcVariable::Call(TscDesignatorItem* Link, TscEvalResult& R, bool NeedR
     const int params = Count();
     if (params == 1 && Link->Count() == 1 && !FIsMacro) {
         // One argument for one parameter, read through the argument's tree.
-        TscEvalResult a;
-        Link->FirstArgItem()->Eval(a, false);
+        TscCustomVariable* arg = Link->FirstArgItem();
         TscParamItem* p = ParamAt(0);
-        if (a.IsInt())
-            p->StoreInt(a.Int());
-        else
-            p->SetValue(a.Get());
+        if (int v; arg->PeekInt(v)) {
+            p->StoreInt(v);
+        } else {
+            TscEvalResult a;
+            arg->Eval(a, false);
+            if (a.IsInt())
+                p->StoreInt(a.Int());
+            else
+                p->SetValue(a.Get());
+        }
     } else if (params > 0) {
         PassArguments(Link, this, params);
     }
@@ -410,10 +428,14 @@ void TscProcVariable::Call(TscDesignatorItem* Link, TscEvalResult& R, bool NeedR
     Run();
     // Taken before the caller's locals (the result among them) are put back, and not by
     // reference: the next call changes the result.
-    if (FIsFunc)
-        FRefItem->Eval(R, false);
-    else
+    if (FIsFunc) {
+        if (int v; FRefItem->PeekInt(v))
+            R.SetInt(v);
+        else
+            FRefItem->Eval(R, false);
+    } else {
         R.SetValue(Variant::Null());
+    }
     if (params > 0 && Link->HasVarParams()) WriteBack(Link, this, params, locals);
 }
 

@@ -362,6 +362,14 @@ void TscScript::Execute() {
     FStatement->Execute();
 }
 
+void TscScript::SignalLineHook(const QString& UnitName, const QString& SourcePos) {
+    for (TscScript* s = this; s; s = s->FParent)
+        if (s->OnRunLine) {
+            s->OnRunLine(this, UnitName, SourcePos);
+            return;
+        }
+}
+
 void TscScript::Terminate() {
     SetFlow(sfExit | sfTerminated, true);
     for (const TEntry& e : FItems)
@@ -415,8 +423,7 @@ Variant TscScript::Evaluate(const QString& Expression) {
     if (!scope->FRTTIAdded) s->AddRTTI();
     s->SetParent(scope);
     s->OnGetVarValue = scope->OnGetVarValue;
-    TscRunLineEvent savedRunLine = std::move(OnRunLine);
-    OnRunLine = nullptr;
+    TscRunLineHook savedRunLine = std::move(OnRunLine);
     TFinally restore{[&] { OnRunLine = std::move(savedRunLine); }};
     s->SetSyntaxType(FSyntaxType);
     // The expression stands on lines of its own inside brackets: a line comment or a line break

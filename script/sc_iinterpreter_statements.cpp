@@ -69,6 +69,24 @@ namespace {
 // V := target; E := value; target := V op E. The target is read once, before the value, and
 // written once; two integers are worked out without Variants.
 template <TVarOp Op> void CompoundAssign(TscCustomVariable* Var, TscCustomVariable* Expr) {
+    if constexpr (Op != TVarOp::Divide) {
+        // An integer target read in place (nothing runs, so reading it first is the same).
+        if (int a; Var->PeekInt(a)) {
+            int b;
+            if (!Expr->PeekInt(b)) {
+                TscEvalResult e;
+                Expr->Eval(e, true);
+                if (!e.IsInt()) {
+                    Var->SetValue(VarBinaryOp(Variant(a), e.Get(), Op));
+                    return;
+                }
+                b = e.Int();
+            }
+            const long long x = a, y = b;
+            Var->StoreInt(Op == TVarOp::Add ? x + y : Op == TVarOp::Subtract ? x - y : x * y);
+            return;
+        }
+    }
     TscEvalResult v, e;
     Var->Eval(v, false);
     Expr->Eval(e, true);
@@ -118,6 +136,10 @@ void TscCallStmt::Execute() {
         if (!FStepTarget) {
             FStepTarget = FDesignator.get();
             if (FDesignator->Kind() == dkVariable && FDesignator->RefItem()) FStepTarget = FDesignator->RefItem();
+        }
+        if (int a; FStepTarget->PeekInt(a)) {
+            FStepTarget->StoreInt(static_cast<long long>(a) + FStep);
+            return;
         }
         TscEvalResult v;
         FStepTarget->Eval(v, true);
@@ -194,11 +216,14 @@ void TscForStmt::Execute() {
     TFinally done{[this] { FProgram->SetBreakCalled(false); }};
     if (FDown ? b < e : e < b) return;
     // The counter stops on the end value itself, so a loop to the integer limit never steps past it.
+    TscScript* const prog = FProgram;
     for (int i = b;; FDown ? --i : ++i) {
         ScStoreInt(FVariable->FValue, i);
         ExecuteList();
-        if (FProgram->BreakCalled() || FProgram->ExitCalled()) return;
-        FProgram->SetContinueCalled(false);
+        if (prog->FlowStopped()) [[unlikely]] {
+            if (prog->BreakCalled() || prog->ExitCalled() || prog->Terminated()) return;
+            prog->SetContinueCalled(false);
+        }
         if (i == e) return;
     }
 }
@@ -215,12 +240,14 @@ void TscVbForStmt::Execute() {
         // begin and end, so within 32 bits; a step past the range ends the loop as the
         // variant addition (which would give an Int64) does.
         const long long last = ScOps::Int(e), by = ScOps::Int(step);
+        TscScript* const prog = FProgram;
         for (long long i = ScOps::Int(b); down ? i >= last : i <= last; i += by) {
             ScStoreInt(FVariable->FValue, static_cast<int>(i));
             ExecuteList();
-            if (FProgram->BreakCalled() || FProgram->ExitCalled()) return;
-            FProgram->SetContinueCalled(false);
-            if (FProgram->Terminated()) return;
+            if (prog->FlowStopped()) [[unlikely]] {
+                if (prog->BreakCalled() || prog->ExitCalled() || prog->Terminated()) return;
+                prog->SetContinueCalled(false);
+            }
         }
         return;
     }
@@ -252,22 +279,23 @@ void TscCppForStmt::Execute() {
     TscExpressionNode* cond = expr ? expr->Root() : nullptr;
     TscStatement* body = Count() == 1 ? GetItem(0) : nullptr;
     TscStatement* step = FSecondStmt->Count() == 1 ? FSecondStmt->GetItem(0) : nullptr;
+    TscScript* const prog = FProgram;
     while (cond ? cond->GetBool() : !FExpression || FExpression->GetBool()) {
         if (body) {
-            if (FProgram->Terminated()) return;
+            if (prog->Terminated()) return;
             body->Execute();
         } else {
             ExecuteList();
         }
-        if (FProgram->BreakCalled() || FProgram->ExitCalled()) return;
-        FProgram->SetContinueCalled(false);
-        if (step) {
-            if (FProgram->Terminated()) return;
-            step->Execute();
-        } else {
-            FSecondStmt->ExecuteList();
+        if (prog->FlowStopped()) [[unlikely]] {
+            if (prog->BreakCalled() || prog->ExitCalled() || prog->Terminated()) return;
+            prog->SetContinueCalled(false);
         }
-        if (FProgram->Terminated()) return;
+        if (step)
+            step->Execute();
+        else
+            FSecondStmt->ExecuteList();
+        if (prog->Terminated()) return;
     }
 }
 
