@@ -53,6 +53,7 @@ TEST_F(FormulaBuiltins, Table) {
         {"SUM()", "0"},
         {"MAX(3, 1, 2) * 10 + MIN(3, 1, 2)", "31"},
         {"MAX()", "0"},
+        {"MIN() + SUMOFSQUARES() + DEFINES()", "0"},
         {"COUNT()", "0"},
         {"CONCAT()", ""},
         {"BLOCK()", "0"},

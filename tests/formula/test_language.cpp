@@ -55,6 +55,11 @@ TEST_F(FormulaLanguage, ScannerTraps) {
     });
 }
 
+TEST_F(FormulaLanguage, NulEndsTheSource) {
+    EXPECT_EQ(EvalFormula(QStringLiteral("1 + 2") + QChar(0) + QStringLiteral("garbage (")), "3");
+    EXPECT_EQ(EvalFormula(QStringLiteral("LENGTH('a") + QChar(0) + QStringLiteral("b')")), "3");
+}
+
 TEST_F(FormulaLanguage, LeadingZeroAndUnquotedNames) {
     DUvuRarodar f;
     f.SetNoLeadingZero(true);
