@@ -242,6 +242,9 @@ public:
     int TextHeight(const QString& text) { return TextExtent(text).cy; }
     // Cumulative extent after each UTF-16 unit, in pixels (the last equals TextWidth).
     std::vector<int> TextExtents(const QString& text);
+    // The same into extents[0 .. text.size() - 1], without allocating for plain text; returns
+    // the whole width (0 for an empty text).
+    int TextExtents(QStringView text, int* extents);
     TTextMetric TextMetrics();
     // Lays out, aligns, breaks and draws text in R; DT_CALCRECT only measures and sets R.
     // Returns the height of the text.

@@ -24,7 +24,7 @@ struct TPlacedGlyphs {
 };
 
 // Places the shaped glyphs of a line; with dx the advances of the characters are taken from it
-// (left-to-right runs), as a device that corrects its widths to a layout does.
+// (in either direction), as a device that corrects its widths to a layout does.
 TPlacedGlyphs PlaceGlyphs(const TFontFacePtr& face, const QString& text, bool rtl, double em,
                           const std::vector<int>* dx) {
     TPlacedGlyphs out;
@@ -43,6 +43,35 @@ TPlacedGlyphs PlaceGlyphs(const TFontFacePtr& face, const QString& text, bool rt
                 const size_t c = std::min<size_t>(g.Cluster - run.Start, run.Length);
                 placed.Glyphs << g.GlyphId;
                 placed.Positions << QPointF(x + charX[c] + g.XOffset * s, -g.YOffset * s);
+            }
+            x += charX.back();
+        } else if (dx) {
+            // Right to left: a cluster's left edge is the run's width less the advances of the
+            // cluster and of everything logically before it.
+            const size_t len = static_cast<size_t>(run.Length);
+            std::vector<double> charX(len + 1, 0);
+            for (size_t i = 0; i < len; ++i) {
+                const size_t k = static_cast<size_t>(run.Start) + i;
+                charX[i + 1] = charX[i] + (k < dx->size() ? (*dx)[k] : 0);
+            }
+            std::vector<char> isStart(len + 1, 0);
+            isStart[len] = 1;
+            for (const TShapedGlyph& g : run.Glyphs)
+                isStart[std::min<size_t>(g.Cluster - run.Start, len)] = 1;
+            std::vector<size_t> clusterEnd(len + 1, len);
+            for (size_t i = len; i-- > 0;)
+                clusterEnd[i] = isStart[i + 1] ? i + 1 : clusterEnd[i + 1];
+            size_t current = len + 1;
+            double pen = 0;
+            for (const TShapedGlyph& g : run.Glyphs) {
+                const size_t c = std::min<size_t>(g.Cluster - run.Start, len);
+                if (c != current) {
+                    current = c;
+                    pen = charX[len] - charX[c < len ? clusterEnd[c] : len];
+                }
+                placed.Glyphs << g.GlyphId;
+                placed.Positions << QPointF(x + pen + g.XOffset * s, -g.YOffset * s);
+                pen += g.XAdvance * s;
             }
             x += charX.back();
         } else {
@@ -134,32 +163,66 @@ TTextMetric TCanvas::TextMetrics() {
 }
 
 TSize TCanvas::TextExtent(const QString& text) {
+    const auto face = FontFace();
     const double em = FontEmPixels();
     double width = 0;
-    for (const TShapedRun& run : ShapeText(FontFace(), text, (FTextFlags & ETO_RTLREADING) != 0)) {
-        long long units = 0;
-        for (const TShapedGlyph& g : run.Glyphs)
-            units += g.XAdvance;
-        width += units * em / run.Face->Metrics().UnitsPerEm;
+    // Plain text needs no shaping: the sum of the face's advances gives the same width.
+    long long simpleUnits = 0;
+    qsizetype i = 0;
+    for (; i < text.size(); ++i) {
+        const int a = face->SimpleAdvance(text[i].unicode());
+        if (a < 0) break;
+        simpleUnits += a;
+    }
+    if (i == text.size()) {
+        width = simpleUnits * em / face->Metrics().UnitsPerEm;
+    } else {
+        for (const TShapedRun& run : ShapeText(face, text, (FTextFlags & ETO_RTLREADING) != 0)) {
+            long long units = 0;
+            for (const TShapedGlyph& g : run.Glyphs)
+                units += g.XAdvance;
+            width += units * em / run.Face->Metrics().UnitsPerEm;
+        }
     }
     return TSize(static_cast<int>(std::lround(width)), TextMetrics().tmHeight);
 }
 
 std::vector<int> TCanvas::TextExtents(const QString& text) {
-    const double em = FontEmPixels();
     std::vector<int> out(static_cast<size_t>(text.size()), 0);
-    std::vector<double> adv(out.size(), 0);
-    for (const TShapedRun& run : ShapeText(FontFace(), text, false)) {
+    TextExtents(QStringView(text), out.data());
+    return out;
+}
+
+int TCanvas::TextExtents(QStringView text, int* extents) {
+    const qsizetype n = text.size();
+    if (n == 0) return 0;
+    const auto face = FontFace();
+    const double em = FontEmPixels();
+    // Plain text: advances from the face's table, summed exactly as the shaped path sums them.
+    {
+        const double s = em / face->Metrics().UnitsPerEm;
+        double cum = 0;
+        qsizetype i = 0;
+        for (; i < n; ++i) {
+            const int a = face->SimpleAdvance(text[i].unicode());
+            if (a < 0) break;
+            cum += a * s;
+            extents[i] = static_cast<int>(std::lround(cum));
+        }
+        if (i == n) return extents[n - 1];
+    }
+    std::vector<double> adv(static_cast<size_t>(n), 0);
+    for (const TShapedRun& run : ShapeText(face, text.toString(), false)) {
         const double s = em / run.Face->Metrics().UnitsPerEm;
         for (const TShapedGlyph& g : run.Glyphs)
             if (g.Cluster < adv.size()) adv[g.Cluster] += g.XAdvance * s;
     }
     double cum = 0;
-    for (size_t i = 0; i < out.size(); ++i) {
-        cum += adv[i];
-        out[i] = static_cast<int>(std::lround(cum));
+    for (qsizetype i = 0; i < n; ++i) {
+        cum += adv[static_cast<size_t>(i)];
+        extents[i] = static_cast<int>(std::lround(cum));
     }
-    return out;
+    return extents[n - 1];
 }
 
 void TCanvas::FillTextBackground(QPainter* p, const QRectF& r) {

@@ -13,6 +13,7 @@
 #include FT_ADVANCES_H
 #include <hb.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -217,6 +218,48 @@ int TFontFace::GlyphAdvance(quint32 glyph) const {
     return static_cast<int>(adv);
 }
 
+namespace {
+
+// Units whose glyph and advance shaping takes from the character map and the metrics alone: no
+// marks, no joining or reordering scripts, no controls, no invisible format characters.
+bool IsSimpleUnit(char16_t c) {
+    if (c < 0x20) return false;
+    if (c <= 0x7E) return true;
+    if (c < 0xA0 || c == 0xAD) return false; // controls; the soft hyphen is hidden by shaping
+    if (c <= 0x2AF) return true; // not the modifier letters: tone letters join up
+    if (c >= 0x370 && c <= 0x3FF) return true;
+    if (c >= 0x400 && c <= 0x52F) return c < 0x483 || c > 0x489;
+    if (c >= 0x1E00 && c <= 0x1FFF) return true;
+    if (c >= 0x2010 && c <= 0x2027) return true;
+    if (c >= 0x2030 && c <= 0x205E) return true;
+    if (c >= 0x2070 && c <= 0x20CF) return true;
+    return c >= 0x2100 && c <= 0x2BFF;
+}
+
+} // namespace
+
+int TFontFace::SimpleAdvanceSlow(char16_t ch) const {
+    std::lock_guard lock(FMutex);
+    std::atomic<const std::int32_t*>& slot = FSimplePages[ch >> 8];
+    if (const std::int32_t* page = slot.load(std::memory_order_acquire)) return page[ch & 0xFF];
+    auto page = std::make_unique<std::int32_t[]>(256);
+    FT_Face face = Ft(FFtFace);
+    const char16_t base = static_cast<char16_t>(ch & 0xFF00);
+    for (int i = 0; i < 256; ++i) {
+        const char16_t c = static_cast<char16_t>(base + i);
+        page[i] = -1;
+        if (!IsSimpleUnit(c)) continue;
+        const FT_UInt glyph = FT_Get_Char_Index(face, c);
+        FT_Fixed adv = 0;
+        if (glyph != 0 && FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &adv) == 0)
+            page[i] = static_cast<std::int32_t>(adv);
+    }
+    const std::int32_t* result = page.get();
+    FSimplePageStore.push_back(std::move(page));
+    slot.store(result, std::memory_order_release);
+    return result[ch & 0xFF];
+}
+
 std::vector<TShapedGlyph> TFontFace::Shape(const QString& text, bool rtl) const {
     std::vector<TShapedGlyph> out;
     if (text.isEmpty()) return out;
@@ -418,52 +461,106 @@ TFontFacePtr TFontService::FaceForChar(char32_t ch, bool bold, bool italic) {
 
 namespace {
 
-bool IsStrongRtl(char32_t c) {
-    const auto d = QChar::direction(c);
-    return d == QChar::DirR || d == QChar::DirAL;
-}
-
-bool IsStrongLtr(char32_t c) {
-    const auto d = QChar::direction(c);
-    return d == QChar::DirL || d == QChar::DirEN || d == QChar::DirAN;
-}
-
 struct TDirRun {
     int Start, Length;
     bool Rtl;
 };
 
-// Runs of one direction in logical order; neutral characters join the run before them.
-std::vector<TDirRun> DirectionRuns(const QString& text, bool rtlParagraph) {
-    std::vector<TDirRun> runs;
+// The runs of a line in visual order, by a reduced form of the bidirectional algorithm: letters
+// set the direction; European numbers take the direction of the letters before them, Arabic
+// numbers count as right to left; a mark takes its base's; neutrals between two runs of one
+// direction take it, any others the paragraph's; numbers read left to right inside right-to-left
+// text. Runs are then reordered level by level. (No explicit embeddings.)
+std::vector<TDirRun> VisualRuns(const QString& text, bool rtlParagraph) {
+    const int n = static_cast<int>(text.size());
     bool anyRtl = false;
-    for (QChar c : text)
-        if (IsStrongRtl(c.unicode())) {
+    for (QChar c : text) {
+        const auto d = QChar::direction(c.unicode());
+        if (d == QChar::DirR || d == QChar::DirAL || d == QChar::DirAN) {
             anyRtl = true;
             break;
         }
-    if (!anyRtl && !rtlParagraph) {
-        runs.push_back({0, static_cast<int>(text.size()), false});
-        return runs;
     }
-    bool cur = rtlParagraph;
-    int start = 0;
-    for (int i = 0; i < text.size(); ++i) {
-        const char32_t c = text[i].unicode();
-        bool dir = cur;
-        if (IsStrongRtl(c))
-            dir = true;
-        else if (IsStrongLtr(c))
-            dir = false;
-        if (dir != cur && i > start) {
-            runs.push_back({start, i - start, cur});
-            start = i;
+    if (!anyRtl && !rtlParagraph) return {{0, n, false}};
+
+    enum TCls : signed char { cL, cR, cNum, cN };
+    std::vector<TCls> cls(static_cast<size_t>(n), cN);
+    TCls strong = rtlParagraph ? cR : cL;
+    for (int i = 0; i < n; ++i) {
+        char32_t cp = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate())
+            cp = QChar::surrogateToUcs4(text[i], text[i + 1]);
+        else if (text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate()) {
+            cls[static_cast<size_t>(i)] = cls[static_cast<size_t>(i) - 1];
+            continue;
         }
-        cur = dir;
+        TCls c = cN;
+        switch (QChar::direction(cp)) {
+        case QChar::DirL: c = cL; break;
+        case QChar::DirR:
+        case QChar::DirAL: c = cR; break;
+        case QChar::DirEN: c = strong == cL ? cL : cNum; break;
+        case QChar::DirAN: c = cNum; break;
+        case QChar::DirNSM: c = i > 0 ? cls[static_cast<size_t>(i) - 1] : cN; break;
+        default: break;
+        }
+        if (c == cL || c == cR) strong = c;
+        cls[static_cast<size_t>(i)] = c;
     }
-    if (start < text.size() || runs.empty())
-        runs.push_back({start, static_cast<int>(text.size()) - start, cur});
-    return runs;
+    // Neutrals: numbers count as right to left beside them.
+    const TCls para = rtlParagraph ? cR : cL;
+    auto side = [](TCls c) { return c == cL ? cL : cR; };
+    for (int i = 0; i < n;) {
+        if (cls[static_cast<size_t>(i)] != cN) {
+            ++i;
+            continue;
+        }
+        int j = i;
+        while (j < n && cls[static_cast<size_t>(j)] == cN)
+            ++j;
+        const TCls before = i == 0 ? para : side(cls[static_cast<size_t>(i) - 1]);
+        const TCls after = j == n ? para : side(cls[static_cast<size_t>(j)]);
+        const TCls resolved = before == after ? before : para;
+        for (int k = i; k < j; ++k)
+            cls[static_cast<size_t>(k)] = resolved;
+        i = j;
+    }
+    // Levels: left-to-right text is 0 (2 in a right-to-left paragraph), right-to-left 1,
+    // numbers 2.
+    auto level = [&](TCls c) { return c == cR ? 1 : c == cNum ? 2 : (rtlParagraph ? 2 : 0); };
+    struct TLevelRun {
+        TDirRun Run;
+        int Level;
+    };
+    std::vector<TLevelRun> runs;
+    int maxLevel = 0;
+    for (int i = 0; i < n;) {
+        const int lv = level(cls[static_cast<size_t>(i)]);
+        int j = i + 1;
+        while (j < n && level(cls[static_cast<size_t>(j)]) == lv)
+            ++j;
+        runs.push_back({{i, j - i, (lv & 1) != 0}, lv});
+        maxLevel = std::max(maxLevel, lv);
+        i = j;
+    }
+    for (int lv = maxLevel; lv >= 1; --lv) {
+        for (size_t a = 0; a < runs.size();) {
+            if (runs[a].Level < lv) {
+                ++a;
+                continue;
+            }
+            size_t b = a;
+            while (b < runs.size() && runs[b].Level >= lv)
+                ++b;
+            std::reverse(runs.begin() + static_cast<std::ptrdiff_t>(a), runs.begin() + static_cast<std::ptrdiff_t>(b));
+            a = b;
+        }
+    }
+    std::vector<TDirRun> out;
+    out.reserve(runs.size());
+    for (const TLevelRun& r : runs)
+        out.push_back(r.Run);
+    return out;
 }
 
 } // namespace
@@ -472,9 +569,7 @@ std::vector<TShapedRun> ShapeText(const TFontFacePtr& face, const QString& text,
     std::vector<TShapedRun> out;
     if (text.isEmpty() || !face) return out;
     const bool bold = face->IsBold(), italic = face->IsItalic();
-    std::vector<TDirRun> runs = DirectionRuns(text, rtl);
-    if (rtl) std::reverse(runs.begin(), runs.end());
-    for (const TDirRun& run : runs) {
+    for (const TDirRun& run : VisualRuns(text, rtl)) {
         // Split the run where the face lacks characters; spaces and marks stay with their
         // neighbours' face.
         std::vector<TShapedRun> pieces;

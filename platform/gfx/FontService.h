@@ -8,6 +8,9 @@
 #include <QRawFont>
 #include <QString>
 
+#include <array>
+#include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -75,6 +78,14 @@ public:
     // Advance of each UTF-16 unit in logical order, in font units (0 for units inside a cluster).
     std::vector<int> CharAdvances(const QString& text, bool rtl = false) const;
     int TextAdvance(const QString& text) const;
+    // Advance in font units of a UTF-16 unit that shaping would not change (Latin, Greek, Cyrillic
+    // and common symbols the face has, one glyph, no context), or -1 when the line it is in must
+    // be shaped. Kept in a table per face, so measuring plain text costs no shaping.
+    int SimpleAdvance(char16_t ch) const {
+        if (const std::int32_t* page = FSimplePages[ch >> 8].load(std::memory_order_acquire))
+            return page[ch & 0xFF];
+        return SimpleAdvanceSlow(ch);
+    }
 
     // The family Qt knows this file by (registered on first use), for widgets that take a QFont.
     QString QtFamily() const;
@@ -82,6 +93,8 @@ public:
     QRawFont RawFont(double pixelSize) const;
 
 private:
+    int SimpleAdvanceSlow(char16_t ch) const;
+
     QString FPath;
     int FIndex;
     QString FFamily;
@@ -95,6 +108,8 @@ private:
     mutable std::mutex FMutex;
     mutable QString FQtFamily;
     mutable std::map<long long, QRawFont> FRawFonts;
+    mutable std::array<std::atomic<const std::int32_t*>, 256> FSimplePages{};
+    mutable std::vector<std::unique_ptr<std::int32_t[]>> FSimplePageStore;
 };
 
 using TFontFacePtr = std::shared_ptr<const TFontFace>;
