@@ -315,6 +315,12 @@ Variant TscPropertyHelper::GetValue() {
     if (FIsPublished) {
         bool checked = false;
         const TPropInfo* p = instance ? PublishedProp(instance, checked) : nullptr;
+        if (p && checked && FTyp != fvtBool) {
+            // The usual read of a checked ordinal property: the value made once, in place.
+            const TTypeKind kind = p->Kind();
+            if (kind == tkInteger || kind == tkEnumeration || kind == tkSet)
+                return Variant(static_cast<int>(p->GetOrd(instance)));
+        }
         if (p) {
             // Once a read through the checked accessors has passed for this object, its
             // later reads go straight to the accessor.

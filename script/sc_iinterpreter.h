@@ -447,6 +447,8 @@ public:
     void SetParentRef(TscCustomVariable* v) { FParentRef = v; }
     const Variant& ParentValue() const { return FParentValue; }
     void SetParentValue(const Variant& v) { FParentValue = v; }
+    // Replaces the parent value in place (no copy of the value's text member).
+    void SetParentValue(Variant&& v) { ScStoreValue(FParentValue, std::move(v)); }
     TscScript* Prog() const { return FProgram; }
     void SetProg(TscScript* v) { FProgram = v; }
 
@@ -737,6 +739,8 @@ protected:
     Variant Walk(bool Assigning, const Variant& Value);
     // One link on its own, with neither arguments nor a recursive call.
     Variant WalkSingle(bool Assigning, const Variant& Value);
+    // A read of Object.Member without arguments, worked out apart; false for any other chain.
+    bool ReadMember(TscEvalResult& R);
 
 public:
     // The item a reading of this chain comes down to when it is one plain link without

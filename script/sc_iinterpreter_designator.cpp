@@ -441,12 +441,37 @@ void TscProcVariable::Call(TscDesignatorItem* Link, TscEvalResult& R, bool NeedR
 
 void TscDesignator::EvalTo(TscEvalResult& R, bool AllowRef) {
     if (FLateBindingXmlSource) ResolveLateBinding();
-    if (Count() == 1 && Link(0)->LinkKind() == lkProc) {
+    const size_t n = FItems.size();
+    if (n == 1 && Link(0)->LinkKind() == lkProc) {
         TscDesignatorItem* link = Link(0);
         static_cast<TscProcVariable*>(link->Ref())->Call(link, R, FNeedResult);
         return;
     }
+    if (n == 2 && FKind == dkOther && ReadMember(R)) return;
     TscCustomVariable::EvalTo(R, AllowRef);
+}
+
+// Object.Member without arguments on either link (a host property read): the steps of Walk for
+// that chain, without its loop, its guards and its copies of the object value.
+bool TscDesignator::ReadMember(TscEvalResult& R) {
+    TscDesignatorItem* const l0 = Link(0);
+    TscDesignatorItem* const l1 = Link(1);
+    TscCustomVariable* const first = l0->Ref();
+    TscCustomVariable* const member = l1->Ref();
+    const TscLinkKind k0 = l0->LinkKind();
+    if (l1->LinkKind() != lkHelper || member->Count() != 0 ||
+        !(k0 == lkNested || (k0 == lkPlain && first->Count() == 0)))
+        return false;
+    if (k0 == lkPlain) first->SetNeedResult(true);
+    auto* helper = static_cast<TscCustomHelper*>(member);
+    // The object value is read before the member learns its parent, as the walk does.
+    Variant object = first->GetValue();
+    helper->SetParentRef(first);
+    helper->SetParentValue(std::move(object));
+    helper->SetProg(FProgram);
+    helper->SetNeedResult(FNeedResult);
+    R.SetValue(helper->GetValue());
+    return true;
 }
 
 TscCustomVariable* TscDesignator::PlainItem() const {
