@@ -9,6 +9,7 @@
 KORVEL_ENUM(TFontPitch, "fpDefault,fpVariable,fpFixed")
 KORVEL_ENUM(TFontStyle, "fsBold,fsItalic,fsUnderline,fsStrikeOut")
 KORVEL_SET(TFontStyles, TFontStyle)
+KORVEL_ENUM(TBrushStyle, "bsSolid,bsClear,bsHorizontal,bsVertical,bsFDiagonal,bsBDiagonal,bsCross,bsDiagCross")
 
 // TFont: Charset, Color, Height, Name, Orientation (default 0), Pitch (default fpDefault), Size
 // (not stored: Height carries it) and Style, in that order. The record descends from
