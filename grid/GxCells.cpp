@@ -69,13 +69,63 @@ void TCell::SetColor(TColor Value) {
 }
 
 void TCell::SetHint(const QString& Value) {
-    if (Value.isEmpty())
-        FHint.reset();
-    else if (FHint)
-        *FHint = Value;
-    else
-        FHint = std::make_unique<QString>(Value);
+    if (!Value.isEmpty() && !FExtra) FExtra = std::make_unique<TExtra>();
+    if (FExtra) FExtra->Hint = Value;
+    if (FExtra && FExtra->Hint.isEmpty() && !FExtra->ObjectReference) FExtra.reset();
     if (!Locked()) CallOwnerDynamic();
+}
+
+void TCell::SetObjectReference(TObject* Value) {
+    if (Value && !FExtra) FExtra = std::make_unique<TExtra>();
+    if (FExtra) FExtra->ObjectReference = Value;
+    if (FExtra && FExtra->Hint.isEmpty() && !FExtra->ObjectReference) FExtra.reset();
+}
+
+void TCell::operator delete(TCell* P, std::destroying_delete_t) {
+    TCells* owner = P->FCells;
+    const std::size_t size = P->FPoolSize;
+    P->~TCell();
+    if (size)
+        owner->FPool.Free(P, size);
+    else
+        ::operator delete(P);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCellPool
+
+void* TCellPool::Allocate(std::size_t Size) {
+    Size = (Size + 7) & ~std::size_t(7);
+    if (Size > kMaxSize) throw std::bad_alloc();
+    ++FLive;
+    if (TSlot* s = FFree[Size / 8]) {
+        FFree[Size / 8] = s->Next;
+        return s;
+    }
+    if (FEnd - FNext < static_cast<std::ptrdiff_t>(Size)) {
+        FBlocks.push_back(std::make_unique<std::byte[]>(kBlockSize));
+        FNext = FBlocks.back().get();
+        FEnd = FNext + kBlockSize;
+    }
+    void* p = FNext;
+    FNext += Size;
+    return p;
+}
+
+void TCellPool::Free(void* P, std::size_t Size) {
+    Size = (Size + 7) & ~std::size_t(7);
+    auto* s = static_cast<TSlot*>(P);
+    s->Next = FFree[Size / 8];
+    FFree[Size / 8] = s;
+    --FLive;
+}
+
+void TCellPool::Release() {
+    FBlocks.clear();
+    for (TSlot*& f : FFree)
+        f = nullptr;
+    FNext = FEnd = nullptr;
+    FLive = 0;
 }
 
 void TCell::SetTextColor(TColor Value) {
@@ -411,33 +461,44 @@ TRow* TCells::GetRow(int Index) const {
     return FRowsList[Index].get();
 }
 
+template <class T, class... Args> std::unique_ptr<TCell> TCells::MakeCell(Args&&... A) {
+    static_assert(sizeof(T) <= TCellPool::kMaxSize && sizeof(T) < 256);
+    std::unique_ptr<TCell> cell(new (FPool) T(this, std::forward<Args>(A)...));
+    cell->FPoolSize = static_cast<quint8>(sizeof(T));
+    return cell;
+}
+
+void TCells::ReleasePoolIfEmpty() {
+    if (FPool.Live() == 0) FPool.Release();
+}
+
 std::unique_ptr<TCell> TCells::CreateCell(int ACol) {
     TGxCustomColumn* column = FColumns && ACol < FColumns->Count() ? FColumns->Item(ACol) : nullptr;
     std::unique_ptr<TCell> cell;
     switch (column ? column->ColumnType() : ctString) {
     case ctAutoInc:
-        cell = std::make_unique<TIncrementCell>(this);
+        cell = MakeCell<TIncrementCell>();
         break;
     case ctBoolean:
-        cell = std::make_unique<TBooleanCell>(this);
+        cell = MakeCell<TBooleanCell>();
         break;
     case ctDate:
-        cell = std::make_unique<TDateTimeCell>(this);
+        cell = MakeCell<TDateTimeCell>();
         break;
     case ctFloat:
-        cell = std::make_unique<TFloatCell>(this);
+        cell = MakeCell<TFloatCell>();
         break;
     case ctGuid:
-        cell = std::make_unique<TGuidCell>(this);
+        cell = MakeCell<TGuidCell>();
         break;
     case ctInteger:
-        cell = std::make_unique<TIntegerCell>(this);
+        cell = MakeCell<TIntegerCell>();
         break;
     case ctVirtual:
-        cell = std::make_unique<TVirtualCell>(this, dynamic_cast<TGxVirtualColumn*>(column));
+        cell = MakeCell<TVirtualCell>(dynamic_cast<TGxVirtualColumn*>(column));
         break;
     default:
-        cell = std::make_unique<TStringCell>(this);
+        cell = MakeCell<TStringCell>();
         break;
     }
     // Locked while the column's style is copied in, so copying sends no notifications.
@@ -550,6 +611,7 @@ void TCells::ClearRows() {
     FRowCount = 0;
     FVisibleRowCount = 0;
     FSorted = false;
+    ReleasePoolIfEmpty();
 }
 
 void TCells::MoveRow(int FromPos, int ToPos) {

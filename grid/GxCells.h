@@ -14,8 +14,10 @@
 #include <QString>
 #include <QUuid>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <new>
 #include <vector>
 
 class TCells;
@@ -28,12 +30,48 @@ using TCellChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow)
 class TCell;
 using TCompareEvent = std::function<void(TObject* Sender, TCell* Cell1, TCell* Cell2, int& Compare)>;
 
+// Fixed-size slots for the cells of one store: a grid holds millions of small cells, and carving
+// them from large blocks saves the heap's per-allocation overhead and time. Freed slots are reused;
+// the blocks go back to the heap when the store holds no cell any more.
+class TCellPool {
+public:
+    TCellPool() = default;
+    TCellPool(const TCellPool&) = delete;
+    TCellPool& operator=(const TCellPool&) = delete;
+    ~TCellPool() { Release(); }
+    // Size rounded up to 8 bytes, at most kMaxSize.
+    void* Allocate(std::size_t Size);
+    void Free(void* P, std::size_t Size);
+    int Live() const { return FLive; }
+    void Release();
+    static constexpr std::size_t kMaxSize = 128;
+
+private:
+    struct TSlot {
+        TSlot* Next;
+    };
+    static constexpr std::size_t kBlockSize = 64 * 1024;
+    TSlot* FFree[kMaxSize / 8 + 1] = {};
+    std::vector<std::unique_ptr<std::byte[]>> FBlocks;
+    std::byte* FNext = nullptr;
+    std::byte* FEnd = nullptr;
+    int FLive = 0;
+};
+
 class TCell {
 public:
     explicit TCell(TCells* ACells);
     virtual ~TCell() = default;
     TCell(const TCell&) = delete;
     TCell& operator=(const TCell&) = delete;
+
+    // Cells made by a store live in its pool; others come from the heap. Deleting a cell finds its
+    // way back from the cell itself.
+    static void* operator new(std::size_t Size) { return ::operator new(Size); }
+    static void* operator new(std::size_t Size, TCellPool& Pool) { return Pool.Allocate(Size); }
+    // Only reached when a constructor throws: the slot is returned with the pool.
+    static void operator delete(void*, TCellPool&) {}
+    static void operator delete(TCell* P, std::destroying_delete_t);
 
     bool AsBoolean() { return GetAsBoolean(); }
     void SetAsBoolean(bool Value) { SetAsBooleanValue(Value); }
@@ -50,7 +88,7 @@ public:
     void SetFontStyle(const TFontStyles& Value);
     TColor Color() const { return FColor; }
     void SetColor(TColor Value);
-    QString Hint() const { return FHint ? *FHint : QString(); }
+    QString Hint() const { return FExtra ? FExtra->Hint : QString(); }
     void SetHint(const QString& Value);
     TColor TextColor() const { return FTextColor; }
     void SetTextColor(TColor Value);
@@ -58,8 +96,8 @@ public:
     void SetEmpty(bool Value);
     bool Locked() const { return FState & (1u << cstLocked); }
     void SetLocked(bool Value);
-    TObject* ObjectReference() const { return FObjectReference; }
-    void SetObjectReference(TObject* Value) { FObjectReference = Value; }
+    TObject* ObjectReference() const { return FExtra ? FExtra->ObjectReference : nullptr; }
+    void SetObjectReference(TObject* Value);
     TCells* Cells() const { return FCells; }
 
     // Position-dependent: the store's current coordinates.
@@ -90,15 +128,25 @@ public:
     virtual bool TryAsBoolean(bool& Value);
     virtual bool TryAsDateTime(TDateTime& Value);
     virtual bool TryAsFloat(double& Value);
+    // Asks the processor to fetch what the value reads live in (for loops over many cells).
+    virtual void PrefetchValue() const {}
 
 protected:
+    // Rarely set: kept out of line to keep cells small.
+    struct TExtra {
+        QString Hint;
+        TObject* ObjectReference = nullptr;
+    };
     TCells* FCells;
-    TObject* FObjectReference = nullptr;
-    std::unique_ptr<QString> FHint; // rarely set: kept out of line to keep cells small
+    std::unique_ptr<TExtra> FExtra;
     TColor FColor = clWindow;
     TColor FTextColor = clWindowText;
     quint8 FFontStyle = 0;
     quint8 FState = 1u << cstLocked;
+
+private:
+    friend class TCells;
+    quint8 FPoolSize = 0; // the slot size in the store's pool, 0 for a heap cell
 };
 
 class TBooleanCell : public TCell {
@@ -217,6 +265,9 @@ public:
     double GetAsFloat() override;
     int GetAsInteger() override;
     QString GetAsString() override { return FValue; }
+    // The text itself, for loops over many cells (no copy).
+    const QString& Text() const { return FValue; }
+    void PrefetchValue() const override { __builtin_prefetch(FValue.constData()); }
     void SetAsBooleanValue(bool Value) override;
     void SetAsDateTimeValue(TDateTime Value) override;
     void SetAsFloatValue(double Value) override;
@@ -347,6 +398,15 @@ public:
     TCell* GetCell(int ACol, int ARow);
     TCell* Cell(int ACol, int ARow) { return GetCell(ACol, ARow); }
     TRow* GetRow(int Index) const;
+    // A loop over a column reads cells scattered over the heap (more so after a sort): these
+    // fetch a cell, then its value, some rows ahead. Out-of-range coordinates are ignored.
+    void PrefetchCell(int ACol, int ARow) const {
+        if (ACol >= 0 && ACol < ColCount() && ARow >= 0 && ARow < FRowCount)
+            __builtin_prefetch(FCellsList[ACol][ARow].get());
+    }
+    void PrefetchValue(int ACol, int ARow) const {
+        if (ACol >= 0 && ACol < ColCount() && ARow >= 0 && ARow < FRowCount) FCellsList[ACol][ARow]->PrefetchValue();
+    }
     TRow* Row(int Index) const { return GetRow(Index); }
     int ColCount() const { return static_cast<int>(FCellsList.size()); }
     int RowCount() const { return FRowCount; }
@@ -400,6 +460,7 @@ public:
     std::unique_ptr<TCell> CreateCell(int ACol);
 
 private:
+    friend class TCell;
     using TCellList = std::vector<std::unique_ptr<TCell>>;
     void CheckRow(int Index, int Count) const;
     void CheckCol(int Index) const;
@@ -408,6 +469,11 @@ private:
     void ApplyOrder(const std::vector<int>& Order);
     std::vector<int> SortedOrder(int ACol, TSortType ASortType, TSortKind ASortKind);
 
+    template <class T, class... Args> std::unique_ptr<TCell> MakeCell(Args&&... A);
+    void ReleasePoolIfEmpty();
+
+    // Declared before the cell lists, so it outlives every cell in them.
+    TCellPool FPool;
     std::vector<TCellList> FCellsList;
     int FColIndex = -1;
     TGxColumns* FColumns;

@@ -192,7 +192,7 @@ void TGxCustomGridControl::DrawCell(int ACol, int ARow, const TRect& CellRect) {
     TGxCustomColumn* column = FColumns->Item(ACol);
     TCanvas& c = *Canvas();
     if (!column->Visible() || !Touches(CellRect, c.ClipRect())) return;
-    c.SetFont(*column->Font());
+    SelectFont(c, *column->Font());
     TColor cellColor = GetActualCellColor(ACol, ARow);
     TColor gridColor = FGridLinesColor;
     TCellState state;
@@ -251,7 +251,7 @@ void TGxCustomGridControl::DrawCell(int ACol, int ARow, const TRect& CellRect) {
 bool TGxCustomGridControl::PrepareCellPaint(int ACol, int ARow, TCellState CellState) {
     if (!FColumns->Exists(ACol)) return false;
     TCanvas& c = *Canvas();
-    c.SetFont(*FColumns->Item(ACol)->Font());
+    SelectFont(c, *FColumns->Item(ACol)->Font());
     c.Font().SetColor(Enabled() ? GetActualCellFontColor(ACol, ARow) : clGrayText);
     if (CellState.Contains(csBoldTextSelection)) {
         TFontStyles style = c.Font().Style();
@@ -336,7 +336,7 @@ void TGxCustomGridControl::PreparePainter() {
     TStyleDisplay* p = CurrentStyleDisplay();
     p->SetEnableThemes(FEnableVisualStyles && IsThemingAvailable());
     p->SetCanvas(Canvas());
-    Canvas()->SetFont(*Font());
+    SelectFont(*Canvas(), *Font());
 }
 
 void TGxCustomGridControl::PaintColumnParts() {

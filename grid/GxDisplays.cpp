@@ -113,7 +113,7 @@ void TStyleDisplay::DrawFooter(TGxCustomColumn* Column, const TRect& R, bool Gri
     TColumnFooter* f = Column->Footer();
     const TDrawingOptions opts = f->DrawingOptions();
     if (opts != doCustomOnly) {
-        C().SetFont(*Column->Font());
+        SelectFont(C(), *Column->Font());
         Fill(r, f->Color());
     }
     if (Grid) DrawGridLine(R, clBtnFace);
@@ -129,7 +129,7 @@ void TStyleDisplay::DrawInput(TGxCustomColumn* Column, const TRect& R, bool Grid
     textRect.Left += 2;
     textRect.Right -= 1;
     textRect.Bottom -= 1;
-    C().SetFont(*Column->Font());
+    SelectFont(C(), *Column->Font());
     C().Font().SetStyle({});
     TGxGridLink* grid = Column->Grid();
     if (!Selected || Column->Input()) {

@@ -6,15 +6,49 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <set>
 
 namespace {
 
+// An optional sign, digits and at most one "." with digits after it, nothing else: read exactly as
+// the invariant conversion reads it. False for anything else, which takes the general path.
+bool PlainDecimal(const QString& Text, double& Value) {
+    const qsizetype n = Text.size();
+    if (n == 0 || n > 40) return false;
+    char buf[48];
+    int k = 0, digits = 0;
+    qsizetype i = 0;
+    const bool negative = Text[0] == QLatin1Char('-');
+    if (negative || Text[0] == QLatin1Char('+')) ++i;
+    bool point = false;
+    for (; i < n; ++i) {
+        const char16_t u = Text[i].unicode();
+        if (u >= '0' && u <= '9') {
+            buf[k++] = static_cast<char>(u);
+            ++digits;
+        } else if (u == '.' && !point && digits > 0) {
+            point = true;
+            buf[k++] = '.';
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || buf[k - 1] == '.') return false;
+    double v = 0;
+    const auto [ptr, ec] = std::from_chars(buf, buf + k, v);
+    if (ec != std::errc() || ptr != buf + k) return false;
+    Value = negative ? -v : v;
+    return true;
+}
+
 // A footer reads numbers the way the database hands them over ("2.5") before the user's form
 // ("2,5"); empty and non-numeric cells count as no value.
 bool FooterNumber(TCell* Cell, double& Value) {
     if (Cell->Empty()) return false;
+    // Most cells hold a plain decimal ("1234.5"): read it in place, without copies.
+    if (auto* text = dynamic_cast<TStringCell*>(Cell); text && PlainDecimal(text->Text(), Value)) return true;
     if (dynamic_cast<TStringCell*>(Cell) || dynamic_cast<TTextValueCell*>(Cell)) {
         const QString text = Cell->AsString().trimmed();
         if (text.isEmpty()) return false;
@@ -808,6 +842,8 @@ double TGxGrid::FooterValue(int ACol, TFormulaKind Kind, bool VisibleOnly, int N
         double sum = 0;
         bool any = false;
         for (int r = 0; r < count; ++r) {
+            FCells->PrefetchCell(ACol, r + 16);
+            FCells->PrefetchValue(ACol, r + 8);
             if (!eligible(r)) continue;
             double x = 0;
             if (!FooterNumber(FCells->GetCell(ACol, r), x)) continue;

@@ -56,6 +56,13 @@ public:
     static void DrawMaskedImage(TCanvas& Canvas, int Left, int Top, TBitmap& Image, TBitmap& Mask);
 };
 
+// Gives the canvas the font unless it already has exactly that font: assigning one makes the
+// canvas look its face up again, which painting cell after cell in one font need not do.
+inline void SelectFont(TCanvas& Canvas, const TFont& Font) {
+    const TFont& f = Canvas.Font();
+    if (!f.SameAs(Font) || f.PixelsPerInch() != Font.PixelsPerInch()) Canvas.SetFont(Font);
+}
+
 void DrawVerticalText(TCanvas& Canvas, const TRect& Rect, const QString& Text, bool MultiLine);
 void DrawAlignedText(TCanvas& Canvas, const TRect& Rect, TAlignment Alignment, bool RightToLeft,
                      const QString& Text);
