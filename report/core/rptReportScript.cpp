@@ -20,9 +20,14 @@ namespace {
 
 enum TSysVariable { svDate, svTime, svPage, svPageN, svTotalPages, svTotalPagesN, svLine, svLineN, svCopyName };
 
-// Name equality by the locale, with the cheap length test first.
+// Name equality by the locale, with the cheap tests first.
 bool SameName(const QString& a, const QString& b) {
-    return a.size() == b.size() && AnsiSameText(a, b);
+    return a.size() == b.size() && (a.compare(b, Qt::CaseInsensitive) == 0 || AnsiSameText(a, b));
+}
+
+// The system variables' names are plain ASCII.
+bool SameSysName(const QString& a, const QString& b) {
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 bool IsCategory(const QString& Name) {
@@ -147,10 +152,18 @@ bool TrptReport::ResolveName(const QString& Name, Variant& Value, TscScript* ASc
 
     // Dataset."Field": the whole name, ending at the field's closing quote (so an expression
     // holding two such references is not taken for one field with a quote in its name).
-    if (Name.endsWith(u'"')) {
+    if (const qsizetype p = Name.endsWith(u'"') ? Name.indexOf(QLatin1String(".\"")) : -1; p >= 0) {
+        // As GetDatasetAndField, with the cheap name tests first: this runs for every field
+        // reference of every expression.
+        const QStringView alias = QStringView(Name).left(p);
         TrptDataSet* ds = nullptr;
-        QString field;
-        GetDatasetAndField(Name, ds, field);
+        for (int i = 0, n = FDataSets->Count(); i < n && !ds; ++i) {
+            TrptDataSet* d = FDataSets->Items(i)->DataSet();
+            if (d && d->UserName().size() == alias.size() &&
+                (alias.compare(d->UserName(), Qt::CaseInsensitive) == 0 || AnsiSameText(d->UserName(), alias.toString())))
+                ds = d;
+        }
+        const QString field = Name.mid(p + 2, Name.size() - p - 3);
         if (ds && !field.isEmpty() && !field.contains(u'"')) {
             Value = ds->GetValue(field);
             if (Value.IsNull() && FEngineOptions->ConvertNulls()) {
@@ -166,7 +179,7 @@ bool TrptReport::ResolveName(const QString& Name, Variant& Value, TscScript* ASc
 
     const int sysCount = FSysVariables->Count();
     for (int i = 0; i < sysCount; ++i) {
-        if (!SameName(FSysVariables->Get(i), Name)) continue;
+        if (!SameSysName(FSysVariables->Get(i), Name)) continue;
         Value = Variant::Null();
         switch (static_cast<TSysVariable>(i)) {
         case svDate:
