@@ -1,5 +1,7 @@
 #include "report/core/rptXMLSerializer.h"
 
+#include "platform/gfx/Metafile.h"
+#include "platform/gfx/Picture.h"
 #include "platform/rtl/SingleByteCodec.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/TextCase.h"
@@ -11,6 +13,7 @@
 #include "report/core/rptUtils.h"
 #include "report/core/rptWideStrings.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QLocale>
 
@@ -108,6 +111,67 @@ QByteArray DefinedPropertyData(TObject* obj) {
     TWriter w;
     w.WriteDefinedProperties(p);
     return w.Data();
+}
+
+// A picture has no published properties: it goes whole as the defined property "Data", the
+// graphic's class name as a one-byte-length string followed by the graphic's own file data.
+QByteArray PictureData(TPicture* picture) {
+    TGraphic* g = picture ? picture->Graphic() : nullptr;
+    if (!g) return QByteArray();
+    const QByteArray cls = g->ClassName().toLatin1().left(255);
+    QByteArray bytes;
+    bytes.append(static_cast<char>(cls.size()));
+    bytes.append(cls);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly | QIODevice::Append);
+    g->SaveToStream(buffer);
+    buffer.close();
+    TWriter w;
+    w.WritePropName(QStringLiteral("Data"));
+    w.WriteBinary(bytes);
+    return w.Data();
+}
+
+std::unique_ptr<TGraphic> GraphicOfClass(const QByteArray& name, const QByteArray& data) {
+    if (name == "TBitmap") return std::make_unique<TBitmap>();
+    if (name == "TPngImage") return std::make_unique<TPngImage>();
+    if (name == "TJPEGImage") return std::make_unique<TJPEGImage>();
+    if (name == "TGIFImage") return std::make_unique<TGIFImage>();
+    if (name == "TIcon") return std::make_unique<TIcon>();
+    if (name == "TMetafile") return std::make_unique<TMetafile>();
+    // A class of another program: the data tells what it is.
+    return CreateGraphicForData(data.left(64));
+}
+
+// Reads what PictureData wrote; a damaged value leaves the picture as it was.
+void ReadPictureData(TPicture* picture, const QByteArray& propData) {
+    TReader r(propData);
+    while (!r.AtEnd()) {
+        const QString name = r.ReadPropName();
+        if (name.compare(QLatin1String("Data"), Qt::CaseInsensitive) != 0) {
+            r.SkipValue();
+            continue;
+        }
+        const QByteArray bytes = r.ReadBinary();
+        if (bytes.isEmpty()) {
+            picture->Clear();
+            continue;
+        }
+        const int n = static_cast<quint8>(bytes[0]);
+        if (bytes.size() < 1 + n) throw EReadError(QStringLiteral("Invalid picture data"));
+        const QByteArray data = bytes.mid(1 + n);
+        if (data.isEmpty()) {
+            picture->Clear();
+            continue;
+        }
+        std::unique_ptr<TGraphic> g = GraphicOfClass(bytes.mid(1, n), data);
+        if (!g) throw EReadError(QStringLiteral("Unsupported picture data"));
+        QBuffer buffer;
+        buffer.setData(data);
+        buffer.open(QIODevice::ReadOnly);
+        g->LoadFromStream(buffer);
+        picture->SetGraphic(std::move(g));
+    }
 }
 
 // In an old single-byte document, text objects stored UTF-8 bytes as 8-bit text.
@@ -325,6 +389,13 @@ void TrptXMLSerializer::WriteProps(QString& out, TObject* Obj, const QString& Ad
             if (!sub || dynamic_cast<TCollection*>(sub)) continue;
             if (Add.count(QLatin1Char('.')) >= MaxSubObjectDepth) continue;
             TObject* ancSub = anc ? p->GetObj(anc) : nullptr;
+            if (auto* picture = dynamic_cast<TPicture*>(sub)) {
+                const QByteArray data = PictureData(picture);
+                if (!data.isEmpty() && !(ancSub && PictureData(dynamic_cast<TPicture*>(ancSub)) == data))
+                    out += QLatin1Char(' ') + Add + p->Name() + QStringLiteral(".PropData=\"") +
+                           QString::fromLatin1(data.toHex().toUpper()) + QLatin1Char('"');
+                continue;
+            }
             WriteProps(out, sub, Add + p->Name() + QLatin1Char('.'), ancSub);
             const QByteArray data = DefinedPropertyData(sub);
             if (!data.isEmpty() && !(ancSub && DefinedPropertyData(ancSub) == data))
@@ -455,6 +526,14 @@ void TrptXMLSerializer::ApplyAttribute(QStringView name, const QString& value, T
         }
     }
     if (name.compare(QLatin1String("PropData"), Qt::CaseInsensitive) == 0) {
+        if (auto* picture = dynamic_cast<TPicture*>(cur)) {
+            try {
+                ReadPictureData(picture, QByteArray::fromHex(value.toLatin1()));
+            } catch (const Exception&) {
+                // As for any PropData: a damaged picture ends the attribute quietly.
+            }
+            return;
+        }
         auto* persistent = dynamic_cast<TPersistent*>(cur);
         if (!persistent) return;
         const QByteArray bytes = QByteArray::fromHex(value.toLatin1());

@@ -5,6 +5,7 @@
 #include "ReportTestClasses.h"
 
 #include "platform/gfx/GraphicsClasses.h"
+#include "platform/gfx/Picture.h"
 #include "platform/rtl/Streams.h"
 #include "platform/ui/UIServices.h"
 #include "report/core/rptClassOptions.h"
@@ -251,6 +252,52 @@ TEST(TemplateRead, BadValuesAddTheirMessageAndReadingGoesOn) {
     EXPECT_TRUE(s.Errors().Text().contains("abc"));
     EXPECT_TRUE(s.Errors().Text().contains("HAlign: 99 is out of range 0..3"));
     EXPECT_TRUE(s.Errors().Text().contains("Separator: 70000 is out of range 0..65535"));
+}
+
+TEST(TemplatePicture, ThePicturePropertyGoesAsPropDataWithItsClassNameAndFileData) {
+    auto r = NewQuietReport();
+    r->CheckDataPage();
+    QImage img(2, 2, QImage::Format_ARGB32);
+    img.fill(QColor(1, 2, 3));
+    auto png = std::make_unique<TPngImage>();
+    png->SetImage(img);
+    r->ReportOptions()->Picture()->SetGraphic(std::move(png));
+    const QByteArray saved = SaveReport(*r);
+    const QByteArray marker = "ReportOptions.Picture.PropData=\"";
+    const qsizetype at = saved.indexOf(marker);
+    ASSERT_GE(at, 0) << saved.toStdString();
+    const QByteArray hex = saved.mid(at + marker.size(), saved.indexOf('"', at + marker.size()) - at - marker.size());
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    // "Data", binary tag, 32-bit length, then "TPngImage" with a length byte and the PNG file.
+    ASSERT_GT(bytes.size(), 20);
+    EXPECT_EQ(bytes.left(6), QByteArray("\x04" "Data" "\x0A"));
+    const quint32 len = quint8(bytes[6]) | quint32(quint8(bytes[7])) << 8 | quint32(quint8(bytes[8])) << 16 |
+                        quint32(quint8(bytes[9])) << 24;
+    EXPECT_EQ(len, quint32(bytes.size() - 10));
+    EXPECT_EQ(bytes.mid(10, 10), QByteArray("\x09" "TPngImage"));
+    EXPECT_TRUE(bytes.mid(20).startsWith("\x89PNG"));
+
+    auto back = NewQuietReport();
+    LoadReport(*back, saved);
+    EXPECT_EQ(back->Errors()->Count(), 0) << back->Errors()->Text().toStdString();
+    TGraphic* g = back->ReportOptions()->Picture()->Graphic();
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->ClassName(), "TPngImage");
+    EXPECT_EQ(g->ToImage().convertToFormat(QImage::Format_ARGB32), img);
+    EXPECT_EQ(SaveReport(*back), saved);
+
+    // An empty picture writes nothing; damaged picture data is dropped quietly and keeps what was there.
+    back->ReportOptions()->Picture()->Clear();
+    EXPECT_FALSE(SaveReport(*back).contains("Picture"));
+    back->ReportOptions()->Picture()->Assign(*r->ReportOptions()->Picture());
+    TrptXMLSerializer s(nullptr);
+    for (const char* bad : {"04446174610A0500000009", "04446174610A03000000014189", "0444617461",
+                            "04446174610A0400000002414200"}) {
+        s.XMLToObj(QStringLiteral(" ReportOptions.Picture.PropData=\"%1\"").arg(QLatin1String(bad)), back.get());
+        ASSERT_NE(back->ReportOptions()->Picture()->Graphic(), nullptr) << bad;
+        EXPECT_EQ(back->ReportOptions()->Picture()->Graphic()->ClassName(), "TPngImage") << bad;
+    }
+    EXPECT_EQ(s.Errors().Count(), 0) << s.Errors().Text().toStdString();
 }
 
 TEST(TemplateRead, AttributeTextsThatEndEarly) {
@@ -525,8 +572,16 @@ void ChangeEverything(TObject* obj, TrptReport* report, const TClassInfo* cls, i
                         }
                 break;
             case tkClass:
-                if (depth < 3)
+                if (auto* picture = dynamic_cast<TPicture*>(GetObjectProp(obj, p))) {
+                    auto png = std::make_unique<TPngImage>();
+                    QImage img(3, 2, QImage::Format_ARGB32);
+                    img.fill(QColor(10, 200, 30, 255));
+                    img.setPixel(1, 1, qRgba(250, 0, 0, 255));
+                    png->SetImage(img);
+                    picture->SetGraphic(std::move(png));
+                } else if (depth < 3) {
                     if (TObject* sub = GetObjectProp(obj, p)) ChangeEverything(sub, report, cls, depth + 1);
+                }
                 break;
             default:
                 break;
@@ -555,7 +610,14 @@ void CompareEverything(TObject* a, TObject* b, const TClassInfo* cls, const QStr
             break;
         }
         case tkClass:
-            if (depth < 3) {
+            if (auto* pa = dynamic_cast<TPicture*>(GetObjectProp(a, p))) {
+                auto* pb = dynamic_cast<TPicture*>(GetObjectProp(b, p));
+                ASSERT_TRUE(pb && pa->Graphic() && pb->Graphic()) << where.toStdString();
+                EXPECT_EQ(pa->Graphic()->ClassName(), pb->Graphic()->ClassName()) << where.toStdString();
+                EXPECT_EQ(pa->Graphic()->ToImage().convertToFormat(QImage::Format_ARGB32),
+                          pb->Graphic()->ToImage().convertToFormat(QImage::Format_ARGB32))
+                    << where.toStdString();
+            } else if (depth < 3) {
                 TObject* sa = GetObjectProp(a, p);
                 TObject* sb = GetObjectProp(b, p);
                 if (sa && sb) CompareEverything(sa, sb, cls, where + ".", depth + 1);
