@@ -349,6 +349,11 @@ TGlobalSlot& GlobalSlot() {
     return slot;
 }
 
+std::vector<QByteArray (*)()>& RegisteredTables() {
+    static std::vector<QByteArray (*)()> tables;
+    return tables;
+}
+
 } // namespace
 
 TrptResources* GlobalResources() {
@@ -359,8 +364,17 @@ TrptResources* GlobalResources() {
         slot.Table->AddXML(CoreResourceTable());
         // Until the designer's own unit adds its table, the keys of it that the core reads.
         slot.Table->AddXML(DesignerResourceTable());
+        for (auto table : RegisteredTables())
+            slot.Table->AddXML(table());
     }
     return slot.Table.get();
+}
+
+void RegisterResourceTable(QByteArray (*Table)()) {
+    auto& tables = RegisteredTables();
+    if (!Table || std::find(tables.begin(), tables.end(), Table) != tables.end()) return;
+    tables.push_back(Table);
+    if (GlobalSlot().Table) GlobalSlot().Table->AddXML(Table());
 }
 
 void FreeGlobalResources() {

@@ -120,6 +120,10 @@ TrptResources* GlobalResources();
 void FreeGlobalResources();
 // Get of the decimal text of id.
 QString ResourceTextById(int id);
+// Adds another library's built-in table (export filters, designer) after the core's: now when the
+// process-wide table exists, and again whenever it is made afresh. A function already registered
+// adds nothing, so a language file's texts are not put back by a second registration.
+void RegisterResourceTable(QByteArray (*Table)());
 
 // The core's built-in table, UTF-8 string-table text.
 QByteArray CoreResourceTable();
