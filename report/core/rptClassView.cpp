@@ -62,16 +62,7 @@ bool BracketCloses(const QString& text, int i, int j) {
     return depth == 0;
 }
 
-TrptExpressionCalc& ViewCalc() {
-    static TrptExpressionCalc calc;
-    return calc;
-}
-
 } // namespace
-
-void SetViewExpressionCalc(TrptExpressionCalc Calc) {
-    ViewCalc() = std::move(Calc);
-}
 
 // =============================================================================================
 // TrptFrameLine
@@ -523,8 +514,7 @@ void TrptView::AfterPrint() {
 
 void TrptView::ReplaceBracketExpressions(QString& s) {
     TrptReport* report = Report();
-    const TrptExpressionCalc& calc = ViewCalc();
-    if (!report || !calc) return;
+    if (!report) return;
     static const QString open = QStringLiteral("["), close = QStringLiteral("]");
     int from = 0;
     for (;;) {
@@ -535,7 +525,7 @@ void TrptView::ReplaceBracketExpressions(QString& s) {
         // A bracket that never closes is text.
         if (!BracketCloses(s, i, j)) return;
         // The expansions before a failing one stay in s; the report has noted the error.
-        const QString value = VarToStr(calc(report, expr));
+        const QString value = VarToStr(report->Calc(expr));
         s.replace(i - 1, j - i + 1, value);
         from = i - 1 + static_cast<int>(value.size());
     }

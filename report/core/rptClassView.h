@@ -16,11 +16,9 @@
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class TCanvas;
-class TrptReport;
 
 // Ordinals are stored in prepared pages.
 enum TrptFrameStyle { fsSolid, fsDash, fsDot, fsDashDot, fsDashDotDot, fsDouble, fsAltDot, fsSquare };
@@ -204,8 +202,8 @@ public:
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
-    // Replaces every bracketed expression of s by its value, calculated by the report; text
-    // inserted is not looked at again. Without a report nothing is calculated.
+    // Replaces every bracketed expression of s by its value, calculated by the report's Calc;
+    // text inserted is not looked at again. Without a report nothing is calculated.
     void ReplaceBracketExpressions(QString& s);
     // w one-pixel strokes with the canvas's pen, side by side across the line's direction.
     void DrawThickLine(int x, int y, int x1, int y1, int w);
@@ -293,12 +291,6 @@ private:
     int FCurve = 0;
     TrptShapeKind FShape = skRectangle;
 };
-
-// How views calculate the bracketed expressions of TagStr and URL: the report's expression
-// evaluator, installed by the report's script unit. A view without a report, or before an
-// evaluator is installed, leaves its expressions as they are.
-using TrptExpressionCalc = std::function<Variant(TrptReport* Report, const QString& Expr)>;
-void SetViewExpressionCalc(TrptExpressionCalc Calc);
 
 // Registers the view classes for templates (once per process).
 void RegisterViewClasses();
