@@ -13,8 +13,11 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -557,6 +560,18 @@ void TdbStringGridEx::Fill(const TResultSet& result, const QStringList* types) {
     std::vector<char> numeric(static_cast<size_t>(shown), 0), seen(static_cast<size_t>(shown), 0);
     for (int i = 0; i < shown; ++i)
         numeric[i] = kinds[i] == kText && !dynamic_cast<TGxIncrementColumn*>(Columns()->Item(i));
+    // Dates and fractions repeat down a column: each distinct value is formatted once, and the
+    // cells share the text.
+    constexpr int kCacheLimit = 8192;
+    std::vector<QHash<QString, QString>> dateTexts(static_cast<size_t>(shown));
+    std::vector<QHash<quint64, QString>> floatTexts(static_cast<size_t>(shown));
+    auto dateText = [&](int i, const QString& text, const QString& format) {
+        QHash<QString, QString>& cache = dateTexts[static_cast<size_t>(i)];
+        if (auto it = cache.constFind(text); it != cache.constEnd()) return *it;
+        QString formatted = FormatSQLDateTime(text, format);
+        if (cache.size() < kCacheLimit) cache.insert(text, formatted);
+        return formatted;
+    };
     BeginUpdate();
     try {
         const int first = AddRow(rows) - rows + 1;
@@ -564,20 +579,34 @@ void TdbStringGridEx::Fill(const TResultSet& result, const QStringList* types) {
             const std::vector<TSQLValue>& values = result.Rows[static_cast<size_t>(r)];
             for (int i = 0; i < shown; ++i) {
                 if (kinds[i] != kText && values[i].IsNull()) continue;
-                const QString text = values[i].AsString();
+                QString text;
+                if (values[i].Kind() == TSQLValueKind::Float) {
+                    const double d = values[i].FloatValue();
+                    quint64 bits = 0;
+                    std::memcpy(&bits, &d, sizeof bits);
+                    QHash<quint64, QString>& cache = floatTexts[static_cast<size_t>(i)];
+                    if (auto it = cache.constFind(bits); it != cache.constEnd()) {
+                        text = *it;
+                    } else {
+                        text = values[i].AsString();
+                        if (cache.size() < kCacheLimit) cache.insert(bits, text);
+                    }
+                } else {
+                    text = values[i].AsString();
+                }
                 QString shownText;
                 switch (kinds[i]) {
                 case kNumber:
                     shownText = text;
                     break;
                 case kDate:
-                    shownText = FormatSQLDateTime(text, shortDate);
+                    shownText = dateText(i, text, shortDate);
                     break;
                 case kTime:
-                    shownText = FormatSQLDateTime(text, shortTime);
+                    shownText = dateText(i, text, shortTime);
                     break;
                 case kDateTime:
-                    shownText = FormatSQLDateTime(text, QStringLiteral("c"));
+                    shownText = dateText(i, text, QStringLiteral("c"));
                     break;
                 case kBoolean:
                     shownText = text == QLatin1String("1")   ? Lang.Yes
