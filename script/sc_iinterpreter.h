@@ -1029,6 +1029,14 @@ public:
     void SetDesignator(std::unique_ptr<TscDesignator> v) { FDesignator = std::move(v); }
     const QString& Modificator() const { return FModificator; }
     void SetModificator(const QString& v);
+    // Execute for i++/i-- on a variable holding an integer, with no line hook set anywhere: done
+    // here, without the call. False when Execute must run the statement.
+    bool StepInPlace() {
+        int a;
+        if (!FStepTarget || TscRunLineHook::AnySet() || !FStepTarget->PeekInt(a)) return false;
+        if (!FProgram->Terminated()) FStepTarget->StoreInt(static_cast<long long>(a) + FStep);
+        return true;
+    }
 
 private:
     std::unique_ptr<TscDesignator> FDesignator;

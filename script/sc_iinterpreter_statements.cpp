@@ -68,6 +68,13 @@ namespace {
 
 // V := target; E := value; target := V op E. The target is read once, before the value, and
 // written once; two integers are worked out without Variants.
+template <TVarOp Op> [[gnu::noinline]] void CompoundAssignSlow(TscCustomVariable* Var, TscCustomVariable* Expr);
+
+// An integer target and a value of another kind: the Variant rule decides.
+template <TVarOp Op> [[gnu::noinline]] void MixedAssign(TscCustomVariable* Var, int a, TscEvalResult& e) {
+    Var->SetValue(VarBinaryOp(Variant(a), e.Get(), Op));
+}
+
 template <TVarOp Op> void CompoundAssign(TscCustomVariable* Var, TscCustomVariable* Expr) {
     if constexpr (Op != TVarOp::Divide) {
         // An integer target read in place (nothing runs, so reading it first is the same).
@@ -77,7 +84,7 @@ template <TVarOp Op> void CompoundAssign(TscCustomVariable* Var, TscCustomVariab
                 TscEvalResult e;
                 Expr->Eval(e, true);
                 if (!e.IsInt()) {
-                    Var->SetValue(VarBinaryOp(Variant(a), e.Get(), Op));
+                    MixedAssign<Op>(Var, a, e);
                     return;
                 }
                 b = e.Int();
@@ -87,6 +94,11 @@ template <TVarOp Op> void CompoundAssign(TscCustomVariable* Var, TscCustomVariab
             return;
         }
     }
+    CompoundAssignSlow<Op>(Var, Expr);
+}
+
+// Any other target: read through its item.
+template <TVarOp Op> void CompoundAssignSlow(TscCustomVariable* Var, TscCustomVariable* Expr) {
     TscEvalResult v, e;
     Var->Eval(v, false);
     Expr->Eval(e, true);
@@ -279,6 +291,8 @@ void TscCppForStmt::Execute() {
     TscExpressionNode* cond = expr ? expr->Root() : nullptr;
     TscStatement* body = Count() == 1 ? GetItem(0) : nullptr;
     TscStatement* step = FSecondStmt->Count() == 1 ? FSecondStmt->GetItem(0) : nullptr;
+    // The usual step, i++: counted in place once its first run has found the variable.
+    auto* const stepCall = dynamic_cast<TscCallStmt*>(step);
     TscScript* const prog = FProgram;
     while (cond ? cond->GetBool() : !FExpression || FExpression->GetBool()) {
         if (body) {
@@ -291,10 +305,13 @@ void TscCppForStmt::Execute() {
             if (prog->BreakCalled() || prog->ExitCalled() || prog->Terminated()) return;
             prog->SetContinueCalled(false);
         }
-        if (step)
+        if (stepCall) {
+            if (!stepCall->StepInPlace()) stepCall->Execute();
+        } else if (step) {
             step->Execute();
-        else
+        } else {
             FSecondStmt->ExecuteList();
+        }
         if (prog->Terminated()) return;
     }
 }
