@@ -30,6 +30,18 @@ bool SameSysName(const QString& a, const QString& b) {
     return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// Script items are named by identifiers: any other text cannot name one, and the lookup of
+// every expression's whole text is spared.
+bool IsIdentifier(const QString& Name) {
+    if (Name.isEmpty()) return false;
+    for (QChar c : Name) {
+        const char16_t u = c.unicode();
+        if (!((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u >= 128))
+            return false;
+    }
+    return true;
+}
+
 bool IsCategory(const QString& Name) {
     return !Name.isEmpty() && Name.at(0) == u' ';
 }
@@ -177,7 +189,8 @@ bool TrptReport::ResolveName(const QString& Name, Variant& Value, TscScript* ASc
         }
     }
 
-    const int sysCount = FSysVariables->Count();
+    // No system variable is shorter than "Date" or longer than "TotalPages#".
+    const int sysCount = Name.size() >= 4 && Name.size() <= 11 ? FSysVariables->Count() : 0;
     for (int i = 0; i < sysCount; ++i) {
         if (!SameSysName(FSysVariables->Get(i), Name)) continue;
         Value = Variant::Null();
@@ -225,11 +238,15 @@ bool TrptReport::ResolveName(const QString& Name, Variant& Value, TscScript* ASc
 
     if (TrptVariable* var = FindVariable(FVariables.get(), Name)) {
         const Variant& stored = var->Value();
-        if (!stored.IsText() || stored.ToString().contains(QLatin1String("\r\n"))) {
+        if (!stored.IsText()) {
             Value = stored;
             return true;
         }
         const QString expr = stored.ToString();
+        if (expr.contains(QLatin1String("\r\n"))) {
+            Value = stored;
+            return true;
+        }
         if (expr.trimmed().isEmpty()) {
             Value = Variant::Null();
             return true;
@@ -256,7 +273,7 @@ bool TrptReport::ResolveName(const QString& Name, Variant& Value, TscScript* ASc
 
     if (legacy->OnGetScriptValue) return false;
 
-    if (TscScript* s = AScript ? AScript : FScript.get()) {
+    if (TscScript* s = AScript ? AScript : FScript.get(); s && IsIdentifier(Name)) {
         TscCustomVariable* item = s->FindLocal(Name);
         if (item && !dynamic_cast<TscProcVariable*>(item) && !dynamic_cast<TscMethodHelper*>(item)) {
             Value = item->Value();
