@@ -10,7 +10,6 @@
 #include <QImageWriter>
 
 #include <array>
-#include <map>
 
 // ---------------------------------------------------------------------------------------------
 // Raster pictures read and written by format name
@@ -176,9 +175,10 @@ void TPngImage::SaveToStream(QIODevice& stream) {
 
 namespace {
 
+// Collects the code stream into data sub-blocks of at most blockSize bytes.
 class TLzwWriter {
 public:
-    explicit TLzwWriter(QByteArray& out) : FOut(out) {}
+    TLzwWriter(QByteArray& out, int blockSize) : FOut(out), FBlockSize(blockSize) {}
     void Bits(int code, int size) {
         FAcc |= static_cast<quint32>(code) << FCount;
         FCount += size;
@@ -199,7 +199,7 @@ public:
 private:
     void Byte(char b) {
         FBlock += b;
-        if (FBlock.size() == 255) FlushBlock();
+        if (FBlock.size() == FBlockSize) FlushBlock();
     }
     void FlushBlock() {
         if (FBlock.isEmpty()) return;
@@ -208,47 +208,91 @@ private:
         FBlock.clear();
     }
     QByteArray& FOut;
+    int FBlockSize;
     QByteArray FBlock;
     quint32 FAcc = 0;
     int FCount = 0;
 };
 
-void LzwEncode(QByteArray& out, const std::vector<quint8>& pixels, int minCodeSize) {
+// Variable-width LZW with an open-addressed table of 5,003 slots keyed by (pixel, prefix). The
+// width grows once the next free code passes the largest code of the width; a full table
+// (4,096 codes) is emptied and announced with a clear code.
+void LzwEncode(QByteArray& out, const std::vector<quint8>& pixels, int minCodeSize, int blockSize) {
+    constexpr int HashSize = 5003;
+    constexpr int MaxCodes = 4096;
+    int hashShift = 0;
+    for (int f = HashSize; f < 65536; f *= 2)
+        ++hashShift;
+    hashShift = 8 - hashShift; // 4 for 5,003 slots
+    std::vector<qint32> keys(HashSize, -1);
+    std::vector<quint16> codes(HashSize, 0);
+
     out += char(minCodeSize);
-    TLzwWriter w(out);
-    const int clear = 1 << minCodeSize;
-    const int eoi = clear + 1;
-    std::map<std::pair<int, int>, int> dict;
-    int next = eoi + 1;
-    int size = minCodeSize + 1;
-    w.Bits(clear, size);
+    TLzwWriter w(out, blockSize);
+    const int initWidth = minCodeSize + 1;
+    const int clearCode = 1 << minCodeSize;
+    const int eoiCode = clearCode + 1;
+    int width = initWidth;
+    int maxCode = (1 << width) - 1;
+    int freeCode = clearCode + 2;
+    bool clearRequest = false;
+
+    auto output = [&](int code) {
+        w.Bits(code, width);
+        if (clearRequest) {
+            width = initWidth;
+            maxCode = (1 << width) - 1;
+            clearRequest = false;
+        } else if (freeCode > maxCode) {
+            ++width;
+            maxCode = width == 12 ? MaxCodes : (1 << width) - 1;
+        }
+    };
+
+    output(clearCode);
     if (pixels.empty()) {
-        w.Bits(eoi, size);
+        output(eoiCode);
         w.Finish();
         return;
     }
     int prefix = pixels[0];
     for (size_t i = 1; i < pixels.size(); ++i) {
-        const int k = pixels[i];
-        auto it = dict.find({prefix, k});
-        if (it != dict.end()) {
-            prefix = it->second;
+        const int c = pixels[i];
+        const qint32 key = (c << 12) + prefix;
+        int slot = (c << hashShift) ^ prefix;
+        bool found = false;
+        if (keys[slot] == key) {
+            found = true;
+        } else if (keys[slot] >= 0) {
+            const int step = slot == 0 ? 1 : HashSize - slot;
+            for (;;) {
+                slot -= step;
+                if (slot < 0) slot += HashSize;
+                if (keys[slot] == key) {
+                    found = true;
+                    break;
+                }
+                if (keys[slot] < 0) break;
+            }
+        }
+        if (found) {
+            prefix = codes[slot];
             continue;
         }
-        w.Bits(prefix, size);
-        if (next < 4096) {
-            dict[{prefix, k}] = next++;
-            if (next > (1 << size) && size < 12) ++size;
+        output(prefix);
+        if (freeCode < MaxCodes) {
+            codes[slot] = static_cast<quint16>(freeCode++);
+            keys[slot] = key;
         } else {
-            w.Bits(clear, size);
-            dict.clear();
-            next = eoi + 1;
-            size = minCodeSize + 1;
+            std::fill(keys.begin(), keys.end(), -1);
+            freeCode = clearCode + 2;
+            clearRequest = true;
+            output(clearCode);
         }
-        prefix = k;
+        prefix = c;
     }
-    w.Bits(prefix, size);
-    w.Bits(eoi, size);
+    output(prefix);
+    output(eoiCode);
     w.Finish();
 }
 
@@ -258,6 +302,63 @@ void PutLE16(QByteArray& out, int v) {
 }
 
 } // namespace
+
+QByteArray EncodeGIF(int Width, int Height, const QList<QRgb>& Palette, const std::vector<quint8>& Pixels,
+                     const TGifLayout& Layout) {
+    if (Width < 1 || Height < 1 || Width > 65535 || Height > 65535)
+        throw EInvalidGraphicOperation(
+            QStringLiteral("A GIF image must be 1 to 65535 pixels wide and high, not %1 x %2")
+                .arg(Width)
+                .arg(Height));
+    if (Layout.ColorBits < 1 || Layout.ColorBits > 8 || Layout.MinCodeSize < 2 || Layout.MinCodeSize > 8 ||
+        Layout.SubBlockSize < 1 || Layout.SubBlockSize > 255 || Layout.ColorResolution < 0 ||
+        Layout.ColorResolution > 8 || Layout.TransparentIndex >= (1 << Layout.ColorBits) ||
+        Layout.Comment.size() > 255)
+        throw EInvalidGraphicOperation(QStringLiteral("Invalid GIF layout"));
+    if (Pixels.size() != static_cast<size_t>(Width) * static_cast<size_t>(Height))
+        throw EInvalidGraphicOperation(QStringLiteral("The GIF pixels do not match the image size"));
+    const int codeLimit = 1 << Layout.MinCodeSize;
+    for (quint8 p : Pixels)
+        if (p >= codeLimit)
+            throw EInvalidGraphicOperation(QStringLiteral("A GIF pixel is beyond the code size"));
+
+    const int tableSize = 1 << Layout.ColorBits;
+    const int resolution = Layout.ColorResolution ? Layout.ColorResolution : Layout.ColorBits;
+    QByteArray out("GIF89a");
+    PutLE16(out, Width);
+    PutLE16(out, Height);
+    out += char(0x80 | ((resolution - 1) << 4) | (Layout.ColorBits - 1));
+    out += char(0);
+    out += char(0);
+    for (int i = 0; i < tableSize; ++i) {
+        const QRgb c = i < Palette.size() ? Palette[i] : 0;
+        out += char(qRed(c));
+        out += char(qGreen(c));
+        out += char(qBlue(c));
+    }
+    if (Layout.ControlExtension) {
+        out += "\x21\xF9\x04";
+        out += char(Layout.TransparentIndex >= 0 ? 0x01 : 0x00);
+        PutLE16(out, 0);
+        out += char(Layout.TransparentIndex >= 0 ? Layout.TransparentIndex : 0);
+        out += char(0);
+    }
+    if (!Layout.Comment.isEmpty()) {
+        out += "\x21\xFE";
+        out += char(Layout.Comment.size());
+        out += Layout.Comment;
+        out += char(0);
+    }
+    out += char(0x2C);
+    PutLE16(out, 0);
+    PutLE16(out, 0);
+    PutLE16(out, Width);
+    PutLE16(out, Height);
+    out += char(0);
+    LzwEncode(out, Pixels, Layout.MinCodeSize, Layout.SubBlockSize);
+    out += char(0x3B);
+    return out;
+}
 
 std::unique_ptr<TGraphic> TGIFImage::Clone() const {
     auto p = std::make_unique<TGIFImage>();
@@ -313,34 +414,15 @@ void TGIFImage::SaveToStream(QIODevice& stream) {
                 pixels.push_back(static_cast<quint8>(std::min<int>(idx[x], palette.size() - 1) + offset));
         }
     }
-    QByteArray out("GIF89a");
-    PutLE16(out, src.width());
-    PutLE16(out, src.height());
-    out += char(0x80 | ((bits - 1) << 4) | (bits - 1));
-    out += char(0);
-    out += char(0);
-    for (int i = 0; i < tableSize; ++i) {
-        QRgb c = 0;
-        if (i >= offset && i - offset < palette.size()) c = palette[i - offset];
-        out += char(qRed(c));
-        out += char(qGreen(c));
-        out += char(qBlue(c));
-    }
-    if (alpha) {
-        out += "\x21\xF9\x04";
-        out += char(0x01);
-        PutLE16(out, 0);
-        out += char(0);
-        out += char(0);
-    }
-    out += char(0x2C);
-    PutLE16(out, 0);
-    PutLE16(out, 0);
-    PutLE16(out, src.width());
-    PutLE16(out, src.height());
-    out += char(0);
-    LzwEncode(out, pixels, std::max(2, bits));
-    out += char(0x3B);
+    TGifLayout layout;
+    layout.ColorBits = bits;
+    layout.MinCodeSize = std::max(2, bits);
+    layout.ControlExtension = alpha;
+    layout.TransparentIndex = alpha ? 0 : -1;
+    QList<QRgb> table;
+    for (int i = 0; i < tableSize; ++i)
+        table << (i >= offset && i - offset < palette.size() ? palette[i - offset] : QRgb(0));
+    const QByteArray out = EncodeGIF(src.width(), src.height(), table, pixels, layout);
     if (stream.write(out) != out.size()) throw EWriteError(QStringLiteral("Cannot write the GIF image"));
 }
 

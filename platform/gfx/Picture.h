@@ -5,6 +5,7 @@
 #include "platform/gfx/Bitmap.h"
 
 #include <functional>
+#include <vector>
 
 // A picture read and written through an image format by name ("png", "gif", "ico").
 class TRasterImage : public TGraphic {
@@ -60,6 +61,23 @@ public:
 protected:
     const char* Format() const override { return "gif"; }
 };
+
+// The free parts of a GIF89a file with one image, for writers that need a fixed layout.
+struct TGifLayout {
+    int ColorBits = 8;       // global colour table of 2^ColorBits entries (1 to 8)
+    int ColorResolution = 0; // bits per primary in the screen descriptor; 0: ColorBits
+    int MinCodeSize = 8;     // LZW minimum code size (2 to 8); every pixel lies below 2^MinCodeSize
+    int SubBlockSize = 255;  // longest image data sub-block (1 to 255)
+    bool ControlExtension = false;
+    int TransparentIndex = -1; // in the control extension; -1 for none
+    QByteArray Comment;        // a comment extension of one sub-block when not empty (255 bytes at most)
+};
+
+// A GIF89a file of one image: the palette (missing entries black), pixels as palette indexes row by
+// row from the top. A side outside 1 to 65535 or pixels that do not fit raise
+// EInvalidGraphicOperation before anything is produced.
+QByteArray EncodeGIF(int Width, int Height, const QList<QRgb>& Palette, const std::vector<quint8>& Pixels,
+                     const TGifLayout& Layout);
 
 class TIcon : public TRasterImage {
 public:

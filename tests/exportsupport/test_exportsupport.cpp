@@ -54,19 +54,44 @@ QStringList ExpectedKeys() {
     range(8500, 8505);
     range(8600, 8606);
     range(8700, 8708);
-    keys << "RTFexport" << "BMPexport" << "JPEGexport" << "TIFFexport" << "TextExport" << "XlsOLEexport"
-         << "HTMLexport" << "XlsXMLexport" << "PDFexport" << "ProgressWait" << "ProgressRows"
-         << "ProgressColumns" << "ProgressStyles" << "ProgressObjects" << "TIFFexportFilter"
-         << "BMPexportFilter" << "JPEGexportFilter" << "HTMLNavFirst" << "HTMLNavPrev" << "HTMLNavNext"
-         << "HTMLNavLast" << "HTMLNavRefresh" << "HTMLNavPrint" << "HTMLNavTotal";
+    keys << "RTFexport"
+         << "BMPexport"
+         << "JPEGexport"
+         << "TIFFexport"
+         << "TextExport"
+         << "XlsOLEexport"
+         << "HTMLexport"
+         << "XlsXMLexport"
+         << "PDFexport"
+         << "ProgressWait"
+         << "ProgressRows"
+         << "ProgressColumns"
+         << "ProgressStyles"
+         << "ProgressObjects"
+         << "TIFFexportFilter"
+         << "BMPexportFilter"
+         << "JPEGexportFilter"
+         << "HTMLNavFirst"
+         << "HTMLNavPrev"
+         << "HTMLNavNext"
+         << "HTMLNavLast"
+         << "HTMLNavRefresh"
+         << "HTMLNavPrint"
+         << "HTMLNavTotal";
     range(8800, 8802);
     keys << "SimpleTextExport";
     range(8850, 8853);
     keys << "CSVExport";
     range(8900, 8924);
-    keys << "EmailExport" << "RozoZodevaFile" << "GifexportFilter" << "GIFexport";
+    keys << "EmailExport"
+         << "RozoZodevaFile"
+         << "GifexportFilter"
+         << "GIFexport";
     range(8950, 8954);
-    keys << "ODSExportFilter" << "ODSExport" << "ODTExportFilter" << "ODTExport";
+    keys << "ODSExportFilter"
+         << "ODSExport"
+         << "ODTExportFilter"
+         << "ODTExport";
     range(8960, 8989);
     range(9000, 9004);
     range(9101, 9111);
@@ -112,41 +137,114 @@ TEST_F(ExportTableTest, TableHoldsEveryKeyOnceInOrder) {
 
 TEST_F(ExportTableTest, TextsTheExportsShow) {
     const std::vector<std::pair<const char*, const char*>> cases = {
-        {"8000", "Export to Excel"}, {"8002", "Pictures"}, {"8003", "Merge cells"}, {"8004", "Fast export"},
-        {"8005", "WYSIWYG"}, {"8006", "As text"}, {"8007", "Background"}, {"8008", "Open Excel after export"},
-        {"8009", "Excel file (*.xls)|*.xls"}, {"8010", ".xls"}, {"8102", "WYSIWYG"}, {"8103", "Background"},
-        {"8200", "Export to HTML table"}, {"8201", "Open after export"}, {"8202", "Styles"},
-        {"8203", "Pictures"}, {"8204", "All in one folder"}, {"8205", "Fixed width"},
-        {"8206", "Page navigator"}, {"8207", "Multipage"}, {"8209", "Background"},
-        {"8210", "HTML file (*.html)|*.html"}, {"8211", ".html"}, {"8313", "None"}, {"8322", "Page"},
-        {"8500", "Export to RTF"}, {"8501", "Pictures"}, {"8502", "WYSIWYG"}, {"8503", "Open after export"},
-        {"8504", "RTF file (*.rtf)|*.rtf"}, {"8505", ".rtf"}, {"8600", "Export Settings"},
-        {"8601", " Image settings "}, {"8602", "JPEG quality"}, {"8603", "Resolution (dpi)"},
-        {"8604", "Separate files"}, {"8605", "Crop pages"}, {"8606", "Monochrome"},
-        {"8700", "Export to PDF"}, {"8701", "Compressed"}, {"8702", "Embedded fonts"},
-        {"8703", "Print optimized"}, {"8704", "Outline"}, {"8705", "Background"},
-        {"8706", "Open after export"}, {"8707", "Adobe PDF file (*.pdf)|*.pdf"}, {"8708", ".pdf"},
-        {"PDFexport", "PDF file"}, {"RTFexport", "RTF file"}, {"HTMLexport", "HTML file"},
-        {"XlsOLEexport", "Excel table (OLE)"}, {"JPEGexport", "JPEG image"}, {"TIFFexport", "TIFF image"},
-        {"ODSExport", "Open Document Spreadsheet"}, {"ODTExport", "Open Document Text"},
-        {"GIFexport", "Gif image"}, {"ProgressWait", "Please wait"}, {"ProgressRows", "Setting up rows"},
-        {"ProgressColumns", "Setting up columns"}, {"ProgressStyles", "Setting up styles"},
-        {"ProgressObjects", "Exporting objects"}, {"TIFFexportFilter", "Tiff image (*.tif)|*.tif"},
-        {"JPEGexportFilter", "Jpeg image (*.jpg)|*.jpg"}, {"GifexportFilter", "Gif file (*.gif)|*.gif"},
-        {"HTMLNavFirst", "First"}, {"HTMLNavPrev", "Prev"}, {"HTMLNavNext", "Next"}, {"HTMLNavLast", "Last"},
-        {"HTMLNavRefresh", "Refresh"}, {"HTMLNavPrint", "Print"}, {"HTMLNavTotal", "Total pages"},
-        {"8950", "Continuous"}, {"8951", "Page Header/Footer"}, {"8952", "Text"}, {"8953", "Header/Footer"},
-        {"8954", "None"}, {"ODSExportFilter", "Open Document Spreadsheet file (*.ods)|*.ods"},
-        {"ODTExportFilter", "Open Document Text file (*.odt)|*.odt"}, {"8960", ".ods"}, {"8961", ".odt"},
-        {"8962", "Security"}, {"8963", "Security settings"}, {"8964", "Owner password"},
-        {"8965", "User password"}, {"8966", "Print the document"}, {"8967", "Modify the document"},
-        {"8968", "Copy of text and graphics"}, {"8969", "Add or modify text annotations"},
-        {"8970", "PDF Security"}, {"8971", "Document information"}, {"8972", "Information"},
-        {"8973", "Title"}, {"8974", "Author"}, {"8975", "Subject"}, {"8976", "Keywords"},
-        {"8977", "Creator"}, {"8978", "Producer"}, {"8979", "Authentification"}, {"8980", "Permissions"},
-        {"8981", "Viewer"}, {"8982", "Viewer preferences"}, {"8983", "Hide toolbar"},
-        {"8984", "Hide menubar"}, {"8985", "Hide window user interface"}, {"8986", "Fit window"},
-        {"8987", "Center window"}, {"8988", "Print scaling"}, {"8989", "Confirmation Reading"},
+        {"8000", "Export to Excel"},
+        {"8002", "Pictures"},
+        {"8003", "Merge cells"},
+        {"8004", "Fast export"},
+        {"8005", "WYSIWYG"},
+        {"8006", "As text"},
+        {"8007", "Background"},
+        {"8008", "Open Excel after export"},
+        {"8009", "Excel file (*.xls)|*.xls"},
+        {"8010", ".xls"},
+        {"8102", "WYSIWYG"},
+        {"8103", "Background"},
+        {"8200", "Export to HTML table"},
+        {"8201", "Open after export"},
+        {"8202", "Styles"},
+        {"8203", "Pictures"},
+        {"8204", "All in one folder"},
+        {"8205", "Fixed width"},
+        {"8206", "Page navigator"},
+        {"8207", "Multipage"},
+        {"8209", "Background"},
+        {"8210", "HTML file (*.html)|*.html"},
+        {"8211", ".html"},
+        {"8313", "None"},
+        {"8322", "Page"},
+        {"8500", "Export to RTF"},
+        {"8501", "Pictures"},
+        {"8502", "WYSIWYG"},
+        {"8503", "Open after export"},
+        {"8504", "RTF file (*.rtf)|*.rtf"},
+        {"8505", ".rtf"},
+        {"8600", "Export Settings"},
+        {"8601", " Image settings "},
+        {"8602", "JPEG quality"},
+        {"8603", "Resolution (dpi)"},
+        {"8604", "Separate files"},
+        {"8605", "Crop pages"},
+        {"8606", "Monochrome"},
+        {"8700", "Export to PDF"},
+        {"8701", "Compressed"},
+        {"8702", "Embedded fonts"},
+        {"8703", "Print optimized"},
+        {"8704", "Outline"},
+        {"8705", "Background"},
+        {"8706", "Open after export"},
+        {"8707", "Adobe PDF file (*.pdf)|*.pdf"},
+        {"8708", ".pdf"},
+        {"PDFexport", "PDF file"},
+        {"RTFexport", "RTF file"},
+        {"HTMLexport", "HTML file"},
+        {"XlsOLEexport", "Excel table (OLE)"},
+        {"JPEGexport", "JPEG image"},
+        {"TIFFexport", "TIFF image"},
+        {"ODSExport", "Open Document Spreadsheet"},
+        {"ODTExport", "Open Document Text"},
+        {"GIFexport", "Gif image"},
+        {"ProgressWait", "Please wait"},
+        {"ProgressRows", "Setting up rows"},
+        {"ProgressColumns", "Setting up columns"},
+        {"ProgressStyles", "Setting up styles"},
+        {"ProgressObjects", "Exporting objects"},
+        {"TIFFexportFilter", "Tiff image (*.tif)|*.tif"},
+        {"JPEGexportFilter", "Jpeg image (*.jpg)|*.jpg"},
+        {"GifexportFilter", "Gif file (*.gif)|*.gif"},
+        {"HTMLNavFirst", "First"},
+        {"HTMLNavPrev", "Prev"},
+        {"HTMLNavNext", "Next"},
+        {"HTMLNavLast", "Last"},
+        {"HTMLNavRefresh", "Refresh"},
+        {"HTMLNavPrint", "Print"},
+        {"HTMLNavTotal", "Total pages"},
+        {"8950", "Continuous"},
+        {"8951", "Page Header/Footer"},
+        {"8952", "Text"},
+        {"8953", "Header/Footer"},
+        {"8954", "None"},
+        {"ODSExportFilter", "Open Document Spreadsheet file (*.ods)|*.ods"},
+        {"ODTExportFilter", "Open Document Text file (*.odt)|*.odt"},
+        {"8960", ".ods"},
+        {"8961", ".odt"},
+        {"8962", "Security"},
+        {"8963", "Security settings"},
+        {"8964", "Owner password"},
+        {"8965", "User password"},
+        {"8966", "Print the document"},
+        {"8967", "Modify the document"},
+        {"8968", "Copy of text and graphics"},
+        {"8969", "Add or modify text annotations"},
+        {"8970", "PDF Security"},
+        {"8971", "Document information"},
+        {"8972", "Information"},
+        {"8973", "Title"},
+        {"8974", "Author"},
+        {"8975", "Subject"},
+        {"8976", "Keywords"},
+        {"8977", "Creator"},
+        {"8978", "Producer"},
+        {"8979", "Authentification"},
+        {"8980", "Permissions"},
+        {"8981", "Viewer"},
+        {"8982", "Viewer preferences"},
+        {"8983", "Hide toolbar"},
+        {"8984", "Hide menubar"},
+        {"8985", "Hide window user interface"},
+        {"8986", "Fit window"},
+        {"8987", "Center window"},
+        {"8988", "Print scaling"},
+        {"8989", "Confirmation Reading"},
         {"9155", "Grid Lines"},
     };
     for (const auto& [key, text] : cases) {
@@ -169,8 +267,8 @@ TEST_F(ExportTableTest, FileFiltersAndExtensionsHaveTheirForm) {
         }
     }
     EXPECT_GT(filters, 10);
-    for (const char* key : {"8010", "8106", "8211", "8326", "8411", "8505", "8708", "8802", "8852", "8960",
-                            "8961", "9110"})
+    for (const char* key :
+         {"8010", "8106", "8211", "8326", "8411", "8505", "8708", "8802", "8852", "8960", "8961", "9110"})
         EXPECT_TRUE(GlobalResources()->Get(QLatin1String(key)).startsWith('.')) << key;
 }
 
@@ -264,8 +362,9 @@ TEST(DeleteFolderTree, MissingFolderOrFileDoesNothing) {
 // child process as an unprivileged user, since root may remove anything.
 TEST(DeleteFolderTree, WhatCannotBeRemovedStaysWithItsFolders) {
     QTemporaryDir tmp;
-    QFile::setPermissions(tmp.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                          QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QFile::setPermissions(tmp.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::ExeOther);
     const QString root = tmp.path() + "/pkg";
     Put(root + "/a.txt");
     Put(root + "/sub/b.txt");
