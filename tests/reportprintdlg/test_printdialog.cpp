@@ -317,3 +317,16 @@ TEST_F(PrintDialogTest, Screenshot) {
     ASSERT_TRUE(shot.save(path, "PNG")) << path.toStdString();
     d.Hide();
 }
+
+TEST_F(PrintDialogTest, PropertiesAskThePrinterSetupAndKeepTheDuplexWhenItIsNotChanged) {
+    TrptPrintDialog d(nullptr);
+    d.ADuplexMode = dmVertical;
+    d.DuplexCB->SetItemIndex(1);
+    FUI->AnswerPrint(TPrintChoice{});
+    d.PropButton->Click();
+    ASSERT_EQ(FUI->PrintRequests().size(), 1u);
+    EXPECT_TRUE(FUI->PrintRequests().back().Setup);
+    EXPECT_EQ(FUI->PrintRequests().back().Printers, QStringList({"Laser"}));
+    EXPECT_EQ(d.ADuplexMode, dmVertical);
+    EXPECT_EQ(d.DuplexCB->ItemIndex(), 1);
+}
