@@ -139,7 +139,30 @@ void DUvuRarodar::CheckIdle(const char* what) const {
 // Variables
 
 bool DUvuRarodar::SameName(const QString& a, const QString& b) const {
-    return fcasesensitive ? a == b : CompareText(a, b) == 0;
+    if (fcasesensitive) return a == b;
+    // ASCII folding without building upper-case copies: names are compared on every lookup.
+    if (a.size() != b.size()) return false;
+    const char16_t* x = reinterpret_cast<const char16_t*>(a.utf16());
+    const char16_t* y = reinterpret_cast<const char16_t*>(b.utf16());
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t c = x[i], d = y[i];
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+        if (d >= u'a' && d <= u'z') d = static_cast<char16_t>(d - 32);
+        if (c != d) return false;
+    }
+    return true;
+}
+
+int DUvuRarodar::FindSub(const QString& name) {
+    if (fsubindexcase != fcasesensitive || fsubindex.size() > static_cast<qsizetype>(fsubformula.size())) {
+        fsubindex.clear();
+        fsubindexcase = fcasesensitive;
+        for (size_t i = 0; i < fsubformula.size(); ++i) {
+            const QString key = fcasesensitive ? fsubformula[i]->name : UpperCase(fsubformula[i]->name);
+            if (!fsubindex.contains(key)) fsubindex.insert(key, static_cast<int>(i));
+        }
+    }
+    return fsubindex.value(fcasesensitive ? name : UpperCase(name), -1);
 }
 
 DUvuRarodar::VarRef DUvuRarodar::FindVarRef(const QString& name) {

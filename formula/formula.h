@@ -8,6 +8,7 @@
 #include "platform/rtti/Classes.h"
 #include "platform/rtti/TypInfo.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -384,6 +385,7 @@ private:
     VarRef FindVarRef(const QString& name);
     VarRef NeedVar(const QString& name);
     bool SameName(const QString& a, const QString& b) const;
+    int FindSub(const QString& name); // -1 when there is none
 
     // State (see the component's description)
     int offset = 0, soffset = 0, xoffset = 0, xsoffset = 0, xlines = 0, pos = 1, spos = 1, lines = 1;
@@ -404,6 +406,8 @@ private:
     double data = 0;
     int ncnt = 0, gvcnt = -1, gvpos = 0, npos = 0;
     TArtSFArray fsubformula;
+    QHash<QString, int> fsubindex; // subroutine by name (upper case unless CaseSensitive)
+    bool fsubindexcase = false;
     std::vector<bool> usedvars;
     ATableItem userfunc;
     std::vector<TConstItem> ConstTable;

@@ -619,6 +619,7 @@ void DUvuRarodar::RequireProgram(bool ok, TFormulaError e) {
 
 void DUvuRarodar::ClearProgram() {
     fsubformula.clear();
+    fsubindex.clear();
     formula.varnames.clear();
     formula.values.clear();
     formula.defvalues.reset();
@@ -669,6 +670,9 @@ void DUvuRarodar::ProgramSub(int& t) {
     sub->name = tmp;
     TArtSubFormula* s = sub.get();
     fsubformula.push_back(std::move(sub));
+    fsubindexcase = fcasesensitive;
+    const QString key = fcasesensitive ? s->name : UpperCase(s->name);
+    if (!fsubindex.contains(key)) fsubindex.insert(key, static_cast<int>(fsubformula.size()) - 1);
     pformula = s;
     if (NextToken(true) == '(') {
         NextToken();

@@ -723,8 +723,8 @@ QString DUvuRarodar::Compute(int num, PCalcArray vals) {
 
 QString DUvuRarodar::RunSub(const QString& name, PCalcArray vals) {
     CheckIdle("RunSub");
-    for (size_t i = 0; i < fsubformula.size(); ++i)
-        if (SameName(fsubformula[i]->name, name)) return RunSub(static_cast<int>(i), vals);
+    const int idx = FindSub(name);
+    if (idx >= 0) return RunSub(idx, vals);
     ferror = ER_UNKNOWN;
     const QString shown = !fcasesensitive && !fsubformula.empty() ? UpperCase(name) : name;
     throw FormulaException(FormulaMessage(cUnknownIdentifier) + QStringLiteral(" '") + shown + QLatin1Char('\''));

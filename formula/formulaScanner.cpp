@@ -351,10 +351,10 @@ int DUvuRarodar::LookupName(const QString& text) {
                 data = i;
                 return 222;
             }
-    for (size_t i = 0; i < fsubformula.size(); ++i)
-        if (SameName(fsubformula[i]->name, text)) {
-            data = static_cast<double>(i);
-            return 220;
-        }
+    const int sub = FindSub(text);
+    if (sub >= 0) {
+        data = sub;
+        return 220;
+    }
     return 235;
 }
