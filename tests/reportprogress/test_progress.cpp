@@ -8,6 +8,7 @@
 #include "platform/ui/StdCtrls.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QImage>
 #include <QWidget>
@@ -142,4 +143,25 @@ TEST(ProgressWindow, Screenshot) {
     EXPECT_EQ(bar.pixel(bar.width() - 20, 8), bar.pixel(bar.width() - 30, 8));
     const QString path = QDir::temp().filePath(QStringLiteral("korvel-report-progress.png"));
     ASSERT_TRUE(shot.save(path, "PNG")) << path.toStdString();
+}
+
+TEST(ProgressWindow, AnyPointOfTheSurfaceDragsTheWindow) {
+    TrptProgress p(nullptr);
+    p.Execute(10, QStringLiteral("Preparing"), true, true);
+    p.SetBounds(200, 150, p.Width(), p.Height());
+    QCursor::setPos(250, 180);
+    if (Screen->CursorPos().X != 250) GTEST_SKIP() << "the platform does not move the cursor";
+    QApplication::processEvents();
+    const int left0 = p.Left(), top0 = p.Top();
+    p.Panel1->OnMouseDown(p.Panel1, mbLeft, {}, 50, 30);
+    QCursor::setPos(280, 220);
+    p.LMessage->OnMouseMove(p.LMessage, {ssLeft}, 60, 40);
+    // Moving a shown form may land a frame width (a few pixels) off on this platform.
+    EXPECT_NEAR(p.Left(), left0 + 30, 4);
+    EXPECT_NEAR(p.Top(), top0 + 40, 4);
+    const int dragged = p.Left();
+    p.Panel1->OnMouseUp(p.Panel1, mbLeft, {}, 60, 40);
+    QCursor::setPos(400, 400);
+    p.Panel1->OnMouseMove(p.Panel1, {}, 0, 0);
+    EXPECT_EQ(p.Left(), dragged); // released: no more dragging
 }
