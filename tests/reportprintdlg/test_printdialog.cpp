@@ -330,3 +330,22 @@ TEST_F(PrintDialogTest, PropertiesAskThePrinterSetupAndKeepTheDuplexWhenItIsNotC
     EXPECT_EQ(d.ADuplexMode, dmVertical);
     EXPECT_EQ(d.DuplexCB->ItemIndex(), 1);
 }
+
+TEST_F(PrintDialogTest, WithoutPrintersTheVirtualPrinterStaysCurrent) {
+    FInstalled.Names.clear();
+    FInstalled.DefaultName.clear();
+    FreeGlobalPrinters();
+    ASSERT_FALSE(GlobalPrinters()->HasPhysicalPrinters());
+    TrptReport report;
+    TrptDuplexMode duplex = dmNone;
+    ASSERT_TRUE(Run(report, duplex, [](TrptPrintDialog* d) {
+        EXPECT_EQ(d->PrintersCB->Items()->Count(), 0);
+        EXPECT_GT(d->PagPageSizeCB->Items()->Count(), 1); // the paper table
+        Choose(d->PrintModeCB, 3);
+        d->OkB->Click();
+    }));
+    EXPECT_EQ(GlobalPrinters()->PrinterIndex(), 0);
+    EXPECT_EQ(report.PrintOptions()->PrintMode(), pmScale);
+    // Scale mode picked A4 from the virtual printer's paper table.
+    EXPECT_EQ(report.PrintOptions()->PrintOnSheet(), 9);
+}
