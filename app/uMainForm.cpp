@@ -10,6 +10,7 @@
 #include "app/uSaveSettings.h"
 #include "app/uTables.h"
 #include "app/uZlib.h"
+#include "formula/formula.h"
 #include "platform/data/SQLConnection.h"
 #include "platform/sys/Program.h"
 #include "platform/ui/ComCtrls.h"
@@ -88,6 +89,16 @@ TfrmMainKorvel::TfrmMainKorvel(TComponent* AOwner) : TForm(AOwner) {
     OpenDialog->SetName(QStringLiteral("OpenDialog"));
     SaveDialog = new TSaveDialog(this);
     SaveDialog->SetName(QStringLiteral("SaveDialog"));
+    DUvuRarodar1 = new DUvuRarodar(this);
+    DUvuRarodar1->SetName(QStringLiteral("DUvuRarodar1"));
+    DUvuRarodar1->SetUnQuotedString(false);
+    DUvuRarodar1->SetStep(false);
+    DUvuRarodar1->SetStoreLines(false);
+    DUvuRarodar1->SetExternGetVar(false);
+    DUvuRarodar1->SetNoLeadingZero(false);
+    DUvuRarodar1->SetZeroEmptyString(false);
+    DUvuRarodar1->SetAutoCreateVars(false);
+    DUvuRarodar1->SetVarNameLiterals(QStringLiteral("_ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
 
     MemoInput264325 = new TMemo(this);
     MemoInput264325->SetName(QStringLiteral("MemoInput264325"));

@@ -21,6 +21,7 @@ class TSQLConnection;
 class TMemo;
 class TButton;
 class TDateTimePicker;
+class DUvuRarodar;
 class TImageList;
 class TXMLNode;
 class TXMLDocument;
@@ -49,6 +50,7 @@ public:
     TSavePictureDialog* SavePictureDialog = nullptr;
     TOpenDialog* OpenDialog = nullptr;
     TSaveDialog* SaveDialog = nullptr;
+    DUvuRarodar* DUvuRarodar1 = nullptr; // the formula component; nothing calls it
     // The tool bar of picture fields (open, save, delete; 24 by 24), the embedded buttons of file
     // fields (right button normal, hot, pressed, disabled; left button normal, hot, pressed) and
     // the icons of action buttons (selected by dbIconName), 16 by 16.
