@@ -12,7 +12,9 @@
 #include "platform/ui/Forms.h"
 #include "report/core/rptClassBases.h"
 #include "report/core/rptClassOptions.h"
+#include "report/core/rptClassView.h"
 #include "report/core/rptDataSets.h"
+#include "report/core/rptDBSet.h"
 #include "report/core/rptDialogComponent.h"
 #include "report/core/rptExpressionCache.h"
 #include "report/core/rptRes.h"
@@ -161,8 +163,11 @@ void SetCrypterClass(const TClassInfo* Value) {
 
 void RegisterReportClasses() {
     RegisterStandardClasses();
+    RegisterBaseClasses();
     RegisterOptionClasses();
     RegisterDataSetClasses();
+    RegisterDBDataSetClasses();
+    RegisterViewClasses();
     RegisterClasses({TrptComponent::StaticClassInfo(), TrptReportComponent::StaticClassInfo(),
                      TrptReport::StaticClassInfo()});
 }
