@@ -431,12 +431,12 @@ private:
     // The scope's variables and parameters, collected again when the scope's items change.
     std::vector<TLocal> FLocals;
     unsigned FLocalsVersion = ~0u;
-    // Slots above FSavedTop stay made, so saving and restoring scalars allocates nothing.
-    // FSavedData and FSavedCap mirror the vector's data and size.
+    // Slots above FUsedSlots stay made, so saving and restoring scalars allocates nothing.
+    // FSavedData and FKeptSlots mirror the vector's data and size.
     std::vector<TSavedLocal> FSavedLocals;
     TSavedLocal* FSavedData = nullptr;
-    size_t FSavedCap = 0;
-    size_t FSavedTop = 0;
+    size_t FKeptSlots = 0;
+    size_t FUsedSlots = 0;
 };
 
 // A host member or element accessor: the designator tells it what stands left of it.

@@ -260,7 +260,7 @@ void WriteBack(TscDesignatorItem* link, TscCustomVariable* item, int params, TLo
 void TscProcVariable::GrowSavedLocals(size_t Top) {
     FSavedLocals.resize(std::max(Top, FSavedLocals.size() * 2));
     FSavedData = FSavedLocals.data();
-    FSavedCap = FSavedLocals.size();
+    FKeptSlots = FSavedLocals.size();
 }
 
 void TscProcVariable::SaveValue(TSavedLocal& Slot, const TLocal& Local) {
@@ -283,11 +283,11 @@ void TscProcVariable::RestoreValue(TSavedLocal& Slot) {
 [[gnu::always_inline]] inline size_t TscProcVariable::SaveLocals() {
     if (FLocalsVersion != FProgram->ItemsVersion()) [[unlikely]]
         CollectLocals();
-    const size_t mark = FSavedTop;
+    const size_t mark = FUsedSlots;
     const TLocal* l = FLocals.data();
     const TLocal* const end = l + FLocals.size();
     const size_t top = mark + static_cast<size_t>(end - l);
-    if (top > FSavedCap) [[unlikely]]
+    if (top > FKeptSlots) [[unlikely]]
         GrowSavedLocals(top);
     for (TSavedLocal* slot = FSavedData + mark; l != end; ++l, ++slot) {
         const Variant& value = l->Var->FValue;
@@ -300,19 +300,19 @@ void TscProcVariable::RestoreValue(TSavedLocal& Slot) {
             SaveValue(*slot, *l);
         }
     }
-    FSavedTop = top;
+    FUsedSlots = top;
     return mark;
 }
 
 [[gnu::always_inline]] inline void TscProcVariable::RestoreLocals(size_t Mark) {
-    TSavedLocal* const end = FSavedData + FSavedTop;
+    TSavedLocal* const end = FSavedData + FUsedSlots;
     for (TSavedLocal* s = FSavedData + Mark; s != end; ++s) {
         if (s->Kind == TSavedLocal::skScalar) [[likely]]
             s->Var->FValue.SetScalarRaw(s->Type, s->Bits);
         else
             RestoreValue(*s);
     }
-    FSavedTop = Mark;
+    FUsedSlots = Mark;
 }
 
 namespace {

@@ -240,7 +240,7 @@ bool IsSimpleUnit(char16_t c) {
 
 int TFontFace::SimpleAdvanceSlow(char16_t ch) const {
     std::lock_guard lock(FMutex);
-    std::atomic<const std::int32_t*>& slot = FSimplePages[ch >> 8];
+    std::atomic<const std::int32_t*>& slot = FAdvancePages[ch >> 8];
     if (const std::int32_t* page = slot.load(std::memory_order_acquire)) return page[ch & 0xFF];
     auto page = std::make_unique<std::int32_t[]>(256);
     FT_Face face = Ft(FFtFace);
@@ -255,7 +255,7 @@ int TFontFace::SimpleAdvanceSlow(char16_t ch) const {
             page[i] = static_cast<std::int32_t>(adv);
     }
     const std::int32_t* result = page.get();
-    FSimplePageStore.push_back(std::move(page));
+    FAdvancePageStore.push_back(std::move(page));
     slot.store(result, std::memory_order_release);
     return result[ch & 0xFF];
 }

@@ -82,7 +82,7 @@ public:
     // and common symbols the face has, one glyph, no context), or -1 when the line it is in must
     // be shaped. Kept in a table per face, so measuring plain text costs no shaping.
     int SimpleAdvance(char16_t ch) const {
-        if (const std::int32_t* page = FSimplePages[ch >> 8].load(std::memory_order_acquire))
+        if (const std::int32_t* page = FAdvancePages[ch >> 8].load(std::memory_order_acquire))
             return page[ch & 0xFF];
         return SimpleAdvanceSlow(ch);
     }
@@ -108,8 +108,8 @@ private:
     mutable std::mutex FMutex;
     mutable QString FQtFamily;
     mutable std::map<long long, QRawFont> FRawFonts;
-    mutable std::array<std::atomic<const std::int32_t*>, 256> FSimplePages{};
-    mutable std::vector<std::unique_ptr<std::int32_t[]>> FSimplePageStore;
+    mutable std::array<std::atomic<const std::int32_t*>, 256> FAdvancePages{};
+    mutable std::vector<std::unique_ptr<std::int32_t[]>> FAdvancePageStore;
 };
 
 using TFontFacePtr = std::shared_ptr<const TFontFace>;

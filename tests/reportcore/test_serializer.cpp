@@ -375,7 +375,7 @@ TEST(TemplateRead, ADataSetBoundByUserNameNeedsNoDesignTimeComponent) {
         NoMessages quiet; // the load shows no error box
         auto r = NewReport();
         LoadReport(*r, Template(R"(<TTestPage Name="Page1">
-            <TTestBand Name="Band1" DataSet="frxDBDataset1" DataSetName="Report"/></TTestPage>)")
+            <TTestBand Name="Band1" DataSet="qryDesignTime1" DataSetName="Report"/></TTestPage>)")
                                .toUtf8());
         auto* band = static_cast<TTestBand*>(r->FindObject("Band1"));
         ASSERT_NE(band, nullptr);
@@ -386,10 +386,10 @@ TEST(TemplateRead, ADataSetBoundByUserNameNeedsNoDesignTimeComponent) {
     // Neither the name nor the reference resolves: that is worth a line.
     auto r = NewQuietReport();
     LoadReport(*r, Template(R"(<TTestPage Name="Page1">
-        <TTestBand Name="Band2" DataSet="frxDBDataset1" DataSetName="NoSuchName"/></TTestPage>)")
+        <TTestBand Name="Band2" DataSet="qryDesignTime1" DataSetName="NoSuchName"/></TTestPage>)")
                        .toUtf8());
     EXPECT_EQ(static_cast<TTestBand*>(r->FindObject("Band2"))->DataSet(), nullptr);
-    EXPECT_EQ(r->Errors()->Text(), "Missing frxDBDataset1\r\n");
+    EXPECT_EQ(r->Errors()->Text(), "Missing qryDesignTime1\r\n");
 }
 
 TEST(TemplateRead, UnknownClassesAreSkippedWithTheirSubtree) {
