@@ -63,6 +63,16 @@ std::atomic<const TClassInfo*> GDesignerClass{nullptr};
 std::atomic<const TClassInfo*> GCompressorClass{nullptr};
 std::atomic<const TClassInfo*> GCrypterClass{nullptr};
 
+// An instance of a registered class that must be a T (a compressor or crypter hook).
+template <class T>
+std::unique_ptr<T> MakeInstanceOf(const TClassInfo* cls) {
+    std::unique_ptr<TObject> made(cls->CreateInstance(nullptr));
+    T* typed = dynamic_cast<T*>(made.get());
+    if (!typed) throw EInvalidCast(QStringLiteral("Invalid class typecast"));
+    made.release();
+    return std::unique_ptr<T>(typed);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -557,10 +567,7 @@ void TrptReport::LoadFromStream(TStream& Stream) {
     std::unique_ptr<TrptCustomCompressor> compressor;
     if (const TClassInfo* cls = CompressorClass()) {
         try {
-            std::unique_ptr<TObject> made(cls->CreateInstance(nullptr));
-            compressor.reset(dynamic_cast<TrptCustomCompressor*>(made.get()));
-            if (!compressor) throw EInvalidCast(QStringLiteral("Invalid class typecast"));
-            made.release();
+            compressor = MakeInstanceOf<TrptCustomCompressor>(cls);
             compressor->SetReport(this);
             compressor->SetIsDE3File(true);
             compressor->CreateStream();
@@ -583,10 +590,7 @@ void TrptReport::LoadFromStream(TStream& Stream) {
     std::unique_ptr<TrptCustomCrypter> crypter;
     if (const TClassInfo* cls = CrypterClass()) {
         try {
-            std::unique_ptr<TObject> made(cls->CreateInstance(nullptr));
-            crypter.reset(dynamic_cast<TrptCustomCrypter*>(made.get()));
-            if (!crypter) throw EInvalidCast(QStringLiteral("Invalid class typecast"));
-            made.release();
+            crypter = MakeInstanceOf<TrptCustomCrypter>(cls);
             crypter->CreateStream();
             const QByteArray key =
                 TSingleByteCodec::Get(SystemCodePage()).FromUnicode(FReportOptions->Password());
@@ -700,10 +704,7 @@ void TrptReport::SaveToStream(TStream& Stream, bool SaveChildren, bool SaveDefau
     const QString password = FReportOptions->Password();
     if (FReportOptions->Compressed())
         if (const TClassInfo* cls = CompressorClass()) {
-            std::unique_ptr<TObject> made(cls->CreateInstance(nullptr));
-            compressor.reset(dynamic_cast<TrptCustomCompressor*>(made.get()));
-            if (!compressor) throw EInvalidCast(QStringLiteral("Invalid class typecast"));
-            made.release();
+            compressor = MakeInstanceOf<TrptCustomCompressor>(cls);
             compressor->SetReport(this);
             compressor->SetIsDE3File(true);
             compressor->CreateStream();
@@ -711,10 +712,7 @@ void TrptReport::SaveToStream(TStream& Stream, bool SaveChildren, bool SaveDefau
         }
     if (!password.isEmpty())
         if (const TClassInfo* cls = CrypterClass()) {
-            std::unique_ptr<TObject> made(cls->CreateInstance(nullptr));
-            crypter.reset(dynamic_cast<TrptCustomCrypter*>(made.get()));
-            if (!crypter) throw EInvalidCast(QStringLiteral("Invalid class typecast"));
-            made.release();
+            crypter = MakeInstanceOf<TrptCustomCrypter>(cls);
             crypter->CreateStream();
             target = crypter->Stream();
         }
