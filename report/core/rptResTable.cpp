@@ -118,7 +118,7 @@ QByteArray CoreResourceTable() {
 <StrRes Name="507" Text="Print to file"/>
 <StrRes Name="508" Text="OEM codepage"/>
 <StrRes Name="509" Text="Pseudographic"/>
-<StrRes Name="510" Text="Printer file (*.prn)|*.prn"/>
+<StrRes Name="510" Text="PDF file (*.pdf)|*.pdf"/>
 <StrRes Name="mbConfirm" Text="Confirm"/>
 <StrRes Name="mbError" Text="Error"/>
 <StrRes Name="mbInfo" Text="Information"/>

@@ -131,7 +131,7 @@ TEST_F(StringTableTest, CoreTable) {
         {"215", "215"},
         {"305", "Case sensitive"},
         {"414", "Apply to all pages"},
-        {"510", "Printer file (*.prn)|*.prn"},
+        {"510", "PDF file (*.pdf)|*.pdf"},
         {"clErrors", "The following error(s) have occured:"},
         {"SStringError", "Strings do not have properties or methods"},
         {"SLangNotFound", "Language '%s' not found"},
