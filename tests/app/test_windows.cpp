@@ -6,6 +6,7 @@
 #include "app/uMainForm.h"
 #include "app/uOptionsForm.h"
 #include "app/uSaveSettings.h"
+#include "formula/formula.h"
 #include "platform/data/SQLConnection.h"
 #include "platform/ui/Buttons.h"
 #include "platform/ui/ExtCtrls.h"
@@ -214,4 +215,18 @@ TEST_F(Windows, HiddenSqlConsoleListsAQueryResult) {
     frmMainKorvel->MemoInput264325->SetText("SELECT name FROM countries WHERE id < 0");
     frmMainKorvel->bSQL234235->Click();
     EXPECT_EQ(lines(), QStringList({"NO RESULT"}));
+}
+
+TEST_F(Windows, MainWindowCarriesTheFormulaComponentWithItsStoredValues) {
+    CopyDemo();
+    frmMainKorvel->Show();
+    auto* f = dynamic_cast<DUvuRarodar*>(frmMainKorvel->FindComponent("DUvuRarodar1"));
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f, frmMainKorvel->DUvuRarodar1);
+    EXPECT_EQ(f->Owner(), frmMainKorvel);
+    EXPECT_FALSE(f->UnQuotedString());
+    EXPECT_FALSE(f->AutoCreateVars());
+    EXPECT_EQ(f->VarNameLiterals(), "_ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    // Nothing in the shell calls it, but it is a working evaluator.
+    EXPECT_EQ(f->ComputeStrN("2+3*4"), 14);
 }
