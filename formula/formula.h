@@ -371,6 +371,8 @@ private:
     // Interpreter
     void RunCode(const QString& code, int argc, TCalcItem* argv);
     void RunTop(const QString& code, int argc, TCalcItem* argv);
+    bool RunNumeric(const QString& code, int argc, TCalcItem* argv);
+    void PlanNumeric(const QString& code);
     void VerifyCode(const QString& code, const TArtSubFormula& scope) const;
     [[noreturn]] void WrongCode() const;
     void RefreshBuiltins();
@@ -431,4 +433,25 @@ private:
     std::shared_ptr<const std::vector<FTableItem>> fbuiltins;
     quint64 fbuiltinsgen = ~quint64(0);
     std::mt19937_64 frandom{5489u};
+
+    // A formula of numbers, parameters, arithmetic and one-argument math built-ins runs on a plain
+    // double stack with the same checks and errors as the interpreter; anything else takes the interpreter.
+    struct NumericOp {
+        // The right operand of a binary operator comes from the stack (S), a parameter (P) or a constant (C).
+        enum Kind : quint8 { Param, Const, AddS, SubS, MulS, DivS, PowS, AddP, SubP, MulP, DivP, PowP,
+                             AddC, SubC, MulC, DivC, PowC, Neg, Call } kind;
+        int index = 0;
+        double value = 0;
+        double (*fn)(double) = nullptr;
+        const FTableItem* entry = nullptr;
+    };
+    struct NumericPlan {
+        QString code; // keeps the planned buffer alive, so its address identifies it
+        quint64 builtinsgen = 0;
+        bool usable = false;
+        int depth = 0;
+        std::vector<NumericOp> ops;
+        qint64 instructions = 0;
+    };
+    NumericPlan fnumplan;
 };

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -42,6 +43,12 @@ inline double Finite(double r) {
 }
 
 constexpr double kTwo63 = 9223372036854775808.0;
+
+// A square is the exactly rounded product, which pow may miss by a unit in the last place.
+inline double FormulaPower(double a, double b) {
+    const double r = b == 2 ? a * a : std::pow(a, b);
+    return std::isfinite(r) ? r : CheckedFloat2(r, [](double x, double y) { return std::pow(x, y); }, a, b);
+}
 
 } // namespace
 
@@ -202,7 +209,7 @@ void TFormulaCalc::cMod() {
 void TFormulaCalc::Pow() {
     const double a = NumberOf(Raw(1));
     const double b = NumberOf(Raw(0));
-    SetTop2(CheckedFloat2(std::pow(a, b), [](double x, double y) { return std::pow(x, y); }, a, b));
+    SetTop2(FormulaPower(a, b));
 }
 
 int TFormulaCalc::Compare() {
@@ -682,8 +689,162 @@ void DUvuRarodar::RunCode(const QString& code, int argc, TCalcItem* argv) {
     for (int i = 0; i < argc && i < static_cast<int>(scope->values.size()); ++i) argv[i] = scope->values[static_cast<size_t>(i)];
 }
 
+void DUvuRarodar::PlanNumeric(const QString& code) {
+    NumericPlan& plan = fnumplan;
+    plan.code = code;
+    plan.builtinsgen = fbuiltinsgen;
+    plan.usable = false;
+    plan.ops.clear();
+    plan.depth = 0;
+    plan.instructions = 0;
+    const auto* c = reinterpret_cast<const char16_t*>(code.utf16());
+    const int n = static_cast<int>(code.size());
+    int d = 0;
+    auto leaf = [&](NumericOp o) {
+        plan.ops.push_back(o);
+        plan.depth = std::max(plan.depth, ++d);
+    };
+    // A binary operator takes a parameter or constant pushed just before it as its right operand.
+    auto binary = [&](NumericOp::Kind stackKind) {
+        if (d < 2) return false;
+        --d;
+        NumericOp& last = plan.ops.back();
+        const int shift = last.kind == NumericOp::Param ? 5 : last.kind == NumericOp::Const ? 10 : 0;
+        if (shift) last.kind = static_cast<NumericOp::Kind>(stackKind + shift);
+        else plan.ops.push_back(NumericOp{stackKind});
+        return true;
+    };
+    for (int p = 0; p < n; ++p) {
+        const int op = c[p];
+        ++plan.instructions;
+        bool ok = true;
+        switch (op) {
+        case 42: ok = binary(NumericOp::MulS); break;
+        case 43: ok = binary(NumericOp::AddS); break;
+        case 45: ok = binary(NumericOp::SubS); break;
+        case 47: ok = binary(NumericOp::DivS); break;
+        case 94: ok = binary(NumericOp::PowS); break;
+        case 251:
+            ok = d >= 1;
+            plan.ops.push_back(NumericOp{NumericOp::Neg});
+            break;
+        case 222:
+        case 253: {
+            if (p + 1 >= n) return;
+            const int idx = c[++p];
+            if (idx >= formula.paramcount) return;
+            NumericOp o{NumericOp::Param};
+            o.index = idx;
+            leaf(o);
+            break;
+        }
+        case 254: {
+            if (p + 4 >= n) return;
+            NumericOp o{NumericOp::Const};
+            o.value = ReadNumber(c, p + 1);
+            p += 4;
+            leaf(o);
+            break;
+        }
+        case 245: {
+            if (p + 2 >= n) return;
+            const int idx = c[p + 1], cnt = c[p + 2];
+            p += 2;
+            if (idx >= static_cast<int>(fbuiltins->size()) || cnt != 1 || d < 1) return;
+            const FTableItem& e = (*fbuiltins)[static_cast<size_t>(idx)];
+            NumericOp o{NumericOp::Call};
+            o.fn = e.paramcount == 1 ? NumericBuiltin(e.fun) : nullptr;
+            if (!o.fn) return;
+            o.entry = &e;
+            plan.ops.push_back(o);
+            break;
+        }
+        case 224: plan.usable = d == 1 && p == n - 1; return;
+        default: return;
+        }
+        if (!ok) return;
+    }
+}
+
+namespace {
+
+inline double Divide(double l, double r) {
+    const double q = l / r;
+    return r != 0 && std::isfinite(q) ? q : CheckedDivision(l, r);
+}
+
+} // namespace
+
+// Runs the main formula on doubles when it is made only of what the plan takes and every value is a
+// number; the results, errors, budget and state afterwards are those of the interpreter.
+bool DUvuRarodar::RunNumeric(const QString& code, int argc, TCalcItem* argv) {
+    if (fstep || pformula != &formula || argc != formula.paramcount) return false;
+    for (int i = 0; i < argc; ++i)
+        if (argv[i].typ != fdtnumber) return false;
+    if (fnumplan.code.constData() != code.constData() || fnumplan.code.size() != code.size() ||
+        fnumplan.builtinsgen != fbuiltinsgen)
+        PlanNumeric(code);
+    const NumericPlan& plan = fnumplan;
+    if (!plan.usable || plan.instructions > finstrbudget || plan.depth > 64) return false;
+    xlines = 0;
+    lines = 1;
+    fmodulename.clear();
+    if (formula.varnames.size() > formula.paramcount)
+        formula.varnames.erase(formula.varnames.begin() + formula.paramcount, formula.varnames.end());
+    if (static_cast<int>(formula.values.size()) != formula.paramcount)
+        formula.values.resize(static_cast<size_t>(formula.paramcount));
+    for (int i = 0; i < argc; ++i) {
+        TCalcItem& v = formula.values[static_cast<size_t>(i)];
+        v.data = argv[i].data;
+        v.typ = fdtnumber;
+        if (!v.str.isNull() || !argv[i].str.isNull()) v.str = argv[i].str;
+    }
+    ferror = ER_Ok;
+    fstop = false;
+    finstrleft = finstrbudget - plan.instructions;
+    double st[64]; // below the top, which stays in a register
+    double t = 0;
+    int sp = -1;
+    const NumericOp* o = plan.ops.data();
+    const NumericOp* const end = o + plan.ops.size();
+    for (; o != end; ++o) {
+        switch (o->kind) {
+        case NumericOp::Param: st[++sp] = t, t = argv[o->index].data; break;
+        case NumericOp::Const: st[++sp] = t, t = o->value; break;
+        case NumericOp::Neg: t = -t; break;
+        case NumericOp::Call:
+            fcurfun = o->entry;
+            fparamcount = 1;
+            t = CheckedFloat(o->fn(t), o->fn, t);
+            break;
+        case NumericOp::AddS: t = Finite(st[sp--] + t); break;
+        case NumericOp::SubS: t = Finite(st[sp--] - t); break;
+        case NumericOp::MulS: t = Finite(st[sp--] * t); break;
+        case NumericOp::DivS: t = Divide(st[sp--], t); break;
+        case NumericOp::PowS: t = FormulaPower(st[sp--], t); break;
+        case NumericOp::AddP: t = Finite(t + argv[o->index].data); break;
+        case NumericOp::SubP: t = Finite(t - argv[o->index].data); break;
+        case NumericOp::MulP: t = Finite(t * argv[o->index].data); break;
+        case NumericOp::DivP: t = Divide(t, argv[o->index].data); break;
+        case NumericOp::PowP: t = FormulaPower(t, argv[o->index].data); break;
+        case NumericOp::AddC: t = Finite(t + o->value); break;
+        case NumericOp::SubC: t = Finite(t - o->value); break;
+        case NumericOp::MulC: t = Finite(t * o->value); break;
+        case NumericOp::DivC: t = Divide(t, o->value); break;
+        case NumericOp::PowC: t = FormulaPower(t, o->value); break;
+        }
+    }
+    C.Clear();
+    C.PushN(t);
+    return true;
+}
+
 void DUvuRarodar::RunTop(const QString& code, int argc, TCalcItem* argv) {
     RefreshBuiltins();
+    if (RunNumeric(code, argc, argv)) {
+        fcalldepth = 0;
+        return;
+    }
     frunning = true;
     finstrleft = finstrbudget;
     fcalldepth = 0;

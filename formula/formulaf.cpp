@@ -417,3 +417,15 @@ std::vector<FTableItem> CreateFormulaBuiltins() {
     defaults(74, {{1, Num(0)}});
     return table;
 }
+
+TFormulaMath1 NumericBuiltin(pformulafunction f) {
+    static const std::pair<pformulafunction, TFormulaMath1> math[] = {
+        {MathFn<Sin>, Sin},     {MathFn<Cos>, Cos},     {MathFn<Tan>, Tan},     {MathFn<Log>, Log},
+        {MathFn<Lg>, Lg},       {MathFn<Exp>, Exp},     {MathFn<Sqrt>, Sqrt},   {MathFn<Abs>, Abs},
+        {MathFn<Atan>, Atan},   {MathFn<Asin>, Asin},   {MathFn<Acos>, Acos},   {MathFn<Asinh>, Asinh},
+        {MathFn<Acosh>, Acosh}, {MathFn<Atanh>, Atanh}, {MathFn<Cosh>, Cosh},   {MathFn<Sinh>, Sinh},
+        {MathFn<Tanh>, Tanh}};
+    for (const auto& m : math)
+        if (m.first == f) return m.second;
+    return nullptr;
+}

@@ -18,6 +18,9 @@ std::vector<FTableItem> CreateFormulaBuiltins();
 double CheckedFloat(double result, double (*f)(double), double x);
 double CheckedFloat2(double result, double (*f)(double, double), double x, double y);
 double CheckedDivision(double l, double r);
+// The plain function behind a one-argument math built-in (SIN, COS, ...), or null for any other.
+using TFormulaMath1 = double (*)(double);
+TFormulaMath1 NumericBuiltin(pformulafunction f);
 // A number truncated to 64 bits; NaN and values beyond 64 bits raise EInvalidOp.
 qint64 FormulaTrunc(double x);
 int FormulaTruncInt(double x); // the same, clamped to the 32-bit range

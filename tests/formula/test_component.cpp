@@ -87,6 +87,73 @@ TEST_F(FormulaComponent, CompiledSetBack) {
     EXPECT_EQ(text[3].unicode(), 0xD800);
 }
 
+// Numeric formulas over number values run on a double stack; the same formula over values given as
+// text takes the interpreter. Both must give the same text, the same error and the same budget.
+TEST_F(FormulaComponent, NumericFormulasMatchTheInterpreter) {
+    struct Case {
+        const char* formula;
+        double x, y;
+    };
+    const Case cases[] = {
+        {"x*x + 2*x*y - SIN(x)/(1+y^2)", 0.3, -1.7},
+        {"(x+1)*(y-2)/3 - (-x)", 2.5, 7},
+        {"x^y + y^2 - COS(x)*EXP(y)", 2, 0.5},
+        {"x/y", 1, 0},          // EZeroDivide
+        {"x/y", 0, 0},          // EInvalidOp
+        {"SQRT(x) + y", -1, 0}, // EInvalidOp
+        {"LOG(x)", 0, 0},
+        {"x*y", 1e300, 1e300},  // EOverflow
+        {"y^2", 0, 1e200},
+        {"x - y + 4 / 2 ^ 2", 5, 3},
+    };
+    auto run = [](DUvuRarodar& f, TCalcArray& v) {
+        try {
+            return f.Compute(2, &v);
+        } catch (const Exception& e) {
+            return e.ClassName() + QStringLiteral(": ") + e.Message();
+        }
+    };
+    for (const Case& c : cases) {
+        DUvuRarodar f;
+        f.Compile(c.formula, 2, {"x", "y"});
+        TCalcArray numbers{TCalcItem{c.x, {}, fdtnumber}, TCalcItem{c.y, {}, fdtnumber}};
+        TCalcArray texts{TCalcItem{0, QString::number(c.x, 'g', 17), fdtstring},
+                         TCalcItem{0, QString::number(c.y, 'g', 17), fdtstring}};
+        const QString fast = run(f, numbers);
+        EXPECT_EQ(fast, run(f, texts)) << c.formula;
+        EXPECT_EQ(run(f, numbers), fast) << c.formula; // a second run on the kept plan
+    }
+    // A square is the rounded product.
+    DUvuRarodar sq;
+    sq.Compile("y^2", 1, {"y"});
+    for (double y : {0.1, 1.7, 3.3333333333333335, 1e-160, 123456.789}) {
+        TCalcArray v{TCalcItem{y, {}, fdtnumber}};
+        EXPECT_EQ(sq.ComputeN(1, &v), y * y) << y;
+    }
+    // The instruction budget counts the same instructions on both roads.
+    DUvuRarodar b;
+    b.Compile("x*x + 2*x*y", 2, {"x", "y"});
+    TCalcArray numbers{TCalcItem{1, {}, fdtnumber}, TCalcItem{2, {}, fdtnumber}};
+    TCalcArray texts{TCalcItem{0, "1", fdtstring}, TCalcItem{0, "2", fdtstring}};
+    int needed = 1;
+    for (;; ++needed) {
+        b.SetInstructionBudget(needed);
+        if (run(b, texts) == "5") break;
+        ASSERT_LT(needed, 100);
+    }
+    EXPECT_EQ(run(b, numbers), "5");
+    b.SetInstructionBudget(needed - 1);
+    EXPECT_EQ(run(b, numbers), run(b, texts));
+    EXPECT_TRUE(run(b, numbers).startsWith("FormulaException"));
+    // A built-in replaced after the formula ran once is the one called.
+    DUvuRarodar s;
+    s.Compile("SIN(x) * 2", 1, {"x"});
+    TCalcArray zero{TCalcItem{0, {}, fdtnumber}};
+    EXPECT_EQ(s.Compute(1, &zero), "0");
+    s.AddUserFunction("sin", 1, [](TFormulaCalc&) { return TCalcItem{21, {}, fdtnumber}; }, nullptr, false, true);
+    EXPECT_EQ(s.Compute(1, &zero), "42");
+}
+
 TEST_F(FormulaComponent, HostFunctionsAndConstants) {
     DUvuRarodar f, other;
     try {
