@@ -11,13 +11,16 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "report/core/rptClassBases.h"
+#include "report/core/rptClassMemo.h"
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptClassView.h"
 #include "report/core/rptDataSets.h"
 #include "report/core/rptDBSet.h"
 #include "report/core/rptDialogComponent.h"
+#include "report/core/rptDrawText.h"
 #include "report/core/rptExpressionCache.h"
 #include "report/core/rptRes.h"
+#include "report/core/rptStyles.h"
 #include "report/core/rptWideStrings.h"
 #include "report/core/rptVariables.h"
 #include "report/core/rptXMLSerializer.h"
@@ -178,6 +181,8 @@ void RegisterReportClasses() {
     RegisterDataSetClasses();
     RegisterDBDataSetClasses();
     RegisterViewClasses();
+    RegisterStyleClasses();
+    RegisterMemoClasses();
     RegisterClasses({TrptComponent::StaticClassInfo(), TrptReportComponent::StaticClassInfo(),
                      TrptReport::StaticClassInfo()});
 }
@@ -260,7 +265,9 @@ TrptReport::TrptReport(TComponent* AOwner)
     FErrors = std::make_unique<TStringList>();
     FErrors->SetSorted(true);
     FErrors->SetDuplicates(dupIgnore);
+    FStyles = std::make_unique<TrptStyles>(this);
     FSysVariables = std::make_unique<TStringList>();
+    FDrawText = std::make_unique<TrptDrawText>();
     FDrillState = std::make_unique<TStringList>();
     Clear();
 }
@@ -307,7 +314,7 @@ void TrptReport::Clear() {
             FXMLSerializer->ForgetObject(FDataSets->Items(i));
     FDataSets->Clear();
     FVariables->Clear();
-    FStyleData.clear();
+    FStyles->Clear();
     FEngineOptions->Clear();
     FPreviewOptions->Clear();
     FPrintOptions->Clear();
@@ -750,27 +757,24 @@ void TrptReport::DefineProperties(TFiler* Filer) {
     Filer->DefineProperty(
         QStringLiteral("Top"), [this](TReader& r) { FDesignTop = static_cast<int>(r.ReadInteger()); },
         [this](TWriter& w) { w.WriteInteger(FDesignTop); }, FDesignTop != 0);
-    // Lists kept as stored until their classes read them: an empty list when there is none.
-    auto raw = [Filer](const char* name, QByteArray& data) {
-        Filer->DefineProperty(
-            QString::fromLatin1(name), [&data](TReader& r) { data = r.ReadRawValue(); },
-            [&data](TWriter& w) {
-                if (data.isEmpty()) {
-                    w.WriteListBegin();
-                    w.WriteListEnd();
-                } else {
-                    w.WriteRawValue(data);
-                }
-            },
-            true);
-    };
     Filer->DefineProperty(
         QStringLiteral("Datasets"), [this](TReader& r) { ReadCollectionXml(FDataSets.get(), r, this); },
         [this](TWriter& w) { WriteCollectionXml(FDataSets.get(), w, this); }, true);
     Filer->DefineProperty(
         QStringLiteral("Variables"), [this](TReader& r) { ReadCollectionXml(FVariables.get(), r, this); },
         [this](TWriter& w) { WriteCollectionXml(FVariables.get(), w, this); }, true);
-    raw("Style", FStyleData);
+    Filer->DefineProperty(
+        QStringLiteral("Style"), [this](TReader& r) { ReadCollectionXml(FStyles.get(), r, this); },
+        [this](TWriter& w) { WriteCollectionXml(FStyles.get(), w, this); }, true);
+}
+
+void TrptReport::SetStyles(TrptStyles* Value) {
+    if (!Value) {
+        FStyles->Clear();
+        return;
+    }
+    FStyles->Assign(Value);
+    FStyles->Apply();
 }
 
 void TrptReport::CheckDataPage() {

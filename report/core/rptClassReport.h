@@ -202,6 +202,12 @@ public:
     TrptExpressionCache* ExpressionCache() const { return FExpressionCache.get(); }
     TrptVariables* Variables() const { return FVariables.get(); }
     void SetVariables(TrptVariables* Value);
+    // Styles of the report's text objects: setting copies the items of Value (none clears them)
+    // and applies them to the text objects.
+    TrptStyles* Styles() const { return FStyles.get(); }
+    void SetStyles(TrptStyles* Value);
+    // The report's own text layout (used under TrptDrawText's lock).
+    TrptDrawText* DrawText() const { return FDrawText.get(); }
 
     // Script events of report objects (the script side lives with the script unit).
     void DoNotifyEvent(TObject* Obj, const QString& EventName, bool RunAlways = false);
@@ -303,9 +309,8 @@ private:
     QString FOnStartReport;
     QString FOnStopReport;
     QString FOnReportPrint;
-    // The styles of a template, kept as their stored bytes until the class that reads them is
-    // built, so that loading and saving a template loses nothing.
-    QByteArray FStyleData;
+    std::unique_ptr<TrptStyles> FStyles;
+    std::unique_ptr<TrptDrawText> FDrawText;
     // The password this object saved or accepted last (ReportOptions.PrevPassword, which the
     // clearing at the start of every load empties).
     QString FKnownPassword;
