@@ -341,6 +341,7 @@ void TrptReportPage::AlignChildren() {
 
 void TrptReportPage::Draw(TCanvas* Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) {
     FBackPicture->SetBounds(0, 0, PrintableWidth(), PrintableHeight());
+    FBackPicture->SetIsPrinting(IsPrinting());
     if (!FBackPictureVisible || (IsPrinting() && !FBackPicturePrintable)) return;
     FBackPicture->Draw(Canvas, ScaleX, ScaleY, OffsetX + ScaleX * FLeftMargin * rptMMFactor,
                        OffsetY + ScaleY * FTopMargin * rptMMFactor);

@@ -13,6 +13,7 @@
 #include "report/core/rptClassBases.h"
 #include "report/core/rptClassMemo.h"
 #include "report/core/rptClassOptions.h"
+#include "report/core/rptClassPage.h"
 #include "report/core/rptClassView.h"
 #include "report/core/rptDataSets.h"
 #include "report/core/rptDBSet.h"
@@ -183,6 +184,7 @@ void RegisterReportClasses() {
     RegisterViewClasses();
     RegisterStyleClasses();
     RegisterMemoClasses();
+    RegisterPageClasses();
     RegisterClasses({TrptComponent::StaticClassInfo(), TrptReportComponent::StaticClassInfo(),
                      TrptReport::StaticClassInfo()});
 }
