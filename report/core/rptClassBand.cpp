@@ -68,7 +68,8 @@ KORVEL_CLASS_INFO(TrptBand) {
     b.Prop("Vertical", &C::Vertical, &C::SetVertical).Default(false);
     b.Prop("Visible", &C::Visible, &C::SetVisible).Default(true);
     b.Prop("Width", &C::Width, &C::SetWidth).Type("Extended");
-    b.Prop("OnAfterCalcHeight", &C::OnAfterCalcHeight, &C::SetOnAfterCalcHeight).Type(TrptNotifyEventTypeName);
+    b.Prop("OnAfterCalcHeight", &C::OnAfterCalcHeight, &C::SetOnAfterCalcHeight)
+        .Type(TrptNotifyEventTypeName);
     b.Prop("OnAfterPrint", &C::OnAfterPrint, &C::SetOnAfterPrint).Type(TrptNotifyEventTypeName);
     b.Prop("OnBeforePrint", &C::OnBeforePrint, &C::SetOnBeforePrint).Type(TrptNotifyEventTypeName);
 }
@@ -166,7 +167,8 @@ void TrptBand::Notification(TComponent* AComponent, TOperation Operation) {
     if (FFooter && AComponent == static_cast<TComponent*>(FFooter)) FFooter = nullptr;
     if (FGroup && AComponent == static_cast<TComponent*>(FGroup)) FGroup = nullptr;
     if (!FSubBands.empty())
-        std::erase_if(FSubBands, [AComponent](TrptBand* b) { return static_cast<TComponent*>(b) == AComponent; });
+        std::erase_if(FSubBands,
+                      [AComponent](TrptBand* b) { return static_cast<TComponent*>(b) == AComponent; });
 }
 
 // =============================================================================================
@@ -255,7 +257,8 @@ TrptDataBand::~TrptDataBand() {
 }
 
 void TrptDataBand::SetCurColumn(int Value) {
-    if (Value > FColumns) Value = 1;
+    // Columns count from 1: a number below would move the band left of its page.
+    if (Value > FColumns || Value < 1) Value = 1;
     FCurColumn = Value;
     if (FCurColumn == 1) FMaxY = 0;
     SetLeft((FCurColumn - 1) * (FColumnWidth + FColumnGap));
@@ -291,7 +294,8 @@ void TrptDataBand::SetRowCount(int Value) {
 void TrptDataBand::Notification(TComponent* AComponent, TOperation Operation) {
     TrptBand::Notification(AComponent, Operation);
     // The name stays, so a dataset of that name found later binds again.
-    if (Operation == opRemove && FDataSet && AComponent == static_cast<TComponent*>(FDataSet)) FDataSet = nullptr;
+    if (Operation == opRemove && FDataSet && AComponent == static_cast<TComponent*>(FDataSet))
+        FDataSet = nullptr;
 }
 
 KORVEL_CLASS_INFO(TrptMasterData) {
@@ -347,7 +351,8 @@ KORVEL_CLASS_INFO(TrptGroupFooter) {
     using C = TrptGroupFooter;
     PublishAllowSplit(b);
     PublishChild(b);
-    b.Prop("HideIfSingleDataRecord", &C::HideIfSingleDataRecord, &C::SetHideIfSingleDataRecord).Default(false);
+    b.Prop("HideIfSingleDataRecord", &C::HideIfSingleDataRecord, &C::SetHideIfSingleDataRecord)
+        .Default(false);
     PublishKeepChild(b);
     PublishPrintChildIfInvisible(b);
     PublishStretched(b);
@@ -439,8 +444,8 @@ void RegisterBandClasses() {
     static std::once_flag once;
     std::call_once(once, [] {
         RegisterViewClasses();
-        RegisterClasses({TrptBand::StaticClassInfo(), TrptDataBand::StaticClassInfo(), TrptNullBand::StaticClassInfo(),
-                         TrptSubreport::StaticClassInfo()});
+        RegisterClasses({TrptBand::StaticClassInfo(), TrptDataBand::StaticClassInfo(),
+                         TrptNullBand::StaticClassInfo(), TrptSubreport::StaticClassInfo()});
         for (int i = 0; i < 18; ++i)
             RegisterClass(TrptBand::BandClassOf(i));
     });

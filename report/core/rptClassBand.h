@@ -212,7 +212,7 @@ public:
     int Columns() const { return FColumns; }
     void SetColumns(int Value) { FColumns = Value; }
     int CurColumn() const { return FCurColumn; }
-    // A column past Columns becomes 1 (which also clears MaxY); Left moves to the column:
+    // A column past Columns (or below 1) becomes 1, which also clears MaxY; Left moves to the column:
     // (CurColumn - 1) * (ColumnWidth + ColumnGap).
     void SetCurColumn(int Value);
 

@@ -92,8 +92,9 @@ KORVEL_CLASS_INFO(TrptReportPage) {
 }
 
 TrptReportPage::TrptReportPage(TComponent* AOwner)
-    : TrptPage(AOwner), FBackPicture(NewBackPictureObject()), FColumnPositions(std::make_unique<TStringList>()),
-      FHGuides(std::make_unique<TStringList>()), FVGuides(std::make_unique<TStringList>()) {
+    : TrptPage(AOwner), FBackPicture(NewBackPictureObject()),
+      FColumnPositions(std::make_unique<TStringList>()), FHGuides(std::make_unique<TStringList>()),
+      FVGuides(std::make_unique<TStringList>()) {
     FBackPicture->SetColor(clNone);
     if (IsPublishedProp(FBackPicture.get(), QStringLiteral("KeepAspectRatio")))
         SetOrdProp(FBackPicture.get(), QStringLiteral("KeepAspectRatio"), 0);
@@ -119,8 +120,9 @@ QString TrptReportPage::GetDescription() const {
 
 void TrptReportPage::CheckPaperMeasure(double Value, const char* What) {
     if (std::isfinite(Value) && Value > 0) return;
-    throw EInvalidPageSetting(QStringLiteral("The paper %1 must be above 0 mm, not %2")
-                                  .arg(QLatin1String(What), std::isfinite(Value) ? FloatToStr(Value) : QString::number(Value)));
+    throw EInvalidPageSetting(
+        QStringLiteral("The paper %1 must be above 0 mm, not %2")
+            .arg(QLatin1String(What), std::isfinite(Value) ? FloatToStr(Value) : QString::number(Value)));
 }
 
 void TrptReportPage::UpdateDimensions() {
@@ -327,9 +329,10 @@ void TrptReportPage::AlignChildren() {
         if (!band) continue;
         if (band->Vertical()) {
             band->SetHeight(printableHeight - band->Top());
-        } else if (FColumns > 1 && !dynamic_cast<TrptNullBand*>(band) && !dynamic_cast<TrptReportSummary*>(band) &&
-                   !dynamic_cast<TrptPageHeader*>(band) && !dynamic_cast<TrptPageFooter*>(band) &&
-                   !dynamic_cast<TrptReportTitle*>(band) && !dynamic_cast<TrptOverlay*>(band)) {
+        } else if (FColumns > 1 && !dynamic_cast<TrptNullBand*>(band) &&
+                   !dynamic_cast<TrptReportSummary*>(band) && !dynamic_cast<TrptPageHeader*>(band) &&
+                   !dynamic_cast<TrptPageFooter*>(band) && !dynamic_cast<TrptReportTitle*>(band) &&
+                   !dynamic_cast<TrptOverlay*>(band)) {
             band->SetWidth(FColumnWidth * rptMMFactor);
         } else {
             band->SetWidth(Width() - band->Left());

@@ -18,12 +18,15 @@ QString PropNames(const TClassInfo* cls) {
     return names.join(',');
 }
 
-const QString Common = QStringLiteral("Name,Tag,Description,Font,Height,Left,ParentFont,Restrictions,Top,Vertical,"
-                                      "Visible,Width,OnAfterCalcHeight,OnAfterPrint,OnBeforePrint");
-const QString Splittable = QStringLiteral("AllowSplit,Child,KeepChild,PrintChildIfInvisible,StartNewPage,Stretched");
+const QString Common =
+    QStringLiteral("Name,Tag,Description,Font,Height,Left,ParentFont,Restrictions,Top,Vertical,"
+                   "Visible,Width,OnAfterCalcHeight,OnAfterPrint,OnBeforePrint");
+const QString Splittable =
+    QStringLiteral("AllowSplit,Child,KeepChild,PrintChildIfInvisible,StartNewPage,Stretched");
 const QString DataSet = QStringLiteral(
     "AllowSplit,Child,Columns,ColumnWidth,ColumnGap,DataSet,DataSetName,FooterAfterEach,KeepChild,KeepFooter,"
-    "KeepHeader,KeepTogether,OutlineText,PrintChildIfInvisible,PrintIfDetailEmpty,RowCount,StartNewPage,Stretched,"
+    "KeepHeader,KeepTogether,OutlineText,PrintChildIfInvisible,PrintIfDetailEmpty,RowCount,StartNewPage,"
+    "Stretched,"
     "OnMasterDetail");
 
 } // namespace
@@ -50,8 +53,10 @@ TEST(BandKinds, NumbersNamesAndPublishedProperties) {
         {"TrptDataBand5", "Data5", DataSet},
         {"TrptDataBand6", "Data6", DataSet},
         {"TrptGroupHeader", "GroupHeader",
-         "AllowSplit,Child,Condition,DrillDown,ExpandDrillDown,KeepChild,KeepTogether,ReprintOnNewPage,OutlineText,"
-         "PrintChildIfInvisible,ResetPageNumbers,ShowFooterIfDrillDown,ShowChildIfDrillDown,StartNewPage,Stretched,"
+         "AllowSplit,Child,Condition,DrillDown,ExpandDrillDown,KeepChild,KeepTogether,ReprintOnNewPage,"
+         "OutlineText,"
+         "PrintChildIfInvisible,ResetPageNumbers,ShowFooterIfDrillDown,ShowChildIfDrillDown,StartNewPage,"
+         "Stretched,"
          "DrillName"},
         {"TrptGroupFooter", "GroupFooter",
          "AllowSplit,Child,HideIfSingleDataRecord,KeepChild,PrintChildIfInvisible,Stretched"},
@@ -106,10 +111,12 @@ TEST(BandKinds, DefaultsAndStoredText) {
     master->SetBounds(0, 100, 700, 20);
     // Defaults are left out; RowCount has none and is always written.
     const QByteArray text = SaveReport(*r.Report);
-    EXPECT_TRUE(text.contains("<TrptPageHeader Name=\"PageHeader1\" Height=\"0\" Left=\"0\" Top=\"0\" Width=\"0\"/>"))
+    EXPECT_TRUE(
+        text.contains("<TrptPageHeader Name=\"PageHeader1\" Height=\"0\" Left=\"0\" Top=\"0\" Width=\"0\"/>"))
         << text.toStdString();
-    EXPECT_TRUE(text.contains("<TrptMasterData Name=\"MasterData1\" Height=\"20\" Left=\"0\" Top=\"100\" Width=\"700\" "
-                              "ColumnWidth=\"0\" ColumnGap=\"0\" RowCount=\"0\"/>"))
+    EXPECT_TRUE(text.contains(
+        "<TrptMasterData Name=\"MasterData1\" Height=\"20\" Left=\"0\" Top=\"100\" Width=\"700\" "
+        "ColumnWidth=\"0\" ColumnGap=\"0\" RowCount=\"0\"/>"))
         << text.toStdString();
     footer->SetPrintOnLastPage(false);
     EXPECT_TRUE(SaveReport(*r.Report).contains("PrintOnLastPage=\"False\""));
@@ -213,6 +220,15 @@ TEST(DataBands, ColumnsMoveTheBand) {
     EXPECT_EQ(band.CurColumn(), 1);
     EXPECT_DOUBLE_EQ(band.Left(), 0);
     EXPECT_DOUBLE_EQ(band.MaxY(), 0);
+
+    // Without columns (the engine still sets CurColumn := Columns after the rows) the band stays
+    // in place, also when a column width was left in the template.
+    band.SetColumns(0);
+    band.SetCurColumn(0);
+    EXPECT_EQ(band.CurColumn(), 1);
+    EXPECT_DOUBLE_EQ(band.Left(), 0);
+    band.SetCurColumn(-3);
+    EXPECT_DOUBLE_EQ(band.Left(), 0);
 }
 
 TEST(DataBands, DataSetAndUserNameGoTogether) {
@@ -312,7 +328,8 @@ TEST(DotMatrix, BandsSnapToTheCharacterGrid) {
     auto* band = new TrptMasterData(dmp);
     struct {
         double In, Top, Height, Left;
-    } cases[] = {{20, 17, 17, 19.2}, {30, 34, 34, 28.8}, {8.5, 17 * 0, 0, 9.6}, {25.5, 34, 34, 28.8}, {0, 0, 0, 0}};
+    } cases[] = {
+        {20, 17, 17, 19.2}, {30, 34, 34, 28.8}, {8.5, 17 * 0, 0, 9.6}, {25.5, 34, 34, 28.8}, {0, 0, 0, 0}};
     // 8.5 / 17 = 0.5 rounds to even (0); 25.5 / 17 = 1.5 rounds to 2; 8.5 / 9.6 rounds to 1.
     for (const auto& c : cases) {
         band->SetTop(c.In);

@@ -97,11 +97,10 @@ TEST(PageGeometry, PaperNumbersAndSizes) {
         int Paper;
         double W, H;
     } cases[] = {
-        {poPortrait, 8, 297, 420},  // A3
-        {poLandscape, 8, 420, 297}, // turned
-        {poPortrait, 1, 215.9, 279.4},
-        {poLandscape, 11, 210, 148}, // A5
-        {poPortrait, 66, 420, 594},  // A2
+        {poPortrait, 8, 297, 420},                                  // A3
+        {poLandscape, 8, 420, 297},                                 // turned
+        {poPortrait, 1, 215.9, 279.4}, {poLandscape, 11, 210, 148}, // A5
+        {poPortrait, 66, 420, 594},                                 // A2
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Paper);
@@ -335,7 +334,8 @@ TEST(PageSettings, BackgroundDrawsInsideTheMargins) {
 
 TEST(BadPageSettings, PaperOfNoSizeIsRefused) {
     TrptReportPage p;
-    for (double bad : {0.0, -5.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+    for (double bad :
+         {0.0, -5.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(p.SetPaperWidth(bad), EInvalidPageSetting);
         EXPECT_THROW(p.SetPaperHeight(bad), EInvalidPageSetting);
@@ -411,7 +411,7 @@ TEST(DataPages, SizeNameAndTheReportsDataPageRule) {
     EXPECT_EQ(r.Data->Name(), "Data");
     // The report's text stores it with its geometry, first among the pages.
     const QByteArray text = SaveReport(*r.Report);
-    EXPECT_TRUE(text.contains(
-        "<TrptDataPage Name=\"Data\" Height=\"1000\" Left=\"0\" Top=\"0\" Width=\"1000\"/>\r\n  <TrptReportPage"))
+    EXPECT_TRUE(text.contains("<TrptDataPage Name=\"Data\" Height=\"1000\" Left=\"0\" Top=\"0\" "
+                              "Width=\"1000\"/>\r\n  <TrptReportPage"))
         << text.toStdString();
 }

@@ -28,7 +28,8 @@ void ChangeEverything(TObject* obj, TrptReport* report, int depth = 0) {
             case tkEnumeration:
                 if (p->IsWritable()) {
                     const Int64 cur = GetOrdProp(obj, p);
-                    SetOrdProp(obj, p, cur >= p->PropType()->MaxValue() ? p->PropType()->MinValue() : cur + 1);
+                    SetOrdProp(obj, p,
+                               cur >= p->PropType()->MaxValue() ? p->PropType()->MinValue() : cur + 1);
                 }
                 break;
             case tkSet:
@@ -46,7 +47,8 @@ void ChangeEverything(TObject* obj, TrptReport* report, int depth = 0) {
             case tkComponent:
                 if (p->IsWritable())
                     for (TrptComponent* c : report->AllObjects())
-                        if (c != obj && ClassInfoOf(c)->InheritsFrom(p->PropClass()) && !c->Name().isEmpty()) {
+                        if (c != obj && ClassInfoOf(c)->InheritsFrom(p->PropClass()) &&
+                            !c->Name().isEmpty()) {
                             SetObjectProp(obj, p, c);
                             break;
                         }
@@ -79,7 +81,8 @@ void CompareEverything(TObject* a, TObject* b, const QString& path, int depth = 
         const QString where = path + p->Name();
         switch (p->Kind()) {
         case tkFloat:
-            EXPECT_NEAR(GetFloatProp(a, p), GetFloatProp(b, p), 1e-9 * std::max(1.0, std::fabs(GetFloatProp(a, p))))
+            EXPECT_NEAR(GetFloatProp(a, p), GetFloatProp(b, p),
+                        1e-9 * std::max(1.0, std::fabs(GetFloatProp(a, p))))
                 << where.toStdString();
             break;
         case tkComponent: {
@@ -108,7 +111,8 @@ void CompareEverything(TObject* a, TObject* b, const QString& path, int depth = 
             break;
         }
         default:
-            EXPECT_EQ(VarToStr(GetPropValue(a, p, false)), VarToStr(GetPropValue(b, p, false))) << where.toStdString();
+            EXPECT_EQ(VarToStr(GetPropValue(a, p, false)), VarToStr(GetPropValue(b, p, false)))
+                << where.toStdString();
         }
     }
 }
@@ -117,10 +121,10 @@ void CompareEverything(TObject* a, TObject* b, const QString& path, int depth = 
 
 TEST(BandsAndPagesRoundTrip, EveryClassKeepsEveryPublishedProperty) {
     RegisterPageClasses();
-    std::vector<const TClassInfo*> classes = {TrptBand::StaticClassInfo(),      TrptDataBand::StaticClassInfo(),
-                                              TrptNullBand::StaticClassInfo(),  TrptSubreport::StaticClassInfo(),
-                                              TrptPage::StaticClassInfo(),      TrptReportPage::StaticClassInfo(),
-                                              TrptDataPage::StaticClassInfo()};
+    std::vector<const TClassInfo*> classes = {
+        TrptBand::StaticClassInfo(),      TrptDataBand::StaticClassInfo(), TrptNullBand::StaticClassInfo(),
+        TrptSubreport::StaticClassInfo(), TrptPage::StaticClassInfo(),     TrptReportPage::StaticClassInfo(),
+        TrptDataPage::StaticClassInfo()};
     for (int i = 0; i < 18; ++i)
         classes.push_back(TrptBand::BandClassOf(i));
     for (const TClassInfo* cls : classes) {
