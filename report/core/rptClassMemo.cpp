@@ -78,7 +78,8 @@ bool NumberFormatFits(const QString& fs, bool integer) {
         }
         if (i >= n) return false;
         const char t = fs[i].toLower().toLatin1();
-        const bool fits = integer ? (t == 'd' || t == 'u' || t == 'x') : (t == 'e' || t == 'f' || t == 'g' || t == 'n' || t == 'm');
+        const bool fits = integer ? (t == 'd' || t == 'u' || t == 'x')
+                                  : (t == 'e' || t == 'f' || t == 'g' || t == 'n' || t == 'm');
         if (!fits) return false; // includes "*", "s", "p" and anything unknown
         if (++consumed > 1) return false;
     }
@@ -227,7 +228,8 @@ QString TrptCustomMemoView::GetDescription() const {
 
 void TrptCustomMemoView::Notification(TComponent* AComponent, TOperation Operation) {
     TrptStretcheable::Notification(AComponent, Operation);
-    if (Operation == opRemove && FFlowTo && AComponent == static_cast<TComponent*>(FFlowTo)) FFlowTo = nullptr;
+    if (Operation == opRemove && FFlowTo && AComponent == static_cast<TComponent*>(FFlowTo))
+        FFlowTo = nullptr;
 }
 
 void TrptCustomMemoView::SetFlowTo(TrptCustomMemoView* Value) {
@@ -271,6 +273,8 @@ void TrptCustomMemoView::SetMemo(TStrings* Value) {
 
 void TrptCustomMemoView::SetStyle(const QString& Value) {
     FStyle = Value;
+    // No name is no style, even when a damaged style file left an item without a name.
+    if (Value.isEmpty()) return;
     if (TrptReport* r = Report())
         if (TrptStyles* styles = r->Styles()) ApplyStyle(styles->Find(Value));
 }
@@ -334,7 +338,8 @@ QString TrptCustomMemoView::FormatData(const Variant& Value, const TrptFormat* A
             const QString& dec = AFormat->DecimalSeparator();
             const QString& thou = AFormat->ThousandSeparator();
             qsizetype decPos = -1;
-            if (dec.size() == 1 && dec[0] != sys.DecimalSeparator) decPos = result.lastIndexOf(sys.DecimalSeparator);
+            if (dec.size() == 1 && dec[0] != sys.DecimalSeparator)
+                decPos = result.lastIndexOf(sys.DecimalSeparator);
             if (thou.size() == 1 && thou[0] != sys.ThousandSeparator)
                 result.replace(sys.ThousandSeparator, thou[0]);
             if (decPos >= 0) result[decPos] = dec[0];
@@ -419,8 +424,12 @@ void TrptCustomMemoView::ExpandExpressions() {
         int j = 0;
         const QString inner = ExtractBracketedText(s, open, close, i, j);
         if (i == j) break;
-        // A delimiter that never closes is text, not the start of an expression.
-        if (!DelimitedExpressionCloses(s, open, close, i)) break;
+        // A delimiter that never closes is text, not the start of an expression; expressions
+        // after it still count.
+        if (!DelimitedExpressionCloses(s, open, close, i)) {
+            ++i;
+            continue;
+        }
         s.remove(i - 1, j - i + 1);
         const QString value = EvaluateAndFormat(inner);
         s.insert(i - 1, value);
@@ -438,7 +447,8 @@ void TrptCustomMemoView::ExtractMacros() {
     if (s.contains(QLatin1String("[COPYNAME#]"), Qt::CaseInsensitive)) {
         TrptVariables* globals = GlobalVariables();
         const QString name = QStringLiteral("CopyName") + QString::number(FCopyNo);
-        const QString copyName = globals->IndexOf(name) >= 0 ? ValueText(globals->Variables(name)) : QString();
+        const QString copyName =
+            globals->IndexOf(name) >= 0 ? ValueText(globals->Variables(name)) : QString();
         changed |= ReplaceNoCase(s, QStringLiteral("[COPYNAME#]"), copyName);
     }
     if (changed) SetText(s);
@@ -533,7 +543,8 @@ TrptDrawText* TrptCustomMemoView::Layout() const {
     return GlobalDrawText();
 }
 
-void TrptCustomMemoView::BeginDraw(TCanvas* Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) {
+void TrptCustomMemoView::BeginDraw(TCanvas* Canvas, double ScaleX, double ScaleY, double OffsetX,
+                                   double OffsetY) {
     TrptStretcheable::BeginDraw(Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
     const double fw = Frame()->Width();
     const TrptFrameTypes typ = Frame()->Typ();
@@ -617,7 +628,8 @@ double TrptCustomMemoView::Measure(bool MeasureWidth) {
     }
     dt->SetDimensions(1, 1, 1, r, r);
     dt->SetText(*FMemo);
-    const double result = MeasureWidth ? dt->CalcWidth() + FrameGapWidth() : dt->CalcHeight() + FrameGapHeight();
+    const double result =
+        MeasureWidth ? dt->CalcWidth() + FrameGapWidth() : dt->CalcHeight() + FrameGapHeight();
     SetColor(saved);
     return rptRound(result);
 }
@@ -695,7 +707,8 @@ void TrptCustomMemoView::Draw(TCanvas* Canvas, double ScaleX, double ScaleY, dou
     QString savedText;
     if (showBinding) {
         savedText = Text();
-        SetText(QStringLiteral("[") + DataSetName() + QStringLiteral(".\"") + DataField() + QStringLiteral("\"]"));
+        SetText(QStringLiteral("[") + DataSetName() + QStringLiteral(".\"") + DataField() +
+                QStringLiteral("\"]"));
     }
     const TColor saved = Color();
     {
@@ -754,11 +767,14 @@ QString TrptCustomMemoView::Diff(TrptComponent* AComponent) {
         if (FWordWrap != m->FWordWrap) AddEntry(r, QStringLiteral("WordWrap"), Bool01(FWordWrap));
         const TrptFormat* f = FDisplayFormat.get();
         const TrptFormat* g = m->FDisplayFormat.get();
-        if (f->Kind() != g->Kind()) AddEntry(r, QStringLiteral("DisplayFormat.Kind"), QString::number(f->Kind()));
+        if (f->Kind() != g->Kind())
+            AddEntry(r, QStringLiteral("DisplayFormat.Kind"), QString::number(f->Kind()));
         if (f->DecimalSeparator() != g->DecimalSeparator())
-            AddEntry(r, QStringLiteral("DisplayFormat.DecimalSeparator"), EscapeXMLText(f->DecimalSeparator()));
+            AddEntry(r, QStringLiteral("DisplayFormat.DecimalSeparator"),
+                     EscapeXMLText(f->DecimalSeparator()));
         if (f->ThousandSeparator() != g->ThousandSeparator())
-            AddEntry(r, QStringLiteral("DisplayFormat.ThousandSeparator"), EscapeXMLText(f->ThousandSeparator()));
+            AddEntry(r, QStringLiteral("DisplayFormat.ThousandSeparator"),
+                     EscapeXMLText(f->ThousandSeparator()));
         if (f->FormatStr() != g->FormatStr())
             AddEntry(r, QStringLiteral("DisplayFormat.FormatStr"), EscapeXMLText(f->FormatStr()));
     }
@@ -778,7 +794,9 @@ KORVEL_CLASS_INFO(TrptMemoView) {
     b.Prop("AllowExpressions", &C::AllowExpressions, &C::SetAllowExpressions).Default(true);
     b.Prop("AllowHTMLTags", &C::AllowHTMLTags, &C::SetAllowHTMLTags).Default(false);
     b.Prop("BrushStyle", &C::BrushStyle, &C::SetBrushStyle).Default(bsSolid);
-    b.Prop("CharSpacing", &C::CharSpacing, &C::SetCharSpacing).Type("Extended").Stored(&C::IsCharSpacingStored);
+    b.Prop("CharSpacing", &C::CharSpacing, &C::SetCharSpacing)
+        .Type("Extended")
+        .Stored(&C::IsCharSpacingStored);
     b.Prop("Clipped", &C::Clipped, &C::SetClipped).Default(true);
     b.Prop("Color", &C::Color, &C::SetColor).Type("TColor").Default(clNone);
     b.Prop("DataField", &C::DataField, &C::SetDataField);
@@ -795,7 +813,9 @@ KORVEL_CLASS_INFO(TrptMemoView) {
     b.Prop("HAlign", &C::HAlign, &C::SetHAlign).Default(haLeft);
     b.Prop("HideZeros", &C::HideZeros, &C::SetHideZeros).Default(false);
     b.Prop("Highlight", &C::Highlight, &C::SetHighlight).Stored(&C::IsHighlightStored);
-    b.Prop("LineSpacing", &C::LineSpacing, &C::SetLineSpacing).Type("Extended").Stored(&C::IsLineSpacingStored);
+    b.Prop("LineSpacing", &C::LineSpacing, &C::SetLineSpacing)
+        .Type("Extended")
+        .Stored(&C::IsLineSpacingStored);
     b.Prop("Memo", &C::Memo, &C::SetMemo);
     b.Prop("ParagraphGap", &C::ParagraphGap, &C::SetParagraphGap)
         .Type("Extended")
@@ -817,7 +837,9 @@ KORVEL_CLASS_INFO(TrptSysMemoView) {
     using C = TrptSysMemoView;
     b.Prop("AutoWidth", &C::AutoWidth, &C::SetAutoWidth).Default(false);
     b.Prop("BrushStyle", &C::BrushStyle, &C::SetBrushStyle).Default(bsSolid);
-    b.Prop("CharSpacing", &C::CharSpacing, &C::SetCharSpacing).Type("Extended").Stored(&C::IsCharSpacingStored);
+    b.Prop("CharSpacing", &C::CharSpacing, &C::SetCharSpacing)
+        .Type("Extended")
+        .Stored(&C::IsCharSpacingStored);
     b.Prop("Color", &C::Color, &C::SetColor).Type("TColor").Default(clNone);
     b.Prop("DisplayFormat", &C::DisplayFormat, &C::SetDisplayFormat);
     b.Prop("Font", &C::Font, &C::SetFont).Stored(&C::IsFontStored);

@@ -75,7 +75,8 @@ void TrptStyleItem::CreateUniqueName() {
 
 KORVEL_CLASS_INFO(TrptStyles) {}
 
-TrptStyles::TrptStyles(TrptReport* AReport) : TCollection(TrptStyleItem::StaticClassInfo()), FReport(AReport) {}
+TrptStyles::TrptStyles(TrptReport* AReport)
+    : TCollection(TrptStyleItem::StaticClassInfo()), FReport(AReport) {}
 
 TrptStyles::~TrptStyles() = default;
 
@@ -149,7 +150,8 @@ void TrptStyles::LoadFromStream(TStream& Stream) {
     Clear();
     TrptXMLDocument doc;
     doc.LoadFromStream(Stream);
-    if (AnsiSameText(doc.Root()->Name(), QStringLiteral("style"))) LoadFromXMLItem(doc.Root(), doc.OldVersion());
+    if (AnsiSameText(doc.Root()->Name(), QStringLiteral("style")))
+        LoadFromXMLItem(doc.Root(), doc.OldVersion());
 }
 
 void TrptStyles::SaveToStream(TStream& Stream) {
@@ -197,7 +199,8 @@ TrptStyles* TrptStyleSheet::Add() {
 }
 
 TrptStyles* TrptStyleSheet::Items(int Index) const {
-    if (Index < 0 || Index >= Count()) throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+    if (Index < 0 || Index >= Count())
+        throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
     return FList[static_cast<size_t>(Index)].get();
 }
 
@@ -227,7 +230,8 @@ void TrptStyleSheet::LoadFromStream(TStream& Stream) {
     if (!AnsiSameText(root->Name(), QStringLiteral("stylesheet"))) return;
     for (int i = 0; i < root->Count(); ++i) {
         TrptXMLItem* child = root->Items(i);
-        if (AnsiSameText(child->Name(), QStringLiteral("style"))) Add()->LoadFromXMLItem(child, doc.OldVersion());
+        if (AnsiSameText(child->Name(), QStringLiteral("style")))
+            Add()->LoadFromXMLItem(child, doc.OldVersion());
     }
 }
 

@@ -68,7 +68,8 @@ TEST(MemoFormat, DisplayFormatTableUnderTwoLocales) {
             f.SetFormatStr(QString::fromUtf8(c.FormatStr));
             f.SetDecimalSeparator(QString::fromUtf8(c.Decimal));
             f.SetThousandSeparator(QString::fromUtf8(c.Thousand));
-            const QString expected = QString::fromUtf8(locale == QLatin1String("en_US") ? c.English : c.German);
+            const QString expected =
+                QString::fromUtf8(locale == QLatin1String("en_US") ? c.English : c.German);
             EXPECT_EQ(m.FormatData(c.Value, &f), expected) << locale << ": " << c.Name;
         }
     }
@@ -141,7 +142,8 @@ TEST(MemoFormat, EverySpecifierThatDoesNotFitGivesThePlainText) {
         EXPECT_EQ(m.FormatData(c.Value, &f), QString::fromUtf8(c.Expected)) << c.FormatStr;
     }
     // Pictures and date formats of any text never fail either.
-    for (const char* pic : {"#", "0", "#,##0.00;(#,##0.00);zero", "0000000000000000000000000000000000000", "#e", "0\"x"}) {
+    for (const char* pic :
+         {"#", "0", "#,##0.00;(#,##0.00);zero", "0000000000000000000000000000000000000", "#e", "0\"x"}) {
         TrptFormat f;
         f.SetKind(fkNumeric);
         f.SetFormatStr(QString::fromUtf8(pic));
@@ -174,9 +176,9 @@ TEST(MemoFormat, FormatSuffixesUnderTwoLocales) {
         {"[45356.5 #Thh:nn]", "12:00", "12:00"},
         {"[True #BNo,Yes]", "Yes", "Yes"},
         {"[False #bNo,Yes]", "No", "No"},
-        {"[2.5 #X]", "2.5", "2,5"},                          // any other letter: text
-        {"['a #b' + 'c)']", "a #bc)", "a #bc)"},             // ")" after " #": the whole is the expression
-        {"[2.5 #N%s]", "2.5", "2,5"},                        // a suffix that does not fit: plain text
+        {"[2.5 #X]", "2.5", "2,5"},                     // any other letter: text
+        {"['a #b' + 'c)']", "a #bc)", "a #bc)"},        // ")" after " #": the whole is the expression
+        {"[2.5 #N%s]", "2.5", "2,5"},                   // a suffix that does not fit: plain text
         {"a[1+2]b[3*3 #N%.1f]c", "a3b9.0c", "a3b9.0c"}, // "." in the suffix names the separator
         {"[TOTALPAGES#] [copyname#]", "[TotalPages#] [CopyName#]", "[TotalPages#] [CopyName#]"},
     };
@@ -188,7 +190,8 @@ TEST(MemoFormat, FormatSuffixesUnderTwoLocales) {
             m.SetText(QString::fromUtf8(c.Text));
             m.BeforePrint();
             m.GetData();
-            const QString expected = QString::fromUtf8(locale == QLatin1String("en_US") ? c.English : c.German);
+            const QString expected =
+                QString::fromUtf8(locale == QLatin1String("en_US") ? c.English : c.German);
             EXPECT_EQ(Plain(m.Text()), expected) << locale << ": " << c.Text;
             m.AfterPrint();
             EXPECT_EQ(Plain(m.Text()), QString::fromUtf8(c.Text));
@@ -204,12 +207,7 @@ TEST(MemoFormat, HideZerosHidesNumericZerosOnly) {
         const char* Shown;
     };
     const TCase cases[] = {
-        {"[0]", ""},
-        {"[0.0 #N%.2f]", ""},
-        {"[1-1]", ""},
-        {"['0']", "0"},
-        {"[1]", "1"},
-        {"a[0]b", "ab"},
+        {"[0]", ""}, {"[0.0 #N%.2f]", ""}, {"[1-1]", ""}, {"['0']", "0"}, {"[1]", "1"}, {"a[0]b", "ab"},
     };
     for (const TCase& c : cases) {
         TrptMemoView m(report.get());

@@ -36,7 +36,9 @@ struct TSheet {
                 if (At(x, y) == c) ++n;
         return n;
     }
-    int CountNot(int x0, int y0, int x1, int y1, TColor c) { return (x1 - x0) * (y1 - y0) - Count(x0, y0, x1, y1, c); }
+    int CountNot(int x0, int y0, int x1, int y1, TColor c) {
+        return (x1 - x0) * (y1 - y0) - Count(x0, y0, x1, y1, c);
+    }
     // Pixels where one channel (0 red, 2 blue) clearly dominates: text drawn in that colour,
     // smoothed edges included.
     int CountTinted(int x0, int y0, int x1, int y1, int channel) {
@@ -78,7 +80,7 @@ TEST(MemoMeasure, HeightOfNothingIsFrameAndGaps) {
         {1, {}, 1, false, 2},
         {3, {}, 1, false, 6},
         {1, {ftTop, ftBottom}, 3, false, 2 + 1 + 1.5}, // 4.5 rounds to 4 (halves to even)
-        {1, {ftTop, ftBottom}, 2, false, 2 + 0.5 + 1},  // 3.5 rounds to 4
+        {1, {ftTop, ftBottom}, 2, false, 2 + 0.5 + 1}, // 3.5 rounds to 4
         {1, {ftLeft, ftRight}, 5, true, 2 + 4},
     };
     for (const TCase& c : cases) {

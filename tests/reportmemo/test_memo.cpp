@@ -51,6 +51,8 @@ TEST(MemoExpressions, BracketsDelimitersAndTextWithoutExpressions) {
         {"[,]", "open [ only", "open [ only"},
         {"[,]", "x[1+1", "x[1+1"},
         {"[,]", "[1+1]x[2+2", "2x[2+2"},
+        {"[,]", "x[ y [1+1]", "x[ y 2"},
+        {"[,]", "a ['b] [1+1]", "a ['b] 2"}, // the quote leaves the first open
         {"<%,%>", "a<%1+2%>b[1+1]", "a3b[1+1]"},
         {"{{,}}", "{{6*7}}", "42"},
         {"[]", "[1+2]", "[1+2]"}, // no comma: nothing is an expression
@@ -266,7 +268,8 @@ TEST(MemoProperties, DefaultsRotationAndDescriptions) {
     EXPECT_TRUE(m.LastValue().IsNull());
     EXPECT_EQ(m.Color(), clNone);
     EXPECT_FALSE(m.rptComponentStyle().Contains(csDefaultDiff));
-    for (auto [in, out] : {std::pair{0, 0}, {90, 90}, {360, 0}, {450, 90}, {-90, -90}, {-450, -90}, {719, 359}}) {
+    for (auto [in, out] :
+         {std::pair{0, 0}, {90, 90}, {360, 0}, {450, 90}, {-90, -90}, {-450, -90}, {719, 359}}) {
         m.SetRotation(in);
         EXPECT_EQ(m.Rotation(), out) << in;
     }
@@ -390,7 +393,8 @@ TEST(MemoTemplate, PropertiesAndTextSurviveATemplate) {
     EXPECT_FALSE(xml.contains(QStringLiteral("GapX="))) << xml.toStdString();
     EXPECT_FALSE(xml.contains(QStringLiteral("Memo.Text"))) << xml.toStdString();
     EXPECT_TRUE(xml.contains(QStringLiteral("LineSpacing=\"0\""))) << xml.toStdString();
-    EXPECT_FALSE(xml.contains(QStringLiteral("Highlight.Font")) && !xml.contains(QStringLiteral("Highlight.Condition")));
+    EXPECT_FALSE(xml.contains(QStringLiteral("Highlight.Font")) &&
+                 !xml.contains(QStringLiteral("Highlight.Condition")));
 
     auto loaded = NewCalcReport();
     ms.SetPosition(0);

@@ -15,7 +15,8 @@ using namespace memotest;
 
 namespace {
 
-TrptStyleItem* AddStyle(TrptStyles& styles, const QString& name, TColor color, const QString& font, int size) {
+TrptStyleItem* AddStyle(TrptStyles& styles, const QString& name, TColor color, const QString& font,
+                        int size) {
     TrptStyleItem* s = styles.Add();
     s->SetName(name);
     s->SetColor(color);
@@ -132,7 +133,8 @@ TEST(StyleFiles, RoundTripThroughAStyleFileRestylesTheReport) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(f.readAll());
-    EXPECT_TRUE(text.contains(QStringLiteral("<style Name=\"Office &#34;blue&#34;\">"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("<style Name=\"Office &#34;blue&#34;\">")))
+        << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("<item Name=\"Header\""))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("\n"))) << "written with indentation";
 
@@ -168,8 +170,10 @@ TEST(StyleFiles, DamagedAndForeignFiles) {
     };
     const TCase cases[] = {
         {"<?xml version=\"1.0\"?><variables><item Name=\"x\"/></variables>", false, 0}, // another root
-        {"<?xml version=\"1.0\"?><style Name=\"s\"><item Name=\"a\"/><other/><ITEM Name=\"b\"/></style>", false, 2},
-        {"<?xml version=\"1.0\"?><style Name=\"s\"><item Name=\"a\" Color=\"oops\" Font.Size=\"x\"/></style>", false, 1},
+        {"<?xml version=\"1.0\"?><style Name=\"s\"><item Name=\"a\"/><other/><ITEM Name=\"b\"/></style>",
+         false, 2},
+        {"<?xml version=\"1.0\"?><style Name=\"s\"><item Name=\"a\" Color=\"oops\" Font.Size=\"x\"/></style>",
+         false, 1},
         {"<?xml version=\"1.0\"?><style Name=\"s\"><item Name=\"a\"/><item Name=\"A\"/></style>", false, 2},
         {"<?xml version=\"1.0\"?><style Name=\"s\"><item Name=\"a\"", true, 0},
         {"not xml at all <<<", true, 0},
@@ -185,7 +189,8 @@ TEST(StyleFiles, DamagedAndForeignFiles) {
         EXPECT_EQ(styles.Count(), c.Count) << c.Text;
     }
     // A duplicate name in a file keeps the first item's name and leaves the second unnamed.
-    TBytesStream dup(QByteArray("<?xml version=\"1.0\"?><style><item Name=\"a\"/><item Name=\"A\"/></style>"));
+    TBytesStream dup(
+        QByteArray("<?xml version=\"1.0\"?><style><item Name=\"a\"/><item Name=\"A\"/></style>"));
     styles.LoadFromStream(dup);
     ASSERT_EQ(styles.Count(), 2);
     EXPECT_EQ(styles.Items(0)->Name(), QStringLiteral("a"));
@@ -197,7 +202,9 @@ TEST(StyleSheets, SeveralCollectionsInOneFile) {
     TrptStyleSheet sheet;
     TrptStyles* bold = sheet.Add();
     bold->SetName(QStringLiteral("Bold"));
-    AddStyle(*bold, QStringLiteral("Big"), clRed, QStringLiteral("Arial"), 20)->Font()->SetStyle(TFontStyles{fsBold});
+    AddStyle(*bold, QStringLiteral("Big"), clRed, QStringLiteral("Arial"), 20)
+        ->Font()
+        ->SetStyle(TFontStyles{fsBold});
     TrptStyles* plain = sheet.Add();
     plain->SetName(QStringLiteral("Plain"));
     AddStyle(*plain, QStringLiteral("Small"), clNone, QStringLiteral("Arial"), 8);
@@ -258,4 +265,18 @@ TEST(StyleTemplates, ReportStylesSurviveATemplateAndStyleTheLoadedObjects) {
     // Clearing the report empties its styles.
     loaded->Clear();
     EXPECT_EQ(loaded->Styles()->Count(), 0);
+}
+
+TEST(StyleApply, AnUnnamedItemStylesNothing) {
+    auto report = NewCalcReport();
+    auto* plain = new TrptMemoView(report.get());
+    // The second item's name is refused as a duplicate, so it stays without a name.
+    TBytesStream dup(QByteArray("<?xml version=\"1.0\"?><style><item Name=\"a\"/>"
+                                "<item Name=\"A\" Color=\"255\"/></style>"));
+    report->Styles()->LoadFromStream(dup);
+    ASSERT_EQ(report->Styles()->Count(), 2);
+    EXPECT_EQ(report->Styles()->Items(1)->Name(), QString());
+    EXPECT_EQ(plain->Color(), clNone);
+    plain->SetStyle(QString());
+    EXPECT_EQ(plain->Color(), clNone);
 }
