@@ -14,6 +14,7 @@
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QPainter>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -535,14 +536,82 @@ void TrptFontComboBox::ShowSample(int Index) {
     FFontViewForm->Panel()->Font()->SetName(name);
 }
 
+TBitmap* TrptFontComboBox::TypeBitmap(int Type) const {
+    if (Type == rptTrueTypeFontType) return FTrueTypeBMP.get();
+    if (Type == rptDeviceFontType) return FDeviceBMP.get();
+    return nullptr;
+}
+
+void TrptFontComboBox::DrawItem(TCanvas& c, int Index, const TRect& Rect, bool Selected) {
+    if (Index < 0 || Index >= Items()->Count()) return;
+    if (Selected) ShowSample(Index);
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(Selected ? clHighlight : clWindow);
+    c.FillRect(Rect);
+    int x = Rect.Left + 1;
+    if (TBitmap* pic = TypeBitmap(ItemFontType(Index))) {
+        const int y = Rect.Top + (Rect.Height() - pic->Height()) / 2;
+        c.DrawImage(TRect(x, y, x + pic->Width(), y + pic->Height()), pic->ToImage(),
+                    QRect(0, 0, pic->Width(), pic->Height()), TImageMode::TransparentColor, clFuchsia);
+        x += pic->Width();
+    } else {
+        x += 15;
+    }
+    TRect tr(x + 2, Rect.Top, Rect.Right, Rect.Bottom);
+    c.Font().SetColor(Selected ? clHighlightText : clWindowText);
+    c.Brush().SetStyle(bsClear);
+    c.DrawText(Items()->Get(Index), tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    // Lines part the recent fonts from the alphabetical list.
+    c.Pen().SetColor(clBtnShadow);
+    c.Pen().SetWidth(1);
+    c.Pen().SetStyle(psSolid);
+    if (Index == FNumused) {
+        c.MoveTo(Rect.Left, Rect.Bottom - 2);
+        c.LineTo(Rect.Right, Rect.Bottom - 2);
+    }
+    if (Index == FNumused + 1 && FNumused >= 0) {
+        c.MoveTo(Rect.Left, Rect.Top);
+        c.LineTo(Rect.Right, Rect.Top);
+    }
+}
+
+namespace {
+
+// Draws the font list's rows through the font box.
+class TFontItemDelegate : public QStyledItemDelegate {
+public:
+    TFontItemDelegate(TrptFontComboBox* box, QObject* parent) : QStyledItemDelegate(parent), FBox(box) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        TCanvas c;
+        c.SetPainter(painter);
+        c.SetFont(*FBox->Font());
+        const QRect r = option.rect;
+        FBox->DrawItem(c, index.row(), TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()),
+                       (option.state & QStyle::State_Selected) != 0);
+        c.ReleaseDevice();
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        s.setHeight(FBox->ItemHeight());
+        return s;
+    }
+
+private:
+    TrptFontComboBox* FBox;
+};
+
+} // namespace
+
+void TrptFontComboBox::InitWidget() {
+    TrptCustomComboBox::InitWidget();
+    if (FWidget && Combo()->view()) Combo()->view()->setItemDelegate(new TFontItemDelegate(this, Combo()->view()));
+}
+
 void TrptFontComboBox::PaintEditPicture(TCanvas& Canvas, const TRect& R) {
     Canvas.Brush().SetStyle(bsSolid);
     Canvas.Brush().SetColor(clWindow);
     Canvas.FillRect(R);
-    const int type = ItemFontType(ItemIndex());
-    TBitmap* pic = type == rptTrueTypeFontType ? FTrueTypeBMP.get()
-                   : type == rptDeviceFontType ? FDeviceBMP.get()
-                                               : nullptr;
+    TBitmap* pic = TypeBitmap(ItemFontType(ItemIndex()));
     if (!pic) return;
     const int y = R.Top + (R.Height() - pic->Height()) / 2;
     Canvas.DrawImage(TRect(R.Left + 1, y, R.Left + 1 + pic->Width(), y + pic->Height()), pic->ToImage(),
@@ -550,11 +619,8 @@ void TrptFontComboBox::PaintEditPicture(TCanvas& Canvas, const TRect& R) {
 }
 
 void TrptFontComboBox::DoDropDown() {
-    if (ItemIndex() < 5 && Items()->Count() > 0) {
-        FUpdate = true;
-        SetItemIndex(0);
-        FUpdate = false;
-    }
+    // A choice near the top shows the list from its first item, recent fonts included.
+    if (ItemIndex() < 5 && FWidget && Combo()->view()) Combo()->view()->scrollToTop();
     TrptCustomComboBox::DoDropDown();
     ShowSample(ItemIndex());
     if (FFontViewForm && FWidget) {

@@ -132,6 +132,7 @@ private:
     std::unique_ptr<QObject> FPopupWatch;
 };
 
+
 class TrptComboBox : public TrptCustomComboBox {
     KORVEL_CLASS(TrptComboBox, TrptCustomComboBox)
 public:
@@ -181,16 +182,20 @@ public:
     void DoCloseUp() override;
     // The current item changed: the sample window shows its name in that font.
     void ShowSample(int Index);
+    // Draws one row of the list: type picture, name, and the lines around the recent fonts.
+    void DrawItem(TCanvas& Canvas, int Index, const TRect& Rect, bool Selected);
 
 protected:
     // Font families with their types; the screen's families here.
     virtual std::vector<std::pair<QString, int>> EnumFonts();
     void PaintEditPicture(TCanvas& Canvas, const TRect& R) override;
+    void InitWidget() override;
     void Select() override;
     void FontChanged() override;
 
 private:
     void WriteMRU();
+    TBitmap* TypeBitmap(int Type) const;
 
     TrptFontPreview* FFontViewForm = nullptr;
     QString FRegKey;
