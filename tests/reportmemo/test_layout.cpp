@@ -3,6 +3,7 @@
 #include "MemoTestUtil.h"
 
 #include "platform/gfx/Canvas.h"
+#include "report/core/rptDataSets.h"
 
 #include <QImage>
 #include <QStringList>
@@ -280,6 +281,18 @@ TEST(MemoDraw, MacrosAreReplacedWhenDrawnAndTheDesignerShowsTheBinding) {
     d.SetText(QStringLiteral("[TotalPages#]"));
     d.Draw(sheet.Canvas.get(), 1, 1, 0, 0);
     EXPECT_EQ(Plain(d.Text()), QStringLiteral("[TotalPages#]"));
+
+    auto ds = std::make_unique<TrptUserDataSet>(nullptr);
+    ds->SetUserName(QStringLiteral("Orders"));
+    TSheet bound;
+    TrptMemoView b(report.get());
+    b.SetIsDesigning(true);
+    b.SetBounds(10, 10, 200, 20);
+    b.SetDataSet(ds.get());
+    b.SetDataField(QStringLiteral("Total"));
+    b.Draw(bound.Canvas.get(), 1, 1, 0, 0);
+    EXPECT_GT(bound.CountNot(10, 10, 210, 30, White), 30); // the binding is written
+    EXPECT_EQ(b.Text(), QString());                        // and the lines stay empty
 }
 
 TEST(MemoWrap, WrappedLinesAndTextWithoutMarkup) {
