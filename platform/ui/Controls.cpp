@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -1660,14 +1661,22 @@ void TCustomControl::ScrollBuffer(int dx, int dy, const QRect& clip) {
         InvalidateQRect(clip);
         return;
     }
-    const QRect src = clip.translated(-dx, -dy).intersected(clip);
-    if (!src.isEmpty()) {
-        const QImage part = FBuffer.copy(src);
-        QPainter p(&FBuffer);
-        p.setClipRect(clip);
-        p.drawImage(src.topLeft() + QPoint(dx, dy), part);
+    const QRect src = clip.translated(-dx, -dy).intersected(clip).intersected(FBuffer.rect());
+    const QRect dst = src.translated(dx, dy).intersected(FBuffer.rect());
+    if (!dst.isEmpty()) {
+        // Moved in place, line by line (no copy of the area): rows in the order that reads each
+        // line before it is overwritten; memmove handles the overlap within a row.
+        const QRect from = dst.translated(-dx, -dy);
+        uchar* bits = FBuffer.bits();
+        const qsizetype bpl = FBuffer.bytesPerLine();
+        const size_t bytes = static_cast<size_t>(dst.width()) * 4;
+        for (int k = 0; k < dst.height(); ++k) {
+            const int row = dy > 0 ? dst.height() - 1 - k : k;
+            std::memmove(bits + (dst.top() + row) * bpl + dst.left() * 4,
+                         bits + (from.top() + row) * bpl + from.left() * 4, bytes);
+        }
     }
-    QRegion uncovered = QRegion(clip) - QRegion(src.translated(dx, dy));
+    QRegion uncovered = QRegion(clip) - QRegion(dst);
     // Pending invalid parts move with the pixels.
     const QRegion pending = FInvalid.intersected(clip);
     FInvalid += pending.translated(dx, dy).intersected(clip);
@@ -1681,17 +1690,17 @@ bool TCustomControl::WidgetEvent(QEvent* e) {
         EndOutsidePaint();
         const QSize size(std::max(FWidget->width(), 1), std::max(FWidget->height(), 1));
         if (FBuffer.size() != size) {
-            QImage old = FBuffer;
+            // Not filled here: the whole buffer is invalid, and PaintBuffered fills what it paints.
             FBuffer = QImage(size, QImage::Format_RGB32);
-            FBuffer.fill(ColorToQColor(FColor));
             FInvalid = QRegion(FBuffer.rect());
         }
         const QRegion todo = FInvalid.intersected(QRect(QPoint(0, 0), size));
         FInvalid = QRegion();
         if (!todo.isEmpty()) PaintBuffered(todo);
+        // Only what the event asks for is copied.
         QPainter wp(FWidget);
-        wp.setClipRegion(pe->region());
-        wp.drawImage(0, 0, FBuffer);
+        for (const QRect& r : pe->region().intersected(FBuffer.rect()))
+            wp.drawImage(r.topLeft(), FBuffer, r);
         return true;
     }
     if (e->type() == QEvent::Resize) {
