@@ -3,12 +3,16 @@
 #include "platform/gfx/Canvas.h"
 
 #include "platform/gfx/CanvasCommand.h"
+#include "platform/gfx/CanvasTextFastPath.h"
 #include "platform/gfx/FontService.h"
 
 #include <QGlyphRun>
 #include <QRawFont>
 
+#include <array>
+#include <atomic>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -89,6 +93,83 @@ TPlacedGlyphs PlaceGlyphs(const TFontFacePtr& face, const QString& text, bool rt
     return out;
 }
 
+std::atomic<bool> gPlainTextFastPath{true};
+
+// Glyph of each unit with a simple advance, per face, in pages of 256 units like the face's
+// advance table; per thread, so that no lock is taken while drawing.
+struct TGlyphPages {
+    TFontFacePtr Face;
+    std::array<std::unique_ptr<quint32[]>, 256> Pages;
+};
+
+const quint32* GlyphPage(const TFontFacePtr& face, char16_t ch) {
+    thread_local std::vector<std::unique_ptr<TGlyphPages>> cache;
+    TGlyphPages* entry = nullptr;
+    for (const auto& e : cache)
+        if (e->Face == face) {
+            entry = e.get();
+            break;
+        }
+    if (!entry) {
+        if (cache.size() >= 16) cache.erase(cache.begin());
+        cache.push_back(std::make_unique<TGlyphPages>());
+        entry = cache.back().get();
+        entry->Face = face;
+    }
+    std::unique_ptr<quint32[]>& page = entry->Pages[ch >> 8];
+    if (!page) {
+        page = std::make_unique<quint32[]>(256);
+        const char16_t base = static_cast<char16_t>(ch & 0xFF00);
+        for (int i = 0; i < 256; ++i) {
+            const char16_t c = static_cast<char16_t>(base + i);
+            page[i] = face->SimpleAdvance(c) >= 0 ? face->GlyphIndex(c) : 0;
+        }
+    }
+    return page.get();
+}
+
+// The width in pixels of a line of units that all have a simple advance, summed as TextExtent
+// sums it; -1 when some unit needs shaping.
+int PlainWidth(const TFontFace& face, QStringView text, double em) {
+    long long units = 0;
+    for (const QChar c : text) {
+        const int a = face.SimpleAdvance(c.unicode());
+        if (a < 0) return -1;
+        units += a;
+    }
+    return static_cast<int>(std::lround(units * em / face.Metrics().UnitsPerEm));
+}
+
+// The glyphs of a plain left-to-right line placed exactly as PlaceGlyphs places the shaped
+// ones: one run, glyphs from the character map, pens summed in the same order. False when some
+// unit needs shaping.
+bool PlacePlainGlyphs(const TFontFacePtr& face, const QString& text, double em, TPlacedGlyphs& out) {
+    const double s = em / face->Metrics().UnitsPerEm;
+    TPlacedRun placed;
+    placed.Face = face;
+    placed.Glyphs.reserve(text.size());
+    placed.Positions.reserve(text.size());
+    double gx = 0;
+    const quint32* page = nullptr;
+    int pageNo = -1;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const int a = face->SimpleAdvance(u);
+        if (a < 0) return false;
+        if ((u >> 8) != pageNo) {
+            pageNo = u >> 8;
+            page = GlyphPage(face, u);
+        }
+        placed.Glyphs << page[u & 0xFF];
+        // PlaceGlyphs adds a zero start and a zero offset, which leaves gx exactly as it is.
+        placed.Positions << QPointF(gx, 0);
+        gx += a * s;
+    }
+    out.Width = gx;
+    out.Runs.push_back(std::move(placed));
+    return true;
+}
+
 QString ExpandTabs(const QString& s) {
     QString out;
     for (QChar c : s) {
@@ -123,12 +204,35 @@ QString StripPrefix(const QString& s, int& marked) {
 
 } // namespace
 
+void SetPlainTextFastPath(bool enabled) { gPlainTextFastPath = enabled; }
+bool PlainTextFastPath() { return gPlainTextFastPath; }
+
 // ---------------------------------------------------------------------------------------------
 
 std::shared_ptr<const TFontFace> TCanvas::FontFace() {
     if (!FFaceValid || !FFace) {
-        FFace = TFontService::Instance().Face(FFont.Name(), FFont.Style().Contains(fsBold),
-                                              FFont.Style().Contains(fsItalic));
+        // Painters change the font's colour or size for every cell, which does not change the
+        // face: the last faces this thread looked up are asked first, without the service's lock.
+        struct TRecent {
+            QString Name;
+            bool Bold = false, Italic = false;
+            TFontFacePtr Face;
+        };
+        thread_local std::array<TRecent, 4> recent;
+        thread_local size_t next = 0;
+        const QString& name = FFont.Name();
+        const bool bold = FFont.Style().Contains(fsBold), italic = FFont.Style().Contains(fsItalic);
+        FFace.reset();
+        for (const TRecent& r : recent)
+            if (r.Face && r.Bold == bold && r.Italic == italic && r.Name == name) {
+                FFace = r.Face;
+                break;
+            }
+        if (!FFace) {
+            FFace = TFontService::Instance().Face(name, bold, italic);
+            recent[next] = {name, bold, italic, FFace};
+            next = (next + 1) % recent.size();
+        }
         FFaceValid = true;
     }
     return FFace;
@@ -237,7 +341,9 @@ double TCanvas::DrawTextLine(QPainter* p, double x, double y, const QString& tex
     const double em = FontEmPixels();
     const double s = em / m.UnitsPerEm;
     const int ascent = static_cast<int>(std::lround(m.Ascent * s));
-    const TPlacedGlyphs placed = PlaceGlyphs(face, text, rtl, em, dx);
+    TPlacedGlyphs placed;
+    if (rtl || dx || !gPlainTextFastPath || !PlacePlainGlyphs(face, text, em, placed))
+        placed = PlaceGlyphs(face, text, rtl, em, dx);
     const QColor color = ColorToQColor(FFont.Color());
 
     p->save();
@@ -387,6 +493,59 @@ int TCanvas::DrawText(const QString& source, TRect& r, unsigned flags) {
     const TTextMetric tm = TextMetrics();
     const int lineHeight = tm.tmHeight + ((flags & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
     const int avail = r.Width();
+
+    // One line as it stands (no breaks, tabs, prefix marks or word wrapping): measured once and
+    // drawn, unless an ellipsis has to shorten it.
+    if (gPlainTextFastPath && ((flags & DT_SINGLELINE) || !(flags & DT_WORDBREAK))) {
+        bool plain = true;
+        for (const QChar c : source) {
+            const char16_t u = c.unicode();
+            if (u == u'\t' || u == u'\r' || u == u'\n' || (u == u'&' && !(flags & DT_NOPREFIX))) {
+                plain = false;
+                break;
+            }
+        }
+        int width = -1;
+        if (plain) {
+            width = PlainWidth(*FontFace(), source, FontEmPixels());
+            if (width < 0) width = TextWidth(source);
+            if (!calc && (flags & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)) && width > avail)
+                plain = false;
+        }
+        if (plain) {
+            if (calc) {
+                r.Right = r.Left + width;
+                r.Bottom = r.Top + lineHeight;
+                return lineHeight;
+            }
+            if (FRecorder) return lineHeight;
+            int y = r.Top;
+            if (flags & DT_SINGLELINE) {
+                if (flags & DT_VCENTER)
+                    y = r.Top + (r.Height() - lineHeight) / 2;
+                else if (flags & DT_BOTTOM)
+                    y = r.Bottom - lineHeight;
+            }
+            QPainter* p = Painter();
+            if (!p) return lineHeight;
+            const std::optional<QRegion> savedClip = FClip;
+            if (!(flags & DT_NOCLIP)) IntersectClipRect(r);
+            if (!BeginDraw(p)) {
+                FClip = savedClip;
+                return lineHeight;
+            }
+            int x = r.Left;
+            if (flags & DT_CENTER)
+                x = r.Left + (avail - width) / 2;
+            else if (flags & DT_RIGHT)
+                x = r.Right - width;
+            if (FBkMode == OPAQUE && !source.isEmpty()) FillTextBackground(p, QRectF(x, y, width, tm.tmHeight));
+            DrawTextLine(p, x, y, source, (flags & DT_RTLREADING) != 0, nullptr, -1);
+            FClip = savedClip;
+            return (flags & DT_SINGLELINE) && (flags & (DT_VCENTER | DT_BOTTOM)) ? y - r.Top + lineHeight
+                                                                                 : lineHeight;
+        }
+    }
 
     QString text = source;
     if (flags & DT_EXPANDTABS)
