@@ -391,11 +391,18 @@ int TGxCustomGridControl::GetVertScrollDelta(int OldPosition, int NewPosition) {
     const int count = RowCount();
     const int step = FGridSpace[lpTop] + FGridSpace[lpBottom];
     int pixels = 0;
+    // The delta only moves pixels: once it passes the client height nothing is left to move, so
+    // a long jump stops measuring rows there, and with no hidden rows it skips them all at once.
+    const int far = ClientHeight() + 1;
     if (NewPosition > OldPosition) {
         int passed = 0;
         while (passed < NewPosition - OldPosition && FFirstRow < count) {
+            if (pixels < -far && GetVisibleRows() == count) {
+                FFirstRow = std::min(count, FFirstRow + (NewPosition - OldPosition - passed));
+                break;
+            }
             if (RowVisible(FFirstRow)) {
-                pixels -= GetActualRowHeight(FFirstRow) + step;
+                if (pixels >= -far) pixels -= GetActualRowHeight(FFirstRow) + step;
                 ++passed;
             }
             ++FFirstRow;
@@ -405,9 +412,13 @@ int TGxCustomGridControl::GetVertScrollDelta(int OldPosition, int NewPosition) {
     } else if (NewPosition < OldPosition) {
         int passed = 0;
         while (passed < OldPosition - NewPosition && FFirstRow > 0) {
+            if (pixels > far && GetVisibleRows() == count) {
+                FFirstRow = std::max(0, FFirstRow - (OldPosition - NewPosition - passed));
+                break;
+            }
             --FFirstRow;
             if (RowVisible(FFirstRow)) {
-                pixels += GetActualRowHeight(FFirstRow) + step;
+                if (pixels <= far) pixels += GetActualRowHeight(FFirstRow) + step;
                 ++passed;
             }
         }
