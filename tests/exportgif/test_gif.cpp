@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -256,6 +257,40 @@ TEST(WriteGIF, MoreThan256ColoursAreReducedAndTheFileMatchesTheBitmap) {
     const TParsedGif g = Parse(file);
     ExpectTableMatches(g, reduced);
     ExpectSamePixels(ReadWithQt(file), reduced);
+}
+
+// ImageMagick, a reader users have, decodes the file to the same pixels, also past a table reset.
+TEST(WriteGIF, ImageMagickReadsTheSamePixels) {
+    QImage img(300, 120, QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgb((x * 7 + y) & 0xFF, (y * 13) & 0xFF, (x ^ y) & 0xFF));
+    TBitmap bmp;
+    bmp.SetImage(img);
+    const QByteArray file = Write(bmp);
+    const QImage expected = bmp.Image().convertToFormat(QImage::Format_ARGB32);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("picture.gif");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(file);
+    f.close();
+    QProcess convert;
+    convert.start("convert", {path, "-depth", "8", "rgb:-"});
+    ASSERT_TRUE(convert.waitForFinished(60000)) << "ImageMagick's convert must be installed (tools/deps.sh)";
+    ASSERT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
+    const QByteArray rgb = convert.readAllStandardOutput();
+    ASSERT_EQ(rgb.size(), expected.width() * expected.height() * 3);
+    int differing = 0;
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x) {
+            const int at = (y * expected.width() + x) * 3;
+            const QRgb want = expected.pixel(x, y);
+            if (quint8(rgb[at]) != qRed(want) || quint8(rgb[at + 1]) != qGreen(want) ||
+                quint8(rgb[at + 2]) != qBlue(want))
+                ++differing;
+        }
+    EXPECT_EQ(differing, 0);
 }
 
 // The file has no transparency: transparent pixels are written as the colour the conversion
