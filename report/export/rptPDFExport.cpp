@@ -6,6 +6,7 @@
 #include "platform/sys/Desktop.h"
 #include "platform/sys/TempFiles.h"
 #include "report/core/rptClassOptions.h"
+#include "report/core/rptClassPage.h"
 #include "report/core/rptClassReport.h"
 #include "report/core/rptClassView.h"
 #include "report/core/rptRes.h"
@@ -214,13 +215,16 @@ bool TrptPDFExport::Start() {
 
 void TrptPDFExport::StartPage(TrptReportPage* Page, int Index) {
     (void)Index;
-    (void)Page;
-    // The prepared page's size, margins and colour are read once the page class is available.
-    throw Exception(QString::fromLatin1(PageSetupError()));
-}
-
-QByteArray TrptPDFExport::PageSetupError() const {
-    return QByteArrayLiteral("PDF export: the report page class is not available in this build");
+    if (!Page) throw EInvalidPointer(QStringLiteral("PDF export: no page to start"));
+    TrptPDFPageSetup setup;
+    setup.Width = Page->Width();
+    setup.Height = Page->Height();
+    setup.LeftMargin = Page->LeftMargin();
+    setup.TopMargin = Page->TopMargin();
+    setup.RightMargin = Page->RightMargin();
+    setup.BottomMargin = Page->BottomMargin();
+    setup.Color = Page->Color();
+    StartPage(setup);
 }
 
 void TrptPDFExport::StartPage(const TrptPDFPageSetup& Setup) {

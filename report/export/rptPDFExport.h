@@ -153,7 +153,6 @@ private:
     // A document string: hex UTF-16, or encrypted literal when protected.
     QByteArray TextToPDFString(const QString& Value, int ObjNumber);
     void WriteStreamData(const QByteArray& Data, int ObjNumber);
-    QByteArray PageSetupError() const;
 
     // Security.
     void PrepareEncryption();

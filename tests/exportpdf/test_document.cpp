@@ -3,6 +3,8 @@
 
 #include "PdfTestSupport.h"
 
+#include "report/core/rptClassPage.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -281,4 +283,31 @@ TEST(PdfSecurity, OwnerPasswordAloneOpensWithoutPasswordAndSameOwnerValueEachTim
     }
     EXPECT_EQ(o[0], o[1]);
     EXPECT_NE(u[0], u[1]);
+}
+
+TEST(PdfDocument, ReportPageGivesSizeMarginsAndColour) {
+    TrptReportPage page;
+    page.SetPaperSize(11); // A5: 148 x 210 mm
+    page.SetLeftMargin(20);
+    page.SetTopMargin(10);
+    page.SetRightMargin(5);
+    page.SetBottomMargin(15);
+    page.SetColor(RGB(255, 0, 0));
+    TTestPDFExport f;
+    f.SetCompressed(false);
+    TMemoryStream out;
+    f.SetStream(&out);
+    ASSERT_TRUE(f.Start());
+    f.StartPage(&page, 0);
+    f.FinishPage(&page, 0);
+    f.Finish();
+    const QByteArray pdf = out.Bytes();
+    ASSERT_EQ(CheckCrossReferences(pdf), QString());
+    // The page's own size: 148 x 210 mm as whole pixels (559 x 794), 0.75 pt per px.
+    EXPECT_EQ(page.Width(), 559);
+    EXPECT_TRUE(ObjectText(pdf, 3).contains("/MediaBox [0 0 419.25 595.50 ]")) << ObjectText(pdf, 3).constData();
+    EXPECT_TRUE(ObjectText(pdf, 2).contains("1 0 0 RG\r\n1 0 0 rg\r\n56.69 42.52 m\r\n405.08 42.52 l\r\n"
+                                            "405.08 567.15 l\r\n56.69 567.15 l\r\nB\r\n"))
+        << ObjectText(pdf, 2).constData();
+    EXPECT_THROW(f.StartPage(nullptr, 0), EInvalidPointer);
 }
