@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
+#include "platform/gfx/GraphicsClasses.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/TextCase.h"
 #include "report/core/rptClassReport.h"
@@ -168,6 +169,7 @@ void TrptFormat::Assign(const TPersistent* Source) {
 // TrptHighlight
 
 KORVEL_CLASS_INFO(TrptHighlight) {
+    TFontClassInfo();
     using C = TrptHighlight;
     b.Prop("Active", &C::Active, &C::SetActive).Default(false);
     b.Prop("Font", &C::Font, &C::SetFont);

@@ -1,5 +1,6 @@
 #include "report/core/rptStyles.h"
 
+#include "platform/gfx/GraphicsClasses.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/TextCase.h"
@@ -16,6 +17,8 @@
 // TrptStyleItem
 
 KORVEL_CLASS_INFO(TrptStyleItem) {
+    // Font.Name and the like are read and written through the font's own record.
+    TFontClassInfo();
     using C = TrptStyleItem;
     b.Prop("Name", &C::Name, &C::SetName);
     b.Prop("Color", &C::Color, &C::SetColor).Type("TColor").Default(clNone);
