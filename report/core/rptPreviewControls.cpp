@@ -156,11 +156,10 @@ int TrptScrollWin::ScrollTarget(int Bar, int Code, int Pos) const {
     case SB_PAGEDOWN:
         return cur + FLargeChange;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
-        TScrollInfo info;
-        info.fMask = SIF_TRACKPOS;
-        return GetScrollInfo(Bar, info) && Code == SB_THUMBTRACK ? info.nTrackPos : Pos;
-    }
+    case SB_THUMBTRACK:
+        // The bars deliver the slider's own position here, without the 16-bit limit of
+        // the classic messages, so it is the tracking position.
+        return Pos;
     case SB_TOP:
         return 0;
     case SB_BOTTOM:
