@@ -361,11 +361,52 @@ void TGxCustomGridControl::ScrollToRow(int Index) {
         return;
     }
     const TRect body = GetBodyRect();
-    int bottom = FGridStyle == gsSlides ? GetSlideTop(Index) + FSlideSize : GetRowTop(Index) + RowHeight(Index);
+    const int step = FGridSpace[lpTopBottom];
     int distance = 0;
+    if (FGridStyle == gsReport) {
+        // The loop below, in one walk instead of two over every row passed: it counts the visible
+        // rows, from the target upwards, whose heights (each height plus the grid space, the
+        // amount a) must come off the target's bottom before that bottom is in view. Row i is
+        // counted while bottom - (a of the visible rows after i up to the target) > body.Bottom,
+        // that is while A(i + 1) > K, where A(m) sums a over the visible rows from the first row
+        // in view up to m and K = body.Bottom - bottom + A(Index + 1). With no negative height A
+        // only grows, so the counted rows are those from the first row i0 with A(i0 + 1) > K to
+        // the target, and i0 lies about a screen below the first row in view.
+        long long top = body.Top + FGridSpace[lpTop], total = 0;
+        int visible = 0;
+        bool growing = true;
+        for (int i = FFirstRow; i <= Index; ++i) {
+            if (!RowVisible(i)) continue;
+            const int h = RowHeight(i);
+            if (i < Index && h > 0) top += h + step;
+            growing = growing && h + step >= 0;
+            total += h + step;
+            ++visible;
+        }
+        if (growing) {
+            const long long bottom = top + RowHeight(Index);
+            const long long k = body.Bottom - bottom + total;
+            long long sum = 0;
+            int before = 0, i = FFirstRow;
+            for (; i <= Index; ++i) {
+                if (!RowVisible(i)) {
+                    if (sum > k) break;
+                    continue;
+                }
+                sum += RowHeight(i) + step;
+                if (sum > k) break;
+                ++before;
+            }
+            distance = bottom > body.Bottom ? visible - before : 0;
+            VertScrollBar()->MoveBy(distance);
+            DoRowsScrolled(distance);
+            return;
+        }
+    }
+    int bottom = FGridStyle == gsSlides ? GetSlideTop(Index) + FSlideSize : GetRowTop(Index) + RowHeight(Index);
     for (int i = Index; i >= FFirstRow && bottom > body.Bottom; --i) {
         if (!RowVisible(i)) continue;
-        bottom -= GetActualRowHeight(i) + FGridSpace[lpTopBottom];
+        bottom -= GetActualRowHeight(i) + step;
         ++distance;
     }
     VertScrollBar()->MoveBy(distance);

@@ -89,6 +89,65 @@ TEST_F(ScrollFixture, ScrollToRowKeepsTheRowInView) {
     }
 }
 
+// ScrollToRow finds its distance in one walk; it must scroll exactly as the plain loop does (the
+// target's bottom from GetRowTop, less the heights of visible rows from the target upwards until
+// that bottom is in view), with hidden rows, rows of other heights, rows taller than the body and
+// grid lines.
+TEST(GridScroll, ScrollToRowMovesAsThePlainLoop) {
+    auto plainDistance = [](TRowsGrid& g, int index) {
+        const TRect body = g.GetBodyRect();
+        int bottom = g.GetRowTop(index) + g.RowHeight(index);
+        int distance = 0;
+        for (int i = index; i >= g.FirstRow() && bottom > body.Bottom; --i) {
+            if (!g.RowVisible(i)) continue;
+            bottom -= g.GetActualRowHeight(i) + g.GridSpace(lpTopBottom);
+            ++distance;
+        }
+        return distance;
+    };
+    unsigned seed = 12345;
+    auto next = [&](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(n));
+    };
+    const int heights[] = {0, 0, 0, 5, 16, 30, 90};
+    int moved = 0;
+    for (int round = 0; round < 60; ++round) {
+        TRowsGrid a, b;
+        for (TRowsGrid* g : {&a, &b}) {
+            g->SetBounds(0, 0, 200, 18 + 64);
+            g->SetClientHeight(18 + 64);
+            if (round % 2) g->SetOptions({goHeader, goGrid});
+            g->Fill({50}, 40);
+        }
+        for (int r = 0; r < 40; ++r) {
+            const int h = heights[next(7)];
+            const bool hidden = next(5) == 0;
+            for (TRowsGrid* g : {&a, &b}) {
+                g->Data[r].Height = h;
+                g->Data[r].Visible = !hidden;
+            }
+        }
+        for (TRowsGrid* g : {&a, &b})
+            g->UpdateVertScrollBar();
+        for (int step = 0; step < 6; ++step) {
+            const int target = next(40);
+            ASSERT_EQ(a.FirstRow(), b.FirstRow());
+            if (target > b.LastFullyVisibleRow()) {
+                const int d = plainDistance(b, target);
+                b.VertScrollBar()->MoveBy(d);
+                moved += d > 0;
+            } else {
+                b.ScrollToRow(target); // the same code for rows above or in view
+            }
+            a.ScrollToRow(target);
+            EXPECT_EQ(a.FirstRow(), b.FirstRow()) << "round " << round << " row " << target;
+            EXPECT_EQ(a.VertScrollBar()->Position(), b.VertScrollBar()->Position()) << "round " << round;
+        }
+    }
+    EXPECT_GT(moved, 50);
+}
+
 TEST_F(ScrollFixture, VerticalDeltaPassesHiddenRows) {
     G.Data[1].Visible = false;
     G.Data[2].Height = 30;
