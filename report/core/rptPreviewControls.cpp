@@ -618,6 +618,8 @@ void TrptFontComboBox::PaintEditPicture(TCanvas& Canvas, const TRect& R) {
 }
 
 void TrptFontComboBox::DoDropDown() {
+    // A box made in code was never loaded from a form: fill it when it first opens.
+    if (Items()->Count() == 0 && !IsDesigning()) PopulateList();
     // A choice near the top shows the list from its first item, recent fonts included.
     if (ItemIndex() < 5 && FWidget && Combo()->view()) Combo()->view()->scrollToTop();
     TrptCustomComboBox::DoDropDown();
@@ -729,10 +731,8 @@ void TrptComboEdit::KeyPress(QChar& Key) {
     if (Key == QChar(13) || Key == QChar(27)) {
         if (TCustomForm* f = GetParentForm(this)) {
             const Word vk = Key == QChar(13) ? VK_RETURN : VK_ESCAPE;
-            if (f->DialogKeyFrom(this, vk, TShiftState())) {
-                Key = QChar(0);
-                return;
-            }
+            // Offered first, so the form's default and cancel buttons react; then handled as usual.
+            f->DialogKeyFrom(this, vk, TShiftState());
         }
     }
     TComboBox::KeyPress(Key);

@@ -68,7 +68,7 @@ TrptSearchDialog::TrptSearchDialog(TComponent* AOwner) : TForm(AOwner) {
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
     SetClientWidth(330);
-    SetClientHeight(176);
+    SetClientHeight(160);
     Font()->SetName(QStringLiteral("Tahoma"));
     Font()->SetSize(8);
     SetKeyPreview(true);
@@ -85,15 +85,15 @@ TrptSearchDialog::TrptSearchDialog(TComponent* AOwner) : TForm(AOwner) {
     TextL = Make<TLabel>(this, Panel2, "TextL", 8, 4, 300, 13);
     TextE = Make<TEdit>(this, Panel2, "TextE", 8, 20, 314, 21);
 
-    Panel3 = Make<TPanel>(this, this, "Panel3", 0, 44, 330, 132);
+    Panel3 = Make<TPanel>(this, this, "Panel3", 0, 44, 330, 116);
     Panel3->SetBevelOuter(bvNone);
     SearchL = Make<TGroupBox>(this, Panel3, "SearchL", 8, 4, 314, 64);
     TopCB = Make<TCheckBox>(this, SearchL, "TopCB", 12, 18, 290, 17);
     CaseCB = Make<TCheckBox>(this, SearchL, "CaseCB", 12, 40, 290, 17);
-    OkB = Make<TButton>(this, Panel3, "OkB", 166, 92, 75, 25);
+    OkB = Make<TButton>(this, Panel3, "OkB", 166, 78, 75, 25);
     OkB->SetDefault(true);
     OkB->SetModalResult(mrOk);
-    CancelB = Make<TButton>(this, Panel3, "CancelB", 247, 92, 75, 25);
+    CancelB = Make<TButton>(this, Panel3, "CancelB", 247, 78, 75, 25);
     CancelB->SetCancel(true);
     CancelB->SetModalResult(mrCancel);
 

@@ -424,6 +424,7 @@ bool TrptPreviewWorkspace::FindNextText() {
     TrptSearchState& state = rptSearchState();
     state.Found = false;
     const int count = FPreviewPages ? FPreviewPages->Count() : 0;
+    if (FLastFoundPage < 0) FLastFoundPage = 0;
     while (FLastFoundPage < count) {
         if (FEMFImagePage != FLastFoundPage || !FEMFImage) {
             FEMFImage = std::make_unique<TMetafile>();

@@ -12,7 +12,12 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPixmap>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -361,4 +366,38 @@ TEST_F(FontBoxTest, RowsShowTypePictureAndALineBelowTheRecentFonts) {
     // Drawing the selected row puts its name into the sample window.
     FBox->DrawItem(bmp.Canvas(), 2, TRect(0, 2 * h, w, 3 * h), true);
     EXPECT_EQ(FBox->FontViewForm()->Panel()->Caption(), "Arial");
+}
+
+TEST(FlatCombo, PaintsFlatOnAForm) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 260, 60);
+    auto* cb = new TrptComboBox(&form);
+    cb->SetParent(&form);
+    cb->SetBounds(10, 10, 100, 22);
+    cb->Items()->Add(QStringLiteral("100%"));
+    cb->SetItemIndex(0);
+    auto* fb = new TrptFontComboBox(&form);
+    fb->SetParent(&form);
+    fb->SetBounds(120, 10, 130, 22);
+    fb->SetShowMRU(false); // keep away from the user's settings store
+    fb->Loaded();
+    form.Show();
+    QApplication::processEvents();
+    const QImage img = form.Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QString dir = QDir::current().filePath(QStringLiteral("screenshots"));
+    QDir().mkpath(dir);
+    EXPECT_TRUE(img.save(dir + QStringLiteral("/flat_combos.png")));
+    // The box with the focus looks hot; the other one plain, its button in the button face.
+    auto buttonPixel = [&](TControl* c) {
+        const QPoint o = c->Widget()->mapTo(form.Widget(), QPoint(0, 0));
+        const QRgb p = img.pixel(o.x() + c->Width() - 4, o.y() + 4);
+        return static_cast<TColor>(qRed(p) | (qGreen(p) << 8) | (qBlue(p) << 16));
+    };
+    ASSERT_TRUE(cb->Focused());
+    EXPECT_EQ(cb->Look(), TrptComboLook::Hot);
+    EXPECT_EQ(buttonPixel(cb), rptBlendColors(clHighlight, clWindow, 30));
+    EXPECT_EQ(fb->Look(), TrptComboLook::Normal);
+    EXPECT_EQ(buttonPixel(fb), ColorToRGB(clBtnFace));
+    EXPECT_FALSE(fb->Text().isEmpty());
+    form.Hide();
 }

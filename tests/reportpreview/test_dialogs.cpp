@@ -16,13 +16,23 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QPixmap>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 void FailOnQuestion(const QString& question) { ADD_FAILURE() << "unexpected question: " << question.toStdString(); }
+
+void Keep(TControl* c, const QString& name) {
+    QApplication::processEvents();
+    const QString dir = QDir::current().filePath(QStringLiteral("screenshots"));
+    QDir().mkpath(dir);
+    EXPECT_TRUE(c->Widget()->grab().save(dir + QLatin1Char('/') + name)) << name.toStdString();
+}
 
 // Runs the form modally; the action fills it in and returns the button pressed.
 template <class Form>
@@ -58,6 +68,7 @@ TEST(SearchDialog, RemembersTheConfirmedTextOnly) {
             EXPECT_EQ(f->TextE->Text(), "");
             f->TextE->SetText(QStringLiteral("Invoice"));
             f->CaseCB->SetChecked(true);
+            Keep(f, QStringLiteral("find_dialog.png"));
             return mrOk;
         });
         EXPECT_TRUE(d.CaseCB->Checked());
@@ -169,6 +180,7 @@ TEST_F(PageSettingsTest, ShowsThePageInCentimetresWithTheTable) {
         EXPECT_TRUE(f->PortraitImg->Visible());
         EXPECT_FALSE(f->LandscapeImg->Visible());
         EXPECT_TRUE(f->ApplyToCurRB->Checked());
+        Keep(f, QStringLiteral("page_settings.png"));
         return mrCancel;
     });
     EXPECT_FALSE(FNeedRebuild);
