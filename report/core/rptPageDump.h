@@ -7,7 +7,8 @@
 //     TrptPageHeader PageHeader1 0.00 0.00 718.11 37.80
 //       TrptMemoView Memo1 0.00 0.00 94.49 18.90 "Page 1 of 3"
 // Bounds are left, top, width and height relative to the parent, in pixels, to 0.01 with "." as
-// separator whatever the locale. Text objects add their text in double quotes (backslash,
+// separator whatever the locale. Text objects add their text (without the line break after its
+// last line) in double quotes (backslash,
 // quote, line breaks and tabs escaped as \\ \" \n \r \t); other objects add their component
 // text when they have one. Invisible objects are listed with " hidden" at the end.
 

@@ -148,7 +148,7 @@ public:
     TrptPictureCache* PictureCache() const { return FPictureCache.get(); }
     TrptXMLDocument* XMLDoc() const { return FXMLDoc.get(); }
     // Estimated bytes of elements added since the last unload.
-    int XMLSize() const { return FXMLSize; }
+    Int64 XMLSize() const { return FXMLSize; }
     // Page objects in the cache, most recently used first.
     int PageCacheCount() const { return static_cast<int>(FPageCache.size()); }
     // Handed to text objects while they are drawn.
@@ -158,6 +158,13 @@ public:
     void SetPrintScale(double Value) { FPrintScale = Value; }
     bool AllowPartialLoading() const { return FAllowPartialLoading; }
     void SetAllowPartialLoading(bool Value) { FAllowPartialLoading = Value; }
+
+    // A page link or an anchor was clicked: the preview shows page PageNo (1-based, also put into
+    // CurPreviewPage) at Top pixels.
+    std::function<void(int PageNo, int Top)> OnShowPage;
+    // The status and hint texts of the object under the mouse (empty texts clear them), for the
+    // preview window's status bar.
+    std::function<void(const QString& Text, bool IsHint)> OnStatusText;
 
     // Replaces the link opener (empty: the desktop's again); returns the previous one.
     static TrptOpenLinkHandler SetOpenLinkHandler(TrptOpenLinkHandler Handler);
@@ -180,8 +187,7 @@ private:
     bool IsWholePage(const TrptXMLItem* Item) const;
     void WriteObject(TrptComponent* Obj, TrptXMLItem* Parent, bool WholePage);
     std::unique_ptr<TrptReportPage> BuildPage(int Index);
-    void ReadObjects(TrptXMLItem* Item, TrptComponent* Owner, TrptComponent* Parent, TrptXMLSerializer& Ser,
-                     int PageIndex);
+    void ReadObjects(TrptXMLItem* Item, TrptComponent* Parent, TrptXMLSerializer& Ser, int PageIndex);
     TrptComponent* SourceObjectOf(const TrptXMLItem* Item) const;
     void FreeSourcePages();
     bool EngineRunning() const;
@@ -190,6 +196,7 @@ private:
     void ProgressStep(int Progress);
     void ProgressStop();
     void StatusText(const QString& Text, bool IsHint);
+    void DoShowPage(int PageNo, int Top);
 
     bool FAllowPartialLoading = false;
     int FCopyNo = 0;
@@ -204,7 +211,7 @@ private:
     double FPrintScale = 0;
     std::vector<TrptReportPage*> FSourcePages; // owned
     std::unique_ptr<TrptXMLDocument> FXMLDoc;
-    int FXMLSize = 0;
+    Int64 FXMLSize = 0;
     double FLastY = 0;
 };
 

@@ -1,0 +1,1010 @@
+#include "report/core/rptPreparedPages.h"
+
+#include "platform/gfx/Canvas.h"
+#include "platform/gfx/Metafile.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/sys/Desktop.h"
+#include "report/core/rptClassBand.h"
+#include "report/core/rptClassMemo.h"
+#include "report/core/rptClassOptions.h"
+#include "report/core/rptClassPage.h"
+#include "report/core/rptClassReport.h"
+#include "report/core/rptClassView.h"
+#include "report/core/rptHTMLTags.h"
+#include "report/core/rptOutline.h"
+#include "report/core/rptPictureCache.h"
+#include "report/core/rptPrinter.h"
+#include "report/core/rptUtils.h"
+#include "report/core/rptXML.h"
+#include "report/core/rptXMLSerializer.h"
+
+#include <QRegion>
+
+// The picture object's unit comes with its own commit; until it is there, pages carry no pictures.
+#if __has_include("report/core/rptClassPicture.h")
+#include "report/core/rptClassPicture.h"
+#define KORVEL_PREPARED_PICTURES 1
+#else
+#define KORVEL_PREPARED_PICTURES 0
+#endif
+
+#include <algorithm>
+#include <cmath>
+
+KORVEL_CLASS_INFO(TrptPreviewPages) {}
+
+namespace {
+
+// Pixels per millimetre of report geometry.
+constexpr double MillimetreFactor = 3.77953;
+// Rough bytes an object element costs besides its name and text.
+constexpr int ElementOverhead = 68;
+
+const QString PreviewPagesName = QStringLiteral("previewpages");
+const QString OutlineName = QStringLiteral("outline");
+const QString AnchorsName = QStringLiteral("anchors");
+const QString LogicalNumbersName = QStringLiteral("logicalpagenumbers");
+const QString CuttedName = QStringLiteral("cutted");
+const QString ReportPageClass = QStringLiteral("TrptReportPage");
+const QString DMPPageClass = QStringLiteral("TrptDMPPage");
+
+bool SameText(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A float attribute, 0 when absent.
+double FloatProp(const TrptXMLItem* item, const QString& name) {
+    if (!item->PropExists(name)) return 0;
+    return ReportStrToFloat(item->GetProp(name));
+}
+
+int IntProp(const TrptXMLItem* item, const QString& name) {
+    bool ok = false;
+    const int v = item->GetProp(name).trimmed().toInt(&ok);
+    return ok ? v : 0;
+}
+
+TrptOpenLinkHandler& OpenLinkHandler() {
+    static TrptOpenLinkHandler handler;
+    return handler;
+}
+
+void OpenLink(const QUrl& url) {
+    if (const TrptOpenLinkHandler& h = OpenLinkHandler()) {
+        h(url);
+        return;
+    }
+    OpenDocument(url.toString());
+}
+
+// Short and long parts of a hint "short|long"; both the whole text without a bar.
+QString ShortHint(const QString& hint) {
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    return bar < 0 ? hint : hint.left(bar);
+}
+QString LongHint(const QString& hint) {
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+bool IsPageFooter(const TObject* obj) {
+    return dynamic_cast<const TrptPageFooter*>(obj) != nullptr;
+}
+bool IsColumnFooter(const TObject* obj) {
+    return dynamic_cast<const TrptColumnFooter*>(obj) != nullptr;
+}
+
+// A copy of a template object as a new object of the same class under Parent (none for a page).
+TrptComponent* NewObjectLike(const TrptComponent* Template, TrptComponent* Parent) {
+    TObject* o = ClassInfoOf(Template)->CreateInstance(Parent);
+    auto* c = dynamic_cast<TrptComponent*>(o);
+    if (!c) {
+        delete o;
+        throw ErptPreparedPage(QStringLiteral("Cannot copy %1 of class %2 into prepared pages")
+                                   .arg(Template->Name(), ClassInfoOf(Template)->ClassName()));
+    }
+    return c;
+}
+
+// Assigns Source to Dest; a picture's bytes stay out of the copy (the prepared pages keep
+// pictures in their picture cache).
+void AssignWithoutPicture(TrptComponent* Dest, TrptComponent* Source) {
+#if KORVEL_PREPARED_PICTURES
+    if (auto* pic = dynamic_cast<TrptPictureView*>(Source)) {
+        pic->SetIsPictureStored(false);
+        try {
+            Dest->Assign(Source);
+        } catch (...) {
+            pic->SetIsPictureStored(true);
+            throw;
+        }
+        pic->SetIsPictureStored(true);
+        return;
+    }
+#endif
+    Dest->Assign(Source);
+}
+
+// Class name (with csDefaultDiff) or the serialized form of a source copy.
+QString SourceBaseText(TrptComponent* Copy) {
+    if (Copy->rptComponentStyle().Contains(csDefaultDiff)) return ClassInfoOf(Copy)->ClassName();
+    TrptXMLSerializer ser(nullptr);
+    return ser.WriteComponentStr(Copy);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Construction
+
+TrptPreviewPages::TrptPreviewPages(TrptReport* AReport)
+    : TrptCustomPreviewPages(AReport), FDictionary(std::make_unique<TrptDictionary>()),
+      FPictureCache(std::make_unique<TrptPictureCache>()), FXMLDoc(std::make_unique<TrptXMLDocument>()) {
+    FXMLDoc->Root()->SetName(QStringLiteral("preparedreport"));
+    SetOutline(std::make_unique<TrptOutline>(this, FXMLDoc.get()));
+    FCurPage = -1;
+}
+
+TrptPreviewPages::~TrptPreviewPages() {
+    ClearPageCache();
+    FreeSourcePages();
+    SetOutline(nullptr);
+}
+
+void TrptPreviewPages::FreeSourcePages() {
+    for (TrptReportPage* p : FSourcePages) delete p;
+    FSourcePages.clear();
+}
+
+void TrptPreviewPages::Clear() {
+    ClearPageCache();
+    FreeSourcePages();
+    FXMLDoc->Clear();
+    FDictionary->Clear();
+    FPictureCache->Clear();
+    FPagesItem = nullptr;
+    if (Outline()) Outline()->SetCurItem(nullptr);
+    FCurPage = -1;
+    FXMLSize = 0;
+    FLastY = 0;
+    FFirstPageIndex = -1;
+    FFirstObjectIndex = 0;
+    FFirstOutlineIndex = 0;
+    FLogicalPageN = 0;
+}
+
+void TrptPreviewPages::Initialize() {
+    if (FReport) {
+        FPictureCache->SetUseFileCache(FReport->PreviewOptions()->PictureCacheInFile());
+        FPictureCache->SetTempDir(FReport->EngineOptions()->TempDir());
+        FXMLDoc->SetTempDir(FReport->EngineOptions()->TempDir());
+    }
+    ProgressStart();
+}
+
+void TrptPreviewPages::Finish() {
+    FLastY = 0;
+    ClearPageCache();
+    for (TrptReportPage* p : FSourcePages) p->SetOriginalComponent(nullptr);
+    ProgressStop();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Elements
+
+TrptXMLItem* TrptPreviewPages::RootChild(const QString& Name) {
+    return FXMLDoc->Root()->FindItem(Name);
+}
+
+TrptXMLItem* TrptPreviewPages::PagesItem() {
+    FPagesItem = RootChild(PreviewPagesName);
+    return FPagesItem;
+}
+
+int TrptPreviewPages::GetCount() {
+    return PagesItem()->Count();
+}
+
+TrptXMLItem* TrptPreviewPages::PageItem(int Index) {
+    TrptXMLItem* pages = PagesItem();
+    if (Index < 0 || Index >= pages->Count()) return nullptr;
+    return pages->Items(Index);
+}
+
+TrptXMLItem* TrptPreviewPages::CurrentPageItem() {
+    TrptXMLItem* item = PageItem(FCurPage);
+    // The engine may come back to a page that went to the temporary file: its objects must be
+    // in memory before anything is counted, added or moved.
+    if (item && !item->Loaded()) FXMLDoc->LoadItem(item);
+    return item;
+}
+
+bool TrptPreviewPages::IsWholePage(const TrptXMLItem* Item) const {
+    return SameText(Item->Name(), ReportPageClass) || SameText(Item->Name(), DMPPageClass);
+}
+
+int TrptPreviewPages::SourceIndexOf(const TrptXMLItem* Item, int PageIndex) const {
+    const QString& name = Item->Name();
+    auto fail = [&](const QString& why) -> int {
+        throw ErptPreparedPage(QStringLiteral("Prepared page %1 (%2): %3").arg(PageIndex + 1).arg(name, why));
+    };
+    if (!name.startsWith(QLatin1String("page"), Qt::CaseInsensitive) || name.size() == 4)
+        return fail(QStringLiteral("not a page of a source page"));
+    const QStringView digits = QStringView(name).mid(4);
+    for (QChar ch : digits)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return fail(QStringLiteral("not a page of a source page"));
+    bool ok = false;
+    const qlonglong index = digits.toLongLong(&ok);
+    if (!ok || index < 0 || index >= static_cast<qlonglong>(FSourcePages.size()))
+        return fail(QStringLiteral("source page %1 does not exist (%2 source pages)")
+                        .arg(digits.toString())
+                        .arg(FSourcePages.size()));
+    return static_cast<int>(index);
+}
+
+int TrptPreviewPages::SourceIndexOfTemplate(const TrptReportPage* Page) const {
+    for (size_t i = 0; i < FSourcePages.size(); ++i)
+        if (Page && FSourcePages[i]->OriginalComponent() == Page) return static_cast<int>(i);
+    return -1;
+}
+
+TrptComponent* TrptPreviewPages::SourceObjectOf(const TrptXMLItem* Item) const {
+    return dynamic_cast<TrptComponent*>(FDictionary->GetObject(Item->Name()));
+}
+
+bool TrptPreviewPages::EngineRunning() const {
+    return FEngine && FEngine->Running();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Source pages
+
+void TrptPreviewPages::AddSourcePage(TrptReportPage* Page) {
+    if (!Page) return;
+    struct TPair {
+        TrptComponent* Template;
+        TrptComponent* Copy;
+    };
+    std::vector<TPair> pairs;
+    const int sourceIndex = static_cast<int>(FSourcePages.size());
+
+    auto* pageCopy = dynamic_cast<TrptReportPage*>(NewObjectLike(Page, nullptr));
+    std::unique_ptr<TrptReportPage> owned(pageCopy);
+    AssignWithoutPicture(pageCopy, Page);
+    pageCopy->SetName(Page->Name());
+    pairs.push_back({Page, pageCopy});
+
+    std::function<void(TrptComponent*, TrptComponent*)> copyChildren = [&](TrptComponent* from, TrptComponent* to) {
+        const TrptComponentList children = from->Objects();
+        for (TrptComponent* c : children) {
+            if (!c->rptComponentStyle().Contains(csPreviewVisible)) {
+                pairs.push_back({c, nullptr});
+                continue;
+            }
+            TrptComponent* copy = NewObjectLike(c, to);
+            AssignWithoutPicture(copy, c);
+            copy->SetName(c->Name());
+            pairs.push_back({c, copy});
+            copyChildren(c, copy);
+        }
+    };
+    copyChildren(Page, pageCopy);
+
+    pageCopy->SetOriginalComponent(Page);
+    FSourcePages.push_back(owned.release());
+
+    const QString prefix = QStringLiteral("Page%1.").arg(sourceIndex);
+    for (size_t i = 1; i < pairs.size(); ++i) {
+        TrptComponent* tmpl = pairs[i].Template;
+        TrptComponent* copy = pairs[i].Copy;
+        if (!copy) {
+            tmpl->AddSourceObjects();
+            continue;
+        }
+        tmpl->SetOriginalComponent(copy);
+        copy->SetOriginalComponent(tmpl);
+        const QString base = copy->AsBand() ? QStringLiteral("b") : copy->BaseName().left(1).toLower();
+        const QString alias = FDictionary->AddUnique(base, prefix + copy->Name(), copy);
+        if (copy->IsTextObject())
+            if (auto* view = dynamic_cast<TrptView*>(copy)) {
+                view->SetDataSet(nullptr);
+                view->SetDataField(QString());
+            }
+        copy->SetBaseName(SourceBaseText(copy));
+        copy->SetAliasName(alias);
+        tmpl->SetAliasName(alias);
+    }
+}
+
+void TrptPreviewPages::AddToSourcePage(TrptComponent* Obj) {
+    if (!Obj) return;
+    if (FSourcePages.empty())
+        throw ErptPreparedPage(
+            QStringLiteral("%1 cannot be added to the prepared pages: there is no source page").arg(Obj->Name()));
+    TrptReportPage* last = FSourcePages.back();
+    TrptComponent* copy = NewObjectLike(Obj, last);
+    AssignWithoutPicture(copy, Obj);
+    copy->CreateUniqueName();
+    const QString sourceName = QStringLiteral("Page%1.%2").arg(FSourcePages.size() - 1).arg(copy->Name());
+    const QString alias = FDictionary->AddUnique(copy->BaseName().left(1).toLower(), sourceName, copy);
+    copy->SetBaseName(SourceBaseText(copy));
+    Obj->SetOriginalComponent(copy);
+    copy->SetAliasName(alias);
+    Obj->SetAliasName(alias);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pages and objects
+
+void TrptPreviewPages::AddPage(TrptReportPage* Page) {
+    TrptXMLItem* pages = PagesItem();
+    if (FReport && FReport->EngineOptions()->UseFileCache() &&
+        FXMLSize > static_cast<Int64>(FReport->EngineOptions()->MaxMemSize()) * 1048576) {
+        for (int i = pages->Count() - 2; i >= 0; --i) {
+            TrptXMLItem* item = pages->Items(i);
+            if (!item->Loaded()) break;
+            if (item->Unloadable()) FXMLDoc->UnloadItem(item);
+        }
+        FXMLSize = 0;
+    }
+
+    if (FCurPage + 1 < pages->Count() && FAddPageAction != apAdd) {
+        FCurPage = FCurPage + 1;
+        return;
+    }
+
+    const int source = SourceIndexOfTemplate(Page);
+    if (source < 0)
+        throw ErptPreparedPage(QStringLiteral("Prepared page %1: the template page %2 was not added as a source page")
+                                   .arg(pages->Count() + 1)
+                                   .arg(Page ? Page->Name() : QStringLiteral("(none)")));
+    TrptXMLItem* item = pages->Add(QStringLiteral("page") + QString::number(source));
+    if (pages->Count() > 2) item->SetUnloadable(true);
+
+    ProgressStep(FCurPage + 2);
+    FAddPageAction = apWriteOver;
+    FCurPage = pages->Count() - 1;
+    IncLogicalPageNumber();
+}
+
+void TrptPreviewPages::AddObject(TrptComponent* Obj) {
+    if (!Obj) return;
+    TrptXMLItem* page = CurrentPageItem();
+    if (!page)
+        throw ErptPreparedPage(
+            QStringLiteral("%1 cannot be added to the prepared pages: there is no page %2").arg(Obj->Name()).arg(FCurPage + 1));
+    WriteObject(Obj, page, IsWholePage(page));
+}
+
+void TrptPreviewPages::WriteObject(TrptComponent* Obj, TrptXMLItem* Parent, bool WholePage) {
+    if (!Obj->Visible() || !Obj->rptComponentStyle().Contains(csPreviewVisible)) return;
+    TrptXMLItem* item = Parent->Add();
+    QString text;
+    TrptComponent* original = Obj->OriginalComponent();
+    if (original && !WholePage) {
+        item->SetName(Obj->AliasName());
+        const bool firstPass = FEngine && FEngine->DoublePass() && !FEngine->FinalPass();
+        if (firstPass)
+            text = Obj->TrptComponent::Diff(original);
+        else if (Obj->rptComponentStyle().Contains(csDefaultDiff))
+            text = Obj->AllDiff(original);
+        else
+            text = Obj->Diff(original);
+    } else {
+        item->SetName(ClassInfoOf(Obj)->ClassName());
+        text = Obj->AllDiff(nullptr);
+    }
+    text = text.trimmed();
+    item->SetText(text);
+    FXMLSize += item->Name().size() + text.size() + ElementOverhead;
+    const TrptComponentList children = Obj->Objects();
+    for (TrptComponent* c : children) WriteObject(c, item, WholePage);
+}
+
+void TrptPreviewPages::AddPicture(TrptPictureView* Picture) {
+#if KORVEL_PREPARED_PICTURES
+    if (Picture) FPictureCache->AddPicture(Picture);
+#else
+    (void)Picture;
+#endif
+}
+
+void TrptPreviewPages::ClearPageCache() {
+    FPageCache.clear();
+}
+
+TrptReportPage* TrptPreviewPages::GetPage(int Index) {
+    TrptXMLItem* pages = PagesItem();
+    if (pages->Count() == 0 || Index < 0 || Index >= pages->Count()) return nullptr;
+    if (!EngineRunning()) {
+        for (size_t i = 0; i < FPageCache.size(); ++i)
+            if (FPageCache[i].Index == Index) {
+                if (i > 0) std::rotate(FPageCache.begin(), FPageCache.begin() + static_cast<long>(i),
+                                       FPageCache.begin() + static_cast<long>(i) + 1);
+                return FPageCache.front().Page.get();
+            }
+    }
+    std::unique_ptr<TrptReportPage> page = BuildPage(Index);
+    TrptReportPage* result = page.get();
+    FPageCache.insert(FPageCache.begin(), TCacheEntry{Index, std::move(page)});
+    const int limit = FReport ? FReport->PreviewOptions()->PagesInCache() : 50;
+    while (FPageCache.size() > 1 && static_cast<int>(FPageCache.size()) > limit) {
+        const int evicted = FPageCache.back().Index;
+        if (FReport && FReport->EngineOptions()->UseFileCache())
+            if (TrptXMLItem* item = PageItem(evicted); item && item->Unloadable() && item->Loaded() && evicted != FCurPage)
+                FXMLDoc->UnloadItem(item);
+        FPageCache.pop_back();
+    }
+    return result;
+}
+
+std::unique_ptr<TrptReportPage> TrptPreviewPages::BuildPage(int Index) {
+    TrptXMLItem* item = PageItem(Index);
+    if (!item->Loaded()) FXMLDoc->LoadItem(item);
+    TrptXMLSerializer ser(nullptr);
+    ser.SetOldFormat(FXMLDoc->OldVersion());
+    std::unique_ptr<TrptReportPage> page;
+    if (IsWholePage(item)) {
+        const TClassInfo* cls = SameText(item->Name(), DMPPageClass) ? GetClass(DMPPageClass)
+                                                                    : TrptReportPage::StaticClassInfo();
+        if (!cls)
+            throw ErptPreparedPage(QStringLiteral("Prepared page %1: page class %2 is not available")
+                                       .arg(Index + 1)
+                                       .arg(item->Name()));
+        TObject* o = cls->CreateInstance(nullptr);
+        page.reset(dynamic_cast<TrptReportPage*>(o));
+        if (!page) {
+            delete o;
+            throw ErptPreparedPage(QStringLiteral("Prepared page %1: %2 is no report page").arg(Index + 1).arg(item->Name()));
+        }
+        ser.ReadRootComponent(page.get(), item);
+    } else {
+        TrptReportPage* source = FSourcePages[static_cast<size_t>(SourceIndexOf(item, Index))];
+        page.reset(static_cast<TrptReportPage*>(NewObjectLike(source, nullptr)));
+        page->Assign(source);
+        page->SetName(source->Name());
+        ReadObjects(item, page.get(), ser, Index);
+    }
+    page->AlignChildren();
+    return page;
+}
+
+void TrptPreviewPages::ReadObjects(TrptXMLItem* Item, TrptComponent* Parent, TrptXMLSerializer& Ser, int PageIndex) {
+    for (int i = 0; i < Item->Count(); ++i) {
+        TrptXMLItem* child = Item->Items(i);
+        TrptComponent* source = SourceObjectOf(child);
+        const QString text = (source ? source->BaseName() : child->Name()) + QLatin1Char(' ') + child->Text();
+        TrptComponent* obj = nullptr;
+        try {
+            obj = Ser.ReadComponentStr(Parent, text, true);
+        } catch (const Exception& e) {
+            throw ErptPreparedPage(QStringLiteral("Prepared page %1, object %2: %3")
+                                       .arg(PageIndex + 1)
+                                       .arg(child->Name(), e.Message()));
+        }
+        if (!obj) continue;
+        if (obj->Parent() != Parent) obj->SetParent(Parent);
+        if (source) {
+            obj->SetName(source->Name());
+#if KORVEL_PREPARED_PICTURES
+            if (auto* pic = dynamic_cast<TrptPictureView*>(obj))
+                if (!pic->Picture()->Graphic()) FPictureCache->GetPicture(pic);
+#endif
+        }
+        ReadObjects(child, obj, Ser, PageIndex);
+    }
+}
+
+TPoint TrptPreviewPages::GetPageSize(int Index) {
+    TrptXMLItem* item = PageItem(Index);
+    if (!item) return TPoint{0, 0};
+    TrptReportPage* page = IsWholePage(item) ? GetPage(Index) : FSourcePages[static_cast<size_t>(SourceIndexOf(item, Index))];
+    if (!page) return TPoint{0, 0};
+    return TPoint{rptRound(page->Width()), rptRound(page->Height())};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Passes and logical page numbers
+
+void TrptPreviewPages::BeginPass() {
+    FFirstPageIndex = GetCount() - 1;
+    if (FFirstPageIndex >= 0) {
+        TrptXMLItem* page = PageItem(FFirstPageIndex);
+        if (!page->Loaded()) FXMLDoc->LoadItem(page);
+        FFirstObjectIndex = page->Count();
+        FFirstOutlineIndex = RootChild(OutlineName)->Count();
+    }
+    ResetLogicalPageNumber();
+}
+
+void TrptPreviewPages::ClearFirstPassPages() {
+    ClearPageCache();
+    TrptXMLItem* root = FXMLDoc->Root();
+    if (FFirstPageIndex == -1) {
+        for (int i = 0; i < root->Count(); ++i) {
+            TrptXMLItem* c = root->Items(i);
+            if (SameText(c->Name(), AnchorsName) || SameText(c->Name(), LogicalNumbersName)) continue;
+            c->Clear();
+        }
+        if (Outline()) Outline()->SetCurItem(nullptr);
+    } else {
+        TrptXMLItem* pages = PagesItem();
+        if (TrptXMLItem* page = PageItem(FFirstPageIndex)) {
+            if (!page->Loaded()) FXMLDoc->LoadItem(page);
+            while (page->Count() > FFirstObjectIndex) delete page->Items(page->Count() - 1);
+        }
+        while (pages->Count() > FFirstPageIndex + 1) delete pages->Items(pages->Count() - 1);
+        TrptXMLItem* outline = RootChild(OutlineName);
+        while (outline->Count() > FFirstOutlineIndex) delete outline->Items(outline->Count() - 1);
+        if (Outline()) Outline()->LevelRoot();
+    }
+    ResetLogicalPageNumber();
+    FCurPage = FFirstPageIndex;
+    FXMLSize = 0;
+}
+
+bool TrptPreviewPages::NumbersLogicalPages() const {
+    return !(FEngine && FEngine->FinalPass() && FReport && FReport->EngineOptions()->DoublePass());
+}
+
+void TrptPreviewPages::IncLogicalPageNumber() {
+    if (!NumbersLogicalPages()) return;
+    ++FLogicalPageN;
+    RootChild(LogicalNumbersName)->Add(QStringLiteral("page"))->SetProp(QStringLiteral("n"), QString::number(FLogicalPageN));
+}
+
+void TrptPreviewPages::ResetLogicalPageNumber() {
+    if (!NumbersLogicalPages()) return;
+    TrptXMLItem* numbers = RootChild(LogicalNumbersName);
+    for (int i = FCurPage; i > FFirstPageIndex; --i) {
+        if (i < 0 || i >= numbers->Count()) continue;
+        TrptXMLItem* item = numbers->Items(i);
+        item->SetProp(QStringLiteral("t"), QString::number(FLogicalPageN));
+        if (item->GetProp(QStringLiteral("n")) == QLatin1String("1")) break;
+    }
+    FLogicalPageN = 0;
+}
+
+int TrptPreviewPages::GetLogicalPageNo() {
+    TrptXMLItem* numbers = RootChild(LogicalNumbersName);
+    if (FCurPage >= 0 && FCurPage < numbers->Count()) return IntProp(numbers->Items(FCurPage), QStringLiteral("n"));
+    return FCurPage - FFirstPage + 1;
+}
+
+int TrptPreviewPages::GetLogicalTotalPages() {
+    TrptXMLItem* numbers = RootChild(LogicalNumbersName);
+    if (FCurPage >= 0 && FCurPage < numbers->Count()) return IntProp(numbers->Items(FCurPage), QStringLiteral("t"));
+    return (FEngine ? FEngine->TotalPages() : GetCount()) - FFirstPage;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Anchors
+
+void TrptPreviewPages::AddAnchor(const QString& Text) {
+    TrptXMLItem* item = RootChild(AnchorsName)->Add(QStringLiteral("item"));
+    item->SetProp(QStringLiteral("text"), Text);
+    item->SetProp(QStringLiteral("page"), QString::number(FCurPage));
+    item->SetProp(QStringLiteral("top"), QString::number(FEngine ? rptRound(FEngine->CurY()) : 0));
+}
+
+TrptXMLItem* TrptPreviewPages::FindAnchor(const QString& Text) {
+    TrptXMLItem* anchors = RootChild(AnchorsName);
+    for (int i = anchors->Count() - 1; i >= 0; --i) {
+        TrptXMLItem* item = anchors->Items(i);
+        if (QString::localeAwareCompare(item->GetProp(QStringLiteral("text")).toUpper(), Text.toUpper()) == 0)
+            return item;
+    }
+    return nullptr;
+}
+
+int TrptPreviewPages::GetAnchorPage(const QString& Text) {
+    TrptXMLItem* item = FindAnchor(Text);
+    return item ? IntProp(item, QStringLiteral("page")) + 1 : 1;
+}
+
+int TrptPreviewPages::GetAnchorCurPosition() {
+    return RootChild(AnchorsName)->Count() - 1;
+}
+
+void TrptPreviewPages::ShiftAnchors(int From, int NewTop) {
+    TrptXMLItem* anchors = RootChild(AnchorsName);
+    const int first = std::max(From + 1, 0);
+    if (first >= anchors->Count()) return;
+    const int base = IntProp(anchors->Items(first), QStringLiteral("top"));
+    for (int i = first; i < anchors->Count(); ++i) {
+        TrptXMLItem* item = anchors->Items(i);
+        item->SetProp(QStringLiteral("page"), QString::number(IntProp(item, QStringLiteral("page")) + 1));
+        item->SetProp(QStringLiteral("top"), QString::number(NewTop + IntProp(item, QStringLiteral("top")) - base));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Moving objects between pages
+
+int TrptPreviewPages::GetCurPosition() {
+    TrptXMLItem* page = CurrentPageItem();
+    return page ? page->Count() : 0;
+}
+
+void TrptPreviewPages::CutObjects(int APosition) {
+    TrptXMLItem* page = CurrentPageItem();
+    if (!page) return;
+    TrptXMLItem* cutted = RootChild(CuttedName);
+    const int from = std::max(APosition, 0);
+    while (page->Count() > from) cutted->AddItem(page->Items(from));
+}
+
+void TrptPreviewPages::PasteObjects(double X, double Y) {
+    TrptXMLItem* root = FXMLDoc->Root();
+    const int at = root->Find(CuttedName);
+    if (at < 0) return;
+    TrptXMLItem* cutted = root->Items(at);
+    TrptXMLItem* page = CurrentPageItem();
+    if (cutted->Count() > 0 && page) {
+        const double leftBase = FloatProp(cutted->Items(0), QStringLiteral("l"));
+        const double topBase = FloatProp(cutted->Items(0), QStringLiteral("t"));
+        while (cutted->Count() > 0) {
+            TrptXMLItem* c = cutted->Items(0);
+            c->SetProp(QStringLiteral("l"), FloatToStr(FloatProp(c, QStringLiteral("l")) + X - leftBase));
+            c->SetProp(QStringLiteral("t"), FloatToStr(FloatProp(c, QStringLiteral("t")) + Y - topBase));
+            page->AddItem(c);
+        }
+    }
+    delete cutted;
+}
+
+bool TrptPreviewPages::BandExists(TrptBand* Band) {
+    TrptXMLItem* page = CurrentPageItem();
+    if (!page || !Band) return false;
+    const bool pageFooter = IsPageFooter(Band);
+    const bool columnFooter = IsColumnFooter(Band);
+    for (int i = 0; i < page->Count(); ++i) {
+        TrptComponent* source = SourceObjectOf(page->Items(i));
+        if (!source) continue;
+        if (source->OriginalComponent() == Band) return true;
+        if (pageFooter && IsPageFooter(source)) return true;
+        if (columnFooter && IsColumnFooter(source)) return true;
+    }
+    return false;
+}
+
+double TrptPreviewPages::GetLastY(double ColumnPosition) {
+    double result = 0;
+    if (TrptXMLItem* page = CurrentPageItem()) {
+        for (int i = 0; i < page->Count(); ++i) {
+            TrptXMLItem* item = page->Items(i);
+            TrptComponent* source = SourceObjectOf(item);
+            TrptBand* band = source ? source->AsBand() : nullptr;
+            if (!band || IsPageFooter(band) || dynamic_cast<TrptOverlay*>(band)) continue;
+            const double left = item->PropExists(QStringLiteral("l")) ? FloatProp(item, QStringLiteral("l")) : band->Left();
+            if (ColumnPosition == 0 || std::fabs(ColumnPosition - left) < 0.001 || dynamic_cast<TrptPageHeader*>(band) ||
+                dynamic_cast<TrptReportTitle*>(band)) {
+                const double top = item->PropExists(QStringLiteral("t")) ? FloatProp(item, QStringLiteral("t")) : band->Top();
+                const double height =
+                    item->PropExists(QStringLiteral("h")) ? FloatProp(item, QStringLiteral("h")) : band->Height();
+                result = std::max(result, top + height);
+            }
+        }
+    }
+    if (result == 0 && FLastY != 0) result = FLastY;
+    return result;
+}
+
+void TrptPreviewPages::UpdatePageDimensions(TrptReportPage* Page, double Width, double Height) {
+    const int index = SourceIndexOfTemplate(Page);
+    if (index < 0)
+        throw ErptPreparedPage(QStringLiteral("The template page %1 was not added as a source page")
+                                   .arg(Page ? Page->Name() : QStringLiteral("(none)")));
+    TrptReportPage* source = FSourcePages[static_cast<size_t>(index)];
+    source->SetPaperSize(256);
+    source->SetPaperWidth(Width / MillimetreFactor);
+    source->SetPaperHeight(Height / MillimetreFactor);
+    // Keep the serialized form of the copy in step, when it has one (a loaded prepared report).
+    const QString base = source->BaseName();
+    const qsizetype blank = base.indexOf(QLatin1Char(' '));
+    if (blank > 0) {
+        TrptXMLItem attrs;
+        attrs.SetText(base.mid(blank + 1));
+        attrs.SetProp(QStringLiteral("PaperSize"), QStringLiteral("256"));
+        attrs.SetProp(QStringLiteral("PaperWidth"), FloatToReportStr(Width / MillimetreFactor));
+        attrs.SetProp(QStringLiteral("PaperHeight"), FloatToReportStr(Height / MillimetreFactor));
+        source->SetBaseName(base.left(blank) + QLatin1Char(' ') + attrs.Text());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing
+
+void TrptPreviewPages::AddEmptyPage(int Index) {
+    TrptXMLItem* pages = PagesItem();
+    if (pages->Count() == 0 || Index < 0 || Index >= pages->Count()) return;
+    TrptXMLItem* item = pages->Add(pages->Items(Index)->Name());
+    pages->InsertItem(Index, item);
+    ClearPageCache();
+}
+
+void TrptPreviewPages::DeletePage(int Index) {
+    TrptXMLItem* pages = PagesItem();
+    if (pages->Count() < 2 || Index < 0 || Index >= pages->Count()) return;
+    delete pages->Items(Index);
+    ClearPageCache();
+}
+
+void TrptPreviewPages::ModifyPage(int Index, TrptReportPage* Page) {
+    TrptXMLItem* item = PageItem(Index);
+    if (!item || !Page) return;
+    // Its old objects may still be in the temporary file: bring them back so that nothing
+    // reads them in again over the new ones.
+    if (!item->Loaded()) FXMLDoc->LoadItem(item);
+    item->SetUnloadable(false);
+    item->Clear();
+    TrptXMLSerializer ser(nullptr);
+    ser.WriteRootComponent(Page, true, item);
+    item->SetName(ClassInfoOf(Page)->ClassName());
+    ClearPageCache();
+}
+
+void TrptPreviewPages::AddFrom(TrptReport* AReport) {
+    auto* other = AReport ? dynamic_cast<TrptPreviewPages*>(AReport->PreviewPages()) : nullptr;
+    if (!other || other == this) return;
+    TrptXMLItem* pages = PagesItem();
+    const int n = pages->Count();
+    for (int i = 0; i < other->Count(); ++i) {
+        TrptReportPage* page = other->GetPage(i);
+        if (!page) continue;
+        TrptXMLItem* item = pages->Add(ClassInfoOf(page)->ClassName());
+        TrptXMLSerializer ser(nullptr);
+        ser.WriteRootComponent(page, true, item);
+        item->SetName(ClassInfoOf(page)->ClassName());
+        item->SetUnloadable(false);
+    }
+
+    TrptXMLItem* anchors = RootChild(AnchorsName);
+    TrptXMLItem* otherAnchors = other->RootChild(AnchorsName);
+    for (int i = 0; i < otherAnchors->Count(); ++i) {
+        const TrptXMLItem* a = otherAnchors->Items(i);
+        TrptXMLItem* copy = anchors->Add(a->Name());
+        copy->SetText(a->Text());
+        copy->SetProp(QStringLiteral("page"), QString::number(IntProp(a, QStringLiteral("page")) + n));
+    }
+
+    const int savedPage = FCurPage;
+    TrptCustomOutline* mine = Outline();
+    TrptCustomOutline* theirs = other->Outline();
+    std::function<void()> copyLevel = [&]() {
+        const int count = theirs->GetCount();
+        for (int i = 0; i < count; ++i) {
+            QString text;
+            int page = 0, top = 0;
+            theirs->GetItem(i, text, page, top);
+            FCurPage = n + page;
+            mine->AddItem(text, top);
+            theirs->LevelDown(i);
+            copyLevel();
+            theirs->LevelUp();
+            mine->LevelUp();
+        }
+    };
+    mine->LevelRoot();
+    theirs->LevelRoot();
+    copyLevel();
+    FCurPage = savedPage;
+
+    if (other->Count() > 0) {
+        other->SetCurPage(other->Count() - 1);
+        FLastY = other->GetLastY(0);
+        other->SetCurPage(-1);
+    }
+    ClearPageCache();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing and the mouse
+
+void TrptPreviewPages::DrawPage(int Index, TCanvas* Canvas, double ScaleX, double ScaleY, double OffsetX,
+                                double OffsetY) {
+    if (!Canvas) return;
+    TrptReportPage* page = GetPage(Index);
+    if (!page) return;
+    const bool printer = dynamic_cast<TrptPrinterCanvas*>(Canvas) != nullptr;
+    const bool metafile = dynamic_cast<TMetafileCanvas*>(Canvas) != nullptr;
+
+    const double leftMargin = page->LeftMargin(), rightMargin = page->RightMargin();
+    const bool mirrored = page->MirrorMargins() && (Index % 2) == 1;
+    if (mirrored) {
+        page->SetLeftMargin(rightMargin);
+        page->SetRightMargin(leftMargin);
+    }
+
+    std::optional<QRegion> savedClip;
+    if (!printer) {
+        savedClip = Canvas->ClipRegion();
+        if (!savedClip) savedClip = QRegion(0, 0, 10000, 10000);
+        Canvas->IntersectClipRect(TRect(rptRound(OffsetX), rptRound(OffsetY),
+                                        rptRound(page->PaperWidth() * MillimetreFactor * ScaleX + OffsetX) - 1,
+                                        rptRound(page->PaperHeight() * MillimetreFactor * ScaleY + OffsetY) - 1));
+    }
+
+    auto restore = [&]() {
+        if (mirrored) {
+            page->SetLeftMargin(leftMargin);
+            page->SetRightMargin(rightMargin);
+        }
+        if (!printer) Canvas->SetClipRegion(savedClip);
+    };
+
+    try {
+        page->SetIsPrinting(printer);
+        page->Draw(Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+        page->SetIsPrinting(false);
+
+        OffsetX += page->LeftMargin() * MillimetreFactor * ScaleX;
+        OffsetY += page->TopMargin() * MillimetreFactor * ScaleY;
+        const TRect clip = Canvas->ClipRect();
+        const int count = GetCount();
+        const TrptComponentList all = page->AllObjects();
+        for (TrptComponent* c : all) {
+            auto* view = dynamic_cast<TrptView*>(c);
+            if (!view) continue;
+            const int x = rptRound(view->AbsLeft() * ScaleX + OffsetX) - 20;
+            const int y = rptRound(view->AbsTop() * ScaleY + OffsetY) - 20;
+            const int x1 = rptRound((view->AbsLeft() + view->Width()) * ScaleX + OffsetX) + 20;
+            const int y1 = rptRound((view->AbsTop() + view->Height()) * ScaleY + OffsetY) + 20;
+            const bool visible = metafile || (x < clip.Right && x1 > clip.Left && y < clip.Bottom && y1 > clip.Top);
+            if (!visible || (printer && !view->Printable())) continue;
+            view->SetIsPrinting(printer);
+            if (auto* memo = dynamic_cast<TrptCustomMemoView*>(view)) {
+                memo->SetTotalPages(count);
+                memo->SetCopyNo(FCopyNo);
+                memo->SetPrintScale(FPrintScale);
+            }
+            view->Draw(Canvas, ScaleX, ScaleY, OffsetX, OffsetY);
+            view->SetIsPrinting(false);
+        }
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+}
+
+bool TrptPreviewPages::IsOpenableLink(const QString& Url) {
+    const QUrl url(Url.trimmed(), QUrl::StrictMode);
+    if (!url.isValid()) return false;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("mailto")) return !url.path().isEmpty();
+    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && !url.host().isEmpty();
+}
+
+TrptOpenLinkHandler TrptPreviewPages::SetOpenLinkHandler(TrptOpenLinkHandler Handler) {
+    TrptOpenLinkHandler old = std::move(OpenLinkHandler());
+    OpenLinkHandler() = std::move(Handler);
+    return old;
+}
+
+void TrptPreviewPages::ObjectOver(int Index, int X, int Y, TMouseButton Button, TShiftState Shift, double Scale,
+                                  double OffsetX, double OffsetY, bool Click, TCursor& Cursor, bool DBClick) {
+    if (Index < 0 || Index >= GetCount() || EngineRunning()) return;
+    TrptReportPage* page = GetPage(Index);
+    if (!page) return;
+    const bool mirrored = page->MirrorMargins() && (Index % 2) == 1;
+    OffsetX += Scale * (mirrored ? page->RightMargin() : page->LeftMargin()) * MillimetreFactor;
+    OffsetY += Scale * page->TopMargin() * MillimetreFactor;
+    StatusText(QString(), false);
+    StatusText(QString(), true);
+
+    TrptCustomPreview* preview = FReport ? FReport->Preview() : nullptr;
+    const bool reportHints = preview && preview->UseReportHints();
+    auto under = [&](TrptComponent* c) {
+        const int ox = rptRound(OffsetX), oy = rptRound(OffsetY);
+        const int l = rptRound(c->AbsLeft() * Scale) + ox, t = rptRound(c->AbsTop() * Scale) + oy;
+        const int r = rptRound((c->AbsLeft() + c->Width()) * Scale) + ox;
+        const int b = rptRound((c->AbsTop() + c->Height()) * Scale) + oy;
+        return X >= l && X <= r && Y >= t && Y <= b;
+    };
+
+    TrptGroupHeader* drill = nullptr;
+    const TrptComponentList all = page->AllObjects();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        TrptComponent* c = *it;
+        if (auto* gh = dynamic_cast<TrptGroupHeader*>(c)) {
+            if (gh->DrillDown() && under(gh)) drill = gh;
+            continue;
+        }
+        auto* view = dynamic_cast<TrptView*>(c);
+        if (!view) continue;
+        if (!under(view)) {
+            if (view->ShowHint() && reportHints) preview->SetShowHint(false);
+            continue;
+        }
+        if (auto* gh = dynamic_cast<TrptGroupHeader*>(view->Parent()); gh && gh->DrillDown()) drill = gh;
+        if (view->Cursor() != crDefault) Cursor = static_cast<TCursor>(view->Cursor());
+        const QString url = view->URL();
+        if (!url.isEmpty()) {
+            StatusText(url, false);
+            if (view->Cursor() == crDefault) Cursor = crHandPoint;
+        }
+        if (!view->Hint().isEmpty() && view->ShowHint() && reportHints) {
+            StatusText(LongHint(view->Hint()), true);
+            preview->SetHint(ShortHint(view->Hint()));
+            preview->SetShowHint(true);
+        }
+        if (Click && !drill) {
+            if (url.startsWith(QLatin1Char('@'))) {
+                bool ok = false;
+                const int pageNo = url.mid(1, 255).trimmed().toInt(&ok);
+                if (ok) DoShowPage(pageNo, 0);
+            } else if (url.startsWith(QLatin1Char('#'))) {
+                if (TrptXMLItem* anchor = FindAnchor(url.mid(1)))
+                    DoShowPage(IntProp(anchor, QStringLiteral("page")) + 1, IntProp(anchor, QStringLiteral("top")));
+            } else if (!url.isEmpty() && IsOpenableLink(url)) {
+                OpenLink(QUrl(url.trimmed(), QUrl::StrictMode));
+            }
+            bool modified = false;
+            if (FReport) FReport->DoPreviewClick(view, Button, Shift, modified, DBClick);
+            if (modified) {
+                // Written back whole; the page object goes with the cache, so stop using it here.
+                ModifyPage(Index, page);
+                if (preview) preview->Invalidate();
+                return;
+            }
+        } else if (FReport && FReport->OnMouseOverObject) {
+            FReport->OnMouseOverObject(view);
+        }
+        break;
+    }
+
+    if (drill) {
+        Cursor = crHandPoint;
+        if (Click && Button == mbLeft && FReport) {
+            TStringList* state = FReport->DrillState();
+            const int at = state->IndexOf(drill->DrillName());
+            if (at >= 0)
+                state->Delete(at);
+            else
+                state->Add(drill->DrillName());
+            if (preview) preview->RefreshReport();
+        }
+    }
+}
+
+void TrptPreviewPages::DoShowPage(int PageNo, int Top) {
+    FCurPreviewPage = PageNo;
+    if (OnShowPage) OnShowPage(PageNo, Top);
+}
+
+void TrptPreviewPages::StatusText(const QString& Text, bool IsHint) {
+    if (OnStatusText) OnStatusText(Text, IsHint);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Progress of a preparation: the report's host events and its preview.
+
+void TrptPreviewPages::ProgressStart() {
+    if (!FReport || FReport->EngineOptions()->EnableThreadSafe()) return;
+    if (FReport->OnProgressStart) FReport->OnProgressStart(FReport, ptRunning, 0);
+    if (TrptCustomPreview* p = FReport->Preview()) p->InternalOnProgressStart(FReport, ptRunning, 0);
+}
+
+void TrptPreviewPages::ProgressStep(int Progress) {
+    if (!FReport || FReport->EngineOptions()->EnableThreadSafe()) return;
+    if (FReport->OnProgress) FReport->OnProgress(FReport, ptRunning, Progress);
+    if (TrptCustomPreview* p = FReport->Preview()) p->InternalOnProgress(FReport, ptRunning, Progress - 1);
+}
+
+void TrptPreviewPages::ProgressStop() {
+    if (!FReport || FReport->EngineOptions()->EnableThreadSafe()) return;
+    if (FReport->OnProgressStop) FReport->OnProgressStop(FReport, ptRunning, 0);
+    if (TrptCustomPreview* p = FReport->Preview()) p->InternalOnProgressStop(FReport, ptRunning, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TrptPreviewPages* EnsurePreviewPages(TrptReport* Report) {
+    if (!Report) return nullptr;
+    if (auto* p = dynamic_cast<TrptPreviewPages*>(Report->PreviewPages())) return p;
+    auto pages = std::make_unique<TrptPreviewPages>(Report);
+    TrptPreviewPages* result = pages.get();
+    Report->SetPreviewPages(std::move(pages));
+    return result;
+}
