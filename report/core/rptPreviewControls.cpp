@@ -49,12 +49,15 @@ std::unique_ptr<TBitmap> TypePicture(bool trueType) {
     c->FillRect(TRect(0, 0, 15, 12));
     c->Brush().SetStyle(bsClear);
     if (trueType) {
-        c->Font().SetName(QStringLiteral("DejaVu Serif"));
-        c->Font().SetHeight(-11);
-        c->Font().SetColor(clGray);
-        c->TextOut(1, -1, QStringLiteral("T"));
-        c->Font().SetColor(clBlack);
-        c->TextOut(6, 1, QStringLiteral("T"));
+        // Two block letters T, drawn with rectangles so the transparent colour stays exact.
+        auto letter = [c](int x, int y, TColor color) {
+            c->Brush().SetStyle(bsSolid);
+            c->Brush().SetColor(color);
+            c->FillRect(TRect(x, y, x + 7, y + 2));
+            c->FillRect(TRect(x + 2, y + 2, x + 5, y + 9));
+        };
+        letter(1, 1, clGray);
+        letter(6, 3, clBlack);
     } else {
         c->Pen().SetColor(clBlack);
         c->Brush().SetStyle(bsSolid);
@@ -349,6 +352,15 @@ bool TrptCustomComboBox::WidgetEvent(QEvent* e) {
         PaintFlat(c, Look());
         c.ReleaseDevice();
         return true;
+    }
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::StyleChange:
+    case QEvent::FontChange: {
+        // The combo box lays its edit out again on these; keep it inside the flat frame.
+        const bool r = TCustomComboBox::WidgetEvent(e);
+        PlaceEdit();
+        return r;
     }
     case QEvent::FocusIn:
     case QEvent::FocusOut: {

@@ -13,6 +13,8 @@
 #include "platform/ui/Forms.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
@@ -399,5 +401,10 @@ TEST(FlatCombo, PaintsFlatOnAForm) {
     EXPECT_EQ(fb->Look(), TrptComboLook::Normal);
     EXPECT_EQ(buttonPixel(fb), ColorToRGB(clBtnFace));
     EXPECT_FALSE(fb->Text().isEmpty());
+    // The edit parts stay inside the flat frame, right of the font box's type picture.
+    auto* edit = qobject_cast<QComboBox*>(fb->Widget())->lineEdit();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->geometry().left(), 16 + 3);
+    EXPECT_EQ(qobject_cast<QComboBox*>(cb->Widget())->lineEdit()->geometry().left(), 3);
     form.Hide();
 }
