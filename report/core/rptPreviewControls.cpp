@@ -463,7 +463,9 @@ TrptFontComboBox::TrptFontComboBox(TComponent* AOwner) : TrptCustomComboBox(AOwn
 
 TrptFontComboBox::~TrptFontComboBox() = default;
 
-QString TrptFontComboBox::RegKey() const { return FRegKey.isEmpty() ? DefaultMRUKey : FRegKey; }
+QString TrptFontComboBox::RegKey() const {
+    return FRegKey.isEmpty() ? DefaultMRUKey : FRegKey;
+}
 
 int TrptFontComboBox::ItemFontType(int Index) const {
     if (Index < 0 || Index >= Items()->Count()) return 0;
@@ -473,7 +475,8 @@ int TrptFontComboBox::ItemFontType(int Index) const {
 std::vector<std::pair<QString, int>> TrptFontComboBox::EnumFonts() {
     std::vector<std::pair<QString, int>> result;
     for (const QString& f : QFontDatabase::families())
-        result.emplace_back(f, QFontDatabase::isSmoothlyScalable(f) ? rptTrueTypeFontType : rptRasterFontType);
+        result.emplace_back(f,
+                            QFontDatabase::isSmoothlyScalable(f) ? rptTrueTypeFontType : rptRasterFontType);
     return result;
 }
 
@@ -486,8 +489,9 @@ void TrptFontComboBox::PopulateList() {
         if (std::none_of(fonts.begin(), fonts.end(), [&](const auto& g) { return g.first == f.first; }))
             fonts.push_back(f);
     }
-    std::sort(fonts.begin(), fonts.end(),
-              [](const auto& a, const auto& b) { return QString::compare(a.first, b.first, Qt::CaseInsensitive) < 0; });
+    std::sort(fonts.begin(), fonts.end(), [](const auto& a, const auto& b) {
+        return QString::compare(a.first, b.first, Qt::CaseInsensitive) < 0;
+    });
     TStrings* items = Items();
     items->BeginUpdate();
     items->Clear();
@@ -592,7 +596,8 @@ namespace {
 class TFontItemDelegate : public QStyledItemDelegate {
 public:
     TFontItemDelegate(TrptFontComboBox* box, QObject* parent) : QStyledItemDelegate(parent), FBox(box) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         TCanvas c;
         c.SetPainter(painter);
         c.SetFont(*FBox->Font());
@@ -615,7 +620,8 @@ private:
 
 void TrptFontComboBox::InitWidget() {
     TrptCustomComboBox::InitWidget();
-    if (FWidget && Combo()->view()) Combo()->view()->setItemDelegate(new TFontItemDelegate(this, Combo()->view()));
+    if (FWidget && Combo()->view())
+        Combo()->view()->setItemDelegate(new TFontItemDelegate(this, Combo()->view()));
 }
 
 void TrptFontComboBox::PaintEditPicture(TCanvas& Canvas, const TRect& R) {
@@ -711,7 +717,8 @@ void TrptComboEdit::PlaceButton() {
     const int h = Height();
     FPanel->SetBounds(Width() - h + 2, 2, std::max(0, h - 4), std::max(0, h - 4));
     if (FWidget)
-        if (QLineEdit* e = Combo()->lineEdit()) e->setGeometry(2, 2, std::max(0, Width() - h - 4), e->height());
+        if (QLineEdit* e = Combo()->lineEdit())
+            e->setGeometry(2, 2, std::max(0, Width() - h - 4), e->height());
 }
 
 void TrptComboEdit::Resize() {
@@ -719,10 +726,18 @@ void TrptComboEdit::Resize() {
     TComboBox::Resize();
 }
 
-TBitmap* TrptComboEdit::Glyph() const { return FButton->Glyph(); }
-void TrptComboEdit::SetGlyph(const TBitmap* Value) { FButton->SetGlyph(Value); }
-QString TrptComboEdit::ButtonHint() const { return FButton->Hint(); }
-void TrptComboEdit::SetButtonHint(const QString& Value) { FButton->SetHint(Value); }
+TBitmap* TrptComboEdit::Glyph() const {
+    return FButton->Glyph();
+}
+void TrptComboEdit::SetGlyph(const TBitmap* Value) {
+    FButton->SetGlyph(Value);
+}
+QString TrptComboEdit::ButtonHint() const {
+    return FButton->Hint();
+}
+void TrptComboEdit::SetButtonHint(const QString& Value) {
+    FButton->SetHint(Value);
+}
 
 void TrptComboEdit::SetButtonEnabled(bool Value) {
     FButtonEnabled = Value;

@@ -132,7 +132,6 @@ private:
     std::unique_ptr<QObject> FPopupWatch;
 };
 
-
 class TrptComboBox : public TrptCustomComboBox {
     KORVEL_CLASS(TrptComboBox, TrptCustomComboBox)
 public:

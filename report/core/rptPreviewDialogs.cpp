@@ -31,7 +31,9 @@ C* Make(TComponent* owner, TWinControl* parent, const char* name, int l, int t, 
     return c;
 }
 
-QString Res(const char* key) { return GlobalResources()->Get(QString::fromLatin1(key)); }
+QString Res(const char* key) {
+    return GlobalResources()->Get(QString::fromLatin1(key));
+}
 
 // A sheet drawn upright or turned, with a few text lines, for the orientation pictures.
 void DrawSheetPicture(TImage* image, bool landscape) {
@@ -195,15 +197,21 @@ TrptPageSettingsForm::TrptPageSettingsForm(TComponent* AOwner) : TForm(AOwner) {
     };
 }
 
-bool TrptPageSettingsForm::NeedRebuild() const { return ApplyToAllRB->Checked(); }
+bool TrptPageSettingsForm::NeedRebuild() const {
+    return ApplyToAllRB->Checked();
+}
 
-double TrptPageSettingsForm::ToUnits(double MM) const { return FUnits == duInches ? MM / 25.4 : MM / 10; }
+double TrptPageSettingsForm::ToUnits(double MM) const {
+    return FUnits == duInches ? MM / 25.4 : MM / 10;
+}
 
 double TrptPageSettingsForm::FromUnits(double Value) const {
     return FUnits == duInches ? Value * 25.4 : Value * 10;
 }
 
-QString TrptPageSettingsForm::UnitText(double MM) const { return FloatToReportStr(ToUnits(MM)); }
+QString TrptPageSettingsForm::UnitText(double MM) const {
+    return FloatToReportStr(ToUnits(MM));
+}
 
 // A field that does not hold a number keeps the value it stands for.
 double TrptPageSettingsForm::EditMM(TEdit* Edit, double Fallback) const {
@@ -219,7 +227,8 @@ void TrptPageSettingsForm::DoShow() {
     if (FReport) {
         const std::unique_ptr<TCustomIniFile> ini = FReport->GetIniFile();
         if (ini) {
-            const int u = ini->ReadInteger(QStringLiteral("Form.TrptDesignerForm"), QStringLiteral("Units"), 0);
+            const int u =
+                ini->ReadInteger(QStringLiteral("Form.TrptDesignerForm"), QStringLiteral("Units"), 0);
             if (u >= duCM && u <= duChars) FUnits = static_cast<TrptDesignerUnits>(u);
         }
     }
@@ -241,12 +250,14 @@ void TrptPageSettingsForm::DoShow() {
     OKB->SetCaption(Res("1"));
     CancelB->SetCaption(Res("2"));
     const QString unit = Res(FUnits == duInches ? "uInch" : "uCm");
-    for (TLabel* l : {UnitL1, UnitL2, UnitL3, UnitL4, UnitL5, UnitL6}) l->SetCaption(unit);
+    for (TLabel* l : {UnitL1, UnitL2, UnitL3, UnitL4, UnitL5, UnitL6})
+        l->SetCaption(unit);
 
     TrptCustomPrinter* printer = GlobalPrinters()->Printer();
     SizeCB->Items()->Clear();
     if (printer) {
-        for (const QString& name : printer->PaperNames()) SizeCB->Items()->Add(name);
+        for (const QString& name : printer->PaperNames())
+            SizeCB->Items()->Add(name);
         if (FPage) {
             int i = printer->PaperIndex(FPage->PaperSize());
             if (i < 0) i = printer->PaperIndex(CustomPaper);

@@ -24,7 +24,9 @@ KORVEL_CLASS_INFO(TrptPreviewWorkspace) {}
 namespace {
 
 // Halves go to the even neighbour.
-int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+int RoundEven(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
 
 constexpr int Gap = 10;
 constexpr double MMFactor = 3.77953;
@@ -72,7 +74,8 @@ void TrptPageList::CalcBounds(int ClientWidth) {
         int c = (ClientWidth - x + Gap) / 2;
         if (c < 0) c = 0;
         c += Gap;
-        for (size_t k = rowStart; k < i; ++k) FItems[k].OffsetX += c;
+        for (size_t k = rowStart; k < i; ++k)
+            FItems[k].OffsetX += c;
         y += rowHeight + Gap;
     }
 }
@@ -145,7 +148,8 @@ struct TTextMeasure {
         case TCanvasOp::ExtTextOut: {
             int w = 0;
             if (c.HasDx)
-                for (size_t i = 0; i < c.Dx.size() && i < static_cast<size_t>(c.Text.size()); ++i) w += c.Dx[i];
+                for (size_t i = 0; i < c.Dx.size() && i < static_cast<size_t>(c.Text.size()); ++i)
+                    w += c.Dx[i];
             else
                 w = canvas->TextWidth(c.Text);
             const int h = canvas->TextMetrics().tmHeight;
@@ -176,14 +180,14 @@ bool Search(const std::vector<TCanvasCommand>& commands, const QTransform& trans
     for (const TCanvasCommand& c : commands) {
         const int counter = state.RecordCounter++;
         if (c.Op == TCanvasOp::Picture) {
-            if (c.Picture && Search(*c.Picture, c.PictureTransform * transform, state, needle, measure)) return true;
+            if (c.Picture && Search(*c.Picture, c.PictureTransform * transform, state, needle, measure))
+                return true;
             continue;
         }
         if (c.Op != TCanvasOp::TextOut && c.Op != TCanvasOp::ExtTextOut && c.Op != TCanvasOp::TextRect &&
             c.Op != TCanvasOp::DrawText)
             continue;
-        const bool hit = state.CaseSensitive ? c.Text.contains(needle)
-                                             : c.Text.toUpper().contains(needle);
+        const bool hit = state.CaseSensitive ? c.Text.contains(needle) : c.Text.toUpper().contains(needle);
         if (!hit || counter <= state.LastFoundRecord) continue;
         const TRect b = measure.Bounds(c);
         const QRect q = transform.mapRect(QRect(b.Left, b.Top, b.Width(), b.Height()));
@@ -214,7 +218,8 @@ TrptPreviewWorkspace::TrptPreviewWorkspace(TComponent* AOwner)
     : TrptScrollWin(AOwner), FPageList(std::make_unique<TrptPageList>()) {
     SetSmallChange(8);
     SetLargeChange(300);
-    if (Screen && !Screen->HasCursor(FDefaultCursor)) Screen->SetCursors(FDefaultCursor, QCursor(Qt::OpenHandCursor));
+    if (Screen && !Screen->HasCursor(FDefaultCursor))
+        Screen->SetCursors(FDefaultCursor, QCursor(Qt::OpenHandCursor));
 }
 
 TrptPreviewWorkspace::~TrptPreviewWorkspace() = default;
@@ -229,13 +234,21 @@ void TrptPreviewWorkspace::SetEMFImagePage(int Value) {
     if (Value < 0) FEMFImage.reset();
 }
 
-void TrptPreviewWorkspace::AddPage(int AWidth, int AHeight) { FPageList->AddPage(AWidth, AHeight, FZoom); }
+void TrptPreviewWorkspace::AddPage(int AWidth, int AHeight) {
+    FPageList->AddPage(AWidth, AHeight, FZoom);
+}
 
-void TrptPreviewWorkspace::CalcPageBounds(int ClientWidth) { FPageList->CalcBounds(ClientWidth); }
+void TrptPreviewWorkspace::CalcPageBounds(int ClientWidth) {
+    FPageList->CalcBounds(ClientWidth);
+}
 
-void TrptPreviewWorkspace::ClearPageList() { FPageList->Clear(); }
+void TrptPreviewWorkspace::ClearPageList() {
+    FPageList->Clear();
+}
 
-int TrptPreviewWorkspace::LayoutWidth() const { return Width() - VScrollBarWidth() - 26; }
+int TrptPreviewWorkspace::LayoutWidth() const {
+    return Width() - VScrollBarWidth() - 26;
+}
 
 void TrptPreviewWorkspace::LayoutPages(int Width) {
     ClearPageList();
@@ -340,7 +353,9 @@ int TrptPreviewWorkspace::GetTopPosition() {
     return RoundEven((VertPosition() - FPageList->Items(n - 1).OffsetY + Gap) / FZoom - margin * MMFactor);
 }
 
-void TrptPreviewWorkspace::Paint() { DrawPages(false); }
+void TrptPreviewWorkspace::Paint() {
+    DrawPages(false);
+}
 
 void TrptPreviewWorkspace::DrawFrame(TCanvas& c) {
     const int n = (FPreview ? FPreview->PageNo() : FPageNo) - 1;
@@ -350,8 +365,9 @@ void TrptPreviewWorkspace::DrawFrame(TCanvas& c) {
     c.Pen().SetWidth(2);
     c.Pen().SetStyle(psSolid);
     c.Pen().SetMode(pmCopy);
-    c.Polyline({TPoint(r.Left - 1, r.Top - 1), TPoint(r.Right + 1, r.Top - 1), TPoint(r.Right + 1, r.Bottom + 1),
-                TPoint(r.Left - 1, r.Bottom + 1), TPoint(r.Left - 1, r.Top - 2)});
+    c.Polyline({TPoint(r.Left - 1, r.Top - 1), TPoint(r.Right + 1, r.Top - 1),
+                TPoint(r.Right + 1, r.Bottom + 1), TPoint(r.Left - 1, r.Bottom + 1),
+                TPoint(r.Left - 1, r.Top - 2)});
     c.Pen().SetWidth(1);
 }
 
@@ -372,8 +388,8 @@ void TrptPreviewWorkspace::DrawPages(bool FrameOnly) {
     const std::optional<QRegion> savedClip = c.ClipRegion();
     const TRect clipBox = c.ClipRect();
     auto visible = [&](const TRect& r) {
-        return r.Top <= client.Height() && r.Bottom >= 0 && r.Left < clipBox.Right && r.Right > clipBox.Left &&
-               r.Top < clipBox.Bottom && r.Bottom > clipBox.Top;
+        return r.Top <= client.Height() && r.Bottom >= 0 && r.Left < clipBox.Right &&
+               r.Right > clipBox.Left && r.Top < clipBox.Bottom && r.Bottom > clipBox.Top;
     };
     const int n = FPageList->FindPage(FOffset.Y, 0);
     const int first = std::max(0, n - 40);
@@ -488,7 +504,8 @@ void TrptPreviewWorkspace::MouseMove(TShiftState Shift, int X, int Y) {
     TCursor cursor = FDefaultCursor;
     if (page >= 0 && FPreviewPages) {
         const TRect r = PageScreenRect(page);
-        FPreviewPages->ObjectOver(page, X, Y, mbLeft, TShiftState(), FZoom, r.Left, r.Top, false, cursor, false);
+        FPreviewPages->ObjectOver(page, X, Y, mbLeft, TShiftState(), FZoom, r.Left, r.Top, false, cursor,
+                                  false);
     }
     SetCursor(cursor);
 }

@@ -55,7 +55,8 @@ public:
         Canvas->Font().SetColor(clBlack);
         Canvas->Brush().SetStyle(bsClear);
         for (const FakeText& t : Pages[Index].Texts)
-            Canvas->TextOut(static_cast<int>(OffsetX + t.X * ScaleX), static_cast<int>(OffsetY + t.Y * ScaleY), t.Text);
+            Canvas->TextOut(static_cast<int>(OffsetX + t.X * ScaleX),
+                            static_cast<int>(OffsetY + t.Y * ScaleY), t.Text);
     }
     void ObjectOver(int Index, int X, int Y, TMouseButton Button, TShiftState, double Scale, double OffsetX,
                     double OffsetY, bool Click, TCursor& Cursor, bool DBClick) override {

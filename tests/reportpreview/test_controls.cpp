@@ -14,9 +14,9 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -77,9 +77,9 @@ TEST(ScrollWin, ScrollRequestsMoveByTheirSteps) {
         int Code, Pos, Expected;
     };
     const Step steps[] = {
-        {SB_LINEDOWN, 0, 8},    {SB_LINEDOWN, 0, 16},   {SB_PAGEDOWN, 0, 316}, {SB_LINEUP, 0, 308},
-        {SB_THUMBPOSITION, 555, 555}, {SB_BOTTOM, 0, 900}, {SB_PAGEUP, 0, 600}, {SB_TOP, 0, 0},
-        {SB_ENDSCROLL, 0, 0},   {42, 0, 0},
+        {SB_LINEDOWN, 0, 8},          {SB_LINEDOWN, 0, 16}, {SB_PAGEDOWN, 0, 316}, {SB_LINEUP, 0, 308},
+        {SB_THUMBPOSITION, 555, 555}, {SB_BOTTOM, 0, 900},  {SB_PAGEUP, 0, 600},   {SB_TOP, 0, 0},
+        {SB_ENDSCROLL, 0, 0},         {42, 0, 0},
     };
     for (const Step& s : steps) {
         w.SendScroll(SB_VERT, s.Code, s.Pos);
@@ -116,9 +116,11 @@ TEST(Blend, ShareOfTheFirstColour) {
         {clWhite, clBlack, 100, 0x1A1A1A}, // per mille from 100: 100 / 1000 of white
         {0x0000FF, 0xFF0000, 50, 0x800080},
     };
-    for (const Case& c : cases) EXPECT_EQ(rptBlendColors(c.C1, c.C2, c.A), c.Expected) << c.A;
+    for (const Case& c : cases)
+        EXPECT_EQ(rptBlendColors(c.C1, c.C2, c.A), c.Expected) << c.A;
     // System colours are resolved first.
-    EXPECT_EQ(rptBlendColors(clHighlight, clWindow, 100), rptBlendColors(ColorToRGB(clHighlight), ColorToRGB(clWindow), 100));
+    EXPECT_EQ(rptBlendColors(clHighlight, clWindow, 100),
+              rptBlendColors(ColorToRGB(clHighlight), ColorToRGB(clWindow), 100));
 }
 
 TEST(FlatCombo, GeometryOfEditButtonAndList) {
@@ -131,7 +133,8 @@ TEST(FlatCombo, GeometryOfEditButtonAndList) {
     const int ih = cb.ItemHeight();
     EXPECT_GT(ih, 8);
     EXPECT_EQ(cb.ListSize(), TSize(120, ih + 2)); // empty list
-    for (int i = 0; i < 20; ++i) cb.Items()->Add(QString::number(i));
+    for (int i = 0; i < 20; ++i)
+        cb.Items()->Add(QString::number(i));
     cb.SetDropDownCount(8);
     EXPECT_EQ(cb.ListSize(), TSize(120, ih * 8 + 2));
     cb.SetListWidth(300);
@@ -185,8 +188,8 @@ protected:
         FOldConfig = qgetenv("KORVEL_CONFIG_DIR");
         qputenv("KORVEL_CONFIG_DIR", FDir.path().toLocal8Bit());
         FBox = std::make_unique<TestFontBox>(nullptr);
-        FBox->Fonts = {{"Tahoma", 4}, {"Arial", 4}, {"Courier", 1}, {"Zeta", 4}, {"Arial", 1},
-                       {"Gamma", 4}, {"Helvetica", 4}, {"Lucida", 4}, {"Mono", 1}, {"Verdana", 4}};
+        FBox->Fonts = {{"Tahoma", 4}, {"Arial", 4},     {"Courier", 1}, {"Zeta", 4}, {"Arial", 1},
+                       {"Gamma", 4},  {"Helvetica", 4}, {"Lucida", 4},  {"Mono", 1}, {"Verdana", 4}};
     }
     void TearDown() override {
         FBox.reset();
@@ -238,8 +241,8 @@ protected:
 
 TEST_F(FontBoxTest, ListIsSortedOnceEachWithTheFirstType) {
     FBox->PopulateList();
-    EXPECT_EQ(Items(), QStringList({"Arial", "Courier", "Gamma", "Helvetica", "Lucida", "Mono", "Tahoma", "Verdana",
-                                    "Zeta"}));
+    EXPECT_EQ(Items(), QStringList({"Arial", "Courier", "Gamma", "Helvetica", "Lucida", "Mono", "Tahoma",
+                                    "Verdana", "Zeta"}));
     EXPECT_EQ(FBox->ItemFontType(0), rptTrueTypeFontType);
     EXPECT_EQ(FBox->ItemFontType(1), rptRasterFontType);
     EXPECT_EQ(FBox->Numused(), -1);
@@ -256,7 +259,8 @@ TEST_F(FontBoxTest, StoredRecentFontsStandOnTopAndAMissingOneIsDropped) {
 TEST_F(FontBoxTest, SixChoicesKeepFiveNewestOnTop) {
     FBox->PopulateList();
     const QStringList chosen = {"Courier", "Gamma", "Helvetica", "Lucida", "Mono", "Zeta"};
-    for (const QString& f : chosen) Choose(f);
+    for (const QString& f : chosen)
+        Choose(f);
     EXPECT_EQ(FBox->Numused(), 4);
     EXPECT_EQ(Items().mid(0, 5), QStringList({"Zeta", "Mono", "Lucida", "Helvetica", "Gamma"}));
     EXPECT_EQ(Items().size(), 9 + 5);
@@ -274,7 +278,8 @@ TEST_F(FontBoxTest, SixChoicesKeepFiveNewestOnTop) {
     TestFontBox again(nullptr);
     again.Fonts = FBox->Fonts;
     again.PopulateList();
-    EXPECT_EQ(again.Items()->ToStringList().mid(0, 5), QStringList({"Helvetica", "Zeta", "Mono", "Lucida", "Gamma"}));
+    EXPECT_EQ(again.Items()->ToStringList().mid(0, 5),
+              QStringList({"Helvetica", "Zeta", "Mono", "Lucida", "Gamma"}));
 }
 
 TEST_F(FontBoxTest, ChoosingTheFirstItemChangesNothing) {
@@ -350,7 +355,8 @@ TEST_F(FontBoxTest, RowsShowTypePictureAndALineBelowTheRecentFonts) {
     TBitmap bmp;
     bmp.SetWidth(w);
     bmp.SetHeight(h * 4);
-    for (int i = 0; i < 4; ++i) FBox->DrawItem(bmp.Canvas(), i, TRect(0, i * h, w, (i + 1) * h), false);
+    for (int i = 0; i < 4; ++i)
+        FBox->DrawItem(bmp.Canvas(), i, TRect(0, i * h, w, (i + 1) * h), false);
     const TColor shadow = ColorToRGB(clBtnShadow);
     // Below the last recent entry (row 1) and on top of the first alphabetical one (row 2).
     EXPECT_EQ(bmp.Canvas().Pixel(w / 2, 2 * h - 2), shadow);

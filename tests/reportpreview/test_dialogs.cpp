@@ -25,7 +25,9 @@
 
 namespace {
 
-void FailOnQuestion(const QString& question) { ADD_FAILURE() << "unexpected question: " << question.toStdString(); }
+void FailOnQuestion(const QString& question) {
+    ADD_FAILURE() << "unexpected question: " << question.toStdString();
+}
 
 void Keep(TControl* c, const QString& name) {
     QApplication::processEvents();

@@ -8,7 +8,8 @@
 namespace {
 
 void A4Pages(TrptPageList& list, int count, double zoom = 1.0) {
-    for (int i = 0; i < count; ++i) list.AddPage(794, 1123, zoom);
+    for (int i = 0; i < count; ++i)
+        list.AddPage(794, 1123, zoom);
 }
 
 } // namespace
@@ -31,8 +32,10 @@ TEST(PageLayout, RowsAreCentredWithTenPixelGaps) {
         list.CalcBounds(c.ClientWidth);
         ASSERT_EQ(list.Count(), 3);
         for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(list.Items(i).OffsetX, c.Expected[i].first) << "width " << c.ClientWidth << " page " << i;
-            EXPECT_EQ(list.Items(i).OffsetY, c.Expected[i].second) << "width " << c.ClientWidth << " page " << i;
+            EXPECT_EQ(list.Items(i).OffsetX, c.Expected[i].first)
+                << "width " << c.ClientWidth << " page " << i;
+            EXPECT_EQ(list.Items(i).OffsetY, c.Expected[i].second)
+                << "width " << c.ClientWidth << " page " << i;
         }
         EXPECT_EQ(list.MaxWidth(), c.MaxWidth) << "width " << c.ClientWidth;
     }
@@ -54,7 +57,7 @@ TEST(PageLayout, PageWiderThanTheClientHasARowOfItsOwnAtTen) {
 
 TEST(PageLayout, ZoomedSizesRoundHalvesToEven) {
     TrptPageList list;
-    list.AddPage(5, 3, 0.5);    // 2.5 -> 2, 1.5 -> 2
+    list.AddPage(5, 3, 0.5);      // 2.5 -> 2, 1.5 -> 2
     list.AddPage(794, 1123, 0.1); // 79.4 -> 79, 112.3 -> 112
     EXPECT_EQ(list.Items(0).Width, 2);
     EXPECT_EQ(list.Items(0).Height, 2);
@@ -65,7 +68,7 @@ TEST(PageLayout, ZoomedSizesRoundHalvesToEven) {
 TEST(PageLayout, FindPageCountsAPageFromAFifthOfItsHeight) {
     TrptPageList list;
     A4Pages(list, 4);
-    list.CalcBounds(700); // tops 10, 1143, 2276, 3409
+    list.CalcBounds(700);  // tops 10, 1143, 2276, 3409
     const int fifth = 225; // round(1123 / 5)
     struct Case {
         int Y, X, Expected;
@@ -82,7 +85,8 @@ TEST(PageLayout, FindPageCountsAPageFromAFifthOfItsHeight) {
         {1143 - 5, 20, 0},
         {1143 - 5, 5, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(list.FindPage(c.Y, c.X), c.Expected) << c.Y << "," << c.X;
+    for (const Case& c : cases)
+        EXPECT_EQ(list.FindPage(c.Y, c.X), c.Expected) << c.Y << "," << c.X;
 }
 
 TEST(PageLayout, FindPageInARowHitsThePageUnderThePoint) {

@@ -13,7 +13,9 @@
 
 namespace {
 
-void FailOnQuestion(const QString& question) { ADD_FAILURE() << "unexpected question: " << question.toStdString(); }
+void FailOnQuestion(const QString& question) {
+    ADD_FAILURE() << "unexpected question: " << question.toStdString();
+}
 
 std::vector<TCanvasCommand> Record(const std::function<void(TCanvas&)>& draw) {
     TMetafile m;
@@ -96,7 +98,8 @@ class WorkspaceSearch : public ::testing::Test {
 protected:
     void SetUp() override {
         FPages.Pages.resize(5);
-        FPages.Pages[2].Texts = {{100, 100, QStringLiteral("Invoice 7")}, {100, 900, QStringLiteral("invoice total")}};
+        FPages.Pages[2].Texts = {{100, 100, QStringLiteral("Invoice 7")},
+                                 {100, 900, QStringLiteral("invoice total")}};
         FPages.Pages[3].Texts = {{100, 500, QStringLiteral("Invoice 8")}};
         FPages.Pages[4].Texts = {{700, 1100, QStringLiteral("the end")}};
         FWorkspace = std::make_unique<TrptPreviewWorkspace>(nullptr);

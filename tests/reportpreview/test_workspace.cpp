@@ -22,11 +22,11 @@ namespace {
 // Exposes the input hooks and replaces the clock.
 class TestWorkspace : public TrptPreviewWorkspace {
 public:
-    using TrptPreviewWorkspace::TrptPreviewWorkspace;
+    using TrptPreviewWorkspace::DoMouseWheel;
     using TrptPreviewWorkspace::MouseDown;
     using TrptPreviewWorkspace::MouseMove;
     using TrptPreviewWorkspace::MouseUp;
-    using TrptPreviewWorkspace::DoMouseWheel;
+    using TrptPreviewWorkspace::TrptPreviewWorkspace;
     quint32 Now = 1000;
 
 protected:
@@ -132,7 +132,7 @@ TEST_F(WorkspaceTest, PaintsPagesOnGreyWithTheCurrentPageFramed) {
     const TRect r = FMain->PageScreenRect(0);
     const TPoint o = FMain->ClientOffset();
     EXPECT_EQ(At(img, o.X + r.Left + 200, o.Y + r.Top + 250), clWhite);
-    EXPECT_EQ(At(img, o.X + r.Left, o.Y + r.Top + 250), 0); // thin black page frame
+    EXPECT_EQ(At(img, o.X + r.Left, o.Y + r.Top + 250), 0);            // thin black page frame
     EXPECT_EQ(At(img, o.X + r.Left - 2, o.Y + r.Top + 250), 0x804020); // the current page's frame
     const TRect r2 = FMain->PageScreenRect(1);
     EXPECT_NE(At(img, o.X + r2.Left - 2, o.Y + r2.Top + 250), 0x804020);
@@ -250,17 +250,17 @@ TEST_F(WorkspaceTest, KeysAndWheelScrollAndTurnPages) {
         int Page, Pos; // Pos -1: the top of that page less 10
     };
     const Step steps[] = {
-        {VK_DOWN, false, 1, 8},  {VK_NEXT, false, 1, 308}, {VK_UP, false, 1, 300},
-        {VK_NEXT, true, 2, -1},  {VK_END, false, 6, -1},  {VK_PRIOR, true, 5, -1},
-        {VK_HOME, false, 1, -1}, {VK_PRIOR, true, 1, -1},
+        {VK_DOWN, false, 1, 8}, {VK_NEXT, false, 1, 308}, {VK_UP, false, 1, 300},  {VK_NEXT, true, 2, -1},
+        {VK_END, false, 6, -1}, {VK_PRIOR, true, 5, -1},  {VK_HOME, false, 1, -1}, {VK_PRIOR, true, 1, -1},
     };
     for (const Step& s : steps) {
         Word key = s.Key;
         FMain->KeyDown(key, s.Ctrl ? TShiftState({ssCtrl}) : TShiftState());
         EXPECT_EQ(key, 0);
         EXPECT_EQ(FHost.Page, s.Page) << "key " << s.Key;
-        const int expected = s.Pos >= 0 ? s.Pos : std::min(FMain->PageList().Items(s.Page - 1).OffsetY - 10,
-                                                           FMain->VertRange() - FMain->VertPage());
+        const int expected = s.Pos >= 0 ? s.Pos
+                                        : std::min(FMain->PageList().Items(s.Page - 1).OffsetY - 10,
+                                                   FMain->VertRange() - FMain->VertPage());
         EXPECT_EQ(FMain->VertPosition(), expected) << "key " << s.Key;
     }
     FMain->DoMouseWheel(TShiftState(), -120, TPoint(10, 10));
@@ -274,7 +274,8 @@ TEST_F(WorkspaceTest, PositionWithinAPageAndBack) {
     FPages.TopMargin = 10;
     FHost.SetPageNo(3);
     FMain->SetPosition(3, 200);
-    const int expected = FMain->PageList().Items(2).OffsetY - 10 + static_cast<int>(std::nearbyint((10 * 3.77953 + 200) * 2));
+    const int expected =
+        FMain->PageList().Items(2).OffsetY - 10 + static_cast<int>(std::nearbyint((10 * 3.77953 + 200) * 2));
     EXPECT_EQ(FMain->VertPosition(), expected);
     EXPECT_EQ(FMain->GetTopPosition(), 200);
     FMain->SetPosition(3, 0);
