@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -530,6 +531,10 @@ void TrptFontComboBox::PopulateList() {
 
 void TrptFontComboBox::Loaded() {
     TrptCustomComboBox::Loaded();
+    FontListChanged();
+}
+
+void TrptFontComboBox::FontListChanged() {
     if (IsDesigning()) return;
     const QString current = Text();
     PopulateList();
@@ -622,6 +627,9 @@ void TrptFontComboBox::InitWidget() {
     TrptCustomComboBox::InitWidget();
     if (FWidget && Combo()->view())
         Combo()->view()->setItemDelegate(new TFontItemDelegate(this, Combo()->view()));
+    if (FWidget)
+        QObject::connect(qGuiApp, &QGuiApplication::fontDatabaseChanged, FWidget.data(),
+                         [this] { Guarded([this] { FontListChanged(); }); });
 }
 
 void TrptFontComboBox::PaintEditPicture(TCanvas& Canvas, const TRect& R) {

@@ -177,6 +177,9 @@ public:
     // Refills the list from the fonts and the recent-font store.
     virtual void PopulateList();
     void Loaded() override;
+    // The installed fonts changed (also after loading): the list is filled again without
+    // OnClick, keeping the current font or taking the first item.
+    void FontListChanged();
     void DoDropDown() override;
     void DoCloseUp() override;
     // The current item changed: the sample window shows its name in that font.

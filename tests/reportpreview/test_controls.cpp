@@ -294,6 +294,23 @@ TEST_F(FontBoxTest, ChoosingTheFirstItemChangesNothing) {
     EXPECT_EQ(Stored(), stored);
 }
 
+TEST_F(FontBoxTest, ANewFontListKeepsTheCurrentFontOrTakesTheFirst) {
+    int clicks = 0;
+    FBox->OnClick = [&](TObject*) { ++clicks; };
+    FBox->PopulateList();
+    FBox->SetItemIndex(FBox->Items()->IndexOf(QStringLiteral("Mono")));
+    FBox->Fonts.emplace_back("Alpha", 4);
+    FBox->FontListChanged();
+    EXPECT_EQ(FBox->Text(), "Mono");
+    EXPECT_EQ(Items().first(), "Alpha");
+    FBox->Fonts.erase(std::remove_if(FBox->Fonts.begin(), FBox->Fonts.end(),
+                                     [](const auto& f) { return f.first == QLatin1String("Mono"); }),
+                      FBox->Fonts.end());
+    FBox->FontListChanged();
+    EXPECT_EQ(FBox->Text(), "Alpha");
+    EXPECT_EQ(clicks, 0);
+}
+
 TEST_F(FontBoxTest, WithoutRecentFontsNothingIsStored) {
     FBox->SetShowMRU(false);
     FBox->PopulateList();
