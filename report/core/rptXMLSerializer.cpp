@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Metafile.h"
 #include "platform/gfx/Picture.h"
+#include "platform/gfx/StoredMetafile.h"
 #include "platform/rtl/SingleByteCodec.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/TextCase.h"
@@ -138,7 +139,8 @@ std::unique_ptr<TGraphic> GraphicOfClass(const QByteArray& name, const QByteArra
     if (name == "TJPEGImage") return std::make_unique<TJPEGImage>();
     if (name == "TGIFImage") return std::make_unique<TGIFImage>();
     if (name == "TIcon") return std::make_unique<TIcon>();
-    if (name == "TMetafile") return std::make_unique<TMetafile>();
+    // Kept as the file's bytes, so a metafile that cannot be drawn here is saved back unchanged.
+    if (name == "TMetafile") return std::make_unique<TStoredMetafile>();
     // A class of another program: the data tells what it is.
     return CreateGraphicForData(data.left(64));
 }
