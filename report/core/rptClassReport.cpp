@@ -14,6 +14,7 @@
 #include "report/core/rptClassMemo.h"
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptClassPage.h"
+#include "report/core/rptClassPicture.h"
 #include "report/core/rptClassView.h"
 #include "report/core/rptDataSets.h"
 #include "report/core/rptDBSet.h"
@@ -185,6 +186,7 @@ void RegisterReportClasses() {
     RegisterStyleClasses();
     RegisterMemoClasses();
     RegisterPageClasses();
+    RegisterLinePictureClasses();
     RegisterClasses({TrptComponent::StaticClassInfo(), TrptReportComponent::StaticClassInfo(),
                      TrptReport::StaticClassInfo()});
 }

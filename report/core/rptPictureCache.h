@@ -103,17 +103,20 @@ public:
     TrptCachedPicture GetPicture(int ImageIndex, TPicture& Picture);
 
     // A picture object (anything with Picture(), ImageIndex(), SetImageIndex() and
-    // LoadPictureFromStream(stream, resetStreamPos)): AddPicture stores its picture and sets its
-    // ImageIndex; GetPicture reads it back by its ImageIndex without rewinding the segment, and
-    // empties its picture for an index that holds none.
+    // LoadPictureFromStream(stream, resetStreamPos) returning 0 when it read a picture):
+    // AddPicture stores its picture and sets its ImageIndex; GetPicture reads it back by its
+    // ImageIndex without rewinding the segment, and empties its picture for an index that holds
+    // none. Bytes the object does not take for a picture count as damaged, like bytes it fails on.
     template <class TView>
     requires requires(TView* v) { v->SetImageIndex(0); }
     void AddPicture(TView* Picture) { Picture->SetImageIndex(AddPicture(*Picture->Picture())); }
     template <class TView>
     requires requires(TView* v) { v->SetImageIndex(0); }
     void GetPicture(TView* Picture) {
-        const TrptCachedPicture found = GetPicture(
-            Picture->ImageIndex(), [Picture](TStream& s) { Picture->LoadPictureFromStream(s, false); });
+        const TrptCachedPicture found = GetPicture(Picture->ImageIndex(), [Picture](TStream& s) {
+            if (Picture->LoadPictureFromStream(s, false) != 0)
+                throw EInvalidGraphic(QStringLiteral("Unsupported picture data"));
+        });
         if (found == cpEmpty) Picture->Picture()->Clear();
     }
 
