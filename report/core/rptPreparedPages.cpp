@@ -197,7 +197,8 @@ TrptXMLItem* TrptPreviewPages::RootChild(const QString& Name) {
 }
 
 TrptXMLItem* TrptPreviewPages::PagesItem() {
-    FPagesItem = RootChild(PreviewPagesName);
+    // Root children go only with the whole document (Clear), so the element is looked up once.
+    if (!FPagesItem) FPagesItem = RootChild(PreviewPagesName);
     return FPagesItem;
 }
 
