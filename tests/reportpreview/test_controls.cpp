@@ -311,6 +311,33 @@ TEST_F(FontBoxTest, ANewFontListKeepsTheCurrentFontOrTakesTheFirst) {
     EXPECT_EQ(clicks, 0);
 }
 
+TEST_F(FontBoxTest, OpeningTheListShowsTheSampleAndClosingHidesIt) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 100);
+    auto* box = new TestFontBox(&form);
+    box->Fonts = FBox->Fonts;
+    box->SetParent(&form);
+    box->SetBounds(10, 10, 150, 22);
+    box->Loaded();
+    form.Show();
+    QApplication::processEvents();
+    box->SetItemIndex(box->Items()->IndexOf(QStringLiteral("Gamma")));
+    box->SetDroppedDown(true); // the list window's own show reaches the box
+    QApplication::processEvents();
+    ASSERT_NE(box->FontViewForm(), nullptr);
+    EXPECT_TRUE(box->FontViewForm()->Visible());
+    EXPECT_EQ(box->FontViewForm()->Panel()->Caption(), "Gamma");
+    EXPECT_EQ(box->Look(), TrptComboLook::Pressed);
+    box->SetDroppedDown(false);
+    QApplication::processEvents();
+    EXPECT_FALSE(box->FontViewForm()->Visible());
+    EXPECT_NE(box->Look(), TrptComboLook::Pressed);
+    // Closing on Gamma made it the first recent font.
+    EXPECT_EQ(box->Items()->Get(0), "Gamma");
+    EXPECT_EQ(box->Numused(), 0);
+    form.Hide();
+}
+
 TEST_F(FontBoxTest, WithoutRecentFontsNothingIsStored) {
     FBox->SetShowMRU(false);
     FBox->PopulateList();
