@@ -488,13 +488,22 @@ TEST(PictureView, DefaultsAutoSizeAndDescription) {
     Load(v, Png(Filled(5, 6, qRgb(1, 2, 3))));
     EXPECT_EQ(v.Width(), 37);
 
-    // An empty picture in the designer: the object's box, nothing else, and no failure.
-    TrptPictureView empty;
-    empty.SetIsDesigning(true);
-    empty.SetBounds(10, 10, 50, 50);
-    auto sheet = DrawPicture(empty);
-    EXPECT_EQ(sheet->At(50, 50), WhitePixel);
-    EXPECT_EQ(sheet->At(5, 5), GreenPixel);
+    // An empty picture shows the picture object's button image in the designer only.
+    auto marks = [](bool designing) {
+        TrptPictureView empty;
+        empty.SetIsDesigning(designing);
+        empty.SetBounds(10, 10, 50, 50);
+        auto sheet = DrawPicture(empty);
+        EXPECT_EQ(sheet->At(50, 50), WhitePixel);
+        EXPECT_EQ(sheet->At(5, 5), GreenPixel);
+        int n = 0;
+        for (int y = 12; y < 30; ++y)
+            for (int x = 11; x < 29; ++x)
+                n += sheet->At(x, y) != WhitePixel;
+        return n;
+    };
+    EXPECT_EQ(marks(false), 0);
+    EXPECT_GT(marks(true), 20);
 }
 
 // ---------------------------------------------------------------------------------------------
