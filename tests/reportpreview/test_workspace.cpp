@@ -22,6 +22,7 @@ namespace {
 // Exposes the input hooks and replaces the clock.
 class TestWorkspace : public TrptPreviewWorkspace {
 public:
+    using TrptPreviewWorkspace::DblClick;
     using TrptPreviewWorkspace::DoMouseWheel;
     using TrptPreviewWorkspace::MouseDown;
     using TrptPreviewWorkspace::MouseMove;
@@ -293,4 +294,27 @@ TEST_F(WorkspaceTest, ScrollRangesFollowTheLayout) {
     FMain->UpdateScrollRanges();
     EXPECT_EQ(FMain->HorzRange(), 10);
     EXPECT_EQ(FMain->VertRange(), 10);
+}
+
+TEST_F(WorkspaceTest, DoubleClickGoesToTheControlAndRightToLeftMirrorsPages) {
+    int dbl = 0;
+    FForm->OnDblClick = [&](TObject* s) {
+        EXPECT_EQ(s, FForm.get());
+        ++dbl;
+    };
+    FMain->DblClick();
+    FThumb->DblClick();
+    EXPECT_EQ(dbl, 1);
+
+    Layout(1.0);
+    FMain->SetRTLLanguage(true);
+    const TRect r = FMain->PageScreenRect(0);
+    const TrptPageItem& p = FMain->PageList().Items(0);
+    EXPECT_EQ(r.Left, FMain->ClientWidth() - p.Width - p.OffsetX);
+    // A click is found on the mirrored page.
+    FMain->Now = 5000;
+    FMain->MouseUp(mbLeft, TShiftState(), r.Left + 10, r.Top + 10);
+    ASSERT_FALSE(FPages.Calls.empty());
+    EXPECT_EQ(FPages.Calls.back().Index, 0);
+    EXPECT_EQ(FPages.Calls.back().OffsetX, r.Left);
 }
