@@ -8,6 +8,7 @@
 #include "report/core/rptClassMemo.h"
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptClassPage.h"
+#include "report/core/rptClassPicture.h"
 #include "report/core/rptClassReport.h"
 #include "report/core/rptClassView.h"
 #include "report/core/rptHTMLTags.h"
@@ -19,14 +20,6 @@
 #include "report/core/rptXMLSerializer.h"
 
 #include <QRegion>
-
-// The picture object's unit comes with its own commit; until it is there, pages carry no pictures.
-#if __has_include("report/core/rptClassPicture.h")
-#include "report/core/rptClassPicture.h"
-#define KORVEL_PREPARED_PICTURES 1
-#else
-#define KORVEL_PREPARED_PICTURES 0
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -109,7 +102,6 @@ TrptComponent* NewObjectLike(const TrptComponent* Template, TrptComponent* Paren
 // Assigns Source to Dest; a picture's bytes stay out of the copy (the prepared pages keep
 // pictures in their picture cache).
 void AssignWithoutPicture(TrptComponent* Dest, TrptComponent* Source) {
-#if KORVEL_PREPARED_PICTURES
     if (auto* pic = dynamic_cast<TrptPictureView*>(Source)) {
         pic->SetIsPictureStored(false);
         try {
@@ -121,7 +113,6 @@ void AssignWithoutPicture(TrptComponent* Dest, TrptComponent* Source) {
         pic->SetIsPictureStored(true);
         return;
     }
-#endif
     Dest->Assign(Source);
 }
 
@@ -403,11 +394,7 @@ void TrptPreviewPages::WriteObject(TrptComponent* Obj, TrptXMLItem* Parent, bool
 }
 
 void TrptPreviewPages::AddPicture(TrptPictureView* Picture) {
-#if KORVEL_PREPARED_PICTURES
     if (Picture) FPictureCache->AddPicture(Picture);
-#else
-    (void)Picture;
-#endif
 }
 
 void TrptPreviewPages::ClearPageCache() {
@@ -487,10 +474,8 @@ void TrptPreviewPages::ReadObjects(TrptXMLItem* Item, TrptComponent* Parent, Trp
         if (obj->Parent() != Parent) obj->SetParent(Parent);
         if (source) {
             obj->SetName(source->Name());
-#if KORVEL_PREPARED_PICTURES
             if (auto* pic = dynamic_cast<TrptPictureView*>(obj))
                 if (!pic->Picture()->Graphic()) FPictureCache->GetPicture(pic);
-#endif
         }
         ReadObjects(child, obj, Ser, PageIndex);
     }

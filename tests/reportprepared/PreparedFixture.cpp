@@ -1,22 +1,16 @@
 #include "PreparedFixture.h"
 
 #include "report/core/rptClassOptions.h"
+#include "report/core/rptClassPicture.h"
 #include "report/core/rptPageDump.h"
 #include "report/core/rptUtils.h"
-
-#if __has_include("report/core/rptClassPicture.h")
-#include "report/core/rptClassPicture.h"
-#define KORVEL_TEST_PICTURES 1
-#endif
 
 void RegisterPreparedTestClasses() {
     RegisterReportClasses();
     RegisterPageClasses();
     RegisterBandClasses();
     RegisterMemoClasses();
-#ifdef KORVEL_TEST_PICTURES
     RegisterPictureClasses();
-#endif
 }
 
 QStringList DumpLines(const QString& Dump) {

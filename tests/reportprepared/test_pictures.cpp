@@ -1,7 +1,5 @@
 // Pictures of prepared objects: stored once in the picture cache, read back by index.
 
-#if __has_include("report/core/rptClassPicture.h")
-
 #include "PreparedFixture.h"
 
 #include "platform/gfx/Bitmap.h"
@@ -58,4 +56,3 @@ TEST(PreparedInvariantCases, PicturesComeBackFromThePictureCache) {
 
 } // namespace
 
-#endif
