@@ -456,5 +456,10 @@ TEST(FlatCombo, PaintsFlatOnAForm) {
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->geometry().left(), 16 + 3);
     EXPECT_EQ(qobject_cast<QComboBox*>(cb->Widget())->lineEdit()->geometry().left(), 3);
+    // The font box's edit does not take typing; the plain box's only when set so.
+    EXPECT_TRUE(edit->isReadOnly());
+    EXPECT_FALSE(qobject_cast<QComboBox*>(cb->Widget())->lineEdit()->isReadOnly());
+    cb->SetReadOnly(true);
+    EXPECT_TRUE(qobject_cast<QComboBox*>(cb->Widget())->lineEdit()->isReadOnly());
     form.Hide();
 }
