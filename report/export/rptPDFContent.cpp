@@ -7,6 +7,7 @@
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Colors.h"
 #include "platform/gfx/Picture.h"
+#include "report/core/rptClassLine.h"
 #include "report/core/rptClassView.h"
 #include "report/export/rptCrypto.h"
 
@@ -129,6 +130,11 @@ void TrptPDFExport::WritePageFill(const TrptPDFPageSetup& Setup) {
 void TrptPDFExport::WriteViewContent(TrptView* View) {
     // Link annotations for URL and the text writer plug in here; until text is written as text,
     // text objects are rasterised like every object without vector operators of its own.
+    if (auto* line = dynamic_cast<TrptCustomLineView*>(View)) {
+        WriteLineView(line, line->ArrowStart(), line->ArrowEnd(), line->ArrowSolid(), line->ArrowLength(),
+                      line->ArrowWidth());
+        return;
+    }
     if (auto* shape = dynamic_cast<TrptShapeView*>(View)) {
         WriteShape(shape);
         return;
