@@ -2,6 +2,7 @@
 
 #include "platform/gfx/Picture.h"
 #include "platform/rtl/SysUtils.h"
+#include "report/core/rptClassPicture.h"
 #include "report/core/rptClassView.h"
 #include "report/core/rptDataSets.h"
 #include "report/core/rptHTMLTags.h"
@@ -17,20 +18,6 @@ namespace {
 double Round8(double value) {
     // Halves to even, as everywhere in report geometry.
     return std::nearbyint(value * 1e8) / 1e8;
-}
-
-// The background picture object: a picture view once that class is registered, a plain view
-// until then. Its picture and aspect flag are reached through its published properties.
-std::unique_ptr<TrptView> NewBackPictureObject() {
-    const TClassInfo* cls = GetClass(QStringLiteral("TrptPictureView"));
-    if (cls && cls->InheritsFrom(TrptView::StaticClassInfo()) && cls->CanCreate())
-        return std::unique_ptr<TrptView>(static_cast<TrptView*>(cls->CreateInstance(nullptr)));
-    return std::make_unique<TrptView>(nullptr);
-}
-
-TPicture* PictureOf(const TrptView* view) {
-    if (!view || !IsPublishedProp(view, QStringLiteral("Picture"))) return nullptr;
-    return dynamic_cast<TPicture*>(GetObjectProp(view, QStringLiteral("Picture")));
 }
 
 } // namespace
@@ -92,12 +79,11 @@ KORVEL_CLASS_INFO(TrptReportPage) {
 }
 
 TrptReportPage::TrptReportPage(TComponent* AOwner)
-    : TrptPage(AOwner), FBackPicture(NewBackPictureObject()),
+    : TrptPage(AOwner), FBackPicture(std::make_unique<TrptPictureView>(nullptr)),
       FColumnPositions(std::make_unique<TStringList>()), FHGuides(std::make_unique<TStringList>()),
       FVGuides(std::make_unique<TStringList>()) {
     FBackPicture->SetColor(clNone);
-    if (IsPublishedProp(FBackPicture.get(), QStringLiteral("KeepAspectRatio")))
-        SetOrdProp(FBackPicture.get(), QStringLiteral("KeepAspectRatio"), 0);
+    FBackPicture->SetKeepAspectRatio(false);
     FOrientation = poPortrait;
     SetPaperSize(9);
     FBin = rptAutoBin;
@@ -233,16 +219,12 @@ double TrptReportPage::ColumnOffsetMM(int Column) const {
 }
 
 TPicture* TrptReportPage::BackPicture() const {
-    return PictureOf(FBackPicture.get());
+    return FBackPicture->Picture();
 }
 
 void TrptReportPage::SetBackPicture(TPicture* Value) {
-    TPicture* own = BackPicture();
-    if (!own || own == Value) return;
-    if (Value)
-        own->Assign(*Value);
-    else
-        own->Clear();
+    // Null clears the picture.
+    if (Value != FBackPicture->Picture()) FBackPicture->SetPicture(Value);
 }
 
 TColor TrptReportPage::Color() const {

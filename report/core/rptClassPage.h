@@ -16,6 +16,7 @@
 #include "report/core/rptClassBand.h"
 #include "report/core/rptClassComponent.h"
 #include "report/core/rptClassOptions.h"
+#include "report/core/rptClassPicture.h"
 #include "report/core/rptPrinter.h"
 
 #include <QString>
@@ -25,7 +26,6 @@
 class TPicture;
 class TrptDataSet;
 class TrptFrame;
-class TrptPictureView;
 class TrptSubreport;
 
 // Pixels per millimetre in every paper measure (not 96 / 25.4).
@@ -130,7 +130,7 @@ public:
     void SetDuplex(TrptDuplexMode Value) { FDuplex = Value; }
 
     // The background: picture, fill colour and frame are those of the owned picture object.
-    TrptView* BackPictureObject() const { return FBackPicture.get(); }
+    TrptPictureView* BackPictureObject() const { return FBackPicture.get(); }
     TPicture* BackPicture() const;
     void SetBackPicture(TPicture* Value);
     TColor Color() const;
@@ -202,7 +202,7 @@ private:
     void BindDataSet(TrptDataSet* Value);
     static void CheckPaperMeasure(double Value, const char* What);
 
-    std::unique_ptr<TrptView> FBackPicture;
+    std::unique_ptr<TrptPictureView> FBackPicture;
     int FBin = rptAutoBin;
     int FBinOtherPages = rptAutoBin;
     double FBottomMargin = 0;

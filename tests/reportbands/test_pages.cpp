@@ -4,6 +4,7 @@
 #include "BandsTestSupport.h"
 
 #include "platform/gfx/Canvas.h"
+#include "platform/gfx/Picture.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QImage>
@@ -414,4 +415,45 @@ TEST(DataPages, SizeNameAndTheReportsDataPageRule) {
     EXPECT_TRUE(text.contains("<TrptDataPage Name=\"Data\" Height=\"1000\" Left=\"0\" Top=\"0\" "
                               "Width=\"1000\"/>\r\n  <TrptReportPage"))
         << text.toStdString();
+}
+
+TEST(PageSettings, BackPictureFillsThePrintableArea) {
+    TBandsReport r;
+    TrptReportPage& p = *r.Page;
+    SetMargins(p, 10, 20, 10, 20);
+    TPicture picture;
+    auto png = std::make_unique<TPngImage>();
+    QImage img(2, 4, QImage::Format_ARGB32);
+    img.fill(QColor(0, 0, 255));
+    png->SetImage(img);
+    picture.SetGraphic(std::move(png));
+    p.SetBackPicture(&picture);
+    ASSERT_NE(p.BackPicture(), nullptr);
+    ASSERT_NE(p.BackPicture()->Graphic(), nullptr);
+    EXPECT_EQ(p.BackPicture()->Width(), 2);
+
+    // Stretched without keeping the aspect ratio: the whole area inside the margins.
+    QImage page(794, 1123, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    TCanvas c(&page);
+    p.Draw(&c, 1, 1, 0, 0);
+    for (const auto& [x, y] :
+         {std::pair{45, 80}, std::pair{750, 80}, std::pair{400, 1040}, std::pair{45, 1040}})
+        EXPECT_EQ(page.pixel(x, y) & 0xFFFFFF, 0x0000FFu) << x << "," << y;
+    EXPECT_EQ(page.pixel(30, 500) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(page.pixel(400, 70) & 0xFFFFFF, 0xFFFFFFu);
+
+    // Kept in the template as the picture's data.
+    const QByteArray text = SaveReport(*r.Report);
+    EXPECT_TRUE(text.contains("BackPicture.PropData=\"")) << text.toStdString();
+    TBandsReport back;
+    LoadReport(*back.Report, text);
+    auto* loaded = dynamic_cast<TrptReportPage*>(back.Report->FindObject("Page1"));
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_NE(loaded->BackPicture(), nullptr);
+    ASSERT_NE(loaded->BackPicture()->Graphic(), nullptr);
+    EXPECT_EQ(loaded->BackPicture()->Graphic()->ToImage().pixel(1, 3) & 0xFFFFFF, 0x0000FFu);
+
+    p.SetBackPicture(nullptr);
+    EXPECT_TRUE(p.BackPicture()->Graphic() == nullptr || p.BackPicture()->Graphic()->Empty());
 }
