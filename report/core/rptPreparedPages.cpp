@@ -19,6 +19,7 @@
 #include "report/core/rptXML.h"
 #include "report/core/rptXMLSerializer.h"
 
+#include <QFileInfo>
 #include <QRegion>
 
 #include <algorithm>
@@ -121,6 +122,20 @@ QString SourceBaseText(TrptComponent* Copy) {
     if (Copy->rptComponentStyle().Contains(csDefaultDiff)) return ClassInfoOf(Copy)->ClassName();
     TrptXMLSerializer ser(nullptr);
     return ser.WriteComponentStr(Copy);
+}
+
+// A page written whole: the template writer leaves the root's name out, the page keeps it.
+void WritePageWhole(TrptReportPage* Page, TrptXMLItem* Item) {
+    TrptXMLSerializer ser(nullptr);
+    ser.WriteRootComponent(Page, true, Item);
+    Item->SetName(ClassInfoOf(Page)->ClassName());
+    if (!Item->PropExists(QStringLiteral("Name")) && !Page->Name().isEmpty())
+        Item->SetText(QStringLiteral("Name=\"") + EscapeXMLText(Page->Name()) + QStringLiteral("\" ") + Item->Text());
+}
+
+void ReadPageWhole(TrptXMLSerializer& Ser, TrptReportPage* Page, TrptXMLItem* Item) {
+    Ser.ReadRootComponent(Page, Item);
+    if (Page->Name().isEmpty() && Item->PropExists(QStringLiteral("Name"))) Page->SetName(Item->GetProp(QStringLiteral("Name")));
 }
 
 } // namespace
@@ -445,7 +460,7 @@ std::unique_ptr<TrptReportPage> TrptPreviewPages::BuildPage(int Index) {
             delete o;
             throw ErptPreparedPage(QStringLiteral("Prepared page %1: %2 is no report page").arg(Index + 1).arg(item->Name()));
         }
-        ser.ReadRootComponent(page.get(), item);
+        ReadPageWhole(ser, page.get(), item);
     } else {
         TrptReportPage* source = FSourcePages[static_cast<size_t>(SourceIndexOf(item, Index))];
         page.reset(static_cast<TrptReportPage*>(NewObjectLike(source, nullptr)));
@@ -724,9 +739,8 @@ void TrptPreviewPages::ModifyPage(int Index, TrptReportPage* Page) {
     if (!item->Loaded()) FXMLDoc->LoadItem(item);
     item->SetUnloadable(false);
     item->Clear();
-    TrptXMLSerializer ser(nullptr);
-    ser.WriteRootComponent(Page, true, item);
-    item->SetName(ClassInfoOf(Page)->ClassName());
+    item->SetText(QString());
+    WritePageWhole(Page, item);
     ClearPageCache();
 }
 
@@ -739,9 +753,7 @@ void TrptPreviewPages::AddFrom(TrptReport* AReport) {
         TrptReportPage* page = other->GetPage(i);
         if (!page) continue;
         TrptXMLItem* item = pages->Add(ClassInfoOf(page)->ClassName());
-        TrptXMLSerializer ser(nullptr);
-        ser.WriteRootComponent(page, true, item);
-        item->SetName(ClassInfoOf(page)->ClassName());
+        WritePageWhole(page, item);
         item->SetUnloadable(false);
     }
 
@@ -782,6 +794,102 @@ void TrptPreviewPages::AddFrom(TrptReport* AReport) {
         other->SetCurPage(-1);
     }
     ClearPageCache();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The prepared-report file
+
+void TrptPreviewPages::SaveToStream(TStream& Stream) {
+    if (FReport) {
+        TrptXMLItem* report = RootChild(QStringLiteral("report"));
+        report->Clear();
+        TrptXMLItem* item = report->Add(ClassInfoOf(FReport)->ClassName());
+        item->SetText(QStringLiteral("DotMatrixReport=\"%1\" PreviewOptions.OutlineVisible=\"%2\" "
+                                     "PreviewOptions.OutlineWidth=\"%3\" ReportOptions.Name=\"%4\"")
+                          .arg(FReport->DotMatrixReport() ? 1 : 0)
+                          .arg(FReport->PreviewOptions()->OutlineVisible() ? 1 : 0)
+                          .arg(FReport->PreviewOptions()->OutlineWidth())
+                          .arg(EscapeXMLText(FReport->ReportOptions()->Name())));
+    }
+    TrptXMLItem* sources = RootChild(QStringLiteral("sourcepages"));
+    sources->Clear();
+    for (TrptReportPage* page : FSourcePages) WritePageWhole(page, sources->Add());
+    TrptXMLItem* dictionary = RootChild(QStringLiteral("dictionary"));
+    dictionary->Clear();
+    const TStringList* names = FDictionary->Names();
+    for (int i = 0; i < names->Count(); ++i) {
+        const QString alias = names->Strings(i);
+        dictionary->Add(alias)->SetText(QStringLiteral("name=\"") + FDictionary->GetSourceName(alias) + QLatin1Char('"'));
+    }
+    FPictureCache->SaveToXML(RootChild(QStringLiteral("picturecache")));
+    FXMLDoc->SaveToStream(Stream);
+}
+
+void TrptPreviewPages::LoadFromStream(TStream& Stream, bool AllowPartialLoading) {
+    Clear();
+    FAllowPartialLoading = AllowPartialLoading;
+    FXMLDoc->LoadFromStream(Stream, AllowPartialLoading);
+    FXMLDoc->Root()->SetName(QStringLiteral("preparedreport"));
+    FPagesItem = nullptr;
+
+    TrptXMLSerializer ser(nullptr);
+    ser.SetOldFormat(FXMLDoc->OldVersion());
+    TrptXMLItem* report = RootChild(QStringLiteral("report"));
+    if (FReport && report->Count() > 0) ser.XMLToObj(report->Items(0)->Text(), FReport);
+
+    TrptXMLItem* sources = RootChild(QStringLiteral("sourcepages"));
+    for (int i = 0; i < sources->Count(); ++i) {
+        TrptXMLItem* item = sources->Items(i);
+        const TClassInfo* cls = SameText(item->Name(), DMPPageClass) ? GetClass(DMPPageClass) : nullptr;
+        if (!cls) cls = TrptReportPage::StaticClassInfo();
+        TObject* o = cls->CreateInstance(nullptr);
+        std::unique_ptr<TrptReportPage> page(dynamic_cast<TrptReportPage*>(o));
+        if (!page) {
+            delete o;
+            throw ErptPreparedPage(QStringLiteral("Source page %1: %2 is no report page").arg(i).arg(item->Name()));
+        }
+        TrptXMLSerializer pageSer(nullptr);
+        pageSer.SetOldFormat(FXMLDoc->OldVersion());
+        pageSer.SetOwner(page.get());
+        ReadPageWhole(pageSer, page.get(), item);
+        TrptXMLSerializer writer(nullptr);
+        const TrptComponentList all = page->AllObjects();
+        for (TrptComponent* c : all) c->SetBaseName(writer.WriteComponentStr(c));
+        FSourcePages.push_back(page.release());
+    }
+    sources->Clear();
+
+    TrptXMLItem* dictionary = RootChild(QStringLiteral("dictionary"));
+    for (int i = 0; i < dictionary->Count(); ++i) {
+        TrptXMLItem* item = dictionary->Items(i);
+        // name="Page0.Memo1", written without escapes.
+        const QString text = item->Text();
+        if (text.size() < 8) continue;
+        const QString sourceName = text.mid(6, text.size() - 7);
+        const qsizetype dot = sourceName.indexOf(QLatin1Char('.'));
+        if (dot < 5) continue;
+        bool ok = false;
+        const int index = sourceName.mid(4, dot - 4).toInt(&ok);
+        TrptComponent* obj = nullptr;
+        if (ok && index >= 0 && index < static_cast<int>(FSourcePages.size()))
+            obj = FSourcePages[static_cast<size_t>(index)]->FindObject(sourceName.mid(dot + 1, 255));
+        // An alias whose object is not there stays unknown: its elements are read in class form.
+        if (obj) FDictionary->Add(item->Name(), sourceName, obj);
+    }
+    FPictureCache->LoadFromXML(RootChild(QStringLiteral("picturecache")));
+}
+
+void TrptPreviewPages::SaveToFile(const QString& FileName) {
+    TFileStream stream(FileName, fmCreate);
+    SaveToStream(stream);
+}
+
+bool TrptPreviewPages::LoadFromFile(const QString& FileName, bool ExceptionIfNotFound) {
+    const bool exists = QFileInfo::exists(FileName);
+    if (!exists && !ExceptionIfNotFound) return false;
+    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(stream, false);
+    return exists;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -126,6 +126,15 @@ public:
     void ModifyPage(int Index, TrptReportPage* Page) override;
     void AddFrom(TrptReport* Report) override;
 
+    // The prepared-report file: the document with its source pages, alias dictionary, pictures
+    // and a few report settings. Loading starts from Clear; with AllowPartialLoading the stream
+    // must stay open while the pages are used. A missing file gives False, or the file error
+    // with ExceptionIfNotFound.
+    void SaveToStream(TStream& Stream) override;
+    void LoadFromStream(TStream& Stream, bool AllowPartialLoading = false) override;
+    void SaveToFile(const QString& FileName) override;
+    bool LoadFromFile(const QString& FileName, bool ExceptionIfNotFound = false) override;
+
     // Draws page Index at the scale and offset (device pixels) given.
     void DrawPage(int Index, TCanvas* Canvas, double ScaleX, double ScaleY, double OffsetX,
                   double OffsetY) override;
