@@ -1063,6 +1063,9 @@ void TrptPreviewPages::ObjectOver(int Index, int X, int Y, TMouseButton Button, 
 }
 
 void TrptPreviewPages::DoShowPage(int PageNo, int Top) {
+    // A link to a page that is not there (a typed number, an anchor of pages since deleted) goes
+    // nowhere.
+    if (PageNo < 1 || PageNo > GetCount()) return;
     FCurPreviewPage = PageNo;
     if (OnShowPage) OnShowPage(PageNo, Top);
 }

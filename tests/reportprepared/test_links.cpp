@@ -151,7 +151,11 @@ TEST(PreparedClicks, PageLinksAnchorsCursorAndStatus) {
 
     f.Click(QStringLiteral("#no such anchor"));
     f.Click(QStringLiteral("@not a number"));
+    f.Click(QStringLiteral("@4")); // three pages
+    f.Click(QStringLiteral("@0"));
+    f.Click(QStringLiteral("@-1"));
     EXPECT_EQ(f.Shown.size(), 2u);
+    EXPECT_EQ(f.Pages->CurPreviewPage(), 1) << "still the anchor's page";
 
     // Hovering shows the link but follows nothing.
     EXPECT_EQ(f.Click(QStringLiteral("@2"), false), crHandPoint);
