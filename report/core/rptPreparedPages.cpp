@@ -15,6 +15,7 @@
 #include "report/core/rptOutline.h"
 #include "report/core/rptPictureCache.h"
 #include "report/core/rptPrinter.h"
+#include "report/core/rptRunControl.h"
 #include "report/core/rptUtils.h"
 #include "report/core/rptXML.h"
 #include "report/core/rptXMLSerializer.h"
@@ -1071,28 +1072,23 @@ void TrptPreviewPages::DoShowPage(int PageNo, int Top) {
 }
 
 void TrptPreviewPages::StatusText(const QString& Text, bool IsHint) {
+    if (FReport) SetReportProgressMessage(FReport, Text, IsHint);
     if (OnStatusText) OnStatusText(Text, IsHint);
 }
 
 // ---------------------------------------------------------------------------------------------
-// Progress of a preparation: the report's host events and its preview.
+// Progress of a preparation: the report's run control (host events, progress window, preview).
 
 void TrptPreviewPages::ProgressStart() {
-    if (!FReport || FReport->EngineOptions()->EnableThreadSafe()) return;
-    if (FReport->OnProgressStart) FReport->OnProgressStart(FReport, ptRunning, 0);
-    if (TrptCustomPreview* p = FReport->Preview()) p->InternalOnProgressStart(FReport, ptRunning, 0);
+    if (FReport) ReportProgressStart(FReport, ptRunning);
 }
 
 void TrptPreviewPages::ProgressStep(int Progress) {
-    if (!FReport || FReport->EngineOptions()->EnableThreadSafe()) return;
-    if (FReport->OnProgress) FReport->OnProgress(FReport, ptRunning, Progress);
-    if (TrptCustomPreview* p = FReport->Preview()) p->InternalOnProgress(FReport, ptRunning, Progress - 1);
+    if (FReport) ReportProgress(FReport, ptRunning, Progress);
 }
 
 void TrptPreviewPages::ProgressStop() {
-    if (!FReport || FReport->EngineOptions()->EnableThreadSafe()) return;
-    if (FReport->OnProgressStop) FReport->OnProgressStop(FReport, ptRunning, 0);
-    if (TrptCustomPreview* p = FReport->Preview()) p->InternalOnProgressStop(FReport, ptRunning, 0);
+    if (FReport) ReportProgressStop(FReport, ptRunning);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -171,8 +171,8 @@ public:
     // A page link or an anchor was clicked: the preview shows page PageNo (1-based, also put into
     // CurPreviewPage) at Top pixels.
     std::function<void(int PageNo, int Top)> OnShowPage;
-    // The status and hint texts of the object under the mouse (empty texts clear them), for the
-    // preview window's status bar.
+    // The status and hint texts of the object under the mouse (empty texts clear them); they also
+    // go to the report's progress message.
     std::function<void(const QString& Text, bool IsHint)> OnStatusText;
 
     // Replaces the link opener (empty: the desktop's again); returns the previous one.

@@ -357,3 +357,31 @@ TEST(PreparedPages, ClearEmptiesEverything) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(PreparedPages, ProgressOfAPreparation) {
+    TPreparedFixture f;
+    QStringList calls;
+    f.Report->OnProgressStart = [&](TrptReport*, TrptProgressType t, int p) {
+        calls << QStringLiteral("start %1 %2").arg(int(t)).arg(p);
+    };
+    f.Report->OnProgress = [&](TrptReport*, TrptProgressType t, int p) {
+        calls << QStringLiteral("page %1 %2").arg(int(t)).arg(p);
+    };
+    f.Report->OnProgressStop = [&](TrptReport*, TrptProgressType t, int p) {
+        calls << QStringLiteral("stop %1 %2").arg(int(t)).arg(p);
+    };
+    f.Start();
+    f.NewPage();
+    f.NewPage();
+    f.Pages->SetCurPage(0);
+    f.Pages->SetAddPageAction(apWriteOver);
+    f.Pages->AddPage(f.Page); // revisiting a page is no progress
+    f.Pages->SetCurPage(1);
+    f.NewPage();
+    f.Stop();
+    EXPECT_EQ(calls.join(QLatin1Char(',')), QStringLiteral("start 0 0,page 0 1,page 0 2,page 0 3,stop 0 0"));
+}
+
+} // namespace
