@@ -1,0 +1,509 @@
+#include "report/export/rptHTMLExport.h"
+
+#include "platform/rtl/StringList.h"
+#include "platform/sys/Desktop.h"
+#include "report/core/rptClassLine.h"
+#include "report/core/rptClassMemo.h"
+#include "report/core/rptClassOptions.h"
+#include "report/core/rptClassPage.h"
+#include "report/core/rptClassReport.h"
+#include "report/core/rptHTMLTags.h"
+#include "report/core/rptUtils.h"
+#include "report/export/rptExportUtils.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QRegularExpression>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <cmath>
+
+namespace {
+
+int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+QString Hex6(TColor c) {
+    const auto v = static_cast<quint32>(c);
+    return QStringLiteral("%1%2%3")
+        .arg(v & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((v >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((v >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
+}
+
+// A font family as a quoted CSS string (quotes and backslashes escaped).
+QString CssString(const QString& s) {
+    QString r = QStringLiteral("'");
+    for (QChar c : s) {
+        if (c == QLatin1Char('\'') || c == QLatin1Char('\\')) r += QLatin1Char('\\');
+        if (c.unicode() >= 0x20 && c != QLatin1Char('<') && c != QLatin1Char('>')) r += c;
+    }
+    return r + QLatin1Char('\'');
+}
+
+void WriteLine(QIODevice& Out, const QString& s) { Out.write((s + QStringLiteral("\r\n")).toUtf8()); }
+
+void WriteList(QIODevice& Out, const QStringList& l) {
+    for (const QString& s : l) WriteLine(Out, s);
+    Out.write("\r\n");
+}
+
+} // namespace
+
+KORVEL_CLASS_INFO(TrptHTMLExport) {
+    using C = TrptHTMLExport;
+    b.Prop("OpenAfterExport", &C::OpenAfterExport, &C::SetOpenAfterExport).Default(false);
+    b.Prop("FixedWidth", &C::FixedWidth, &C::SetFixedWidth).Default(true);
+    b.Prop("ExportPictures", &C::ExportPictures, &C::SetExportPictures).Default(true);
+    b.Prop("PicsInSameFolder", &C::PicsInSameFolder, &C::SetPicsInSameFolder).Default(false);
+    b.Prop("ExportStyles", &C::ExportStyles, &C::SetExportStyles).Default(true);
+    b.Prop("Multipage", &C::Multipage, &C::SetMultipage).Default(false);
+    b.Prop("AbsLinks", &C::AbsLinks, &C::SetAbsLinks).Default(false);
+    b.Prop("Background", &C::Background, &C::SetBackground).Default(false);
+    b.Prop("Centered", &C::Centered, &C::SetCentered).Default(false);
+    b.Prop("EmptyLines", &C::EmptyLines, &C::SetEmptyLines).Default(true);
+    b.Prop("URLTarget", &C::URLTarget, &C::SetURLTarget);
+    b.Prop("Print", &C::Print, &C::SetPrint).Default(false);
+}
+
+TrptHTMLExport::TrptHTMLExport(TComponent* AOwner) : TrptCustomExportFilter(AOwner) {
+    RegisterExportResources();
+    SetFilterDesc(ReportText(QStringLiteral("8210")));
+    SetDefaultExt(ReportText(QStringLiteral("8211")));
+    SetFiles(std::make_unique<TStringList>());
+    FHTMLDocumentBegin << QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">")
+                       << QStringLiteral("<html><head>")
+                       << QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">")
+                       << QStringLiteral("<meta name=Generator content=\"Korvel reports\">");
+    FHTMLDocumentEnd << QStringLiteral("</body></html>");
+}
+
+TrptHTMLExport::~TrptHTMLExport() = default;
+
+QString TrptHTMLExport::GetDescription() const { return ReportText(QStringLiteral("HTMLexport")); }
+
+QString TrptHTMLExport::Escape(const QString& s) {
+    QString r;
+    r.reserve(s.size() + s.size() / 8);
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = s[i];
+        const char16_t u = c.unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(s[i + 1].unicode())) {
+            r += c;
+            r += s[++i];
+            continue;
+        }
+        if (QChar::isSurrogate(u)) {
+            r += QChar(0xFFFD);
+            continue;
+        }
+        switch (u) {
+        case '&': r += QLatin1String("&amp;"); break;
+        case '<': r += QLatin1String("&lt;"); break;
+        case '>': r += QLatin1String("&gt;"); break;
+        case '"': r += QLatin1String("&quot;"); break;
+        case '\'': r += QLatin1String("&#39;"); break;
+        default:
+            if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') break; // not allowed in HTML
+            if (u == 0x7F || (u >= 0x80 && u < 0xA0)) break;
+            r += c;
+        }
+    }
+    return r;
+}
+
+QString TrptHTMLExport::SafeLink(const QString& URL) {
+    const QString u = URL.trimmed();
+    if (u.isEmpty()) return QString();
+    // A scheme is letters, digits, + - . before the first ':' that comes before any / ? #.
+    const qsizetype colon = u.indexOf(QLatin1Char(':'));
+    const qsizetype stop = u.indexOf(QRegularExpression(QStringLiteral("[/?#]")));
+    if (colon > 0 && (stop < 0 || colon < stop)) {
+        const QString scheme = u.left(colon).toLower();
+        if (scheme != QLatin1String("http") && scheme != QLatin1String("https") && scheme != QLatin1String("mailto"))
+            return QString();
+    }
+    for (QChar c : u)
+        if (c.unicode() < 0x20) return QString();
+    return u;
+}
+
+QString TrptHTMLExport::FileLink(const QString& Path) {
+    QStringList parts = QDir::fromNativeSeparators(Path).split(QLatin1Char('/'));
+    for (QString& p : parts) p = QString::fromLatin1(QUrl::toPercentEncoding(p));
+    return parts.join(QLatin1Char('/'));
+}
+
+QString TrptHTMLExport::PictureExt() const {
+    switch (FPictureType) {
+    case hpBMP: return QStringLiteral("bmp");
+    case hpJPG: return QStringLiteral("jpg");
+    default: return QStringLiteral("png");
+    }
+}
+
+QString TrptHTMLExport::FilesPrefix() {
+    const QFileInfo fi(FileName());
+    const QString d = fi.path() + QLatin1Char('/');
+    const QString n = fi.completeBaseName();
+    if (FPicsInSameFolder) return d + n + QLatin1Char('.');
+    QDir().mkpath(d + n + QStringLiteral(".files"));
+    return d + n + QStringLiteral(".files/");
+}
+
+QString TrptHTMLExport::LinkPrefix() const {
+    const QFileInfo fi(FileName());
+    const QString n = fi.completeBaseName();
+    if (FPicsInSameFolder) return n + QLatin1Char('.');
+    if (FMultipage) return QString();
+    if (FAbsLinks) return fi.absolutePath() + QLatin1Char('/') + n + QStringLiteral(".files/");
+    return n + QStringLiteral(".files/");
+}
+
+void TrptHTMLExport::ReportError(const QString& Text) {
+    if (FErrorReported) return;
+    FErrorReported = true;
+    TrptSilentMode mode = simSilent;
+    if (Report()) mode = Report()->EngineOptions()->NewSilentMode();
+    if (mode == simSilent && Report()) Report()->Errors()->Add(Text);
+    else HandleReportError(mode, Text);
+}
+
+bool TrptHTMLExport::Start() {
+    if (FileName().isEmpty() && !Stream()) return false;
+    if (!FileName().isEmpty() && QFileInfo(FileName()).path() == QLatin1String(".") &&
+        !FileName().contains(QLatin1Char('/')) && !DefaultPath().isEmpty())
+        SetFileName(DefaultPath() + QLatin1Char('/') + FileName());
+    FCurrentPage = 0;
+    FPicturesCount = 0;
+    FBackgroundCount = 0;
+    FErrorReported = false;
+    FMatrix = std::make_unique<TrptIEMatrix>(UseFileCache(), QString());
+    FMatrix->SetReport(Report());
+    FMatrix->SetShowProgress(FMultipage ? false : ShowProgress());
+    FMatrix->SetInaccuracy(0.5);
+    FMatrix->SetRotatedAsImage(true);
+    FMatrix->SetFramesOptimization(true);
+    FMatrix->SetBackground(FBackground);
+    FMatrix->SetBackgroundImage(false);
+    FMatrix->SetPrintable(ExportNotPrintable());
+    FMatrix->SetRichText(true);
+    FMatrix->SetPlainRich(true);
+    FMatrix->SetEmptyLines(FEmptyLines);
+    if (Stream()) {
+        FMultipage = false;
+        FExportPictures = false;
+    }
+    if (Files()) Files()->Clear();
+    return true;
+}
+
+void TrptHTMLExport::StartPage(TrptReportPage*, int) {
+    ++FCurrentPage;
+    FBackImageExist = false;
+    FBackImage = QImage();
+}
+
+void TrptHTMLExport::ExportObject(TrptComponent* Obj) {
+    auto* v = dynamic_cast<TrptView*>(Obj);
+    if (!v || !FMatrix) return;
+    if (!v->Printable() && !ExportNotPrintable()) return;
+    if (dynamic_cast<TrptCustomMemoView*>(v) || dynamic_cast<TrptLineView*>(v) || FExportPictures)
+        FMatrix->AddObject(v);
+    if (v->Name() == QLatin1String("_pagebackground") && FExportPictures && FBackground) {
+        const int w = std::max(1, RoundEven(v->Width())), h = std::max(1, RoundEven(v->Height()));
+        TBitmap bmp(w, h, pf24bit);
+        v->Draw(&bmp.Canvas(), 1, 1, -v->AbsLeft(), -v->AbsTop());
+        bmp.Canvas().Flush();
+        FBackImage = bmp.Image();
+        FBackImageExist = true;
+    }
+}
+
+void TrptHTMLExport::FinishPage(TrptReportPage* Page, int Index) {
+    if (!FMatrix) return;
+    if (FMultipage) {
+        FMatrix->Prepare();
+        const QString name = FilesPrefix() + QString::number(FCurrentPage) + QStringLiteral(".html");
+        QFile f(name);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            if (Files()) Files()->Add(name);
+            try {
+                WriteDocument(f);
+            } catch (const Exception& e) {
+                ReportError(e.Message());
+            }
+            if (f.error() != QFileDevice::NoError) ReportError(f.fileName() + QStringLiteral(": ") + f.errorString());
+        } else {
+            ReportError(name + QStringLiteral(": ") + f.errorString());
+        }
+        FMatrix->Clear();
+    } else if (Page) {
+        FMatrix->AddPage(Page->Orientation(), Page->PaperWidth(), Page->PaperHeight(), Page->LeftMargin(),
+                         Page->TopMargin(), Page->RightMargin(), Page->BottomMargin(), Page->MirrorMargins(), Index);
+    } else {
+        FMatrix->AddPage(poPortrait, 0, 0, 0, 0, 0, 0, false, Index);
+    }
+}
+
+void TrptHTMLExport::Finish() {
+    if (!FMatrix) return;
+    if (!FMultipage) {
+        FMatrix->Prepare();
+        if (Stream()) {
+            QBuffer buf;
+            buf.open(QIODevice::WriteOnly);
+            WriteDocument(buf);
+            Stream()->WriteBuffer(buf.data().constData(), buf.data().size());
+        } else {
+            QFile f(FileName());
+            if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                if (Files()) Files()->Add(FileName());
+                try {
+                    WriteDocument(f);
+                } catch (const Exception& e) {
+                    ReportError(e.Message());
+                }
+                if (f.error() != QFileDevice::NoError) ReportError(f.fileName() + QStringLiteral(": ") + f.errorString());
+            } else {
+                ReportError(FileName() + QStringLiteral(": ") + f.errorString());
+            }
+        }
+        FMatrix->Clear();
+    }
+    FMatrix.reset();
+    if (FOpenAfterExport && !Stream()) {
+        if (FMultipage) {
+            if (FCurrentPage > 0) OpenDocument(FilesPrefix() + QStringLiteral("1.html"));
+        } else {
+            OpenDocument(FileName());
+        }
+    }
+}
+
+QString TrptHTMLExport::ReportTitle() const {
+    if (!Report()) return QString();
+    QString t = Report()->ReportOptions()->Name();
+    if (t.isEmpty()) t = QFileInfo(QDir::fromNativeSeparators(Report()->FileName())).completeBaseName();
+    return t;
+}
+
+QString TrptHTMLExport::SavePicture(const QImage& Image, const QString& Stem) {
+    const QString file = FilesPrefix() + Stem + QLatin1Char('.') + PictureExt();
+    const QByteArray fmt = PictureExt().toLatin1();
+    if (!Image.save(file, fmt.constData())) {
+        ReportError(file + QStringLiteral(": the picture could not be written"));
+    } else if (Files()) {
+        Files()->Add(file);
+    }
+    return FileLink(LinkPrefix() + Stem + QLatin1Char('.') + PictureExt());
+}
+
+QString TrptHTMLExport::StyleClass(int k) const {
+    const TrptIEMStyle* s = FMatrix->GetStyleById(k);
+    const TFont* f = s->Font();
+    QString r = QStringLiteral(".s%1 {\r\n").arg(k);
+    r += QStringLiteral(" font-family: %1;\r\n font-size: %2px;\r\n color: %3;")
+             .arg(CssString(f->Name()))
+             .arg(RoundEven(f->Size() * 96.0 / 72.0))
+             .arg(ColorToHtmlHex(f->Color()));
+    if (f->Style().Contains(fsBold)) r += QStringLiteral(" font-weight: bold;");
+    r += f->Style().Contains(fsItalic) ? QStringLiteral(" font-style: italic;") : QStringLiteral(" font-style: normal;");
+    const bool u = f->Style().Contains(fsUnderline), st = f->Style().Contains(fsStrikeOut);
+    if (u || st)
+        r += QStringLiteral(" text-decoration:%1%2;")
+                 .arg(u ? QStringLiteral(" underline") : QString(), st ? QStringLiteral(" line-through") : QString());
+    r += QStringLiteral("\r\n");
+    r += s->Color == clNone ? QStringLiteral(" background-color: transparent;")
+                            : QStringLiteral(" background-color: %1;").arg(ColorToHtmlHex(s->Color));
+    r += QStringLiteral("\r\n");
+    if (s->ParagraphGap > 0) r += QStringLiteral("  text-indent: %1px;\r\n").arg(FloatToReportStr(s->ParagraphGap));
+    if (!s->FrameTyp.Empty()) {
+        r += QStringLiteral(" border-color:%1; border-style: solid;").arg(ColorToHtmlHex(s->FrameColor));
+        const struct {
+            TrptFrameType t;
+            const char* n;
+        } sides[] = {{ftLeft, "left"}, {ftRight, "right"}, {ftTop, "top"}, {ftBottom, "bottom"}};
+        for (const auto& sd : sides)
+            r += QStringLiteral(" border-%1-width: %2px;")
+                     .arg(QLatin1String(sd.n))
+                     .arg(s->FrameTyp.Contains(sd.t) ? RoundEven(s->FrameWidth) : 0);
+        r += QStringLiteral("\r\n");
+    }
+    static const char* const h[] = {"Left", "Right", "Center", "Justify"};
+    static const char* const v[] = {"Top", "Bottom", "Middle"};
+    r += QStringLiteral(" text-align: %1; vertical-align: %2;\r\n}")
+             .arg(QLatin1String(s->HAlign >= 0 && s->HAlign <= 3 ? h[s->HAlign] : ""),
+                  QLatin1String(s->VAlign >= 0 && s->VAlign <= 2 ? v[s->VAlign] : ""));
+    return r;
+}
+
+QString TrptHTMLExport::FormatText(const TrptIEMObject* Obj) const {
+    QString text = Obj->Memo()->Text();
+    if (text.endsWith(QStringLiteral("\r\n"))) text.chop(2);
+    else if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r?\n")));
+    QStringList out;
+    for (QString line : lines) {
+        QString plain = line;
+        std::vector<TrptHTMLTag> tags;
+        {
+            // Plain text goes through the parser too: it gives every character the cell's colour
+            // and style, so a coloured font still shows in a browser without the class.
+            TrptHTMLTagsList list;
+            list.SetAllowTags(Obj->HTMLTags);
+            const TFont* font = Obj->Style ? Obj->Style->Font() : nullptr;
+            list.SetDefaults(font ? font->Color() : 0, font ? font->Size() : 10, font ? font->Style() : TFontStyles());
+            list.StartLine();
+            list.ExpandHTMLTags(plain);
+            if (line.isEmpty()) plain.clear();
+            if (list.Count() > 0 && list.Items(list.Count() - 1).Count() == plain.size()) {
+                const TrptHTMLTags& t = list.Items(list.Count() - 1);
+                for (int i = 0; i < t.Count(); ++i) tags.push_back(t[i]);
+            } else {
+                plain = line;
+            }
+        }
+        QString html;
+        auto wrap = [&](const QString& run, const TFontStyles& st, TColor color) {
+            QString w = Escape(run);
+            if (st.Contains(fsBold)) w = QStringLiteral("<b>") + w + QStringLiteral("</b>");
+            if (st.Contains(fsItalic)) w = QStringLiteral("<i>") + w + QStringLiteral("</i>");
+            if (st.Contains(fsUnderline)) w = QStringLiteral("<u>") + w + QStringLiteral("</u>");
+            if (st.Contains(fsStrikeOut)) w = QStringLiteral("<s>") + w + QStringLiteral("</s>");
+            if (color != 0) w = QStringLiteral("<span style=\"color:#%1\">").arg(Hex6(color)) + w + QStringLiteral("</span>");
+            return w;
+        };
+        if (tags.empty()) {
+            html = Escape(plain);
+        } else {
+            qsizetype start = 0;
+            for (qsizetype i = 1; i <= plain.size(); ++i) {
+                if (i == plain.size() || !(tags[size_t(i)].Style == tags[size_t(start)].Style) ||
+                    tags[size_t(i)].Color != tags[size_t(start)].Color) {
+                    html += wrap(plain.mid(start, i - start), tags[size_t(start)].Style, tags[size_t(start)].Color);
+                    start = i;
+                }
+            }
+        }
+        out << html;
+    }
+    return out.join(QStringLiteral("<br>")).trimmed();
+}
+
+void TrptHTMLExport::WriteDocument(QIODevice& Out) {
+    TrptIEMatrix& m = *FMatrix;
+    WriteList(Out, FHTMLDocumentBegin);
+    if (FPrint)
+        WriteLine(Out, QStringLiteral("<script type=\"text/javascript\"> parent.focus(); parent.print();</script>"));
+    WriteLine(Out, QStringLiteral("<title>") + Escape(ReportTitle()) + QStringLiteral("</title>"));
+    if (FExportStyles) {
+        WriteLine(Out, QStringLiteral("<style type=\"text/css\"><!-- "));
+        WriteLine(Out, QStringLiteral(".page_break {page-break-before: always;}"));
+        for (int k = 0; k < m.GetStylesCount(); ++k) WriteLine(Out, StyleClass(k));
+        WriteLine(Out, QStringLiteral("--></style>"));
+    }
+    WriteLine(Out, QStringLiteral("</head>"));
+    WriteLine(Out, QStringLiteral("<body"));
+    if (FBackImageExist && FExportPictures && !FBackImage.isNull()) {
+        // Numbered, so that each page of a multipage export keeps its own background.
+        const QString link = SavePicture(FBackImage, QStringLiteral("backgrnd%1").arg(FBackgroundCount++));
+        WriteLine(Out, QStringLiteral(" background=\"") + Escape(link) + QStringLiteral("\""));
+    }
+    WriteLine(Out, QStringLiteral(" bgcolor=\"#FFFFFF\" text=\"#000000\">"));
+    WriteList(Out, FHTMLDocumentBody);
+    WriteLine(Out, QStringLiteral("<a name=\"PageN1\"></a>"));
+    auto tableStart = [&](bool pageBreak) {
+        QString s = QStringLiteral("<table");
+        if (FFixedWidth) s += QStringLiteral(" width=\"%1\"").arg(RoundEven(m.MaxWidth() - m.Left()));
+        if (FCentered) s += QStringLiteral(" align=\"center\"");
+        s += QStringLiteral(" border=\"0\" cellspacing=\"0\" cellpadding=\"0\"");
+        if (pageBreak) s += QStringLiteral(" class=\"page_break\"");
+        WriteLine(Out, s + QLatin1Char('>'));
+        QString row = QStringLiteral("<tr style=\"height: 1px\">");
+        if (m.Width() < 2) row += QStringLiteral("<td></td>");
+        for (int k = 0; k + 1 < m.Width(); ++k)
+            row += QStringLiteral("<td width=\"%1\"></td>").arg(RoundEven(m.GetXPosById(k + 1) - m.GetXPosById(k)));
+        WriteLine(Out, row + QStringLiteral("</tr>"));
+    };
+    tableStart(false);
+    bool tableOpen = true;
+    int pageIndex = 0;
+    for (int y = 0; y + 1 < m.Height(); ++y) {
+        bool brk = false;
+        if (pageIndex < m.GetPagesCount() && RoundEven(m.GetYPosById(y + 1)) >= RoundEven(m.GetPageBreak(pageIndex))) {
+            brk = true;
+            ++pageIndex;
+        }
+        WriteLine(Out, QStringLiteral("<tr style=\"height:%1px\">")
+                           .arg(std::max(1, RoundEven((m.GetYPosById(y + 1) - m.GetYPosById(y)) / 1.03))));
+        QString cells;
+        for (int x = 0; x + 1 < m.Width(); ++x) {
+            const int id = m.GetCell(x, y);
+            if (id < 0) {
+                cells += QStringLiteral("<td></td>");
+                continue;
+            }
+            TrptIEMObject* o = m.GetObjectById(id);
+            if (o->Counter != 0) continue;
+            o->Counter = 1;
+            int px, py, dx, dy;
+            m.GetObjectPos(id, px, py, dx, dy);
+            cells += QStringLiteral("<td");
+            if (dx >= 2) cells += QStringLiteral(" colspan=\"%1\"").arg(dx);
+            if (dy >= 2) cells += QStringLiteral(" rowspan=\"%1\"").arg(dy);
+            if (FExportStyles && o->StyleIndex >= 0) cells += QStringLiteral(" class=\"s%1\"").arg(o->StyleIndex);
+            if (o->Memo()->Text().trimmed().isEmpty()) cells += QStringLiteral(" style=\"font-size:1px\"");
+            cells += QLatin1Char('>');
+            bool link = false;
+            if (!o->URL.isEmpty()) {
+                QString href;
+                if (o->URL.startsWith(QLatin1Char('@'))) {
+                    const QString page = o->URL.mid(1).trimmed();
+                    bool ok = false;
+                    page.toInt(&ok);
+                    if (ok)
+                        href = FMultipage ? FileLink(LinkPrefix() + page + QStringLiteral(".html"))
+                                          : QStringLiteral("#PageN") + page;
+                } else {
+                    href = SafeLink(o->URL);
+                }
+                if (!href.isEmpty()) {
+                    cells += QStringLiteral("<a href=\"") + Escape(href) + QLatin1Char('"');
+                    if (!FURLTarget.isEmpty()) cells += QStringLiteral(" target=\"") + Escape(FURLTarget) + QLatin1Char('"');
+                    cells += QLatin1Char('>');
+                    link = true;
+                }
+            }
+            if (o->Image()) {
+                const QString src = SavePicture(o->Image()->Image(), QStringLiteral("img%1").arg(FPicturesCount));
+                cells += QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"\">")
+                             .arg(Escape(src))
+                             .arg(o->Image()->Width())
+                             .arg(o->Image()->Height());
+                ++FPicturesCount;
+            } else if (o->IsText) {
+                const QString t = FormatText(o);
+                cells += t.isEmpty() ? QStringLiteral("&nbsp;") : t;
+            }
+            if (link) cells += QStringLiteral("</a>");
+            cells += QStringLiteral("</td>");
+        }
+        WriteLine(Out, cells);
+        WriteLine(Out, QStringLiteral("</tr>"));
+        if (brk) {
+            WriteLine(Out, QStringLiteral("</table>"));
+            tableOpen = false;
+            if (y + 2 < m.Height()) {
+                WriteLine(Out, QStringLiteral("<a name=\"PageN%1\"></a>").arg(pageIndex + 1));
+                tableStart(true);
+                tableOpen = true;
+            }
+        }
+    }
+    // Every table started is closed, also when the last row ends no page.
+    if (tableOpen) WriteLine(Out, QStringLiteral("</table>"));
+    WriteList(Out, FHTMLDocumentEnd);
+}

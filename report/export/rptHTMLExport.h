@@ -1,0 +1,94 @@
+#pragma once
+// HTML export: prepared pages as HTML 4.01 tables built from the export matrix, text formatting
+// as CSS classes, pictures as files beside the document. One file, or one file per page.
+// Every text and attribute value taken from the report is escaped; links keep only safe schemes.
+
+#include "report/core/rptClassBases.h"
+#include "report/export/rptExportMatrix.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+enum TrptHTMLPictureType { hpPNG, hpBMP, hpJPG };
+
+class TrptHTMLExport : public TrptCustomExportFilter {
+    KORVEL_CLASS(TrptHTMLExport, TrptCustomExportFilter)
+public:
+    explicit TrptHTMLExport(TComponent* AOwner = nullptr);
+    ~TrptHTMLExport() override;
+
+    QString GetDescription() const override;
+    // No dialog yet: the settings stand as they are.
+    TModalResult ShowModal() override { return mrOk; }
+    bool Start() override;
+    void StartPage(TrptReportPage* Page, int Index) override;
+    void ExportObject(TrptComponent* Obj) override;
+    void FinishPage(TrptReportPage* Page, int Index) override;
+    void Finish() override;
+
+    bool OpenAfterExport() const { return FOpenAfterExport; }
+    void SetOpenAfterExport(bool Value) { FOpenAfterExport = Value; }
+    bool FixedWidth() const { return FFixedWidth; }
+    void SetFixedWidth(bool Value) { FFixedWidth = Value; }
+    bool ExportPictures() const { return FExportPictures; }
+    void SetExportPictures(bool Value) { FExportPictures = Value; }
+    bool PicsInSameFolder() const { return FPicsInSameFolder; }
+    void SetPicsInSameFolder(bool Value) { FPicsInSameFolder = Value; }
+    bool ExportStyles() const { return FExportStyles; }
+    void SetExportStyles(bool Value) { FExportStyles = Value; }
+    bool Multipage() const { return FMultipage; }
+    void SetMultipage(bool Value) { FMultipage = Value; }
+    bool AbsLinks() const { return FAbsLinks; }
+    void SetAbsLinks(bool Value) { FAbsLinks = Value; }
+    bool Background() const { return FBackground; }
+    void SetBackground(bool Value) { FBackground = Value; }
+    bool Centered() const { return FCentered; }
+    void SetCentered(bool Value) { FCentered = Value; }
+    bool EmptyLines() const { return FEmptyLines; }
+    void SetEmptyLines(bool Value) { FEmptyLines = Value; }
+    const QString& URLTarget() const { return FURLTarget; }
+    void SetURLTarget(const QString& Value) { FURLTarget = Value; }
+    bool Print() const { return FPrint; }
+    void SetPrint(bool Value) { FPrint = Value; }
+    TrptHTMLPictureType PictureType() const { return FPictureType; }
+    void SetPictureType(TrptHTMLPictureType Value) { FPictureType = Value; }
+    QStringList& HTMLDocumentBegin() { return FHTMLDocumentBegin; }
+    QStringList& HTMLDocumentBody() { return FHTMLDocumentBody; }
+    QStringList& HTMLDocumentEnd() { return FHTMLDocumentEnd; }
+
+    // Text for HTML content and attribute values: & < > " ' escaped, NUL and C0 controls other
+    // than tab and line breaks dropped, lone surrogates replaced by U+FFFD.
+    static QString Escape(const QString& s);
+    // The href of a report URL, or empty when the scheme is not one a document may follow
+    // (http, https, mailto, relative paths, "#..." and page forms are kept).
+    static QString SafeLink(const QString& URL);
+    // A file path as a relative link: "/" separators, each segment percent-encoded.
+    static QString FileLink(const QString& Path);
+
+private:
+    QString FilesPrefix();
+    QString LinkPrefix() const;
+    QString PictureExt() const;
+    void WriteDocument(QIODevice& Out);
+    QString StyleClass(int k) const;
+    QString FormatText(const TrptIEMObject* Obj) const;
+    QString SavePicture(const QImage& Image, const QString& Stem);
+    QString ReportTitle() const;
+    void ReportError(const QString& Text);
+
+    std::unique_ptr<TrptIEMatrix> FMatrix;
+    int FCurrentPage = 0;
+    int FPicturesCount = 0;
+    int FBackgroundCount = 0;
+    bool FOpenAfterExport = false, FFixedWidth = true, FExportPictures = true, FPicsInSameFolder = false;
+    bool FExportStyles = true, FMultipage = false, FAbsLinks = false, FBackground = false;
+    bool FCentered = false, FEmptyLines = true, FPrint = false;
+    QString FURLTarget;
+    TrptHTMLPictureType FPictureType = hpPNG;
+    QImage FBackImage;
+    bool FBackImageExist = false;
+    bool FErrorReported = false;
+    QStringList FHTMLDocumentBegin, FHTMLDocumentBody, FHTMLDocumentEnd;
+};

@@ -1,0 +1,233 @@
+// HTML export: escaping, link schemes, file links, and whole documents read back by Python's
+// HTML parser (cells, spans, texts, links, pictures) for one file and one file per page.
+
+#include "report/core/rptClassMemo.h"
+#include "report/core/rptClassReport.h"
+#include "report/core/rptClassView.h"
+#include "report/export/rptHTMLExport.h"
+
+#include "platform/rtl/StringList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+TEST(HTMLExportText, Escape) {
+    struct {
+        QString in, out;
+    } cases[] = {
+        {QStringLiteral("a & b < c > d \" e ' f"), QStringLiteral("a &amp; b &lt; c &gt; d &quot; e &#39; f")},
+        {QString(QChar(0)) + QStringLiteral("x\x01\x1fy\tz\r\n"), QStringLiteral("xy\tz\r\n")},
+        {QString(QChar(0xD800)) + QStringLiteral("a"), QString(QChar(0xFFFD)) + QStringLiteral("a")},
+        {QString(QChar(0xDC00)), QString(QChar(0xFFFD))},
+        {QStringLiteral("\U0001F600 é"), QStringLiteral("\U0001F600 é")},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TrptHTMLExport::Escape(c.in), c.out) << c.in.toStdString();
+}
+
+TEST(HTMLExportText, LinkSchemes) {
+    struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"http://example.org/a?b=1&c=2", "http://example.org/a?b=1&c=2"},
+        {"HTTPS://example.org", "HTTPS://example.org"},
+        {"mailto:someone@example.org", "mailto:someone@example.org"},
+        {"docs/page.html", "docs/page.html"},
+        {"#anchor", "#anchor"},
+        {"page.html?x=a:b", "page.html?x=a:b"},
+        {"javascript:alert(1)", ""},
+        {" JavaScript:alert(1)", ""},
+        {"data:text/html,<b>x</b>", ""},
+        {"vbscript:x", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TrptHTMLExport::SafeLink(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+}
+
+TEST(HTMLExportText, FileLinksArePercentEncoded) {
+    EXPECT_EQ(TrptHTMLExport::FileLink(QStringLiteral("my files/Q&A #1 \"draft\".html")),
+              QStringLiteral("my%20files/Q%26A%20%231%20%22draft%22.html"));
+    EXPECT_EQ(TrptHTMLExport::FileLink(QStringLiteral("é.files/img0.png")), QStringLiteral("%C3%A9.files/img0.png"));
+}
+
+struct Doc {
+    std::vector<std::unique_ptr<TrptView>> views;
+    TrptMemoView* Memo(double l, double t, double w, double h, const QString& text) {
+        auto v = std::make_unique<TrptMemoView>(nullptr);
+        v->SetBounds(l, t, w, h);
+        v->SetText(text);
+        auto* p = v.get();
+        views.push_back(std::move(v));
+        return p;
+    }
+    template <class T> T* View(double l, double t, double w, double h) {
+        auto v = std::make_unique<T>(nullptr);
+        v->SetBounds(l, t, w, h);
+        auto* p = v.get();
+        views.push_back(std::move(v));
+        return p;
+    }
+};
+
+QString RunChecker(const QString& file) {
+    QProcess p;
+    p.start(QStringLiteral("python3"), {QFileInfo(QStringLiteral(__FILE__)).path() + QStringLiteral("/check_html.py"), file});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Two pages: special characters, a bold and a red run, a page link, a refused script link,
+// a picture and a 2 x 3 span.
+void ExportTwoPages(TrptHTMLExport& f, Doc& d) {
+    ASSERT_TRUE(f.Start());
+    f.StartPage(nullptr, 0);
+    TrptMemoView* a = d.Memo(0, 0, 100, 20, QStringLiteral("& < \" é"));
+    a->SetURL(QStringLiteral("@2"));
+    TrptMemoView* b = d.Memo(100, 0, 100, 20, QStringLiteral("<b>bold</b> plain"));
+    b->SetAllowHTMLTags(true);
+    TrptMemoView* r = d.Memo(0, 20, 100, 20, QStringLiteral("red"));
+    r->Font()->SetColor(0x0000FF);
+    r->SetURL(QStringLiteral("javascript:alert(1)"));
+    TrptShapeView* e = d.View<TrptShapeView>(100, 20, 100, 20);
+    e->SetShape(skEllipse);
+    for (auto& v : d.views) f.ExportObject(v.get());
+    f.FinishPage(nullptr, 0);
+    f.StartPage(nullptr, 1);
+    // Three rows by two columns under one object: a 2 x 3 span.
+    TrptMemoView* big = d.Memo(0, 0, 200, 60, QStringLiteral("line 1\r\nline 2"));
+    big->Frame()->SetTyp(TrptFrameTypes{ftLeft, ftRight, ftTop, ftBottom});
+    f.ExportObject(big);
+    f.ExportObject(d.Memo(200, 0, 50, 20, QStringLiteral("r1")));
+    f.ExportObject(d.Memo(200, 20, 50, 20, QStringLiteral("r2")));
+    f.ExportObject(d.Memo(200, 40, 50, 20, QStringLiteral("r3")));
+    f.ExportObject(d.Memo(100, 60, 100, 5, QStringLiteral("x")));
+    f.FinishPage(nullptr, 1);
+    f.Finish();
+}
+
+TEST(HTMLExportDocument, SingleFileReadsBackAsTheMatrix) {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/a folder with spaces");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString file = folder + QStringLiteral("/Q&A #1 \"draft\".html");
+    TrptHTMLExport f(nullptr);
+    f.SetShowDialog(false);
+    f.SetShowProgress(false);
+    f.SetFileName(file);
+    Doc d;
+    ExportTwoPages(f, d);
+    const QString out = RunChecker(file);
+    EXPECT_FALSE(out.contains(QStringLiteral("ERROR"))) << out.toStdString();
+    const QStringList want = {
+        QStringLiteral("table"),
+        QStringLiteral("href #PageN2"),
+        QStringLiteral("cell 1 1 & < \" é"),
+        QStringLiteral("cell 1 1 bold plain"),
+        QStringLiteral("cell 1 1 red"),
+        QStringLiteral("img Q%26A%20%231%20%22draft%22.files/img0.png"),
+        QStringLiteral("table"),
+        QStringLiteral("cell 2 3 line 1\\nline 2"),
+        QStringLiteral("cell 1 1 r1"),
+        QStringLiteral("cell 1 1 r2"),
+        QStringLiteral("cell 1 1 r3"),
+        QStringLiteral("cell 1 1 x"),
+    };
+    EXPECT_EQ(out.trimmed().split(QLatin1Char('\n')), want) << out.toStdString();
+    QFile h(file);
+    ASSERT_TRUE(h.open(QIODevice::ReadOnly));
+    const QByteArray html = h.readAll();
+    EXPECT_TRUE(html.contains("<b>bold</b> plain"));
+    EXPECT_TRUE(html.contains("<span style=\"color:#ff0000\">red</span>"));
+    EXPECT_FALSE(html.contains("javascript:"));
+    EXPECT_TRUE(html.contains("<a name=\"PageN2\"></a>"));
+    EXPECT_TRUE(html.contains("border-left-width: 1px;"));
+    EXPECT_FALSE(html.contains(" | "));
+    // Every file written is on disk, the picture among them.
+    ASSERT_EQ(f.Files()->Count(), 2);
+    for (int i = 0; i < f.Files()->Count(); ++i) EXPECT_TRUE(QFile::exists(f.Files()->Get(i))) << i;
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Q&A #1 \"draft\".files/img0.png")));
+}
+
+TEST(HTMLExportDocument, MultipageWithNumberedBackgrounds) {
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/rep.html");
+    TrptHTMLExport f(nullptr);
+    f.SetShowProgress(false);
+    f.SetFileName(file);
+    f.SetMultipage(true);
+    f.SetBackground(true);
+    ASSERT_TRUE(f.Start());
+    Doc d;
+    const TColor colours[] = {0x0000FF, 0x00FF00};
+    for (int page = 0; page < 2; ++page) {
+        f.StartPage(nullptr, page);
+        TrptMemoView* bg = d.Memo(0, 0, 40, 30, QString());
+        bg->SetName(QStringLiteral("_pagebackground"));
+        bg->SetColor(colours[page]);
+        f.ExportObject(bg);
+        TrptMemoView* t = d.Memo(0, 0, 40, 10, QStringLiteral("page %1").arg(page + 1));
+        t->SetURL(page == 0 ? QStringLiteral("@2") : QStringLiteral("@1"));
+        f.ExportObject(t);
+        f.FinishPage(nullptr, page);
+    }
+    f.Finish();
+    EXPECT_FALSE(QFile::exists(file));
+    for (int page = 1; page <= 2; ++page) {
+        const QString pageFile = dir.path() + QStringLiteral("/rep.files/%1.html").arg(page);
+        const QString out = RunChecker(pageFile);
+        EXPECT_FALSE(out.contains(QStringLiteral("ERROR"))) << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("cell 1 1 page %1").arg(page))) << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("href %1.html").arg(3 - page))) << out.toStdString();
+        QFile h(pageFile);
+        ASSERT_TRUE(h.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(h.readAll().contains(QStringLiteral(" background=\"backgrnd%1.png\"").arg(page - 1).toUtf8()));
+        const QImage bg(dir.path() + QStringLiteral("/rep.files/backgrnd%1.png").arg(page - 1));
+        ASSERT_FALSE(bg.isNull());
+        EXPECT_EQ(bg.pixel(20, 20) & 0xFFFFFF, page == 1 ? 0xFF0000u : 0x00FF00u);
+    }
+}
+
+TEST(HTMLExportDocument, UnwritableTargetIsReportedOnce) {
+    QTemporaryDir dir;
+    QFile blocker(dir.path() + QStringLiteral("/blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    TrptReport report(nullptr);
+    report.EngineOptions()->SetSilentMode(true);
+    TrptHTMLExport f(nullptr);
+    f.SetReport(&report);
+    f.SetShowProgress(false);
+    // A folder below a plain file cannot be made.
+    f.SetFileName(dir.path() + QStringLiteral("/blocker/out.html"));
+    f.SetMultipage(true);
+    ASSERT_TRUE(f.Start());
+    Doc d;
+    for (int page = 0; page < 3; ++page) {
+        f.StartPage(nullptr, page);
+        f.ExportObject(d.Memo(0, 0, 10, 10, QStringLiteral("t")));
+        f.FinishPage(nullptr, page);
+    }
+    f.Finish();
+    EXPECT_EQ(report.Errors()->Count(), 1);
+    EXPECT_EQ(f.Files()->Count(), 0);
+}
+
+TEST(HTMLExportDocument, NoFileNoStreamDoesNotStart) {
+    TrptHTMLExport f(nullptr);
+    EXPECT_FALSE(f.Start());
+    EXPECT_EQ(f.GetDescription(), QStringLiteral("HTML file"));
+}
+
+} // namespace
