@@ -11,6 +11,7 @@
 #include "report/core/rptPrintDialog.h"
 #include "report/core/rptPreparedPages.h"
 #include "report/core/rptPrinter.h"
+#include "report/core/rptProgress.h"
 #include "report/core/rptRunControl.h"
 #include "report/core/rptUtils.h"
 
@@ -29,6 +30,12 @@
 namespace {
 
 TrptCustomPrinter* GPrinterOverride = nullptr;
+
+// Terminated, or the progress window's Cancel pressed since its last step.
+bool Cancelled(TrptReport* Report) {
+    if (TrptProgress* p = Report->Progress(); p && p->Terminated()) Report->SetTerminated(true);
+    return Report->Terminated();
+}
 
 void ProcessPending(TrptReport* Report) {
     if (Report->EngineOptions()->EnableThreadSafe()) return;
@@ -147,7 +154,7 @@ private:
         const TrptPrintPages parity = FOptions->PrintPages();
         if (parity == ppOdd && (index + 1) % 2 == 0) return -1;
         if (parity == ppEven && (index + 1) % 2 == 1) return -1;
-        if (FReport->Terminated()) {
+        if (Cancelled(FReport)) {
             if (FStarted) FPrinter->Abort();
             FStopped = true;
             return -1;
@@ -591,7 +598,7 @@ private:
             }
         }
         FFilter->ExportObject(Obj);
-        if (FReport->Terminated()) throw EExportTerminated(QStringLiteral("Export terminated"));
+        if (Cancelled(FReport)) throw EExportTerminated(QStringLiteral("Export terminated"));
     }
 
     TrptReport* FReport;

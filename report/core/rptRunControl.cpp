@@ -68,6 +68,15 @@ void ShowErrorsOf(TrptReport* Report) {
                       ReportText(QStringLiteral("clErrors")) + QStringLiteral("\r\n") + Report->Errors()->Text());
 }
 
+// A preview window closed by the user while the pages are made cancels the preparation: a modal
+// window has its modal result set (its loop cannot end before the preparation returns), a
+// modeless one is hidden.
+void CheckPreviewClosed(TrptReport* Report) {
+    TForm* form = Report->PreviewForm();
+    if (!form || !ReportPreparing(Report)) return;
+    if (form->Modal() ? form->ModalResult() != mrNone : !form->Visible()) Report->SetTerminated(true);
+}
+
 class TPreparingMark {
 public:
     explicit TPreparingMark(TrptReport* R) : FReport(R) { Preparing().insert(R); }
@@ -180,7 +189,20 @@ void ShowReport(TrptReport* Report, bool ClearLastReport) {
     timer->SetInterval(50);
     timer->OnTimer = [Report](TObject*) {
         Report->Timer()->SetEnabled(false);
-        PrepareReport(Report, false);
+        // The prepared pages report their progress through the host event; the window's state
+        // is checked there too, so that closing it stops this preparation.
+        TrptProgressEvent host = Report->OnProgress;
+        Report->OnProgress = [Report, host](TrptReport* Sender, TrptProgressType Type, int Progress) {
+            if (host) host(Sender, Type, Progress);
+            CheckPreviewClosed(Report);
+        };
+        try {
+            PrepareReport(Report, false);
+        } catch (...) {
+            Report->OnProgress = host;
+            throw;
+        }
+        Report->OnProgress = host;
     };
     timer->SetEnabled(true);
     ShowPreparedReport(Report);
@@ -319,6 +341,7 @@ void ReportProgress(TrptReport* Report, TrptProgressType ProgressType, int Progr
     if (ProgressType == ptRunning)
         if (TrptCustomPreview* preview = Report->Preview()) preview->InternalOnProgress(Report, ProgressType, Progress - 1);
     ProcessPending();
+    if (ProgressType == ptRunning) CheckPreviewClosed(Report);
     // Cancel pressed, or the window closed by the user, while the events ran.
     if (TrptProgress* p = Report->Progress(); p && UsesProgressWindow(Report, ProgressType))
         if (p->Terminated() || !p->Visible()) Report->SetTerminated(true);
