@@ -229,6 +229,32 @@ TEST_F(RunControl, ExportBeforeAnyPreparationExportsNothing) {
     EXPECT_TRUE(filter.Finished);
 }
 
+// With DestroyForms the template is read back after the run, so what the run changed in the
+// template objects (here a host event; scripts do the same) is gone again.
+TEST_F(RunControl, DestroyFormsRestoresTheTemplate) {
+    Load(2);
+    Report.OnBeginDoc = [&](TObject*) {
+        if (auto* m = dynamic_cast<TrptCustomMemoView*>(Report.FindObject(QStringLiteral("RowMemo"))))
+            m->SetText(QStringLiteral("changed"));
+    };
+    Report.EngineOptions()->SetDestroyForms(true);
+    Report.ReportOptions()->SetPassword(QStringLiteral("secret"));
+    Report.PrintOptions()->SetSplicingLine(7);
+    ASSERT_TRUE(PrepareReport(&Report)) << Report.Errors()->Text().toStdString();
+    auto* memo = dynamic_cast<TrptCustomMemoView*>(Report.FindObject(QStringLiteral("RowMemo")));
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->Text().trimmed(), "Row [Line#]");
+    EXPECT_EQ(PageCount(), 2);
+    EXPECT_EQ(Report.ReportOptions()->Password(), "secret");
+    EXPECT_EQ(Report.PrintOptions()->SplicingLine(), 7);
+    // Without it the change stays in the template.
+    Report.EngineOptions()->SetDestroyForms(false);
+    ASSERT_TRUE(PrepareReport(&Report));
+    memo = dynamic_cast<TrptCustomMemoView*>(Report.FindObject(QStringLiteral("RowMemo")));
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->Text().trimmed(), "changed");
+}
+
 TEST_F(RunControl, DesignWithoutADesignerClassDoesNothing) {
     Load(1);
     ASSERT_EQ(DesignerClass(), nullptr);
