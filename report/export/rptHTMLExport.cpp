@@ -58,6 +58,7 @@ KORVEL_CLASS_INFO(TrptHTMLExport) {
     b.Prop("ExportPictures", &C::ExportPictures, &C::SetExportPictures).Default(true);
     b.Prop("PicsInSameFolder", &C::PicsInSameFolder, &C::SetPicsInSameFolder).Default(false);
     b.Prop("ExportStyles", &C::ExportStyles, &C::SetExportStyles).Default(true);
+    b.Prop("Navigator", &C::Navigator, &C::SetNavigator).Default(false);
     b.Prop("Multipage", &C::Multipage, &C::SetMultipage).Default(false);
     b.Prop("AbsLinks", &C::AbsLinks, &C::SetAbsLinks).Default(false);
     b.Prop("Background", &C::Background, &C::SetBackground).Default(false);
@@ -159,6 +160,7 @@ QString TrptHTMLExport::LinkPrefix() const {
     if (FPicsInSameFolder) return n + QLatin1Char('.');
     if (FMultipage) return QString();
     if (FAbsLinks) return fi.absolutePath() + QLatin1Char('/') + n + QStringLiteral(".files/");
+    if (FNavigator) return QString();
     return n + QStringLiteral(".files/");
 }
 
@@ -195,6 +197,7 @@ bool TrptHTMLExport::Start() {
     if (Stream()) {
         FMultipage = false;
         FExportPictures = false;
+        FNavigator = false;
     }
     if (Files()) Files()->Clear();
     return true;
@@ -258,9 +261,10 @@ void TrptHTMLExport::Finish() {
             WriteDocument(buf);
             Stream()->WriteBuffer(buf.data().constData(), buf.data().size());
         } else {
-            QFile f(FileName());
+            const QString mainName = FNavigator ? FilesPrefix() + QStringLiteral("main.html") : FileName();
+            QFile f(mainName);
             if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                if (Files()) Files()->Add(FileName());
+                if (Files()) Files()->Add(mainName);
                 try {
                     WriteDocument(f);
                 } catch (const Exception& e) {
@@ -268,14 +272,15 @@ void TrptHTMLExport::Finish() {
                 }
                 if (f.error() != QFileDevice::NoError) ReportError(f.fileName() + QStringLiteral(": ") + f.errorString());
             } else {
-                ReportError(FileName() + QStringLiteral(": ") + f.errorString());
+                ReportError(mainName + QStringLiteral(": ") + f.errorString());
             }
         }
         FMatrix->Clear();
     }
+    if (FNavigator) WriteNavigator();
     FMatrix.reset();
     if (FOpenAfterExport && !Stream()) {
-        if (FMultipage) {
+        if (FMultipage && !FNavigator) {
             if (FCurrentPage > 0) OpenDocument(FilesPrefix() + QStringLiteral("1.html"));
         } else {
             OpenDocument(FileName());
@@ -506,4 +511,90 @@ void TrptHTMLExport::WriteDocument(QIODevice& Out) {
     // Every table started is closed, also when the last row ends no page.
     if (tableOpen) WriteLine(Out, QStringLiteral("</table>"));
     WriteList(Out, FHTMLDocumentEnd);
+}
+
+void TrptHTMLExport::WriteNavigator() {
+    const QFileInfo fi(FileName());
+    const QString n = fi.completeBaseName();
+    const QString framePrefix = FileLink(FPicsInSameFolder ? n + QLatin1Char('.') : n + QStringLiteral(".files/"));
+    // The navigation bar: page buttons and the page field, driving the main frame.
+    QStringList nav;
+    nav << QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">")
+        << QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+                          "<meta name=Generator content=\"Korvel reports\"><title></title><style type=\"text/css\"><!--")
+        << QStringLiteral("body { font-family: Tahoma; font-size: 8px; font-weight: bold; font-style: normal; "
+                          "text-align: center; vertical-align: middle; }")
+        << QStringLiteral("input {text-align: center}")
+        << QStringLiteral(".nav { font : 9pt Tahoma; color : #283e66; font-weight : bold; text-decoration : none;}")
+        << QStringLiteral("--></style><script type=\"text/javascript\"><!--")
+        << QStringLiteral("  var rptPgCnt = %1; var rptMultipage = %2; var rptPrefix=\"%3\";")
+               .arg(FCurrentPage)
+               .arg(FMultipage ? 1 : 0)
+               .arg(FPicsInSameFolder ? FileLink(n) + QLatin1Char('.') : QString())
+        << QStringLiteral("  function DoPage(PgN) {")
+        << QStringLiteral("    if ((PgN > 0) && (PgN <= rptPgCnt) && (PgN != parent.rptCurPage)) {")
+        << QStringLiteral("      if (rptMultipage > 0)  parent.mainFrame.location = rptPrefix + PgN + \".html\";")
+        << QStringLiteral("      else parent.mainFrame.location = rptPrefix + \"main.html#PageN\" + PgN;")
+        << QStringLiteral("      UpdateNav(PgN); } else document.PgForm.PgEdit.value = parent.rptCurPage; }")
+        << QStringLiteral("  function UpdateNav(PgN) {")
+        << QStringLiteral("    parent.rptCurPage = PgN; document.PgForm.PgEdit.value = PgN;")
+        << QStringLiteral("    if (PgN == 1) { document.PgForm.bFirst.disabled = 1; document.PgForm.bPrev.disabled = 1; }")
+        << QStringLiteral("    else { document.PgForm.bFirst.disabled = 0; document.PgForm.bPrev.disabled = 0; }")
+        << QStringLiteral("    if (PgN == rptPgCnt) { document.PgForm.bNext.disabled = 1; document.PgForm.bLast.disabled = 1; }")
+        << QStringLiteral("    else { document.PgForm.bNext.disabled = 0; document.PgForm.bLast.disabled = 0; } }")
+        << QStringLiteral("  function PrintRep() { parent.mainFrame.focus(); parent.mainFrame.print(); }")
+        << QStringLiteral("--></script></head>")
+        << QStringLiteral("<body bgcolor=\"#DDDDDD\" text=\"#000000\" leftmargin=\"0\" topmargin=\"4\" "
+                          "onload=\"UpdateNav(parent.rptCurPage)\">")
+        << QStringLiteral("<form name=\"PgForm\" onsubmit=\"DoPage(document.forms[0].PgEdit.value); return false;\" action=\"\">")
+        << QStringLiteral("<table cellspacing=\"0\" align=\"left\" cellpadding=\"0\" border=\"0\" width=\"100%\">")
+        << QStringLiteral("<tr valign=\"middle\">")
+        << QStringLiteral("<td width=\"60\" align=\"center\"><button name=\"bFirst\" class=\"nav\" type=\"button\" "
+                          "onclick=\"DoPage(1); return false;\">%1</button></td>")
+               .arg(Escape(ReportText(QStringLiteral("HTMLNavFirst"))))
+        << QStringLiteral("<td width=\"60\" align=\"center\"><button name=\"bPrev\" class=\"nav\" type=\"button\" "
+                          "onclick=\"DoPage(Math.max(parent.rptCurPage - 1, 1)); return false;\">%1</button></td>")
+               .arg(Escape(ReportText(QStringLiteral("HTMLNavPrev"))))
+        << QStringLiteral("<td width=\"100\" align=\"center\"><input type=\"text\" class=\"nav\" name=\"PgEdit\" "
+                          "value=\"parent.rptCurPage\" size=\"4\"></td>")
+        << QStringLiteral("<td width=\"60\" align=\"center\"><button name=\"bNext\" class=\"nav\" type=\"button\" "
+                          "onclick=\"DoPage(parent.rptCurPage + 1); return false;\">%1</button></td>")
+               .arg(Escape(ReportText(QStringLiteral("HTMLNavNext"))))
+        << QStringLiteral("<td width=\"60\" align=\"center\"><button name=\"bLast\" class=\"nav\" type=\"button\" "
+                          "onclick=\"DoPage(rptPgCnt); return false;\">%1</button></td>")
+               .arg(Escape(ReportText(QStringLiteral("HTMLNavLast"))))
+        << QStringLiteral("<td width=\"20\">&nbsp;</td>")
+        << QStringLiteral("<td align=\"right\">%1: <script type=\"text/javascript\"> document.write(rptPgCnt);</script></td>")
+               .arg(Escape(ReportText(QStringLiteral("HTMLNavTotal"))))
+        << QStringLiteral("<td width=\"10\">&nbsp;</td>")
+        << QStringLiteral("</tr></table></form></body></html>");
+
+    const QString navName = FilesPrefix() + QStringLiteral("nav.html");
+    QStringList frames;
+    frames << QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Frameset//EN\" "
+                             "\"http://www.w3.org/TR/html4/frameset.dtd\">")
+           << QStringLiteral("<html><head>")
+           << QStringLiteral("<title>") + Escape(ReportTitle()) + QStringLiteral("</title>")
+           << QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">")
+           << QStringLiteral("<script type=\"text/javascript\"> var rptCurPage = 1;</script></head>")
+           << QStringLiteral("<frameset rows=\"32,*\" cols=\"*\">")
+           << QStringLiteral("<frame name=\"topFrame\" src=\"") + Escape(framePrefix) +
+                  QStringLiteral("nav.html\" noresize scrolling=\"no\">")
+           << QStringLiteral("<frame name=\"mainFrame\" src=\"") + Escape(framePrefix) +
+                  (FMultipage ? QStringLiteral("1.html\">") : QStringLiteral("main.html\">"))
+           << QStringLiteral("</frameset>") << QStringLiteral("</html>");
+    const struct {
+        QString Name;
+        const QStringList& Lines;
+    } files[] = {{navName, nav}, {FileName(), frames}};
+    for (const auto& fl : files) {
+        QFile f(fl.Name);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            ReportError(fl.Name + QStringLiteral(": ") + f.errorString());
+            continue;
+        }
+        Files()->Add(fl.Name);
+        for (const QString& l : fl.Lines) WriteLine(f, l);
+        if (f.error() != QFileDevice::NoError) ReportError(fl.Name + QStringLiteral(": ") + f.errorString());
+    }
 }

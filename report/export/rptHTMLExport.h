@@ -38,6 +38,8 @@ public:
     void SetPicsInSameFolder(bool Value) { FPicsInSameFolder = Value; }
     bool ExportStyles() const { return FExportStyles; }
     void SetExportStyles(bool Value) { FExportStyles = Value; }
+    bool Navigator() const { return FNavigator; }
+    void SetNavigator(bool Value) { FNavigator = Value; }
     bool Multipage() const { return FMultipage; }
     void SetMultipage(bool Value) { FMultipage = Value; }
     bool AbsLinks() const { return FAbsLinks; }
@@ -77,13 +79,14 @@ private:
     QString SavePicture(const QImage& Image, const QString& Stem);
     QString ReportTitle() const;
     void ReportError(const QString& Text);
+    void WriteNavigator();
 
     std::unique_ptr<TrptIEMatrix> FMatrix;
     int FCurrentPage = 0;
     int FPicturesCount = 0;
     int FBackgroundCount = 0;
     bool FOpenAfterExport = false, FFixedWidth = true, FExportPictures = true, FPicsInSameFolder = false;
-    bool FExportStyles = true, FMultipage = false, FAbsLinks = false, FBackground = false;
+    bool FExportStyles = true, FNavigator = false, FMultipage = false, FAbsLinks = false, FBackground = false;
     bool FCentered = false, FEmptyLines = true, FPrint = false;
     QString FURLTarget;
     TrptHTMLPictureType FPictureType = hpPNG;

@@ -4,7 +4,7 @@
 import sys
 from html.parser import HTMLParser
 
-VOID = {"meta", "img", "br", "col", "input", "hr", "link"}
+VOID = {"meta", "img", "br", "col", "input", "hr", "link", "frame"}
 
 
 class Check(HTMLParser):

@@ -199,6 +199,37 @@ TEST(HTMLExportDocument, MultipageWithNumberedBackgrounds) {
     }
 }
 
+TEST(HTMLExportDocument, NavigatorFrameset) {
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/my report.html");
+    TrptHTMLExport f(nullptr);
+    f.SetShowProgress(false);
+    f.SetFileName(file);
+    f.SetNavigator(true);
+    Doc d;
+    ExportTwoPages(f, d);
+    const QString files = dir.path() + QStringLiteral("/my report.files/");
+    const QStringList want = {files + QStringLiteral("img0.png"), files + QStringLiteral("main.html"),
+                              files + QStringLiteral("nav.html"), file};
+    QStringList got;
+    for (int i = 0; i < f.Files()->Count(); ++i) got << f.Files()->Get(i);
+    got.sort();
+    QStringList sorted = want;
+    sorted.sort();
+    EXPECT_EQ(got, sorted);
+    for (const QString& html : {files + QStringLiteral("main.html"), files + QStringLiteral("nav.html"), file}) {
+        const QString out = RunChecker(html);
+        EXPECT_FALSE(out.contains(QStringLiteral("ERROR"))) << html.toStdString() << out.toStdString();
+    }
+    // The main document lies beside its pictures: they are linked without a folder.
+    EXPECT_TRUE(RunChecker(files + QStringLiteral("main.html")).contains(QStringLiteral("img img0.png")));
+    QFile fs(file);
+    ASSERT_TRUE(fs.open(QIODevice::ReadOnly));
+    const QByteArray frames = fs.readAll();
+    EXPECT_TRUE(frames.contains("src=\"my%20report.files/nav.html\""));
+    EXPECT_TRUE(frames.contains("src=\"my%20report.files/main.html\""));
+}
+
 TEST(HTMLExportDocument, UnwritableTargetIsReportedOnce) {
     QTemporaryDir dir;
     QFile blocker(dir.path() + QStringLiteral("/blocker"));
