@@ -7,6 +7,7 @@
 #include "report/export/rptHTMLExport.h"
 
 #include "platform/rtl/StringList.h"
+#include "platform/rtl/Streams.h"
 
 #include <QDir>
 #include <QFile>
@@ -252,6 +253,23 @@ TEST(HTMLExportDocument, UnwritableTargetIsReportedOnce) {
     }
     f.Finish();
     EXPECT_EQ(report.Errors()->Count(), 1);
+    EXPECT_EQ(f.Files()->Count(), 0);
+}
+
+TEST(HTMLExportDocument, StreamTakesOneDocumentWithoutFiles) {
+    TMemoryStream out;
+    TrptHTMLExport f(nullptr);
+    f.SetStream(&out);
+    f.SetMultipage(true); // a stream holds one document
+    ASSERT_TRUE(f.Start());
+    EXPECT_FALSE(f.Multipage());
+    Doc d;
+    f.StartPage(nullptr, 0);
+    f.ExportObject(d.Memo(0, 0, 50, 10, QStringLiteral("in a stream")));
+    f.FinishPage(nullptr, 0);
+    f.Finish(); // the progress window is shown and freed around the matrix's preparation
+    EXPECT_TRUE(out.Bytes().contains("<td class=\"s0\">in a stream</td>")) << out.Bytes().toStdString();
+    EXPECT_TRUE(out.Bytes().endsWith("</body></html>\r\n\r\n"));
     EXPECT_EQ(f.Files()->Count(), 0);
 }
 
