@@ -153,6 +153,28 @@ TEST_F(RunControl, ShowReportPreparesWhileThePreviewIsOpenAndClosingCancels) {
     EXPECT_EQ(PageCount(), 4);
 }
 
+// With OldStyleProgress the preparation shows the progress window; its Cancel stops a
+// 100,000-row preparation with the pages made so far kept.
+TEST_F(RunControl, PreparationProgressWindowCancels) {
+    Load(100000);
+    Report.SetOldStyleProgress(true);
+    QString message;
+    Report.OnProgress = [&](TrptReport*, TrptProgressType type, int page) {
+        EXPECT_EQ(type, ptRunning);
+        if (page == 3) {
+            ASSERT_NE(Report.Progress(), nullptr);
+            message = Report.Progress()->Message();
+            Report.Progress()->CancelB->Click();
+        }
+    };
+    EXPECT_FALSE(PrepareReport(&Report));
+    EXPECT_TRUE(Report.Terminated());
+    EXPECT_EQ(message, "Preparing page 2");
+    EXPECT_GE(PageCount(), 3);
+    EXPECT_LT(PageCount(), 100);
+    EXPECT_EQ(Report.Progress(), nullptr);
+}
+
 TEST_F(RunControl, PrintProgressWindowCancels) {
     Load(5);
     ASSERT_TRUE(PrepareReport(&Report));
