@@ -26,15 +26,17 @@ TComponent* OwnerFor(TComponent* AOwner) {
 }
 
 // Whether the object's class is (or descends from) the class of that name. The classes named
-// here are built in other units; the record is looked up once it is registered.
+// here are built in other units; their record is found on the object's own class chain, so the
+// answer does not wait for the class to be registered by name.
 bool IsOfClass(const TObject* obj, const char* name, std::atomic<const TClassInfo*>& cache) {
-    const TClassInfo* cls = cache.load(std::memory_order_acquire);
-    if (!cls) {
-        cls = GetClass(QString::fromLatin1(name));
-        if (!cls) return false;
-        cache.store(cls, std::memory_order_release);
-    }
-    return ClassInfoOf(obj)->InheritsFrom(cls);
+    if (const TClassInfo* cls = cache.load(std::memory_order_acquire)) return ClassInfoOf(obj)->InheritsFrom(cls);
+    const QLatin1String wanted(name);
+    for (const TClassInfo* c = ClassInfoOf(obj); c; c = c->Parent())
+        if (c->ClassName() == wanted) {
+            cache.store(c, std::memory_order_release);
+            return true;
+        }
+    return false;
 }
 
 std::atomic<const TClassInfo*> GBandClass{nullptr};

@@ -374,7 +374,9 @@ void RegisterResourceTable(QByteArray (*Table)()) {
     auto& tables = RegisteredTables();
     if (!Table || std::find(tables.begin(), tables.end(), Table) != tables.end()) return;
     tables.push_back(Table);
+    // The first table registered also installs the text lookup, so ReportText finds its keys at once.
     if (GlobalSlot().Table) GlobalSlot().Table->AddXML(Table());
+    else GlobalResources();
 }
 
 void FreeGlobalResources() {
