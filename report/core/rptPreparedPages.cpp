@@ -14,6 +14,7 @@
 #include "report/core/rptHTMLTags.h"
 #include "report/core/rptOutline.h"
 #include "report/core/rptPictureCache.h"
+#include "report/core/rptPrintLoop.h"
 #include "report/core/rptPrinter.h"
 #include "report/core/rptRunControl.h"
 #include "report/core/rptUtils.h"
@@ -744,6 +745,10 @@ void TrptPreviewPages::ModifyPage(int Index, TrptReportPage* Page) {
     WritePageWhole(Page, item);
     ClearPageCache();
 }
+
+bool TrptPreviewPages::Print() { return PrintPreparedPages(FReport, this); }
+
+bool TrptPreviewPages::Export(TrptCustomExportFilter* Filter) { return ExportPreparedPages(FReport, this, Filter); }
 
 void TrptPreviewPages::AddFrom(TrptReport* AReport) {
     auto* other = AReport ? dynamic_cast<TrptPreviewPages*>(AReport->PreviewPages()) : nullptr;

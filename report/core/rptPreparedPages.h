@@ -125,6 +125,9 @@ public:
     void DeletePage(int Index) override;
     void ModifyPage(int Index, TrptReportPage* Page) override;
     void AddFrom(TrptReport* Report) override;
+    // Through the report's printing and export loops.
+    bool Print() override;
+    bool Export(TrptCustomExportFilter* Filter) override;
 
     // The prepared-report file: the document with its source pages, alias dictionary, pictures
     // and a few report settings. Loading starts from Clear; with AllowPartialLoading the stream

@@ -279,7 +279,8 @@ void TrptHTMLExport::Finish() {
     }
     if (FNavigator) WriteNavigator();
     FMatrix.reset();
-    if (FOpenAfterExport && !Stream()) {
+    // A cancelled export leaves partial files: they are not opened.
+    if (FOpenAfterExport && !Stream() && !(Report() && Report()->Terminated())) {
         if (FMultipage && !FNavigator) {
             if (FCurrentPage > 0) OpenDocument(FilesPrefix() + QStringLiteral("1.html"));
         } else {

@@ -470,7 +470,9 @@ void TrptPDFExport::Finish() {
         throw;
     }
     FOwnStream.reset();
-    if (FOpenAfterExport && ownFile) OpenDocument(FileName());
+    // A cancelled export leaves a partial file: it is not opened.
+    const bool cancelled = Report() && Report()->Terminated();
+    if (FOpenAfterExport && ownFile && !cancelled) OpenDocument(FileName());
 }
 
 // ---------------------------------------------------------------------------------------------

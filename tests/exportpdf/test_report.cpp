@@ -9,10 +9,12 @@
 #include "report/core/rptClassPage.h"
 #include "report/core/rptClassReport.h"
 #include "report/core/rptEngine.h"
+#include "platform/sys/Desktop.h"
 #include "report/core/rptPrintLoop.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 TEST(PdfReport, PreparedReportThroughTheExportLoop) {
@@ -68,4 +70,43 @@ TEST(PdfReport, PreparedReportThroughTheExportLoop) {
         for (int x = 28; x < 254; ++x)
             if (qGray(img.pixel(x, y)) < 100) ++dark;
     EXPECT_GT(dark, 100);
+}
+
+// A filter set to open the finished file opens it after a whole export, never after a cancelled one.
+TEST(PdfReport, ACancelledExportIsFalseAndOpensNothing) {
+    struct TCancellingExport : TTestPDFExport {
+        bool Cancel = false;
+        void ExportObject(TrptComponent* Obj) override {
+            if (Cancel && Report()) Report()->SetTerminated(true);
+            TTestPDFExport::ExportObject(Obj);
+        }
+    };
+    QStringList opened;
+    SetOpenUrlHandler([&](const QUrl& url) {
+        opened << url.toLocalFile();
+        return true;
+    });
+    TrptReport report;
+    report.EngineOptions()->SetSilentMode(true);
+    auto* page = new TrptReportPage(&report);
+    auto* title = new TrptReportTitle(page);
+    title->SetHeight(60);
+    auto* memo = new TrptMemoView(title);
+    memo->SetBounds(0, 0, 300, 40);
+    memo->SetText(QStringLiteral("Cancelled or not"));
+    ASSERT_TRUE(PrepareReportPages(&report));
+    QTemporaryDir dir;
+    for (bool cancel : {true, false}) {
+        opened.clear();
+        const QString path = dir.filePath(cancel ? QStringLiteral("cancelled.pdf") : QStringLiteral("whole.pdf"));
+        TCancellingExport f;
+        f.Cancel = cancel;
+        f.SetShowDialog(false);
+        f.SetShowProgress(false);
+        f.SetOpenAfterExport(true);
+        f.SetFileName(path);
+        EXPECT_EQ(ExportPreparedPages(&report, report.PreviewPages(), &f), !cancel);
+        EXPECT_EQ(opened, cancel ? QStringList() : QStringList{path});
+    }
+    SetOpenUrlHandler(nullptr);
 }
