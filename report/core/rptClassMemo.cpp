@@ -78,9 +78,9 @@ bool NumberFormatFits(const QString& fs, bool integer) {
             if (number(i) == -2) return false;
         }
         if (i >= n) return false;
-        const char t = fs[i].toLower().toLatin1();
-        const bool fits = integer ? (t == 'd' || t == 'u' || t == 'x')
-                                  : (t == 'e' || t == 'f' || t == 'g' || t == 'n' || t == 'm');
+        const char conv = fs[i].toLower().toLatin1();
+        const bool fits = integer ? (conv == 'd' || conv == 'u' || conv == 'x')
+                                  : (conv == 'e' || conv == 'f' || conv == 'g' || conv == 'n' || conv == 'm');
         if (!fits) return false; // includes "*", "s", "p" and anything unknown
         if (++consumed > 1) return false;
     }
