@@ -17,32 +17,6 @@ bool IsBlankCode(QChar c) {
     return c.unicode() >= 1 && c.unicode() <= 32;
 }
 
-// Characters that never start a word of an expression.
-bool IsSkipped(QChar c) {
-    if (IsBlankCode(c)) return true;
-    switch (c.unicode()) {
-    case '!':
-    case '#':
-    case '$':
-    case '%':
-    case '&':
-    case '*':
-    case '+':
-    case ',':
-    case '-':
-    case '.':
-    case '/':
-    case '=':
-    case '[':
-    case ']':
-    case '^':
-    case '|':
-        return true;
-    default:
-        return c.unicode() >= '0' && c.unicode() <= '9';
-    }
-}
-
 // Characters that end a word.
 bool EndsWord(QChar c) {
     if (IsBlankCode(c)) return true;
@@ -69,6 +43,13 @@ bool EndsWord(QChar c) {
         return false;
     }
 }
+
+// Characters that never start a word of an expression: those that end one, but for the opening
+// bracket, and digits.
+bool IsSkipped(QChar c) {
+    return (c != QLatin1Char('(') && EndsWord(c)) || (c.unicode() >= '0' && c.unicode() <= '9');
+}
+
 
 // Index of the character that closes the bracket at Open (nesting counted, quoted text skipped);
 // the text's length when it never closes.

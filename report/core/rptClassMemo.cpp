@@ -20,22 +20,6 @@
 
 namespace {
 
-void AddEntry(QString& r, const QString& name, const QString& value) {
-    r += QLatin1Char(' ');
-    r += name;
-    r += QStringLiteral("=\"");
-    r += value;
-    r += QLatin1Char('"');
-}
-
-QString Bool01(bool value) {
-    return value ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-bool FloatDiffers(double a, double b) {
-    return std::fabs(a - b) > 1e-4;
-}
-
 // The widest field or precision a report format may ask for; anything wider is a damaged
 // template, not a layout.
 constexpr int kMaxFormatWidth = 255;
@@ -295,13 +279,13 @@ bool TrptCustomMemoView::IsForeignCharset() const {
 // --- Stored rules ---------------------------------------------------------------------------------
 
 bool TrptCustomMemoView::IsLineSpacingStored() const {
-    return FloatDiffers(FLineSpacing, 2);
+    return DiffFloatsDiffer(FLineSpacing, 2);
 }
 bool TrptCustomMemoView::IsGapXStored() const {
-    return FloatDiffers(FGapX, 2);
+    return DiffFloatsDiffer(FGapX, 2);
 }
 bool TrptCustomMemoView::IsGapYStored() const {
-    return FloatDiffers(FGapY, 1);
+    return DiffFloatsDiffer(FGapY, 1);
 }
 bool TrptCustomMemoView::IsParagraphGapStored() const {
     return FParagraphGap != 0;
@@ -737,18 +721,18 @@ QString TrptCustomMemoView::Diff(TrptComponent* AComponent) {
     QString r = TrptStretcheable::Diff(AComponent);
     auto* m = dynamic_cast<TrptCustomMemoView*>(AComponent);
     if (m) {
-        if (FAutoWidth != m->FAutoWidth) AddEntry(r, QStringLiteral("AutoWidth"), Bool01(FAutoWidth));
-        if (FloatDiffers(FCharSpacing, m->FCharSpacing))
-            AddEntry(r, QStringLiteral("CharSpacing"), FloatToStr(FCharSpacing));
-        if (FloatDiffers(FGapX, m->FGapX)) AddEntry(r, QStringLiteral("GapX"), FloatToStr(FGapX));
-        if (FloatDiffers(FGapY, m->FGapY)) AddEntry(r, QStringLiteral("GapY"), FloatToStr(FGapY));
-        if (FHAlign != m->FHAlign) AddEntry(r, QStringLiteral("HAlign"), QString::number(FHAlign));
+        if (FAutoWidth != m->FAutoWidth) AddDiffEntry(r, QStringLiteral("AutoWidth"), DiffBool(FAutoWidth));
+        if (DiffFloatsDiffer(FCharSpacing, m->FCharSpacing))
+            AddDiffEntry(r, QStringLiteral("CharSpacing"), FloatToStr(FCharSpacing));
+        if (DiffFloatsDiffer(FGapX, m->FGapX)) AddDiffEntry(r, QStringLiteral("GapX"), FloatToStr(FGapX));
+        if (DiffFloatsDiffer(FGapY, m->FGapY)) AddDiffEntry(r, QStringLiteral("GapY"), FloatToStr(FGapY));
+        if (FHAlign != m->FHAlign) AddDiffEntry(r, QStringLiteral("HAlign"), QString::number(FHAlign));
         if (FHighlight->Active() != m->FHighlight->Active())
-            AddEntry(r, QStringLiteral("Highlight.Active"), Bool01(FHighlight->Active()));
-        if (FloatDiffers(FLineSpacing, m->FLineSpacing))
-            AddEntry(r, QStringLiteral("LineSpacing"), FloatToStr(FLineSpacing));
+            AddDiffEntry(r, QStringLiteral("Highlight.Active"), DiffBool(FHighlight->Active()));
+        if (DiffFloatsDiffer(FLineSpacing, m->FLineSpacing))
+            AddDiffEntry(r, QStringLiteral("LineSpacing"), FloatToStr(FLineSpacing));
         if (FUseDefaultCharset != m->FUseDefaultCharset)
-            AddEntry(r, QStringLiteral("UseDefaultCharset"), Bool01(FUseDefaultCharset));
+            AddDiffEntry(r, QStringLiteral("UseDefaultCharset"), DiffBool(FUseDefaultCharset));
     }
     // The text always: empty, the one line, or every line without the last break.
     QString text;
@@ -758,30 +742,30 @@ QString TrptCustomMemoView::Diff(TrptComponent* AComponent) {
         text = Text();
         if (text.endsWith(QStringLiteral("\r\n"))) text.chop(2);
     }
-    AddEntry(r, QStringLiteral("u"), EscapeXMLText(text));
+    AddDiffEntry(r, QStringLiteral("u"), EscapeXMLText(text));
     if (m) {
-        if (FloatDiffers(FParagraphGap, m->FParagraphGap))
-            AddEntry(r, QStringLiteral("ParagraphGap"), FloatToStr(FParagraphGap));
-        if (FRotation != m->FRotation) AddEntry(r, QStringLiteral("Rotation"), QString::number(FRotation));
-        if (FRTLReading != m->FRTLReading) AddEntry(r, QStringLiteral("RTLReading"), Bool01(FRTLReading));
-        if (FUnderlines != m->FUnderlines) AddEntry(r, QStringLiteral("Underlines"), Bool01(FUnderlines));
-        if (FVAlign != m->FVAlign) AddEntry(r, QStringLiteral("VAlign"), QString::number(FVAlign));
-        if (FWordWrap != m->FWordWrap) AddEntry(r, QStringLiteral("WordWrap"), Bool01(FWordWrap));
+        if (DiffFloatsDiffer(FParagraphGap, m->FParagraphGap))
+            AddDiffEntry(r, QStringLiteral("ParagraphGap"), FloatToStr(FParagraphGap));
+        if (FRotation != m->FRotation) AddDiffEntry(r, QStringLiteral("Rotation"), QString::number(FRotation));
+        if (FRTLReading != m->FRTLReading) AddDiffEntry(r, QStringLiteral("RTLReading"), DiffBool(FRTLReading));
+        if (FUnderlines != m->FUnderlines) AddDiffEntry(r, QStringLiteral("Underlines"), DiffBool(FUnderlines));
+        if (FVAlign != m->FVAlign) AddDiffEntry(r, QStringLiteral("VAlign"), QString::number(FVAlign));
+        if (FWordWrap != m->FWordWrap) AddDiffEntry(r, QStringLiteral("WordWrap"), DiffBool(FWordWrap));
         const TrptFormat* f = FDisplayFormat.get();
         const TrptFormat* g = m->FDisplayFormat.get();
         if (f->Kind() != g->Kind())
-            AddEntry(r, QStringLiteral("DisplayFormat.Kind"), QString::number(f->Kind()));
+            AddDiffEntry(r, QStringLiteral("DisplayFormat.Kind"), QString::number(f->Kind()));
         if (f->DecimalSeparator() != g->DecimalSeparator())
-            AddEntry(r, QStringLiteral("DisplayFormat.DecimalSeparator"),
+            AddDiffEntry(r, QStringLiteral("DisplayFormat.DecimalSeparator"),
                      EscapeXMLText(f->DecimalSeparator()));
         if (f->ThousandSeparator() != g->ThousandSeparator())
-            AddEntry(r, QStringLiteral("DisplayFormat.ThousandSeparator"),
+            AddDiffEntry(r, QStringLiteral("DisplayFormat.ThousandSeparator"),
                      EscapeXMLText(f->ThousandSeparator()));
         if (f->FormatStr() != g->FormatStr())
-            AddEntry(r, QStringLiteral("DisplayFormat.FormatStr"), EscapeXMLText(f->FormatStr()));
+            AddDiffEntry(r, QStringLiteral("DisplayFormat.FormatStr"), EscapeXMLText(f->FormatStr()));
     }
-    if (FFirstParaBreak) AddEntry(r, QStringLiteral("FirstParaBreak"), QStringLiteral("1"));
-    if (FLastParaBreak) AddEntry(r, QStringLiteral("LastParaBreak"), QStringLiteral("1"));
+    if (FFirstParaBreak) AddDiffEntry(r, QStringLiteral("FirstParaBreak"), QStringLiteral("1"));
+    if (FLastParaBreak) AddDiffEntry(r, QStringLiteral("LastParaBreak"), QStringLiteral("1"));
     FFirstParaBreak = FLastParaBreak;
     FLastParaBreak = false;
     return r;

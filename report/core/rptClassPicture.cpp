@@ -128,15 +128,6 @@ bool Complete(TrptPictureKind kind, const QByteArray& d) {
     return false;
 }
 
-// Prepared pages write a difference as ` Name="value"`.
-void AddEntry(QString& r, const QString& name, const QString& value) {
-    r += QLatin1Char(' ');
-    r += name;
-    r += QStringLiteral("=\"");
-    r += value;
-    r += QLatin1Char('"');
-}
-
 } // namespace
 
 // =============================================================================================
@@ -422,10 +413,10 @@ QString TrptPictureView::Diff(TrptComponent* AComponent) {
             }
     }
     QString r = QStringLiteral(" ") + TrptView::Diff(AComponent);
-    AddEntry(r, QStringLiteral("ImageIndex"), QString::number(FImageIndex));
-    if (FTransparent) AddEntry(r, QStringLiteral("Transparent"), QStringLiteral("1"));
+    AddDiffEntry(r, QStringLiteral("ImageIndex"), QString::number(FImageIndex));
+    if (FTransparent) AddDiffEntry(r, QStringLiteral("Transparent"), QStringLiteral("1"));
     if (FTransparentColor != clWhite)
-        AddEntry(r, QStringLiteral("TransparentColor"), QString::number(FTransparentColor));
+        AddDiffEntry(r, QStringLiteral("TransparentColor"), QString::number(FTransparentColor));
     return r;
 }
 

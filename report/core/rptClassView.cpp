@@ -19,23 +19,6 @@
 
 namespace {
 
-// Prepared pages write a difference as ` Name="value"`.
-void AddEntry(QString& r, const QString& name, const QString& value) {
-    r += QLatin1Char(' ');
-    r += name;
-    r += QStringLiteral("=\"");
-    r += value;
-    r += QLatin1Char('"');
-}
-
-QString Bool01(bool value) {
-    return value ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-bool FloatDiffers(double a, double b) {
-    return std::fabs(a - b) > 1e-4;
-}
-
 // Frame styles map onto pen styles by their ordinal: dash, dot, dash-dot, dash-dot-dot, the
 // inside-frame style for alternate dots, the user style for squares.
 TPenStyle PenStyleOf(TrptFrameStyle style) {
@@ -93,7 +76,7 @@ bool TrptFrameLine::IsStyleStored() const {
 }
 
 bool TrptFrameLine::IsWidthStored() const {
-    return !FFrame || FloatDiffers(FWidth, FFrame->Width());
+    return !FFrame || DiffFloatsDiffer(FWidth, FFrame->Width());
 }
 
 QString TrptFrameLine::Diff(const TrptFrameLine* ALine, const QString& LineName, bool ColorChanged,
@@ -103,12 +86,12 @@ QString TrptFrameLine::Diff(const TrptFrameLine* ALine, const QString& LineName,
     // When the frame's own value changed, the line is compared with its frame (what a template
     // would store); otherwise with the reference line.
     const bool colorDiffers = ColorChanged ? (FFrame && FColor != FFrame->Color()) : FColor != ALine->FColor;
-    if (colorDiffers) AddEntry(r, LineName + QStringLiteral(".Color"), QString::number(FColor));
+    if (colorDiffers) AddDiffEntry(r, LineName + QStringLiteral(".Color"), QString::number(FColor));
     const bool styleDiffers = StyleChanged ? (FFrame && FStyle != FFrame->Style()) : FStyle != ALine->FStyle;
-    if (styleDiffers) AddEntry(r, LineName + QStringLiteral(".Style"), QString::number(static_cast<int>(FStyle)));
+    if (styleDiffers) AddDiffEntry(r, LineName + QStringLiteral(".Style"), QString::number(static_cast<int>(FStyle)));
     const bool widthDiffers =
-        WidthChanged ? (FFrame && FloatDiffers(FWidth, FFrame->Width())) : FloatDiffers(FWidth, ALine->FWidth);
-    if (widthDiffers) AddEntry(r, LineName + QStringLiteral(".Width"), FloatToStr(FWidth));
+        WidthChanged ? (FFrame && DiffFloatsDiffer(FWidth, FFrame->Width())) : DiffFloatsDiffer(FWidth, ALine->FWidth);
+    if (widthDiffers) AddDiffEntry(r, LineName + QStringLiteral(".Width"), FloatToStr(FWidth));
     return r;
 }
 
@@ -175,16 +158,16 @@ QString TrptFrame::Diff(const TrptFrame* AFrame) const {
     if (!AFrame) return r;
     const bool colorChanged = FColor != AFrame->FColor;
     const bool styleChanged = FStyle != AFrame->FStyle;
-    const bool widthChanged = FloatDiffers(FWidth, AFrame->FWidth);
-    if (colorChanged) AddEntry(r, QStringLiteral("Frame.Color"), QString::number(FColor));
-    if (FDropShadow != AFrame->FDropShadow) AddEntry(r, QStringLiteral("Frame.DropShadow"), Bool01(FDropShadow));
+    const bool widthChanged = DiffFloatsDiffer(FWidth, AFrame->FWidth);
+    if (colorChanged) AddDiffEntry(r, QStringLiteral("Frame.Color"), QString::number(FColor));
+    if (FDropShadow != AFrame->FDropShadow) AddDiffEntry(r, QStringLiteral("Frame.DropShadow"), DiffBool(FDropShadow));
     if (FShadowColor != AFrame->FShadowColor)
-        AddEntry(r, QStringLiteral("Frame.ShadowColor"), QString::number(FShadowColor));
-    if (FloatDiffers(FShadowWidth, AFrame->FShadowWidth))
-        AddEntry(r, QStringLiteral("Frame.ShadowWidth"), FloatToStr(FShadowWidth));
-    if (styleChanged) AddEntry(r, QStringLiteral("Frame.Style"), QString::number(static_cast<int>(FStyle)));
-    if (FTyp != AFrame->FTyp) AddEntry(r, QStringLiteral("Frame.Typ"), QString::number(FTyp.ToInt()));
-    if (widthChanged) AddEntry(r, QStringLiteral("Frame.Width"), FloatToStr(FWidth));
+        AddDiffEntry(r, QStringLiteral("Frame.ShadowColor"), QString::number(FShadowColor));
+    if (DiffFloatsDiffer(FShadowWidth, AFrame->FShadowWidth))
+        AddDiffEntry(r, QStringLiteral("Frame.ShadowWidth"), FloatToStr(FShadowWidth));
+    if (styleChanged) AddDiffEntry(r, QStringLiteral("Frame.Style"), QString::number(static_cast<int>(FStyle)));
+    if (FTyp != AFrame->FTyp) AddDiffEntry(r, QStringLiteral("Frame.Typ"), QString::number(FTyp.ToInt()));
+    if (widthChanged) AddDiffEntry(r, QStringLiteral("Frame.Width"), FloatToStr(FWidth));
     r += FLeftLine->Diff(AFrame->FLeftLine.get(), QStringLiteral("Frame.LeftLine"), colorChanged, styleChanged,
                          widthChanged);
     r += FTopLine->Diff(AFrame->FTopLine.get(), QStringLiteral("Frame.TopLine"), colorChanged, styleChanged,
@@ -479,14 +462,14 @@ QString TrptView::Diff(TrptComponent* AComponent) {
     QString r = TrptReportComponent::Diff(AComponent);
     auto* v = dynamic_cast<TrptView*>(AComponent);
     if (!v) return r;
-    if (FBrushStyle != v->FBrushStyle) AddEntry(r, QStringLiteral("BrushStyle"), QString::number(FBrushStyle));
-    if (FAlign != v->FAlign) AddEntry(r, QStringLiteral("Align"), QString::number(FAlign));
-    if (FColor != v->FColor) AddEntry(r, QStringLiteral("Color"), QString::number(FColor));
+    if (FBrushStyle != v->FBrushStyle) AddDiffEntry(r, QStringLiteral("BrushStyle"), QString::number(FBrushStyle));
+    if (FAlign != v->FAlign) AddDiffEntry(r, QStringLiteral("Align"), QString::number(FAlign));
+    if (FColor != v->FColor) AddDiffEntry(r, QStringLiteral("Color"), QString::number(FColor));
     r += FFrame->Diff(v->FFrame.get());
-    if (FCursor != v->FCursor) AddEntry(r, QStringLiteral("Cursor"), QString::number(FCursor));
-    if (FPrintable != v->FPrintable) AddEntry(r, QStringLiteral("Printable"), Bool01(FPrintable));
-    if (FTagStr != v->FTagStr) AddEntry(r, QStringLiteral("TagStr"), EscapeXMLText(FTagStr));
-    if (FURL != v->FURL) AddEntry(r, QStringLiteral("URL"), EscapeXMLText(FURL));
+    if (FCursor != v->FCursor) AddDiffEntry(r, QStringLiteral("Cursor"), QString::number(FCursor));
+    if (FPrintable != v->FPrintable) AddDiffEntry(r, QStringLiteral("Printable"), DiffBool(FPrintable));
+    if (FTagStr != v->FTagStr) AddDiffEntry(r, QStringLiteral("TagStr"), EscapeXMLText(FTagStr));
+    if (FURL != v->FURL) AddDiffEntry(r, QStringLiteral("URL"), EscapeXMLText(FURL));
     return r;
 }
 
@@ -586,7 +569,7 @@ QString TrptShapeView::GetDescription() const {
 QString TrptShapeView::Diff(TrptComponent* AComponent) {
     QString r = TrptView::Diff(AComponent);
     if (auto* s = dynamic_cast<TrptShapeView*>(AComponent); s && FShape != s->FShape)
-        AddEntry(r, QStringLiteral("Shape"), QString::number(FShape));
+        AddDiffEntry(r, QStringLiteral("Shape"), QString::number(FShape));
     return r;
 }
 
@@ -699,4 +682,20 @@ void RegisterViewClasses() {
         RegisterClasses({TrptFrameLine::StaticClassInfo(), TrptFrame::StaticClassInfo(), TrptView::StaticClassInfo(),
                          TrptStretcheable::StaticClassInfo(), TrptShapeView::StaticClassInfo()});
     });
+}
+
+void AddDiffEntry(QString& r, const QString& name, const QString& value) {
+    r += QLatin1Char(' ');
+    r += name;
+    r += QStringLiteral("=\"");
+    r += value;
+    r += QLatin1Char('"');
+}
+
+QString DiffBool(bool value) {
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+bool DiffFloatsDiffer(double a, double b) {
+    return std::fabs(a - b) > 1e-4;
 }

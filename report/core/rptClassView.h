@@ -294,3 +294,9 @@ private:
 
 // Registers the view classes for templates (once per process).
 void RegisterViewClasses();
+
+// Pieces of the differences views write for prepared pages: ` Name="value"`, Booleans as 1 and 0,
+// and whether two coordinates differ by more than the kept precision.
+void AddDiffEntry(QString& r, const QString& name, const QString& value);
+QString DiffBool(bool value);
+bool DiffFloatsDiffer(double a, double b);
