@@ -15,6 +15,7 @@
 #include "report/core/rptXML.h"
 #include "script/sc_iinterpreter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -635,17 +636,44 @@ void TrptCustomMemoView::InitPart() {
 }
 
 double TrptCustomMemoView::DrawPart() {
+    return DrawPartFit(false);
+}
+
+double TrptCustomMemoView::DrawPartAtLeastOneLine() {
+    return DrawPartFit(true);
+}
+
+double TrptCustomMemoView::DrawPartFit(bool AtLeastOneLine) {
     TrptDrawTextLock lock;
     TrptDrawText* dt = Layout();
     const TColor saved = Color();
     SetText(FPartMemo);
     PrepareLayout(dt, nullptr, 1, 1, 0, 0);
+    const double height = Height();
+    bool forced = false;
+    if (AtLeastOneLine && dt->UnusedSpace() == 0 && dt->LineCount() > 0 && dt->LineHeight() > 0) {
+        // Lay the text out again in a box as tall as its first line, growing by half lines so
+        // that exactly one line is taken; the part keeps the height it was given.
+        const double lh = dt->LineHeight();
+        SetHeight(height + std::max(0.0, lh - FTextRect.Height()));
+        PrepareLayout(dt, nullptr, 1, 1, 0, 0);
+        for (int i = 0; i < 10000 && dt->UnusedSpace() == 0; ++i) {
+            SetHeight(Height() + lh / 2);
+            PrepareLayout(dt, nullptr, 1, 1, 0, 0);
+        }
+        forced = true;
+    }
     bool paraBreak = false;
     FPartMemo = dt->GetOutBoundsText(paraBreak);
     SetText(dt->GetInBoundsText());
     FLastParaBreak = paraBreak;
     double result = dt->UnusedSpace();
-    if (result == 0) result = Height();
+    if (forced) {
+        SetHeight(height);
+        result = 0.0001;
+    } else if (result == 0) {
+        result = Height();
+    }
     SetColor(saved);
     return result;
 }

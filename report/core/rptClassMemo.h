@@ -120,6 +120,11 @@ public:
     // returns the space left below the text, or the whole Height when not one line fits.
     void InitPart() override;
     double DrawPart() override;
+    // DrawPart for a part that starts on an empty page: when not one line fits, the first line
+    // is taken all the same (cut at Height) and the text goes on with the next one, so that a
+    // line taller than any page ends the split instead of moving on for ever. Returns 0.0001
+    // then (the part is full).
+    double DrawPartAtLeastOneLine();
 
     // The text of a value in a format (DisplayFormat when none is given). Never raises: a value
     // the format cannot take gives its plain text.
@@ -254,6 +259,7 @@ protected:
 private:
     void SetFontAndOptions(TrptDrawText* dt);
     double Measure(bool Width);
+    double DrawPartFit(bool AtLeastOneLine);
     void DrawUnderlines(TrptDrawText* dt);
 
     bool FAllowExpressions = true;

@@ -11,6 +11,7 @@
 #include "report/core/rptDataSets.h"
 #include "report/core/rptPreparedPages.h"
 #include "report/core/rptRes.h"
+#include "report/core/rptRunControl.h"
 #include "report/core/rptUtils.h"
 #include "script/sc_iinterpreter.h"
 
@@ -123,6 +124,9 @@ bool TrptEngine::Initialize() {
         BuildBandTree(false);
         BuildBandTree(true);
     }
+    for (int i = 0; i < FReport->PagesCount(); ++i)
+        if (auto* page = dynamic_cast<TrptReportPage*>(FReport->Pages(i))) CheckDataBandDataSets(page);
+    CheckSubreports();
     TrptDataSet* reportDs = FReport->DataSet();
     for (int i = 0; i < FReport->PagesCount(); ++i) {
         auto* page = dynamic_cast<TrptReportPage*>(FReport->Pages(i));
@@ -230,7 +234,7 @@ void TrptEngine::RunAllPages() {
 
 void TrptEngine::RunReportPage(TrptReportPage* Page) {
     if (Page->IsSubReport()) {
-        LoopDataBands(Page);
+        RunSubreportPage(Page);
         return;
     }
     FIsFirstBand = true;
@@ -440,6 +444,7 @@ void TrptEngine::StartOutputPage() {
             if (isTitle && FIsFirstBand) FTitlePrinted = true;
         }
     }
+    FColumnTopY = FCurY;
 }
 
 void TrptEngine::ShowColumnHeaderChain(TrptBand* Band) {
@@ -494,6 +499,7 @@ void TrptEngine::StartNextColumn() {
         ShowColumnHeaderChain(item.Band);
     }
     FCurX = FPageCurX + x;
+    FColumnTopY = FCurY;
 }
 
 void TrptEngine::NewColumn() {
@@ -674,6 +680,27 @@ void TrptEngine::ShowBand(TrptBand* Band) {
 }
 
 void TrptEngine::OutputBand(TrptBand* Band) {
+    // A band whose cells vertical bands fill: the vertical run comes first.
+    const bool vcells = Band->HasVBands() && !Is<TrptPageHeader>(Band);
+    double saveX = FCurX;
+    std::vector<int> savePageList;
+    TrptBand* saveMaster = nullptr;
+    if (vcells) {
+        FReport->SetCurObject(Band->Name());
+        Band->BeforePrint();
+        FReport->DoBeforePrint(Band);
+        BuildVerticalBands(Band);
+        FCurX = 0;
+        FCurLine = Band->LineN();
+        FCurLineThrough = Band->LineThrough();
+        FPreviewPages->SetAddPageAction(apAdd);
+        savePageList = FVPageList;
+        saveMaster = FVMasterBand;
+    }
+    if (Band->Vertical()) {
+        OutputVerticalBand(Band);
+        return;
+    }
     TrptDataBand* data = AsDataBand(Band);
     const bool cols = data && data->Columns() > 1;
     auto* groupHeader = dynamic_cast<TrptGroupHeader*>(Band);
@@ -711,12 +738,27 @@ void TrptEngine::OutputBand(TrptBand* Band) {
                     Band->SetLeft(cols ? Band->Left() + FCurX : FCurX);
                     Band->SetTop(FCurY);
                 }
-                if (!FCallFromAddPage || !FPreviewPages->BandExists(Band)) FPreviewPages->AddObject(Band);
+                if (FOutputTo) {
+                    // Captured for a subreport printed on its parent: a copy with its objects.
+                    auto* copy = new TrptBand(nullptr);
+                    copy->SetParent(FOutputTo);
+                    copy->AssignAll(Band);
+                    copy->SetLeft(Band->Left());
+                    copy->SetTop(Band->Top());
+                } else if (!vcells) {
+                    if (!FCallFromAddPage || !FPreviewPages->BandExists(Band)) FPreviewPages->AddObject(Band);
+                } else {
+                    FVPageList = savePageList;
+                    FVMasterBand = saveMaster;
+                    Band->SetLeft(0);
+                    OutputVerticalPages(Band, saveX);
+                }
                 FCurY += Band->Height();
             }
         }
     }
     FAggregates->Reset(Band);
+    if (Band->Visible()) RunBandSubreports(Band);
 }
 
 void TrptEngine::StretchBand(TrptBand* Band) {
@@ -728,19 +770,27 @@ void TrptEngine::StretchBand(TrptBand* Band) {
         FReport->DoBeforePrint(Band);
     }
     bool stretched = false;
+    bool onParent = false;
     const bool bandVisible = Band->Visible();
     // A copy: scripts must not change the list being walked.
     const TrptComponentList objects = Band->Objects();
-    for (TrptComponent* c : objects) {
-        auto* rc = dynamic_cast<TrptReportComponent*>(c);
+    // The cells added by a vertical run are filled already.
+    const size_t own = Band == FVMasterBand && Band->OriginalObjectsCount() >= 0
+                           ? static_cast<size_t>(Band->OriginalObjectsCount())
+                           : objects.size();
+    for (size_t index = 0; index < objects.size(); ++index) {
+        auto* rc = dynamic_cast<TrptReportComponent*>(objects[index]);
         if (!rc) continue;
-        FReport->SetCurObject(rc->Name());
-        rc->BeforePrint();
-        if (bandVisible) {
-            FReport->DoBeforePrint(rc);
-            if (rc->Visible()) {
-                rc->GetData();
-                FReport->DoNotifyEvent(rc, rc->OnAfterData());
+        if (auto* sub = dynamic_cast<TrptSubreport*>(rc); sub && sub->PrintOnParent()) onParent = true;
+        if (index < own) {
+            FReport->SetCurObject(rc->Name());
+            rc->BeforePrint();
+            if (bandVisible) {
+                FReport->DoBeforePrint(rc);
+                if (rc->Visible()) {
+                    rc->GetData();
+                    FReport->DoNotifyEvent(rc, rc->OnAfterData());
+                }
             }
         }
         if (bandVisible && rc->Visible()) {
@@ -759,6 +809,7 @@ void TrptEngine::StretchBand(TrptBand* Band) {
     }
     if (!Band->Visible()) return;
     if (stretched) PropagateShift(Band, 0, Band);
+    if (onParent) RunSubreportsOnParent(Band);
     double bottom = 0;
     for (TrptComponent* c : Band->Objects())
         bottom = std::max(bottom, c->Top() + c->Height());
@@ -841,14 +892,26 @@ void TrptEngine::PropagateShift(TrptReportComponent* Parent, double Offset, Trpt
 
 void TrptEngine::FinishBand(TrptBand* Band) {
     const TrptComponentList objects = Band->Objects();
+    const int added = Band->OriginalObjectsCount();
+    TFinally freeAdded([&] {
+        // Objects the engine added for this output (captured subreports, vertical cells) go.
+        if (added < 0) return;
+        TrptComponentList& list = Band->Objects();
+        while (static_cast<int>(list.size()) > added) {
+            std::unique_ptr<TrptComponent> gone(list.back());
+            gone->SetParent(nullptr);
+        }
+        Band->SetOriginalObjectsCount(-1);
+    });
     if (Band->Visible())
         for (TrptComponent* c : objects)
             if (auto* rc = dynamic_cast<TrptReportComponent*>(c)) {
                 FReport->SetCurObject(rc->Name());
                 FReport->DoAfterPrint(rc);
             }
-    for (TrptComponent* c : objects)
-        if (auto* rc = dynamic_cast<TrptReportComponent*>(c)) rc->AfterPrint();
+    const size_t own = Band == FVMasterBand && added >= 0 ? static_cast<size_t>(added) : objects.size();
+    for (size_t i = 0; i < objects.size() && i < own; ++i)
+        if (auto* rc = dynamic_cast<TrptReportComponent*>(objects[i])) rc->AfterPrint();
     FReport->SetCurObject(Band->Name());
     FReport->DoAfterPrint(Band);
     Band->AfterPrint();
@@ -883,10 +946,14 @@ void TrptEngine::SplitBand(TrptBand* Band) {
         }
     };
 
+    int round = 0;
     while (!pending.empty()) {
         moved.clear();
         ProcessMessages();
         if (FReport->Terminated()) break;
+        ++round;
+        // The part starts at the top of an empty column: what does not fit here fits nowhere.
+        const bool emptyColumn = round > 1 || std::abs(FCurY - FColumnTopY) < Tolerance;
         size_t i = 0;
         while (i < pending.size()) {
             TrptComponent* o = pending[i];
@@ -894,11 +961,29 @@ void TrptEngine::SplitBand(TrptBand* Band) {
             double spare = 0, need = 0;
             bool more = false;
             if (s) {
+                const bool atTop = emptyColumn && s->Top() <= Tolerance;
                 s->SetSavedTop(s->Top());
                 s->SetHeight(free - s->Top());
-                spare = s->Top() < free ? s->DrawPart() : 0;
+                auto* memo = dynamic_cast<TrptCustomMemoView*>(s);
+                if (s->Top() < free)
+                    spare = memo && atTop ? memo->DrawPartAtLeastOneLine() : s->DrawPart();
                 need = s->SaveHeight();
                 more = s->HasNextDataPart();
+                if (memo && s->Top() < free && memo->PartMemo().isEmpty() && !more &&
+                    std::abs(spare - s->Height()) >= Tolerance) {
+                    // The rest of the text went into this part: the object is complete.
+                    if (spare > 2 * Tolerance) s->SetHeight(s->Height() - spare);
+                    Band->Objects().push_back(o);
+                    pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
+                    continue;
+                }
+                if (atTop && s->Top() < free && std::abs(spare - s->Height()) < Tolerance) {
+                    // Nothing of it fits an empty column: output it cut here rather than move
+                    // it on for ever.
+                    Band->Objects().push_back(o);
+                    pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
+                    continue;
+                }
             } else {
                 need = o->Height();
             }
@@ -1006,13 +1091,14 @@ void TrptEngine::BuildBandTree(bool Vertical) {
     for (TrptComponent* c : FPage->Objects()) {
         TrptBand* band = c->AsBand();
         if (!band || band->Vertical() != Vertical) continue;
-        band->ShiftChildren().clear();
-        BuildShiftTree(band);
         band->SubBands().clear();
         band->SetHeader(nullptr);
         band->SetFooter(nullptr);
         band->SetGroup(nullptr);
         band->SetHasVBands(false);
+        if (!Vertical && !Is<TrptOverlay>(band)) TakeVerticalCells(band);
+        band->ShiftChildren().clear();
+        BuildShiftTree(band);
         if (TrptDataBand* data = AsDataBand(band); data && !data->DataSet() && data->RowCount() > 0) {
             data->SetDataSet(data->VirtualDataSet());
             data->VirtualDataSet()->Initialize();
@@ -1285,7 +1371,7 @@ void TrptEngine::OpenGroups(TrptBand* Band, std::vector<TrptBand*>& Chain, bool 
             g->SetLineThrough(g->LineThrough() + 1);
         }
     }
-    (void)Band;
+    ApplyDrillState(Band, Chain);
     for (int i = Index; i < n; ++i) {
         auto* g = dynamic_cast<TrptGroupHeader*>(Chain[static_cast<size_t>(i)]);
         if (!g) continue;
@@ -1296,13 +1382,17 @@ void TrptEngine::OpenGroups(TrptBand* Band, std::vector<TrptBand*>& Chain, bool 
         if (g->KeepTogether()) StartKeeping(g, 0);
         ShowBand(g);
         OutlineBand(g);
-        RegisterRepeatedHeader(g);
+        if (g->Vertical())
+            RegisterRepeatedVHeader(g);
+        else
+            RegisterRepeatedHeader(g);
     }
 }
 
 void TrptEngine::CheckGroupChange(TrptBand* Band, std::vector<TrptBand*>& Chain, double& RowTop,
                                   int ColumnPosition) {
     auto* data = AsDataBand(Band);
+    ApplyDrillState(Band, Chain);
     for (size_t i = 0; i < Chain.size(); ++i) {
         auto* g = dynamic_cast<TrptGroupHeader*>(Chain[i]);
         if (!g) continue;
@@ -1338,7 +1428,10 @@ void TrptEngine::CloseGroups(std::vector<TrptBand*>& Chain, int Index, TrptBand*
                 ShowBand(footer);
         }
         OutlineLevelUp(g);
-        FHeaderList->RemoveItem(g);
+        if (g->Vertical())
+            UnregisterRepeatedVHeader(g);
+        else
+            FHeaderList->RemoveItem(g);
         if (g->KeepTogether()) StopKeeping(g);
     }
 }
@@ -1374,6 +1467,65 @@ void TrptEngine::UnregisterRepeatedHeader(TrptBand* Band) {
     if (Band) FHeaderList->RemoveItem(Band);
 }
 
+void TrptEngine::ApplyDrillState(TrptBand* Band, std::vector<TrptBand*>& Chain) {
+    if (Chain.empty()) return;
+    auto* first = dynamic_cast<TrptGroupHeader*>(Chain.front());
+    for (size_t i = 0; i < Chain.size(); ++i) {
+        auto* g = dynamic_cast<TrptGroupHeader*>(Chain[i]);
+        if (!g || !g->DrillDown()) continue;
+        QString name;
+        for (int k = 0; k < FHBandNames.size(); ++k)
+            name += FHBandNames[k] + QLatin1Char('.') + QString::number(FHBandRows[static_cast<size_t>(k)]) +
+                    QLatin1Char('.');
+        name += g->Name() + QLatin1Char('.') + QString::number(g->LineThrough());
+        g->SetDrillName(name);
+        bool expanded = FReport->DrillState()->IndexOf(name) >= 0;
+        if (g->ExpandDrillDown()) expanded = !expanded;
+        if (g->Child() && first && !first->ShowChildIfDrillDown()) g->Child()->SetVisible(expanded);
+        for (size_t k = i + 1; k < Chain.size(); ++k) {
+            Chain[k]->SetVisible(expanded);
+            if (Chain[k]->Footer()) Chain[k]->Footer()->SetVisible(expanded);
+        }
+        Band->SetVisible(expanded);
+        if (g->Footer() && !g->ShowFooterIfDrillDown()) g->Footer()->SetVisible(expanded);
+        if (!expanded) return;
+    }
+}
+
+void TrptEngine::RegisterRepeatedVHeader(TrptBand* Band) {
+    if (!Band) return;
+    bool repeat = false;
+    if (auto* h = dynamic_cast<TrptHeader*>(Band)) repeat = h->ReprintOnNewPage();
+    if (auto* g = dynamic_cast<TrptGroupHeader*>(Band)) repeat = g->ReprintOnNewPage();
+    if (repeat) FVHeaderList.push_back(Band);
+}
+
+void TrptEngine::UnregisterRepeatedVHeader(TrptBand* Band) {
+    if (!Band) return;
+    auto it = std::find(FVHeaderList.begin(), FVHeaderList.end(), Band);
+    if (it != FVHeaderList.end()) FVHeaderList.erase(it);
+}
+
+void TrptEngine::CheckDataBandDataSets(TrptReportPage* Page) {
+    // A detail walking its master's own dataset would leave the master at its end after the
+    // first row: the master's other rows would silently go missing.
+    std::function<void(TrptBand*)> check = [&](TrptBand* master) {
+        TrptDataBand* m = AsDataBand(master);
+        for (TrptBand* d : master->SubBands()) {
+            TrptDataBand* detail = AsDataBand(d);
+            if (m && detail && detail->DataSet() && detail->DataSet() == m->DataSet() &&
+                detail->DataSet() != detail->VirtualDataSet())
+                FReport->Errors()->Add(QStringLiteral("%1: the detail band uses the dataset of its master %2")
+                                           .arg(detail->Name(), m->Name()));
+            check(d);
+        }
+    };
+    for (TrptBand* b : Page->SubBands())
+        check(b);
+    for (TrptBand* b : Page->VSubBands())
+        check(b);
+}
+
 void TrptEngine::NotifyListeners(TrptBand* Band) {
     for (TObject* o : FNotifyList)
         if (auto* c = dynamic_cast<TrptComponent*>(o)) c->OnNotify(Band);
@@ -1382,46 +1534,7 @@ void TrptEngine::NotifyListeners(TrptBand* Band) {
 // =============================================================================================
 
 bool PrepareReportPages(TrptReport* Report) {
-    if (!Report->PreviewPages()) Report->SetPreviewPages(std::make_unique<TrptPreviewPages>(Report));
-    if (!Report->Engine()) Report->SetEngine(std::make_unique<TrptEngine>(Report));
-    Report->PreviewPages()->Clear();
-    Report->Errors()->Clear();
-    Report->SetTerminated(false);
-    bool result = false;
-    TrptReportDataSets* sets = Report->DataSets();
-    for (int i = 0; i < sets->Count(); ++i) {
-        TrptDataSetItem* item = sets->Items(i);
-        if (!item->DataSet())
-            Report->Errors()->Add(GlobalResources()
-                                      ->Get(QStringLiteral("clDSNotExist"))
-                                      .replace(QLatin1String("%s"), item->DataSetName()));
-    }
-    // A data band naming a dataset that cannot be found would otherwise vanish without a word.
-    for (TrptComponent* c : Report->AllObjects())
-        if (auto* band = dynamic_cast<TrptDataBand*>(c);
-            band && !band->DataSet() && !band->DataSetName().isEmpty())
-            Report->Errors()->Add(GlobalResources()
-                                      ->Get(QStringLiteral("clDSNotExist"))
-                                      .replace(QLatin1String("%s"), band->DataSetName()));
-    if (Report->Errors()->Count() == 0) {
-        try {
-            if (Report->PrepareScript()) {
-                // The script's main block runs before the pages are made.
-                Report->Script()->Execute();
-                if (!Report->Terminated()) result = Report->Engine()->Run();
-            }
-        } catch (const Exception& e) {
-            Report->Errors()->Add(e.Message());
-            result = false;
-        }
-    }
-    if (Report->Errors()->Count() > 0) {
-        result = false;
-        HandleReportError(Report->EngineOptions()->NewSilentMode(),
-                          GlobalResources()->Get(QStringLiteral("clErrors")) + QStringLiteral("\r\n") +
-                              Report->Errors()->Text());
-    }
-    return result;
+    return PrepareReport(Report, true);
 }
 
 void RegisterEngineClasses() {

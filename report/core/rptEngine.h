@@ -138,6 +138,23 @@ private:
     void UnregisterRepeatedHeader(TrptBand* Band);
     void NotifyListeners(TrptBand* Band);
     void ProcessMessages();
+    void ApplyDrillState(TrptBand* Band, std::vector<TrptBand*>& Chain);
+    // Template faults the band tree does not see: a detail on its master's dataset, subreports
+    // that contain themselves or stand where they cannot run.
+    void CheckDataBandDataSets(TrptReportPage* Page);
+    void CheckSubreports();
+
+    // Subreports and vertical bands (rptEngineSubreports.cpp).
+    void RunBandSubreports(TrptBand* Band);
+    void RunSubreportsOnParent(TrptBand* Band);
+    void RunSubreportPage(TrptReportPage* Page);
+    void TakeVerticalCells(TrptBand* Band);
+    void BuildVerticalBands(TrptBand* Band);
+    void LoopVerticalDataBands(std::vector<TrptBand*>& List);
+    void OutputVerticalBand(TrptBand* VBand);
+    void OutputVerticalPages(TrptBand* Band, double SaveX);
+    void RegisterRepeatedVHeader(TrptBand* Band);
+    void UnregisterRepeatedVHeader(TrptBand* Band);
 
     std::unique_ptr<TrptAggregateList> FAggregates;
     bool FCallFromAddPage = false;
@@ -170,13 +187,18 @@ private:
     double FPageCurX = 0;
     TrptBand* FStartNewPageBand = nullptr;
     TrptBand* FVMasterBand = nullptr;
+    // Vertical headers repeated on every continuation page of a vertical run, and the master
+    // band's object counts at which each continuation page starts.
+    std::vector<TrptBand*> FVHeaderList;
+    std::vector<int> FVPageList;
+    // Subreport pages running inside one another.
+    int FSubreportDepth = 0;
+    // CurY below the repeated headers of the current column: a split part starting here has
+    // the whole column.
+    double FColumnTopY = 0;
 };
 
-// Prepares the report with its engine: clears the prepared pages and the errors, checks that
-// every dataset the report lists exists, compiles and runs the report script, runs the engine,
-// and shows the errors by the report's silent mode. Installs a TrptEngine when the report has no
-// engine. True when pages were prepared without errors. (The report's own preparation call,
-// with its progress and preview handling, builds on this.)
+// Older name of PrepareReport(Report, true) (rptRunControl), kept for its callers.
 bool PrepareReportPages(TrptReport* Report);
 
 // Registers the engine class by name (idempotent).

@@ -117,6 +117,10 @@ bool PrepareReport(TrptReport* Report, bool ClearLastReport) {
         if (!item->DataSet())
             Report->Errors()->Add(ReportText(QStringLiteral("clDSNotExist")).replace(QLatin1String("%s"), item->DataSetName()));
     }
+    // A data band naming a dataset that cannot be found would otherwise vanish without a word.
+    for (TrptComponent* c : Report->AllObjects())
+        if (auto* band = dynamic_cast<TrptDataBand*>(c); band && !band->DataSet() && !band->DataSetName().isEmpty())
+            Report->Errors()->Add(ReportText(QStringLiteral("clDSNotExist")).replace(QLatin1String("%s"), band->DataSetName()));
 
     if (Report->Errors()->Count() == 0) {
         const bool destroyForms = Report->EngineOptions()->DestroyForms();

@@ -5,6 +5,7 @@
 #include "report/core/rptClassPage.h"
 #include "report/core/rptEngine.h"
 #include "report/core/rptPageDump.h"
+#include "report/core/rptRunControl.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +51,7 @@ TEngineReport::TEngineReport(const QString& TemplateName, int RowCount)
 }
 
 bool TEngineReport::Prepare() {
-    return PrepareReportPages(Report.get());
+    return PrepareReport(Report.get(), true);
 }
 
 QString TEngineReport::Dump() {
