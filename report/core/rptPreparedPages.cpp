@@ -22,6 +22,7 @@
 #include "report/core/rptXMLSerializer.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QRegion>
 
 #include <algorithm>
@@ -138,6 +139,85 @@ void WritePageWhole(TrptReportPage* Page, TrptXMLItem* Item) {
 void ReadPageWhole(TrptXMLSerializer& Ser, TrptReportPage* Page, TrptXMLItem* Item) {
     Ser.ReadRootComponent(Page, Item);
     if (Page->Name().isEmpty() && Item->PropExists(QStringLiteral("Name"))) Page->SetName(Item->GetProp(QStringLiteral("Name")));
+}
+
+} // namespace
+
+namespace {
+
+// Deeper nesting than any report has; a file nesting deeper is damaged or made to exhaust us.
+constexpr int MaxElementDepth = 200;
+
+// A class whose objects may stand on a prepared page: a report object that is neither a report
+// nor a page.
+bool IsPageObjectClass(const TClassInfo* Cls) {
+    return Cls && Cls->CanCreate() && Cls->InheritsFrom(TrptComponent::StaticClassInfo()) &&
+           !Cls->InheritsFrom(TrptReport::StaticClassInfo()) && !Cls->InheritsFrom(TrptPage::StaticClassInfo());
+}
+
+// What is wrong with the object elements below Item, empty when nothing: each must name a source
+// object by its alias (with Aliases) or a class of page objects, nested no deeper than the limit.
+// Elements still in the stream of a partial load are checked when they are read.
+QString CheckObjectElements(const TrptXMLItem* Item, const TrptDictionary* Aliases) {
+    QHash<QString, bool> classes;
+    std::vector<std::pair<const TrptXMLItem*, int>> todo{{Item, 0}};
+    while (!todo.empty()) {
+        const auto [item, depth] = todo.back();
+        todo.pop_back();
+        if (!item->Loaded()) continue;
+        for (int i = 0; i < item->Count(); ++i) {
+            const TrptXMLItem* child = item->Items(i);
+            if (depth >= MaxElementDepth)
+                return QStringLiteral("objects nested more than %1 levels deep").arg(MaxElementDepth);
+            const QString& name = child->Name();
+            if (!Aliases || !Aliases->GetObject(name)) {
+                auto it = classes.constFind(name);
+                if (it == classes.constEnd()) it = classes.insert(name, IsPageObjectClass(GetClass(name)));
+                if (!it.value())
+                    return QStringLiteral("\"%1\" is neither an object of the report nor a kind of report object")
+                        .arg(name);
+            }
+            todo.push_back({child, depth + 1});
+        }
+    }
+    return {};
+}
+
+// Nesting of any element tree, for the parts of the file read without the check above.
+bool DeeperThan(const TrptXMLItem* Item, int Limit) {
+    std::vector<std::pair<const TrptXMLItem*, int>> todo{{Item, 0}};
+    while (!todo.empty()) {
+        const auto [item, depth] = todo.back();
+        todo.pop_back();
+        if (item->Count() > 0 && depth >= Limit) return true;
+        for (int i = 0; i < item->Count(); ++i) todo.push_back({item->Items(i), depth + 1});
+    }
+    return false;
+}
+
+[[noreturn]] void InvalidFile(const QString& Why) {
+    TrptInvalidXMLException e;
+    e.SetMessage(e.Message() + QStringLiteral(": ") + Why);
+    throw e;
+}
+
+// Source page index named by a "pageN" element; -1 when the name holds none.
+qint64 PageElementSource(const QString& Name) {
+    if (Name.size() <= 4 || !Name.startsWith(QLatin1String("page"), Qt::CaseInsensitive)) return -1;
+    const QStringView digits = QStringView(Name).mid(4);
+    if (digits.size() > 9) return -1;
+    for (QChar ch : digits)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return -1;
+    return digits.toLongLong();
+}
+
+bool ReadFileBool(const TrptXMLItem* Item, const QString& Name, bool& Value) {
+    if (!Item->PropExists(Name)) return true;
+    const QString v = Item->GetProp(Name).trimmed();
+    if (v == QLatin1String("1")) Value = true;
+    else if (v == QLatin1String("0")) Value = false;
+    else return TryStrToBool(v, Value);
+    return true;
 }
 
 } // namespace
@@ -446,6 +526,9 @@ TrptReportPage* TrptPreviewPages::GetPage(int Index) {
 std::unique_ptr<TrptReportPage> TrptPreviewPages::BuildPage(int Index) {
     TrptXMLItem* item = PageItem(Index);
     if (!item->Loaded()) FXMLDoc->LoadItem(item);
+    // Loading checked the pages it read; one that came from the file of a partial load only now.
+    if (const QString why = CheckObjectElements(item, IsWholePage(item) ? nullptr : FDictionary.get()); !why.isEmpty())
+        throw ErptPreparedPage(QStringLiteral("Prepared page %1: %2").arg(Index + 1).arg(why));
     TrptXMLSerializer ser(nullptr);
     ser.SetOldFormat(FXMLDoc->OldVersion());
     std::unique_ptr<TrptReportPage> page;
@@ -832,57 +915,185 @@ void TrptPreviewPages::SaveToStream(TStream& Stream) {
 }
 
 void TrptPreviewPages::LoadFromStream(TStream& Stream, bool AllowPartialLoading) {
-    Clear();
-    FAllowPartialLoading = AllowPartialLoading;
-    FXMLDoc->LoadFromStream(Stream, AllowPartialLoading);
-    FXMLDoc->Root()->SetName(QStringLiteral("preparedreport"));
-    FPagesItem = nullptr;
-
-    TrptXMLSerializer ser(nullptr);
-    ser.SetOldFormat(FXMLDoc->OldVersion());
-    TrptXMLItem* report = RootChild(QStringLiteral("report"));
-    if (FReport && report->Count() > 0) ser.XMLToObj(report->Items(0)->Text(), FReport);
-
-    TrptXMLItem* sources = RootChild(QStringLiteral("sourcepages"));
-    for (int i = 0; i < sources->Count(); ++i) {
-        TrptXMLItem* item = sources->Items(i);
-        const TClassInfo* cls = SameText(item->Name(), DMPPageClass) ? GetClass(DMPPageClass) : nullptr;
-        if (!cls) cls = TrptReportPage::StaticClassInfo();
-        TObject* o = cls->CreateInstance(nullptr);
-        std::unique_ptr<TrptReportPage> page(dynamic_cast<TrptReportPage*>(o));
-        if (!page) {
-            delete o;
-            throw ErptPreparedPage(QStringLiteral("Source page %1: %2 is no report page").arg(i).arg(item->Name()));
+    // Everything is read and checked aside; the pages held so far give way only to a sound file.
+    {
+        // Files of this kind are XML 1.0 or 1.1 (the old single-byte kind is 1.0 as well); a later
+        // kind would be read wrongly rather than refused.
+        const Int64 at = Stream.Position();
+        QByteArray head(256, Qt::Uninitialized);
+        head.resize(static_cast<qsizetype>(Stream.Read(head.data(), head.size())));
+        Stream.SetPosition(at);
+        const qsizetype v = head.indexOf("version=");
+        if (head.indexOf("<?xml") >= 0 && v > head.indexOf("<?xml") && v + 12 <= head.size() && head.indexOf("?>") > v) {
+            const QByteArray version = head.mid(v + 9, 3);
+            if (version != "1.0" && version != "1.1")
+                InvalidFile(QStringLiteral("version %1 of the file format is not known").arg(QString::fromLatin1(version)));
         }
-        TrptXMLSerializer pageSer(nullptr);
-        pageSer.SetOldFormat(FXMLDoc->OldVersion());
-        pageSer.SetOwner(page.get());
-        ReadPageWhole(pageSer, page.get(), item);
-        TrptXMLSerializer writer(nullptr);
-        const TrptComponentList all = page->AllObjects();
-        for (TrptComponent* c : all) c->SetBaseName(writer.WriteComponentStr(c));
-        FSourcePages.push_back(page.release());
     }
-    sources->Clear();
+    auto doc = std::make_unique<TrptXMLDocument>();
+    doc->SetTempDir(FXMLDoc->TempDir());
+    doc->LoadFromStream(Stream, AllowPartialLoading);
+    bool dotMatrix = FReport && FReport->DotMatrixReport();
+    bool outlineVisible = FReport && FReport->PreviewOptions()->OutlineVisible();
+    int outlineWidth = FReport ? FReport->PreviewOptions()->OutlineWidth() : 0;
+    QString reportName = FReport ? FReport->ReportOptions()->Name() : QString();
+    std::vector<std::unique_ptr<TrptReportPage>> sources;
+    auto dictionary = std::make_unique<TrptDictionary>();
+    auto pictures = std::make_unique<TrptPictureCache>();
+    try {
+        TrptXMLItem* root = doc->Root();
+        if (!SameText(root->Name(), QStringLiteral("preparedreport")))
+            InvalidFile(root->Name().isEmpty() ? QStringLiteral("no prepared report in it")
+                                               : QStringLiteral("\"%1\" is no prepared report").arg(root->Name()));
+        root->SetName(QStringLiteral("preparedreport"));
 
-    TrptXMLItem* dictionary = RootChild(QStringLiteral("dictionary"));
-    for (int i = 0; i < dictionary->Count(); ++i) {
-        TrptXMLItem* item = dictionary->Items(i);
-        // name="Page0.Memo1", written without escapes.
-        const QString text = item->Text();
-        if (text.size() < 8) continue;
-        const QString sourceName = text.mid(6, text.size() - 7);
-        const qsizetype dot = sourceName.indexOf(QLatin1Char('.'));
-        if (dot < 5) continue;
-        bool ok = false;
-        const int index = sourceName.mid(4, dot - 4).toInt(&ok);
-        TrptComponent* obj = nullptr;
-        if (ok && index >= 0 && index < static_cast<int>(FSourcePages.size()))
-            obj = FSourcePages[static_cast<size_t>(index)]->FindObject(sourceName.mid(dot + 1, 255));
-        // An alias whose object is not there stays unknown: its elements are read in class form.
-        if (obj) FDictionary->Add(item->Name(), sourceName, obj);
+        // The four report settings, and nothing else of the report: a file must not give the live
+        // report scripts, datasets or connections.
+        TrptXMLItem* report = root->FindItem(QStringLiteral("report"));
+        if (report->Count() > 0) {
+            const TrptXMLItem* settings = report->Items(0);
+            if (!ReadFileBool(settings, QStringLiteral("DotMatrixReport"), dotMatrix) ||
+                !ReadFileBool(settings, QStringLiteral("PreviewOptions.OutlineVisible"), outlineVisible))
+                InvalidFile(QStringLiteral("the report settings hold a flag that is neither 1 nor 0"));
+            if (settings->PropExists(QStringLiteral("PreviewOptions.OutlineWidth"))) {
+                bool ok = false;
+                outlineWidth = settings->GetProp(QStringLiteral("PreviewOptions.OutlineWidth")).trimmed().toInt(&ok);
+                if (!ok || outlineWidth < 0) InvalidFile(QStringLiteral("the outline width is no width"));
+            }
+            if (settings->PropExists(QStringLiteral("ReportOptions.Name")))
+                reportName = settings->GetProp(QStringLiteral("ReportOptions.Name"));
+        }
+
+        // Source pages, each with a name index of its objects for the dictionary.
+        std::vector<QHash<QString, TrptComponent*>> objectsByName;
+        TrptXMLItem* sourcesItem = root->FindItem(QStringLiteral("sourcepages"));
+        for (int i = 0; i < sourcesItem->Count(); ++i) {
+            TrptXMLItem* item = sourcesItem->Items(i);
+            const bool dmp = SameText(item->Name(), DMPPageClass);
+            if (!dmp && !SameText(item->Name(), ReportPageClass))
+                InvalidFile(QStringLiteral("source page %1 is a \"%2\", no page").arg(i).arg(item->Name()));
+            const QString why = CheckObjectElements(item, nullptr);
+            if (!why.isEmpty()) InvalidFile(QStringLiteral("source page %1: %2").arg(i).arg(why));
+            const TClassInfo* cls = dmp ? GetClass(DMPPageClass) : nullptr;
+            if (!cls) cls = TrptReportPage::StaticClassInfo();
+            TObject* o = cls->CreateInstance(nullptr);
+            std::unique_ptr<TrptReportPage> page(dynamic_cast<TrptReportPage*>(o));
+            if (!page) {
+                delete o;
+                InvalidFile(QStringLiteral("source page %1 is no report page").arg(i));
+            }
+            TrptXMLSerializer pageSer(nullptr);
+            pageSer.SetOldFormat(doc->OldVersion());
+            pageSer.SetOwner(page.get());
+            try {
+                ReadPageWhole(pageSer, page.get(), item);
+            } catch (const Exception& e) {
+                InvalidFile(QStringLiteral("source page %1: %2").arg(i).arg(e.Message()));
+            }
+            TrptXMLSerializer writer(nullptr);
+            QHash<QString, TrptComponent*> names;
+            const TrptComponentList all = page->AllObjects();
+            for (TrptComponent* c : all) {
+                c->SetBaseName(writer.WriteComponentStr(c));
+                // The first of a name, as a search through the page would find it.
+                if (!c->Name().isEmpty()) {
+                const QString key = c->Name().toCaseFolded();
+                if (!names.contains(key)) names.insert(key, c);
+            }
+            }
+            objectsByName.push_back(std::move(names));
+            sources.push_back(std::move(page));
+        }
+        sourcesItem->Clear();
+
+        // Dictionary: name="Page0.Memo1", written without escapes. Taken in alias order, so that the
+        // sorted list only ever appends.
+        TrptXMLItem* dictionaryItem = root->FindItem(QStringLiteral("dictionary"));
+        struct TEntry {
+            QString Alias, SourceName;
+            TrptComponent* Obj;
+        };
+        std::vector<TEntry> entries;
+        for (int i = 0; i < dictionaryItem->Count(); ++i) {
+            TrptXMLItem* item = dictionaryItem->Items(i);
+            const QString text = item->Text();
+            if (text.size() < 8) continue;
+            const QString sourceName = text.mid(6, text.size() - 7);
+            const qsizetype dot = sourceName.indexOf(QLatin1Char('.'));
+            if (dot < 5) continue;
+            bool ok = false;
+            const int index = sourceName.mid(4, dot - 4).toInt(&ok);
+            if (!ok || index < 0 || index >= static_cast<int>(sources.size())) continue;
+            // An alias whose object is not there stays unknown: its elements are read in class form.
+            TrptComponent* obj = objectsByName[static_cast<size_t>(index)].value(sourceName.mid(dot + 1, 255).toCaseFolded());
+            if (obj) entries.push_back({item->Name(), sourceName, obj});
+        }
+        std::stable_sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
+            return a.Alias.compare(b.Alias, Qt::CaseInsensitive) < 0;
+        });
+        for (const TEntry& e : entries) dictionary->Add(e.Alias, e.SourceName, e.Obj);
+
+        // Every page names a source page there is, or is stored whole; its objects are objects.
+        TrptXMLItem* pagesItem = root->FindItem(PreviewPagesName);
+        for (int i = 0; i < pagesItem->Count(); ++i) {
+            TrptXMLItem* item = pagesItem->Items(i);
+            const bool whole = IsWholePage(item);
+            if (!whole) {
+                const qint64 source = PageElementSource(item->Name());
+                if (source < 0)
+                    InvalidFile(QStringLiteral("page %1 is a \"%2\", no page").arg(i + 1).arg(item->Name()));
+                if (source >= static_cast<qint64>(sources.size()))
+                    InvalidFile(QStringLiteral("page %1 names source page %2, which the file does not hold (it holds %3)")
+                                    .arg(i + 1)
+                                    .arg(source)
+                                    .arg(sources.size()));
+            }
+            const QString why = CheckObjectElements(item, whole ? nullptr : dictionary.get());
+            if (!why.isEmpty()) InvalidFile(QStringLiteral("page %1: %2").arg(i + 1).arg(why));
+            // As when the pages were made: from the third on a page may go to the temporary file,
+            // and it is saved with the marker again.
+            if (i >= 2) item->SetUnloadable(true);
+        }
+        if (DeeperThan(root->FindItem(OutlineName), MaxElementDepth))
+            InvalidFile(QStringLiteral("the outline is nested more than %1 levels deep").arg(MaxElementDepth));
+
+        // Pictures: a stream that is not hexadecimal text is damage, not a picture to show empty.
+        pictures->SetUseFileCache(FPictureCache->UseFileCache());
+        pictures->SetTempDir(FPictureCache->TempDir());
+        pictures->LoadFromXML(root->FindItem(QStringLiteral("picturecache")));
+        if (!pictures->Errors().isEmpty()) InvalidFile(pictures->Errors().first());
+        pictures->OnError = FPictureCache->OnError;
+
+    } catch (const TrptInvalidXMLException&) {
+        throw;
+    } catch (const Exception& e) {
+        // A bad character reference in an attribute, a picture that cannot be stored ...
+        InvalidFile(e.Message());
     }
-    FPictureCache->LoadFromXML(RootChild(QStringLiteral("picturecache")));
+
+    // Sound: the file's parts take the place of the old ones.
+    ClearPageCache();
+    FreeSourcePages();
+    for (auto& page : sources) FSourcePages.push_back(page.release());
+    FXMLDoc->Swap(*doc);
+    FDictionary = std::move(dictionary);
+    FPictureCache = std::move(pictures);
+    FPagesItem = nullptr;
+    if (Outline()) Outline()->SetCurItem(nullptr);
+    FCurPage = -1;
+    FXMLSize = 0;
+    FLastY = 0;
+    FFirstPageIndex = -1;
+    FFirstObjectIndex = 0;
+    FFirstOutlineIndex = 0;
+    FLogicalPageN = 0;
+    FAllowPartialLoading = AllowPartialLoading;
+    if (FReport) {
+        FReport->SetDotMatrixReport(dotMatrix);
+        FReport->PreviewOptions()->SetOutlineVisible(outlineVisible);
+        FReport->PreviewOptions()->SetOutlineWidth(outlineWidth);
+        FReport->ReportOptions()->SetName(reportName);
+    }
 }
 
 void TrptPreviewPages::SaveToFile(const QString& FileName) {
@@ -894,7 +1105,14 @@ bool TrptPreviewPages::LoadFromFile(const QString& FileName, bool ExceptionIfNot
     const bool exists = QFileInfo::exists(FileName);
     if (!exists && !ExceptionIfNotFound) return false;
     TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
-    LoadFromStream(stream, false);
+    try {
+        LoadFromStream(stream, false);
+    } catch (TrptInvalidXMLException& e) {
+        // The reader names the file itself; what the checks find afterwards gets its name here.
+        if (e.FileName().isEmpty())
+            e.SetMessage(QString(e.Message()).replace(0, 19, QStringLiteral("Invalid file format: \"%1\"").arg(FileName)));
+        throw;
+    }
     return exists;
 }
 

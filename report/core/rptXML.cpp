@@ -460,6 +460,13 @@ void TrptXMLDocument::Clear() {
     ReleaseStreams();
 }
 
+void TrptXMLDocument::Swap(TrptXMLDocument& other) {
+    std::swap(FRoot, other.FRoot);
+    std::swap(FSource, other.FSource);
+    std::swap(FTemp, other.FTemp);
+    std::swap(FOldVersion, other.FOldVersion);
+}
+
 void TrptXMLDocument::LoadFromStream(TStream& stream, bool allowPartialLoading) {
     ReleaseStreams();
     FRoot->Clear();

@@ -177,6 +177,9 @@ public:
 
     // Clears Root and releases the backing streams.
     void Clear();
+    // Exchanges trees, backing streams and the old-version flag with other (the temporary folder
+    // and indentation stay): a document read aside replaces this one only once it proved sound.
+    void Swap(TrptXMLDocument& other);
     // Reads a whole document. With allowPartialLoading, unloadable elements (those written with the
     // marker) keep their children in the stream, which the caller must keep open while the
     // document is used; without it the stream is not used afterwards. Malformed input raises
