@@ -131,7 +131,8 @@ void TPrintJob::ApplyPage() {
     FPrinter->setPageLayout(QPageLayout(page.Size,
                                         page.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                                         page.Margins, QPageLayout::Millimeter));
-    FPrinter->setCopyCount(std::max(1, page.Copies));
+    // Fixed once the document is open; the printer refuses it then.
+    if (!FStarted) FPrinter->setCopyCount(std::max(1, page.Copies));
     FPrinter->setPaperSource(PaperSource(page.Bin));
     FPrinter->setDuplex(DuplexMode(page.Duplex));
 }

@@ -286,7 +286,9 @@ void TrptPrinter::SetPrintParams(int APaperSize, double APaperWidth, double APap
     }
     FMode.PaperSize = APaperSize;
     FMode.Orientation = AOrientation == poLandscape ? 2 : 1;
-    FMode.Copies = ACopies;
+    // The copy count belongs to the job: set before it begins, kept until it ends (a device
+    // cannot change it while a document is open).
+    if (!FPrinting) FMode.Copies = ACopies;
 
     int bin = ABin;
     if (bin == rptAutoBin) bin = FBin != -1 ? FBin : FDefBin;
