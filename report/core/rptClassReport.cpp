@@ -22,6 +22,7 @@
 #include "report/core/rptDrawText.h"
 #include "report/core/rptExpressionCache.h"
 #include "report/core/rptRes.h"
+#include "report/core/rptScriptRTTI.h"
 #include "report/core/rptStyles.h"
 #include "report/core/rptWideStrings.h"
 #include "report/core/rptVariables.h"
@@ -247,8 +248,8 @@ TrptReport::TrptReport(TComponent* AOwner)
     // The classes of the core are known by name before the first template is read.
     static std::once_flag registered;
     std::call_once(registered, RegisterReportClasses);
-    // The report is the first script host: its scripts see the host classes.
-    RegisterHostRTTIModules();
+    // The report is the first script host: its scripts see the host classes and its own.
+    RegisterReportRTTIModules();
     FVariables = std::make_unique<TrptVariables>();
     FScript = std::make_unique<TscScript>(nullptr);
     FScript->SetExtendedCharset(true);
@@ -835,12 +836,29 @@ void TrptReport::DoPreviewClickOf(TrptReportComponent* C, TrptView* V, TMouseBut
 
 void TrptReport::DoNotifyEvent(TObject* Obj, const QString& EventName, bool RunAlways) {
     if (EventName.isEmpty() || !(RunAlways || EngineRunning())) return;
-    FScript->CallFunction(EventName, VarArrayOf({ObjectToVariant(Obj)}));
+    try {
+        FScript->CallFunction(EventName, VarArrayOf({ObjectToVariant(Obj)}));
+    } catch (const Exception& e) {
+        // Said with the object and event, so the report's author finds the handler.
+        RaiseScriptEventError(Obj, EventName, e);
+    }
 }
 
 void TrptReport::DoParamEvent(const QString& EventName, Variant& Params, bool RunAlways) {
     if (EventName.isEmpty() || !(RunAlways || EngineRunning())) return;
-    FScript->CallFunction1(EventName, Params);
+    try {
+        FScript->CallFunction1(EventName, Params);
+    } catch (const Exception& e) {
+        // The first argument is the object when the event passes one (a dialog or preview
+        // click); the report's own events pass values.
+        TObject* obj = nullptr;
+        if (Params.IsArray() && VarArrayHighBound(Params, 1) >= 0) {
+            const Variant first = Params.GetElement(0);
+            if (first.VType() == varInteger && first.ToInt() != 0)
+                obj = TObjectHandles::TryResolve(static_cast<std::int32_t>(first.ToInt()));
+        }
+        RaiseScriptEventError(obj ? obj : this, EventName, e);
+    }
 }
 
 void TrptReport::DoBeforePrint(TrptReportComponent* C) {

@@ -67,6 +67,16 @@ struct TChainGuard {
     ~TChainGuard() { Chain.removeLast(); }
 };
 
+// Adds Obj under Name, typed by its class, or by its nearest ancestor that scripts know when its
+// own class has no script binding (an object kind of a plug-in, say): its members stay reachable
+// and the script compiles.
+void AddScriptObject(TscScript* Script, const QString& Name, TObject* Obj) {
+    const TClassInfo* cls = ClassInfoOf(Obj);
+    while (cls && !Script->FindClass(cls->ClassName()))
+        cls = cls->Parent();
+    Script->AddVariable(Name, cls ? cls->ClassName() : Obj->ClassName(), ObjectToVariant(Obj));
+}
+
 } // namespace
 
 bool TrptReport::CaseSensitiveExpressions() const {
@@ -107,12 +117,12 @@ bool TrptReport::PrepareScript() {
     for (TrptComponent* c : AllObjects()) {
         c->SetIsDesigning(false);
         c->BeforeStartReport();
-        if (!c->Name().isEmpty()) FScript->AddObject(c->Name(), c);
+        if (!c->Name().isEmpty()) AddScriptObject(FScript.get(), c->Name(), c);
     }
-    FScript->AddObject(QStringLiteral("Report"), this);
-    if (FEngine) FScript->AddObject(QStringLiteral("Engine"), FEngine.get());
+    AddScriptObject(FScript.get(), QStringLiteral("Report"), this);
+    if (FEngine) AddScriptObject(FScript.get(), QStringLiteral("Engine"), FEngine.get());
     if (FPreviewPages && FPreviewPages->Outline())
-        FScript->AddObject(QStringLiteral("Outline"), FPreviewPages->Outline());
+        AddScriptObject(FScript.get(), QStringLiteral("Outline"), FPreviewPages->Outline());
     FScript->AddVariable(QStringLiteral("Value"), QStringLiteral("Variant"), Variant::Null());
     FScript->AddVariable(QStringLiteral("Self"), QStringLiteral("TrptView"), Variant::Null());
 
