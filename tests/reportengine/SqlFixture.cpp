@@ -49,6 +49,7 @@ TDetailDBDataset* TSqlReport::AddDetail(const QString& UserName, const QString& 
                                         const QString& MasterField) {
     auto q = std::make_unique<TSQLQuery>(&Conn);
     q->SetSQL(Select);
+    q->Params().CreateParam(ftUnknown, QStringLiteral("key"), ptInput);
     auto* ds = new TDetailDBDataset(Host.get());
     ds->SetName(UserName + QStringLiteral("DS"));
     ds->SetUserName(UserName);
