@@ -128,6 +128,7 @@ void TrptPDFExport::WritePageFill(const TrptPDFPageSetup& Setup) {
 // One object
 
 void TrptPDFExport::WriteViewContent(TrptView* View) {
+    if (!View->URL().isEmpty()) AddLinkForUrl(View->URL(), BoxOf(View));
     // Link annotations for URL and the text writer plug in here; until text is written as text,
     // text objects are rasterised like every object without vector operators of its own.
     if (auto* line = dynamic_cast<TrptCustomLineView*>(View)) {

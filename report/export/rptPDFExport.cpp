@@ -13,6 +13,8 @@
 #include "report/core/rptUtils.h"
 #include "report/core/rptZLib.h"
 #include "report/export/rptExportUtils.h"
+#include "report/export/rptPDFDialog.h"
+#include "report/export/rptPDFSecurity.h"
 #include "report/export/rptRC4.h"
 #include "report/export/rptmd5.h"
 
@@ -137,8 +139,7 @@ TModalResult TrptPDFExport::ShowModal() {
     if (FTitle.isEmpty() && Report()) FTitle = Report()->ReportOptions()->Name();
     if (Stream()) return mrOk;
     FOutline = Report() ? Report()->PreviewOptions()->OutlineVisible() : true;
-    // The option dialog comes with the export dialogs; until then the properties stand as set.
-    return mrOk;
+    return RunPDFExportDialog(this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -152,6 +153,7 @@ void TrptPDFExport::ClearDocument() {
     FPageAnnots.Clear();
     FAnnots.clear();
     FPagesRef.clear();
+    FPageIndexes.clear();
 }
 
 int TrptPDFExport::NewObjectNumber() {
@@ -208,6 +210,7 @@ bool TrptPDFExport::Start() {
     }
     FPreviewOutline = nullptr;
     if (FOutline && Report() && Report()->PreviewPages()) FPreviewOutline = Report()->PreviewPages()->Outline();
+    ReadPageList();
     pdf.Line("%PDF-1.5");
     FPagesNumber = NewObjectNumber();
     return true;
@@ -225,6 +228,7 @@ void TrptPDFExport::StartPage(TrptReportPage* Page, int Index) {
     setup.BottomMargin = Page->BottomMargin();
     setup.Color = Page->Color();
     StartPage(setup);
+    FPageIndexes.back() = Index;
 }
 
 void TrptPDFExport::StartPage(const TrptPDFPageSetup& Setup) {
@@ -232,6 +236,7 @@ void TrptPDFExport::StartPage(const TrptPDFPageSetup& Setup) {
     auto page = std::make_unique<TrptPDFPage>();
     page->Height = Setup.Height * 0.75;
     FPages.push_back(std::move(page));
+    FPageIndexes.push_back(static_cast<int>(FPages.size()) - 1);
     FWidth = Setup.Width * 0.75;
     FHeight = Setup.Height * 0.75;
     // Objects already carry the left and top margins through the page's Left and Top, so the
@@ -392,8 +397,8 @@ void TrptPDFExport::Finish() {
     pdf.Line(">>");
     pdf.Line("endobj");
 
-    // The outline tree and the link annotations follow here once they are collected.
-    const int outlineRoot = 0;
+    const int outlineRoot = FOutline ? WriteOutline() : 0;
+    WriteAnnots();
 
     const int root = NewObjectNumber();
     WriteHeader(root);
@@ -479,10 +484,11 @@ void TrptPDFExport::Finish() {
 // Security
 
 void TrptPDFExport::PrepareEncryption() {
-    if (FOwnerPassword.isEmpty()) FOwnerPassword = FUserPassword;
+    // Without an owner password nobody gets owner rights: a random one stands in for this file.
+    const QByteArray owner = FOwnerPassword.isEmpty() ? RandomPDFOwnerPassword(FUserPassword) : FOwnerPassword;
     const QByteArray user = PadPassword(FUserPassword);
 
-    QByteArray h = Md5(PadPassword(FOwnerPassword));
+    QByteArray h = Md5(PadPassword(owner));
     for (int i = 0; i < 50; ++i)
         h = Md5(h);
     FOPass = Rc4Twenty(h, user);

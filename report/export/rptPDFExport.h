@@ -172,6 +172,18 @@ private:
     // The image object of JPEG data (once per page); the index in FXObjects.
     int AddPicture(const QByteArray& Jpeg, int PixelWidth, int PixelHeight);
 
+    // Outline, links (rptPDFOutline.cpp). AddLinkForUrl drops links to pages that are not
+    // exported; WriteOutline returns the outline root's number (0: none written).
+    struct TObjectBox;
+    void AddLinkForUrl(const QString& URL, const TObjectBox& Box);
+    int WriteOutline();
+    void WriteAnnots();
+    // Position among the written pages of a prepared page index; -1 when it was not written.
+    int WrittenPosition(int PageIndex) const;
+    // Whether the export is going to write that prepared page (true when unknown).
+    bool ExportablePage(int PageIndex) const;
+    void ReadPageList();
+
     // Coordinate texts of the object being written: left, top, right, bottom in points.
     struct TObjectBox {
         double Left, Top, Right, Bottom, Width, Height;
@@ -228,4 +240,10 @@ private:
     std::vector<int> FUsedXObjects;
     TrptPDFBuffer FPageAnnots;
     std::vector<std::unique_ptr<TrptPDFAnnot>> FAnnots;
+    // Prepared page index of each written page; the prepared page count (-1: not known) and
+    // the page list read at Start (all pages when FPageListAll).
+    std::vector<int> FPageIndexes;
+    int FPreparedCount = -1;
+    bool FPageListAll = true;
+    std::vector<int> FPageList;
 };
