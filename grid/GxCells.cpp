@@ -511,6 +511,20 @@ std::unique_ptr<TCell> TCells::CreateCell(int ACol) {
     return cell;
 }
 
+void TCells::SetRowHeight(int Value) {
+    if (Value == FRowHeight) return;
+    FRowHeight = Value;
+    FOddHeightRows = 0;
+    for (const auto& row : FRowsList)
+        if (row->FRowHeight != Value) ++FOddHeightRows;
+}
+
+void TCells::SetRowHeight(int Index, int Value) {
+    TRow* row = GetRow(Index);
+    FOddHeightRows += (Value != FRowHeight) - (row->FRowHeight != FRowHeight);
+    row->FRowHeight = Value;
+}
+
 std::unique_ptr<TRow> TCells::NewRow() const {
     auto row = std::make_unique<TRow>();
     row->FRowHeight = FRowHeight;
@@ -601,6 +615,7 @@ void TCells::DeleteRow(int Index) {
         list.erase(list.begin() + Index);
     --FRowCount;
     if (FRowsList[Index]->CountsVisible()) --FVisibleRowCount;
+    if (FRowsList[Index]->FRowHeight != FRowHeight) --FOddHeightRows;
     FRowsList.erase(FRowsList.begin() + Index);
 }
 
@@ -610,6 +625,7 @@ void TCells::ClearRows() {
     FRowsList.clear();
     FRowCount = 0;
     FVisibleRowCount = 0;
+    FOddHeightRows = 0;
     FSorted = false;
     ReleasePoolIfEmpty();
 }
@@ -654,8 +670,10 @@ void TCells::AddChildRow(int Index, int Position) {
 
 void TCells::MoveChildRow(int Index, TRow* Parent) {
     TRow* row = GetRow(Index);
+    const bool before = row->CountsVisible();
     row->FShown = Parent ? Parent->FExpanded : true;
-    row->FRowHeight = FRowHeight;
+    FVisibleRowCount += row->CountsVisible() - before;
+    SetRowHeight(Index, FRowHeight);
 }
 
 void TCells::ShowRow(int Index, bool Value) {

@@ -363,7 +363,6 @@ public:
     TRow* ParentRow() const { return FParentRow; }
     void SetParentRow(TRow* Value) { FParentRow = Value; }
     int RowHeight() const { return FRowHeight; }
-    void SetRowHeight(int Value) { FRowHeight = Value; }
     bool Selected() const { return FSelected; }
     void SetSelected(bool Value) { FSelected = Value; }
     bool Shown() const { return FShown; }
@@ -411,8 +410,14 @@ public:
     int ColCount() const { return static_cast<int>(FCellsList.size()); }
     int RowCount() const { return FRowCount; }
     int VisibleRowCount() const { return FVisibleRowCount; }
+    // The height new rows get; rows already there keep theirs.
     int RowHeight() const { return FRowHeight; }
-    void SetRowHeight(int Value) { FRowHeight = Value; }
+    void SetRowHeight(int Value);
+    // One row's own height (rows are sized through here, so the count below stays true).
+    void SetRowHeight(int Index, int Value);
+    // Rows whose height is not RowHeight(): with none, and every row visible, a row's place is
+    // arithmetic and the grid need not walk the rows before it.
+    int OddHeightRows() const { return FOddHeightRows; }
     int SortIndex() const { return FSortIndex; }
     TSortKind SortKind() const { return FSortKind; }
     bool Sorted() const { return FSorted; }
@@ -486,4 +491,5 @@ private:
     int FSortIndex = -1;
     TSortKind FSortKind = skAscending;
     int FVisibleRowCount = 0;
+    int FOddHeightRows = 0;
 };

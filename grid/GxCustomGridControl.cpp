@@ -280,8 +280,11 @@ int TGxCustomGridControl::GetPrevVisibleRow(int Index) const {
 }
 
 int TGxCustomGridControl::CountVisibleRows(int A, int B) const {
+    const int begin = std::max(std::min(A, B), 0), end = std::min(std::max(A, B), RowCount());
+    int h = 0;
+    if (UniformRows(h)) return std::max(0, end - begin);
     int n = 0;
-    for (int i = std::max(std::min(A, B), 0), end = std::min(std::max(A, B), RowCount()); i < end; ++i)
+    for (int i = begin; i < end; ++i)
         if (RowVisible(i)) ++n;
     return n;
 }
@@ -289,6 +292,8 @@ int TGxCustomGridControl::CountVisibleRows(int A, int B) const {
 int TGxCustomGridControl::GetRowAtVisibleOffset(int N) const {
     if (N <= 0) return FFirstRow;
     const int count = RowCount();
+    int h = 0;
+    if (UniformRows(h)) return std::min(FFirstRow + N - 1, count);
     int passed = 0;
     int i = FFirstRow;
     for (; i < count; ++i) {

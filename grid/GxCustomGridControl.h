@@ -281,6 +281,10 @@ public:
     int GetPrevVisibleRow(int Index) const;
     int CountVisibleRows(int A, int B) const;
     int GetRowAtVisibleOffset(int N) const;
+    // True, with that height, when every row is visible and RowHeight answers the same for each:
+    // row positions are then arithmetic, and scrolling far need not visit the rows passed. The
+    // default answers false; a descendant answers true only when it knows it for certain.
+    virtual bool UniformRows(int& Height) const { return false; }
 
     // --- the grid's own virtual operations, in slot order. "Abstract" ones raise
     // EAbstractError unless a descendant answers them; TGxGrid answers all of them.

@@ -87,6 +87,18 @@ TRect TGxCustomGridControl::GetCaptionRect() {
 int TGxCustomGridControl::GetRowTop(int Index) {
     int top = GetBodyRect().Top + FGridSpace[lpTop];
     const int count = RowCount();
+    int uniform = 0;
+    if (Index > FFirstRow && UniformRows(uniform)) {
+        // The loop below in closed form: rows that exist have one height, those past the end the
+        // row size, and only rows of some height take room.
+        const int step = FGridSpace[lpTopBottom];
+        const long long inside = std::max(0, std::min(Index, count) - FFirstRow);
+        const long long beyond = Index - std::max(FFirstRow, count);
+        long long y = top;
+        if (uniform > 0) y += inside * (uniform + step);
+        if (beyond > 0 && FRowSize > 0) y += beyond * (FRowSize + step);
+        return static_cast<int>(y);
+    }
     for (int i = FFirstRow; i < Index; ++i) {
         const int h = i >= count ? FRowSize : RowVisible(i) ? RowHeight(i) : 0;
         if (h > 0) top += h + FGridSpace[lpTopBottom];

@@ -363,6 +363,22 @@ void TGxCustomGridControl::ScrollToRow(int Index) {
     const TRect body = GetBodyRect();
     const int step = FGridSpace[lpTopBottom];
     int distance = 0;
+    int uniform = 0;
+    if (FGridStyle == gsReport && UniformRows(uniform) && uniform + step >= 0) {
+        // The walk below in closed form: the visible rows from the first in view to the target
+        // are n, each taking a = height + grid space, and the rows kept above the target are
+        // those whose running sum of a stays within k.
+        const long long a = uniform + step;
+        const long long visible = Index - FFirstRow + 1;
+        const long long top = body.Top + FGridSpace[lpTop] + (uniform > 0 ? (visible - 1) * a : 0);
+        const long long bottom = top + uniform;
+        const long long k = body.Bottom - bottom + visible * a;
+        const long long before = k < 0 ? 0 : a == 0 ? visible : std::min(visible, k / a);
+        distance = bottom > body.Bottom ? static_cast<int>(visible - before) : 0;
+        VertScrollBar()->MoveBy(distance);
+        DoRowsScrolled(distance);
+        return;
+    }
     if (FGridStyle == gsReport) {
         // The loop below, in one walk instead of two over every row passed: it counts the visible
         // rows, from the target upwards, whose heights (each height plus the grid space, the
@@ -469,6 +485,8 @@ int TGxCustomGridControl::GetVertScrollDelta(int OldPosition, int NewPosition) {
 
 int TGxCustomGridControl::RowOfScrollPosition() const {
     const int count = RowCount(), target = VertScrollBar()->Position();
+    int h = 0;
+    if (UniformRows(h)) return std::clamp(target, 0, count);
     int row = 0;
     for (int passed = 0; passed < target && row < count; ++row)
         if (RowVisible(row)) ++passed;

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <set>
+#include <typeinfo>
 
 namespace {
 
@@ -36,6 +38,26 @@ bool PlainDecimal(const QString& Text, double& Value) {
         }
     }
     if (digits == 0 || buf[k - 1] == '.') return false;
+    // Up to 15 digits with at most 22 after the point: the digits as an integer and the power of
+    // ten are both exact doubles, and one division rounds correctly, so this is what the full
+    // conversion below gives, only without its call.
+    if (digits <= 15) {
+        static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        std::uint64_t m = 0;
+        int fraction = -1;
+        for (int j = 0; j < k; ++j) {
+            if (buf[j] == '.') fraction = 0;
+            else {
+                m = m * 10 + std::uint64_t(buf[j] - '0');
+                if (fraction >= 0) ++fraction;
+            }
+        }
+        const double v = fraction > 0 ? double(m) / kPow10[fraction] : double(m);
+        Value = negative ? -v : v;
+        return true;
+    }
     double v = 0;
     const auto [ptr, ec] = std::from_chars(buf, buf + k, v);
     if (ec != std::errc() || ptr != buf + k) return false;
@@ -47,8 +69,10 @@ bool PlainDecimal(const QString& Text, double& Value) {
 // ("2,5"); empty and non-numeric cells count as no value.
 bool FooterNumber(TCell* Cell, double& Value) {
     if (Cell->Empty()) return false;
-    // Most cells hold a plain decimal ("1234.5"): read it in place, without copies.
-    if (auto* text = dynamic_cast<TStringCell*>(Cell); text && PlainDecimal(text->Text(), Value)) return true;
+    // Most cells are text cells holding a plain decimal ("1234.5"): read it in place, without
+    // copies. The exact type test is a compare where dynamic_cast walks the class tree.
+    if (typeid(*Cell) == typeid(TStringCell) && PlainDecimal(static_cast<TStringCell*>(Cell)->Text(), Value))
+        return true;
     if (dynamic_cast<TStringCell*>(Cell) || dynamic_cast<TTextValueCell*>(Cell)) {
         const QString text = Cell->AsString().trimmed();
         if (text.isEmpty()) return false;
@@ -321,6 +345,15 @@ bool TGxGrid::RowVisible(int Index) const {
     return Index >= 0 && Index < RowCount() && FCells->GetRow(Index)->CountsVisible();
 }
 
+bool TGxGrid::UniformRows(int& Height) const {
+    // A measuring handler may size any row, so with one the rows must be asked one by one.
+    if (!FCells || OnMeasuringRowHeight || FCells->OddHeightRows() != 0 ||
+        FCells->VisibleRowCount() != FCells->RowCount())
+        return false;
+    Height = FCells->RowHeight();
+    return true;
+}
+
 bool TGxGrid::Selected(int Index) const {
     return Index >= 0 && Index < RowCount() && FCells->GetRow(Index)->Selected();
 }
@@ -334,7 +367,7 @@ void TGxGrid::SetRowHeight(int Index, int Value) {
     TRow* row = FCells->GetRow(Index);
     const int old = row->RowHeight();
     if (Value == old) return;
-    row->SetRowHeight(Value);
+    FCells->SetRowHeight(Index, Value);
     TGxCustomGrid::SetRowHeight(Index, Value);
     if (row->CountsVisible() && !IsUpdating()) {
         RefreshRow(Index, false);
@@ -842,8 +875,10 @@ double TGxGrid::FooterValue(int ACol, TFormulaKind Kind, bool VisibleOnly, int N
         double sum = 0;
         bool any = false;
         for (int r = 0; r < count; ++r) {
-            FCells->PrefetchCell(ACol, r + 16);
-            FCells->PrefetchValue(ACol, r + 8);
+            // Far enough ahead that the cell has arrived when its text is asked for, and the
+            // text when it is read (rows lie scattered after a sort).
+            FCells->PrefetchCell(ACol, r + 128);
+            FCells->PrefetchValue(ACol, r + 64);
             if (!eligible(r)) continue;
             double x = 0;
             if (!FooterNumber(FCells->GetCell(ACol, r), x)) continue;

@@ -35,6 +35,7 @@ public:
     int GetRowImageIndex(int Index) const override;
     int GetRowLevel(int Index) const override;
     bool RowVisible(int Index) const override;
+    bool UniformRows(int& Height) const override;
     bool Selected(int Index) const override;
     int GetVisibleRows() const override;
     void FormatCell(int ACol, int ARow, TCellState CellState, QString& Text) override;
