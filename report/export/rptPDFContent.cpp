@@ -8,6 +8,7 @@
 #include "platform/gfx/Colors.h"
 #include "platform/gfx/Picture.h"
 #include "report/core/rptClassLine.h"
+#include "report/core/rptClassMemo.h"
 #include "report/core/rptClassView.h"
 #include "report/export/rptCrypto.h"
 
@@ -129,8 +130,15 @@ void TrptPDFExport::WritePageFill(const TrptPDFPageSetup& Setup) {
 
 void TrptPDFExport::WriteViewContent(TrptView* View) {
     if (!View->URL().isEmpty()) AddLinkForUrl(View->URL(), BoxOf(View));
-    // Link annotations for URL and the text writer plug in here; until text is written as text,
-    // text objects are rasterised like every object without vector operators of its own.
+    if (auto* memo = dynamic_cast<TrptCustomMemoView*>(View)) {
+        const bool plainBrush = memo->BrushStyle() == bsSolid || memo->BrushStyle() == bsClear;
+        const bool tagMarked =
+            memo->AllowHTMLTags() && FHTMLTags && memo->Text().contains(QLatin1Char('<'));
+        if (plainBrush && !tagMarked) {
+            WriteTextView(memo);
+            return;
+        }
+    }
     if (auto* line = dynamic_cast<TrptCustomLineView*>(View)) {
         WriteLineView(line, line->ArrowStart(), line->ArrowEnd(), line->ArrowSolid(), line->ArrowLength(),
                       line->ArrowWidth());
@@ -393,9 +401,12 @@ void TrptPDFExport::WriteRasterised(TrptView* View) {
 // Frames
 
 void TrptPDFExport::WriteFrame(TrptView* View) {
+    WriteFrameBox(View, BoxOf(View));
+}
+
+void TrptPDFExport::WriteFrameBox(TrptView* View, const TObjectBox& box) {
     TrptFrame* frame = View->Frame();
     if (frame->Typ().Empty() || frame->Color() == clNone) return;
-    const TObjectBox box = BoxOf(View);
     TrptPDFBuffer& o = OutStream;
     o.Add(ColorToPDF(frame->Color())).Add(" RG\r\n");
     auto side = [&](TrptFrameLine* line, double x1, double y1, double x2, double y2) {

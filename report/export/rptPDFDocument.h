@@ -8,6 +8,7 @@
 
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Types.h"
+#include "report/export/rptPDFFont.h"
 
 #include <QByteArray>
 #include <QString>
@@ -94,15 +95,6 @@ public:
     double Height = 0; // points
 };
 
-// A font of the document: its resource name, the number reserved for it and whether that number
-// is reserved. The glyph bookkeeping and the font objects belong to the text writer.
-class TrptPDFFont {
-public:
-    virtual ~TrptPDFFont() = default;
-    QByteArray Name;
-    int Reference = 0;
-    bool Saved = false;
-};
 
 // A link annotation collected while a page is written and written out at the end.
 class TrptPDFAnnot {

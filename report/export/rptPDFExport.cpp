@@ -27,7 +27,7 @@
 KORVEL_CLASS_INFO(TrptPDFExport) {
     using C = TrptPDFExport;
     b.Prop("Compressed", &C::Compressed, &C::SetCompressed).Default(true);
-    b.Prop("EmbeddedFonts", &C::EmbeddedFonts, &C::SetEmbeddedFonts).Default(false);
+    b.Prop("EmbeddedFonts", &C::EmbeddedFonts, &C::SetEmbeddedFonts).Default(true);
     b.Prop("EmbedFontsIfProtected", &C::EmbedFontsIfProtected, &C::SetEmbedFontsIfProtected).Default(true);
     b.Prop("OpenAfterExport", &C::OpenAfterExport, &C::SetOpenAfterExport).Default(false);
     b.Prop("PrintOptimized", &C::PrintOptimized, &C::SetPrintOptimized).Default(false);
@@ -361,7 +361,7 @@ void TrptPDFExport::Finish() {
     // A page left open by an error still gets its objects.
     if (FPageOpen) FinishPage(nullptr, -1);
 
-    // Fonts are written here, in order of first use, once text is written as text.
+    WriteFonts();
 
     SetObjectOffset(FPagesNumber);
     WriteHeader(FPagesNumber);

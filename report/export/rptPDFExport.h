@@ -31,6 +31,7 @@
 class TrptView;
 class TrptFrame;
 class TrptShapeView;
+class TrptCustomMemoView;
 class TrptCustomOutline;
 
 enum TrptPDFEncBit { ePrint, eModify, eCopy, eAnnot };
@@ -190,8 +191,17 @@ private:
     };
     TObjectBox BoxOf(TrptView* View) const;
 
+    // Text objects as text in embedded fonts (rptPDFText.cpp).
+    void WriteTextView(TrptCustomMemoView* Memo);
+    void WriteFrameBox(TrptView* View, const TObjectBox& Box);
+    TrptPDFFont* FindOrAddFont(const TFontFacePtr& Face, const QString& ReportName, bool Bold, bool Italic);
+    // Adds the font to the fonts named by the page resources; its index there.
+    int FindOrAddPageFont(TrptPDFFont* Font);
+    void WriteFonts();
+    void WriteFont(TrptPDFFont& Font);
+
     bool FCompressed = true;
-    bool FEmbeddedFonts = false;
+    bool FEmbeddedFonts = true;
     bool FEmbedFontsIfProtected = true;
     bool FOpenAfterExport = false;
     bool FPrintOptimized = false;
