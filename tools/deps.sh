@@ -7,7 +7,7 @@ KORVEL_PACKAGES=(
   fonts-liberation fonts-dejavu-core fonts-wqy-microhei
   libgtest-dev libgmock-dev googletest libbenchmark-dev python3-openpyxl unzip
   python3-fonttools python3-munkres
-  xvfb xauth poppler-utils qpdf imagemagick
+  xvfb xauth poppler-utils qpdf imagemagick tidy libreoffice-draw-nogui libreoffice-writer-nogui
   qt6-translations-l10n
 )
 

@@ -626,6 +626,8 @@ bool ExportPreparedPages(TrptReport* Report, TrptCustomPreviewPages* Pages, Trpt
         // A list that names no page exports nothing rather than every page.
         if (run.List.Nothing) return false;
         run.Run();
+        // A filter's own progress window can be cancelled while it finishes.
+        if (Report->Terminated()) result = false;
     } catch (const EExportTerminated&) {
         // Cancelled: the filter finished with the report terminated, so it leaves the partial
         // file closed and unopened; the caller learns that nothing complete was written.

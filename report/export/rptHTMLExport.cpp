@@ -8,6 +8,8 @@
 #include "report/core/rptClassPage.h"
 #include "report/core/rptClassReport.h"
 #include "report/core/rptHTMLTags.h"
+#include "report/core/rptProgress.h"
+#include "report/core/rptRes.h"
 #include "report/core/rptUtils.h"
 #include "report/export/rptExportUtils.h"
 
@@ -66,6 +68,7 @@ KORVEL_CLASS_INFO(TrptHTMLExport) {
     b.Prop("EmptyLines", &C::EmptyLines, &C::SetEmptyLines).Default(true);
     b.Prop("URLTarget", &C::URLTarget, &C::SetURLTarget);
     b.Prop("Print", &C::Print, &C::SetPrint).Default(false);
+    b.Prop("PictureType", &C::PictureType, &C::SetPictureType).Default(gpPNG);
 }
 
 TrptHTMLExport::TrptHTMLExport(TComponent* AOwner) : TrptCustomExportFilter(AOwner) {
@@ -137,14 +140,6 @@ QString TrptHTMLExport::FileLink(const QString& Path) {
     return parts.join(QLatin1Char('/'));
 }
 
-QString TrptHTMLExport::PictureExt() const {
-    switch (FPictureType) {
-    case hpBMP: return QStringLiteral("bmp");
-    case hpJPG: return QStringLiteral("jpg");
-    default: return QStringLiteral("png");
-    }
-}
-
 QString TrptHTMLExport::FilesPrefix() {
     const QFileInfo fi(FileName());
     const QString d = fi.path() + QLatin1Char('/');
@@ -206,7 +201,7 @@ bool TrptHTMLExport::Start() {
 void TrptHTMLExport::StartPage(TrptReportPage*, int) {
     ++FCurrentPage;
     FBackImageExist = false;
-    FBackImage = QImage();
+    FBackImage.reset();
 }
 
 void TrptHTMLExport::ExportObject(TrptComponent* Obj) {
@@ -217,10 +212,9 @@ void TrptHTMLExport::ExportObject(TrptComponent* Obj) {
         FMatrix->AddObject(v);
     if (v->Name() == QLatin1String("_pagebackground") && FExportPictures && FBackground) {
         const int w = std::max(1, RoundEven(v->Width())), h = std::max(1, RoundEven(v->Height()));
-        TBitmap bmp(w, h, pf24bit);
-        v->Draw(&bmp.Canvas(), 1, 1, -v->AbsLeft(), -v->AbsTop());
-        bmp.Canvas().Flush();
-        FBackImage = bmp.Image();
+        FBackImage = std::make_unique<TBitmap>(w, h, pf24bit);
+        v->Draw(&FBackImage->Canvas(), 1, 1, -v->AbsLeft(), -v->AbsTop());
+        FBackImage->Canvas().Flush();
         FBackImageExist = true;
     }
 }
@@ -254,7 +248,24 @@ void TrptHTMLExport::FinishPage(TrptReportPage* Page, int Index) {
 void TrptHTMLExport::Finish() {
     if (!FMatrix) return;
     if (!FMultipage) {
+        std::unique_ptr<TrptProgress> progress;
+        if (ShowProgress()) {
+            progress = std::make_unique<TrptProgress>(nullptr);
+            progress->Execute(std::max(0, FCurrentPage - 1), GlobalResources()->Get(QStringLiteral("ProgressWait")), true,
+                              true);
+        }
+        FProgress = progress.get();
+        struct TProgressEnd {
+            TrptProgress*& Ref;
+            ~TProgressEnd() { Ref = nullptr; }
+        } progressEnd{FProgress};
         FMatrix->Prepare();
+        if (Cancelled()) {
+            // Nothing is written and nothing opened; the export loop learns of the cancel.
+            if (Report()) Report()->SetTerminated(true);
+            FMatrix.reset();
+            return;
+        }
         if (Stream()) {
             QBuffer buf;
             buf.open(QIODevice::WriteOnly);
@@ -289,6 +300,10 @@ void TrptHTMLExport::Finish() {
     }
 }
 
+bool TrptHTMLExport::Cancelled() const {
+    return FProgress && FProgress->Terminated();
+}
+
 QString TrptHTMLExport::ReportTitle() const {
     if (!Report()) return QString();
     QString t = Report()->ReportOptions()->Name();
@@ -296,15 +311,16 @@ QString TrptHTMLExport::ReportTitle() const {
     return t;
 }
 
-QString TrptHTMLExport::SavePicture(const QImage& Image, const QString& Stem) {
-    const QString file = FilesPrefix() + Stem + QLatin1Char('.') + PictureExt();
-    const QByteArray fmt = PictureExt().toLatin1();
-    if (!Image.save(file, fmt.constData())) {
-        ReportError(file + QStringLiteral(": the picture could not be written"));
-    } else if (Files()) {
-        Files()->Add(file);
+QString TrptHTMLExport::SavePicture(TGraphic& Picture, const QString& Stem) {
+    const QString ext = PictureTypeExtension(FPictureType);
+    const QString file = FilesPrefix() + Stem + QLatin1Char('.') + ext;
+    try {
+        SaveGraphicToFile(Picture, file, FPictureType);
+        if (Files()) Files()->Add(file);
+    } catch (const Exception& e) {
+        ReportError(file + QStringLiteral(": ") + e.Message());
     }
-    return FileLink(LinkPrefix() + Stem + QLatin1Char('.') + PictureExt());
+    return FileLink(LinkPrefix() + Stem + QLatin1Char('.') + ext);
 }
 
 QString TrptHTMLExport::StyleClass(int k) const {
@@ -413,9 +429,9 @@ void TrptHTMLExport::WriteDocument(QIODevice& Out) {
     }
     WriteLine(Out, QStringLiteral("</head>"));
     WriteLine(Out, QStringLiteral("<body"));
-    if (FBackImageExist && FExportPictures && !FBackImage.isNull()) {
+    if (FBackImageExist && FExportPictures && FBackImage) {
         // Numbered, so that each page of a multipage export keeps its own background.
-        const QString link = SavePicture(FBackImage, QStringLiteral("backgrnd%1").arg(FBackgroundCount++));
+        const QString link = SavePicture(*FBackImage, QStringLiteral("backgrnd%1").arg(FBackgroundCount++));
         WriteLine(Out, QStringLiteral(" background=\"") + Escape(link) + QStringLiteral("\""));
     }
     WriteLine(Out, QStringLiteral(" bgcolor=\"#FFFFFF\" text=\"#000000\">"));
@@ -438,15 +454,18 @@ void TrptHTMLExport::WriteDocument(QIODevice& Out) {
     bool tableOpen = true;
     int pageIndex = 0;
     for (int y = 0; y + 1 < m.Height(); ++y) {
+        if (!FMultipage && Cancelled()) break;
         bool brk = false;
         if (pageIndex < m.GetPagesCount() && RoundEven(m.GetYPosById(y + 1)) >= RoundEven(m.GetPageBreak(pageIndex))) {
             brk = true;
             ++pageIndex;
+            if (FProgress) FProgress->Tick();
         }
         WriteLine(Out, QStringLiteral("<tr style=\"height:%1px\">")
                            .arg(std::max(1, RoundEven((m.GetYPosById(y + 1) - m.GetYPosById(y)) / 1.03))));
         QString cells;
         for (int x = 0; x + 1 < m.Width(); ++x) {
+            if (!FMultipage && Cancelled()) break;
             const int id = m.GetCell(x, y);
             if (id < 0) {
                 cells += QStringLiteral("<td></td>");
@@ -484,7 +503,7 @@ void TrptHTMLExport::WriteDocument(QIODevice& Out) {
                 }
             }
             if (o->Image()) {
-                const QString src = SavePicture(o->Image()->Image(), QStringLiteral("img%1").arg(FPicturesCount));
+                const QString src = SavePicture(*o->Image(), QStringLiteral("img%1").arg(FPicturesCount));
                 cells += QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"\">")
                              .arg(Escape(src))
                              .arg(o->Image()->Width())

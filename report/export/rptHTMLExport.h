@@ -5,13 +5,12 @@
 
 #include "report/core/rptClassBases.h"
 #include "report/export/rptExportMatrix.h"
+#include "report/export/rptImageConverter.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <memory>
-
-enum TrptHTMLPictureType { hpPNG, hpBMP, hpJPG };
 
 class TrptHTMLExport : public TrptCustomExportFilter {
     KORVEL_CLASS(TrptHTMLExport, TrptCustomExportFilter)
@@ -54,8 +53,8 @@ public:
     void SetURLTarget(const QString& Value) { FURLTarget = Value; }
     bool Print() const { return FPrint; }
     void SetPrint(bool Value) { FPrint = Value; }
-    TrptHTMLPictureType PictureType() const { return FPictureType; }
-    void SetPictureType(TrptHTMLPictureType Value) { FPictureType = Value; }
+    TrptPictureType PictureType() const { return FPictureType; }
+    void SetPictureType(TrptPictureType Value) { FPictureType = Value; }
     QStringList& HTMLDocumentBegin() { return FHTMLDocumentBegin; }
     QStringList& HTMLDocumentBody() { return FHTMLDocumentBody; }
     QStringList& HTMLDocumentEnd() { return FHTMLDocumentEnd; }
@@ -72,16 +71,18 @@ public:
 private:
     QString FilesPrefix();
     QString LinkPrefix() const;
-    QString PictureExt() const;
     void WriteDocument(QIODevice& Out);
     QString StyleClass(int k) const;
     QString FormatText(const TrptIEMObject* Obj) const;
-    QString SavePicture(const QImage& Image, const QString& Stem);
+    QString SavePicture(TGraphic& Picture, const QString& Stem);
     QString ReportTitle() const;
+    // The progress window of Finish was cancelled.
+    bool Cancelled() const;
     void ReportError(const QString& Text);
     void WriteNavigator();
 
     std::unique_ptr<TrptIEMatrix> FMatrix;
+    TrptProgress* FProgress = nullptr;
     int FCurrentPage = 0;
     int FPicturesCount = 0;
     int FBackgroundCount = 0;
@@ -89,8 +90,8 @@ private:
     bool FExportStyles = true, FNavigator = false, FMultipage = false, FAbsLinks = false, FBackground = false;
     bool FCentered = false, FEmptyLines = true, FPrint = false;
     QString FURLTarget;
-    TrptHTMLPictureType FPictureType = hpPNG;
-    QImage FBackImage;
+    TrptPictureType FPictureType = gpPNG;
+    std::unique_ptr<TBitmap> FBackImage;
     bool FBackImageExist = false;
     bool FErrorReported = false;
     QStringList FHTMLDocumentBegin, FHTMLDocumentBody, FHTMLDocumentEnd;

@@ -4,14 +4,20 @@
 #include "report/core/rptClassMemo.h"
 #include "report/core/rptClassReport.h"
 #include "report/core/rptClassView.h"
+#include "report/core/rptProgress.h"
 #include "report/export/rptHTMLExport.h"
 
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/Streams.h"
+#include "platform/sys/Desktop.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -270,6 +276,72 @@ TEST(HTMLExportDocument, StreamTakesOneDocumentWithoutFiles) {
     f.Finish(); // the progress window is shown and freed around the matrix's preparation
     EXPECT_TRUE(out.Bytes().contains("<td class=\"s0\">in a stream</td>")) << out.Bytes().toStdString();
     EXPECT_TRUE(out.Bytes().endsWith("</body></html>\r\n\r\n"));
+    EXPECT_EQ(f.Files()->Count(), 0);
+}
+
+// Every picture format writes its files under their own extension and the document links them.
+TEST(HTMLExportDocument, PictureFilesTakeTheChosenFormat) {
+    const struct { TrptPictureType Type; const char* Ext; bool Raster; } cases[] = {
+        {gpPNG, "png", true}, {gpBMP, "bmp", true}, {gpJPG, "jpg", true}, {gpGIF, "gif", true},
+        {gpEMF, "emf", false}, {gpWMF, "wmf", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Ext);
+        QTemporaryDir dir;
+        const QString file = dir.path() + QStringLiteral("/rep.html");
+        TrptHTMLExport f(nullptr);
+        f.SetShowProgress(false);
+        f.SetFileName(file);
+        f.SetPictureType(c.Type);
+        Doc d;
+        ExportTwoPages(f, d);
+        const QString picture = dir.path() + QStringLiteral("/rep.files/img0.") + QLatin1String(c.Ext);
+        ASSERT_TRUE(QFile::exists(picture));
+        EXPECT_TRUE(f.Files()->IndexOf(picture) >= 0);
+        if (c.Raster) {
+            EXPECT_FALSE(QImage(picture).isNull());
+        }
+        QFile h(file);
+        ASSERT_TRUE(h.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(h.readAll().contains(QByteArray("<img src=\"rep.files/img0.") + c.Ext + "\""));
+    }
+}
+
+// Cancel in the progress window of Finish: nothing is written, nothing opened, and the run is
+// marked terminated so that the export loop reports failure.
+TEST(HTMLExportDocument, CancelWhileFinishingWritesAndOpensNothing) {
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/rep.html");
+    QStringList opened;
+    SetOpenUrlHandler([&](const QUrl& url) {
+        opened << url.toString();
+        return true;
+    });
+    TrptReport report(nullptr);
+    TrptHTMLExport f(nullptr);
+    f.SetReport(&report);
+    f.SetShowProgress(true);
+    f.SetOpenAfterExport(true);
+    f.SetFileName(file);
+    ASSERT_TRUE(f.Start());
+    Doc d;
+    f.StartPage(nullptr, 0);
+    f.ExportObject(d.Memo(0, 0, 50, 10, QStringLiteral("cancelled")));
+    f.FinishPage(nullptr, 0);
+    bool clicked = false;
+    QTimer::singleShot(0, [&] {
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (auto* p = dynamic_cast<TrptProgress*>(Screen->Forms(i))) {
+                p->CancelB->Click();
+                clicked = true;
+            }
+    });
+    f.Finish();
+    SetOpenUrlHandler({});
+    EXPECT_TRUE(clicked);
+    EXPECT_TRUE(report.Terminated());
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_TRUE(opened.isEmpty()) << opened.join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(f.Files()->Count(), 0);
 }
 
