@@ -165,3 +165,12 @@ QString BandXml(const QString& ClassName, const QString& Name, double Top, doubl
         .arg(Width)
         .arg(Attrs, Objects);
 }
+
+int DarkPixelsIn(const QString& Png, int Left, int Top, int Right, int Bottom) {
+    const QImage img(Png);
+    int n = 0;
+    for (int y = std::max(Top, 0); y < std::min(Bottom, img.height()); ++y)
+        for (int x = std::max(Left, 0); x < std::min(Right, img.width()); ++x)
+            if (qGray(img.pixel(x, y)) < 128) ++n;
+    return n;
+}

@@ -61,3 +61,6 @@ QString MemoXml(const QString& Name, double Left, double Top, double Width, cons
                 const QString& Attrs = QString(), double Height = 20);
 QString BandXml(const QString& ClassName, const QString& Name, double Top, double Height, const QString& Attrs,
                 const QString& Objects, double Left = 0, double Width = 377.95);
+
+// Dark pixels of a PNG written by DrawPage, inside a rectangle (pixels at scale 1).
+int DarkPixelsIn(const QString& Png, int Left, int Top, int Right, int Bottom);

@@ -187,6 +187,25 @@ TEST(Groups, CollapsedDrillDownGroupsPrintOnlyTheirHeader) {
     EXPECT_EQ(shop.Run(bands).join(QLatin1Char(' ')), QStringLiteral("GH[G North] GH[G South] M[Cid] GH[G ]"));
 }
 
+// Pictures to look at: a grouped report and a three-level master-detail list, drawn from the
+// prepared pages (reportengine_grouped.png, reportengine_masterdetail.png).
+TEST(GroupsDraw, GroupedAndMasterDetailPages) {
+    TShop shop;
+    shop.Run(SalesGroups(QString()));
+    const QString grouped = shop.R.DrawPage(0, QStringLiteral("reportengine_grouped.png"));
+    // Every one of the 19 lines (20 px each) has text.
+    for (int line = 0; line < 17; ++line)
+        EXPECT_GT(DarkPixelsIn(grouped, 0, line * 20 + 2, 200, line * 20 + 18), 5) << line;
+    shop.Run(Customers(QString()) + Orders(QString()) + Lines());
+    const QString md = shop.R.DrawPage(0, QStringLiteral("reportengine_masterdetail.png"));
+    // Ann at 0, order 10 indented by 20 at 20, its line by 40 at 40; nothing left of each level.
+    EXPECT_GT(DarkPixelsIn(md, 0, 2, 20, 18), 5);
+    EXPECT_EQ(DarkPixelsIn(md, 0, 22, 20, 38), 0);
+    EXPECT_GT(DarkPixelsIn(md, 20, 22, 60, 38), 5);
+    EXPECT_EQ(DarkPixelsIn(md, 0, 42, 40, 58), 0);
+    EXPECT_GT(DarkPixelsIn(md, 40, 42, 80, 58), 5);
+}
+
 // Templates the engine refuses, each with a message naming the band, and no endless run.
 struct TBadCase {
     const char* Name;

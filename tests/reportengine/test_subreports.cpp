@@ -64,6 +64,11 @@ TEST(Subreports, SideBySideTheRunGoesOnBelowTheOneThatEndedLast) {
     EXPECT_EQ(after.Page, 1);
     EXPECT_NEAR(after.Band.Top, 60, 0.01);
     EXPECT_NEAR(after.Band.Left, 0, 0.01);
+    // The picture (reportengine_subreports.png): both columns of rows, nothing between them.
+    const QString png = r.DrawPage(0, QStringLiteral("reportengine_subreports.png"));
+    EXPECT_GT(DarkPixelsIn(png, 0, 22, 100, 78), 20);
+    EXPECT_GT(DarkPixelsIn(png, 190, 22, 290, 370), 100);
+    EXPECT_EQ(DarkPixelsIn(png, 120, 0, 185, 378), 0);
 }
 
 TEST(Subreports, PrintedOnItsParentBecomesPartOfTheBand) {
@@ -169,6 +174,12 @@ TEST(VerticalBands, CellsRepeatFromLeftToRightForEveryHorizontalRow) {
         EXPECT_EQ(cells, (QStringList{"c1@0", "c2@50", "c3@100"}));
         EXPECT_NEAR(rows[k].Band.Top, 20 * k, 0.01);
     }
+    // The picture (reportengine_vertical.png): cells c1..c3 across, in both rows.
+    const QString png = r.DrawPage(0, QStringLiteral("reportengine_vertical.png"));
+    for (int row = 0; row < 2; ++row)
+        for (int col = 0; col < 3; ++col)
+            EXPECT_GT(DarkPixelsIn(png, col * 50, row * 20 + 2, col * 50 + 48, row * 20 + 18), 5) << row << col;
+    EXPECT_EQ(DarkPixelsIn(png, 152, 0, 378, 40), 0);
     // The template keeps its single cell.
     ASSERT_TRUE(r.Prepare());
     EXPECT_EQ(DumpBands(r.Dump(), QStringLiteral("TrptMasterData")).size(), 2);
