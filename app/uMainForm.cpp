@@ -117,6 +117,7 @@ TfrmMainKorvel::TfrmMainKorvel(TComponent* AOwner) : TForm(AOwner) {
     }
 
     CreateImageLists();
+    CreateReportComponents();
 
     OnShow = [this](TObject* sender) { FormShow(sender); };
     OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
@@ -333,10 +334,6 @@ void TfrmMainKorvel::mniCloseClick(TObject*) {
 
 void TfrmMainKorvel::mniDBLocationClick(TObject*) {
     frmOptionsKorvel->ShowModal();
-}
-
-void TfrmMainKorvel::mniReportClick(TObject*) {
-    // The report designer opens on the current report here once the report library exists.
 }
 
 void TfrmMainKorvel::mniAboutClick(TObject*) {

@@ -27,6 +27,14 @@ class TXMLNode;
 class TXMLDocument;
 class TdbButton;
 class TdbComboBox;
+class TParams;
+class TSQLQuery;
+class TrptReport;
+class TrptDBDataset;
+class TrptDesigner;
+class TrptPDFExport;
+class TrptHTMLExport;
+class TrptCustomExportFilter;
 
 // A forms.xml the builder cannot use: the message names the file, the line and what is wrong.
 KORVEL_EXCEPTION(EFormsError, Exception)
@@ -57,8 +65,14 @@ public:
     TImageList* ImageListImageDataBase = nullptr;
     TImageList* ImageListButtonEdit = nullptr;
     TImageList* ImageListButtonIcons = nullptr;
-    // The report with its dataset, the designer, the eight export filters, the
-    // chart registration and the formula component join here when their libraries exist.
+    // The report, the dataset report buttons bind their query to (user name "Report"), the
+    // designer's settings and the export filters that exist so far. The RTF, OpenDocument,
+    // spreadsheet and picture filters join here when their libraries exist.
+    TrptReport* rptReport = nullptr;
+    TrptDBDataset* rptDBDataset = nullptr;
+    TrptDesigner* rptDesigner = nullptr;
+    TrptPDFExport* rptPDFExport1 = nullptr;
+    TrptHTMLExport* rptHTMLExport1 = nullptr;
 
     // A developer's SQL console, never made visible: "Execute" runs the input memo's query and
     // lists the result in the output memo. The time picker has no code.
@@ -118,11 +132,20 @@ private:
     void ActionSQL(TdbButton* button, TCustomForm* window);
     void ActionDelete(TdbButton* button, TCustomForm* window);
     void ActionSaveRecord(TdbButton* button, TCustomForm* window);
+    void ActionReport(TdbButton* button, TCustomForm* window);
+    // Loads a template into rptReport; false (after saying why, naming the file) when it cannot.
+    bool LoadReportTemplate(const QString& path);
+    // The filter of a report button's mode, its file name set; null when the format has none yet.
+    TrptCustomExportFilter* ReportExportFilter(int openIn);
+    void CreateReportComponents();
     void RunGridsOfTable(TCustomForm* window, const QString& table);
     void IncrementalSearch(TComponent* control, const QString& buttonName);
     // Reports a combo box chain that loops back on itself, once per loop.
     void ReportComboLoop(TdbComboBox* combo, const std::set<TdbComboBox*>& chain);
     Int64 FLastSavedId = -1;
+    // The result set rptDBDataset reads; kept until the next report action replaces it.
+    std::unique_ptr<TSQLQuery> FReportQuery;
+    bool FInReportAction = false;
     std::vector<TComponent*> FReportedComboLoops;
 
 public:
@@ -162,6 +185,13 @@ extern TfrmMainKorvel* frmMainKorvel;
 // close windows and create components, which changes the lists being walked.
 std::vector<TCustomForm*> ScreenWindows();
 std::vector<TComponent*> ComponentList(TComponent* owner);
+
+// A button's SQL with the values of its window's controls in place of their "{name}" tokens and
+// its record id in place of "$id", in one pass (a substituted value is never searched again).
+// Inside a quoted literal of the text a typed value joins the literal with its quotes doubled;
+// outside one it becomes a parameter added to params. freeSqlCase applies free SQL's
+// letter-case rule to typed texts; report queries take them as typed.
+QString SubstituteControls(TdbButton* button, TCustomForm* window, TParams* params, bool freeSqlCase);
 
 // The number of a tab entry "TabOrder,Name" (999 when empty or not a number), and the order of
 // two entries of the list by it.

@@ -66,7 +66,7 @@ void TfrmMainKorvel::OnButtonClick(TObject* Sender) {
         ActionSQL(button, window);
         return;
     case adbReport:
-        // Reports arrive with the report library.
+        ActionReport(button, window);
         return;
     case adbDelete:
         ActionDelete(button, window);
@@ -238,14 +238,14 @@ void TfrmMainKorvel::ActionSearch(TdbButton* button, TCustomForm* window) {
 // A control's value for a "{name}" token: typed text (edits, memos, counters, dates), or a
 // value of the shell's own making (ids, flags, NULL). False for components that are not
 // substituted.
-static bool ControlValue(TComponent* control, bool& isText, QString& value) {
+static bool ControlValue(TComponent* control, bool freeSqlCase, bool& isText, QString& value) {
     isText = true;
     if (auto* e = dynamic_cast<TdbEdit*>(control)) {
-        value = EscapeQuotes(e->Text(), QString());
+        value = e->Text();
     } else if (auto* m = dynamic_cast<TdbMemo*>(control)) {
-        value = EscapeQuotes(m->Text(), QString());
+        value = m->Text();
     } else if (auto* ec = dynamic_cast<TdbEditCount*>(control)) {
-        value = EscapeQuotes(ec->Text(), QString());
+        value = ec->Text();
     } else if (auto* p = dynamic_cast<TdbDateTimePicker*>(control)) {
         if (p->Checked()) return value = p->Kind() == dtkTime ? p->dbGetTime() : p->dbGetDate(), true;
         isText = false;
@@ -268,7 +268,7 @@ static bool ControlValue(TComponent* control, bool& isText, QString& value) {
         return true;
     }
     // The letter-case rule of typed texts; their quotes are dealt with where they go.
-    value.replace(QLatin1String("\"\""), QLatin1String("\""));
+    if (freeSqlCase) value = EscapeQuotes(value, QString()).replace(QLatin1String("\"\""), QLatin1String("\""));
     return true;
 }
 
@@ -277,7 +277,7 @@ static bool ControlValue(TComponent* control, bool& isText, QString& value) {
 // from left to right, so a substituted value is never searched for tokens again. A quoted span
 // of the statement that holds a token is rebuilt as one literal by QuotedSQL; a typed text
 // outside any literal becomes a bound parameter.
-static QString SubstituteControls(TdbButton* button, TCustomForm* window, TParams* params) {
+QString SubstituteControls(TdbButton* button, TCustomForm* window, TParams* params, bool freeSqlCase) {
     const QString sql = button->dbSQL();
     const bool hasId = button->dbGeneralTableId() != -1;
     QString out;
@@ -309,7 +309,7 @@ static QString SubstituteControls(TdbButton* button, TCustomForm* window, TParam
             TdbButton inner(nullptr);
             inner.SetdbSQL(content);
             inner.SetdbGeneralTableId(button->dbGeneralTableId());
-            const QString substituted = SubstituteControls(&inner, window, nullptr);
+            const QString substituted = SubstituteControls(&inner, window, nullptr, freeSqlCase);
             out += substituted == content ? span : QuotedSQL(substituted);
             continue;
         }
@@ -325,7 +325,7 @@ static QString SubstituteControls(TdbButton* button, TCustomForm* window, TParam
                     }
             bool isText = false;
             QString value;
-            if (control && ControlValue(control, isText, value)) {
+            if (control && ControlValue(control, freeSqlCase, isText, value)) {
                 if (isText && params) {
                     const QString pname = QStringLiteral("korvel_v%1").arg(params->Count() + 1);
                     params->CreateParam(ftString, pname, ptInput).SetAsString(value);
@@ -345,7 +345,7 @@ static QString SubstituteControls(TdbButton* button, TCustomForm* window, TParam
 
 void TfrmMainKorvel::ActionSQL(TdbButton* button, TCustomForm* window) {
     TParams params;
-    const QString sql = SubstituteControls(button, window, &params);
+    const QString sql = SubstituteControls(button, window, &params, true);
     TComponent* target =
         button->dbResultControl().isEmpty() ? nullptr : window->FindComponent(button->dbResultControl());
     if (auto* grid = dynamic_cast<TdbStringGridEx*>(target)) {
