@@ -929,6 +929,16 @@ void TrptPreviewPages::LoadFromStream(TStream& Stream, bool AllowPartialLoading)
             if (version != "1.0" && version != "1.1")
                 InvalidFile(QStringLiteral("version %1 of the file format is not known").arg(QString::fromLatin1(version)));
         }
+        // The reader closes open elements at the end of its input, so a cut file would load its
+        // first part as if whole: the root's end tag must close the file.
+        const Int64 size = Stream.Size();
+        const Int64 tailAt = std::max<Int64>(at, size - 64);
+        Stream.SetPosition(tailAt);
+        QByteArray tail(static_cast<qsizetype>(size - tailAt), Qt::Uninitialized);
+        tail.resize(static_cast<qsizetype>(Stream.Read(tail.data(), tail.size())));
+        Stream.SetPosition(at);
+        if (!tail.trimmed().toLower().endsWith("</preparedreport>"))
+            InvalidFile(QStringLiteral("the file is cut short (it does not end with its closing tag)"));
     }
     auto doc = std::make_unique<TrptXMLDocument>();
     doc->SetTempDir(FXMLDoc->TempDir());

@@ -6,6 +6,15 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Through the table itself, so that the texts are there before anything else made the table.
+QString Text(const QString& Key) {
+    return GlobalResources()->Get(Key);
+}
+
+} // namespace
+
 double rptClampZoom(double Value) {
     if (std::isnan(Value) || Value < rptMinZoom) return rptMinZoom;
     return std::min(Value, rptMaxZoom);
@@ -47,7 +56,7 @@ int rptRefreshInterval(quint32 FirstPageMs) {
 QStringList rptZoomBoxItems() {
     return {QStringLiteral("25%"),  QStringLiteral("50%"),  QStringLiteral("75%"),
             QStringLiteral("100%"), QStringLiteral("150%"), QStringLiteral("200%"),
-            ReportText(QStringLiteral("zmPageWidth")), ReportText(QStringLiteral("zmWholePage"))};
+            Text(QStringLiteral("zmPageWidth")), Text(QStringLiteral("zmWholePage"))};
 }
 
 QString rptZoomText(double Zoom) {
@@ -80,8 +89,8 @@ TrptZoomRequest rptParseZoomBox(int ItemIndex, const QString& Text) {
 
 QString rptPageStatusText(bool Preparing, bool FirstPassOfTwo, int PageNo, int PageCount) {
     if (Preparing && FirstPassOfTwo)
-        return ReportText(QStringLiteral("clFirstPass")) + QLatin1Char(' ') + QString::number(PageCount);
-    QString t = ReportText(QStringLiteral("clPageOf"));
+        return Text(QStringLiteral("clFirstPass")) + QLatin1Char(' ') + QString::number(PageCount);
+    QString t = Text(QStringLiteral("clPageOf"));
     const qsizetype a = t.indexOf(QLatin1String("%d"));
     if (a >= 0) t.replace(a, 2, QString::number(PageNo));
     const qsizetype b = t.indexOf(QLatin1String("%d"));

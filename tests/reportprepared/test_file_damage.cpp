@@ -72,9 +72,9 @@ void ExpectRefusedAndUnchanged(const QByteArray& Bytes, const std::string& Case)
     SCOPED_TRACE(Case);
     TPreparedFixture f;
     Prepare(f);
+    f.Report->ReportOptions()->SetName(QStringLiteral("Kept"));
     const QString dump = DumpPreparedPages(f.Pages);
     const QByteArray saved = Save(f.Pages);
-    f.Report->ReportOptions()->SetName(QStringLiteral("Kept"));
     const size_t sources = f.Pages->SourcePages().size();
     try {
         Load(f.Pages, Bytes);

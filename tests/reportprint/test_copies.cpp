@@ -29,6 +29,8 @@ void FailOnQuestion(const QString& question) {
 
 QStringList* GMessages = nullptr;
 void CollectMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    // The offscreen platform cannot raise the progress window; that says nothing about printing.
+    if (text.contains(QLatin1String("does not support raise()"))) return;
     if (GMessages && type != QtDebugMsg && type != QtInfoMsg) *GMessages << text;
 }
 
@@ -51,7 +53,7 @@ TEST(PrintCopies, UncollatedCountGoesToThePrinterBeforeTheDocument) {
     EXPECT_TRUE(PrintPreparedPages(&report, &pages));
     SetPrintLoopPrinter(previous);
 
-    const qsizetype begin = printer.Log.indexOf(QRegularExpression(QStringLiteral("^BeginDoc")));
+    const qsizetype begin = printer.Log.indexOf(QRegularExpression(QStringLiteral("BeginDoc.*")));
     ASSERT_GT(begin, 0);
     EXPECT_TRUE(printer.Log.first().startsWith(QLatin1String("Params ")));
     int params = 0;
