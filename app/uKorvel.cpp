@@ -6,6 +6,7 @@
 #include "app/uOptionsForm.h"
 #include "platform/gfx/Colors.h"
 #include "platform/ui/Forms.h"
+#include "report/core/rptPreviewForm.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -38,6 +39,8 @@ int RunKorvel(int argc, char** argv) {
     QApplication app(argc, argv);
     InitApplication();
     UseClassicSystemColors();
+    // Report buttons in preview mode open the report library's preview window.
+    RegisterPreviewForm();
     Application->SetTitle(QStringLiteral("Korvel"));
     CreateKorvelWindows();
 

@@ -60,7 +60,9 @@ TEST(BandOutput, StretchingTextsShiftWhatIsBelowByShiftMode) {
         EXPECT_NEAR(row.Find(QStringLiteral("Note3"))->Height, h, Eps);
         EXPECT_GE(h, 20 - Eps);
         if (lines[k] == 1) oneLine = h;
-        if (lines[k] == 4) EXPECT_GT(h, 60);
+        if (lines[k] == 4) {
+            EXPECT_GT(h, 60);
+        }
         const double d = h - 20;
         // smAlways: moved by the whole growth above, down the chain A1 -> B1.
         EXPECT_NEAR(row.Find(QStringLiteral("A1"))->Top, 30 + d, Eps);
