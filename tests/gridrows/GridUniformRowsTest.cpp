@@ -52,20 +52,20 @@ TEST(UniformRows, ClosedFormPlacesRowsAsTheWalkDoes) {
     // Far down, one step, the end, back up, and rows already in view.
     const std::vector<int> targets = {0, 1, 120, 121, 499, 498, 3, 0, 250, 255, 249, 60};
     for (const Case& c : cases) {
-        RowsGrid fast(c.options, c.rowSize, c.height, rows, false);
+        RowsGrid uniform(c.options, c.rowSize, c.height, rows, false);
         RowsGrid walk(c.options, c.rowSize, c.height, rows, true);
         int h = 0;
-        ASSERT_TRUE(fast.UniformRows(h)) << c.name;
+        ASSERT_TRUE(uniform.UniformRows(h)) << c.name;
         EXPECT_EQ(h, c.rowSize) << c.name;
         ASSERT_FALSE(walk.UniformRows(h)) << c.name;
         for (int target : targets) {
-            fast.ScrollToRow(target);
+            uniform.ScrollToRow(target);
             walk.ScrollToRow(target);
-            EXPECT_EQ(fast.Place(target), walk.Place(target)) << c.name << ", scrolled to " << target;
+            EXPECT_EQ(uniform.Place(target), walk.Place(target)) << c.name << ", scrolled to " << target;
         }
         // Past the last row, the rows the grid would add take the row size.
-        EXPECT_EQ(fast.GetRowTop(rows + 7), walk.GetRowTop(rows + 7)) << c.name;
-        EXPECT_EQ(fast.GetRowAtVisibleOffset(rows * 2), walk.GetRowAtVisibleOffset(rows * 2)) << c.name;
+        EXPECT_EQ(uniform.GetRowTop(rows + 7), walk.GetRowTop(rows + 7)) << c.name;
+        EXPECT_EQ(uniform.GetRowAtVisibleOffset(rows * 2), walk.GetRowAtVisibleOffset(rows * 2)) << c.name;
     }
 }
 
