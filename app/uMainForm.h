@@ -127,6 +127,9 @@ public:
 private:
     void ActionShowForm(TdbButton* button);
     void ActionNewRecord(TdbButton* button, TCustomForm* window);
+    // Clicks the window's first save button without closing the window and fills the window
+    // from the stored record; false when the save stored nothing.
+    bool SaveFirst(TCustomForm* window);
     void ActionShowRecord(TdbButton* button, TCustomForm* window);
     void ActionSearch(TdbButton* button, TCustomForm* window);
     void ActionSQL(TdbButton* button, TCustomForm* window);

@@ -98,31 +98,34 @@ void TfrmMainKorvel::ActionShowForm(TdbButton* button) {
     form->ShowModal();
 }
 
-void TfrmMainKorvel::ActionNewRecord(TdbButton* button, TCustomForm* window) {
-    // 1. A dependent record needs its owner stored first.
-    if (window != this && window->Name() != Name() && button->dbParentTable().isEmpty()) {
-        TdbButton* save = nullptr;
-        for (TComponent* c : ComponentList(window)) {
-            auto* b = dynamic_cast<TdbButton*>(c);
-            if (b && b->dbActionType() == adbSaveRecord) {
-                save = b;
-                break;
-            }
-        }
-        if (save) {
-            save->SetdbDoCloseForm(false);
-            FLastSavedId = -1;
-            save->Click();
-            // The id of the record this save stored; a save that stored nothing (a failed
-            // statement, nothing to add) leaves no owner for the new record, so stop here.
-            const Int64 id = FLastSavedId;
-            if (id < 0) {
-                save->SetdbDoCloseForm(true);
-                return;
-            }
-            FillForm2(static_cast<int>(id), window, save->dbGeneralTable());
+bool TfrmMainKorvel::SaveFirst(TCustomForm* window) {
+    TdbButton* save = nullptr;
+    for (TComponent* c : ComponentList(window)) {
+        auto* b = dynamic_cast<TdbButton*>(c);
+        if (b && b->dbActionType() == adbSaveRecord) {
+            save = b;
+            break;
         }
     }
+    if (!save) return true;
+    save->SetdbDoCloseForm(false);
+    FLastSavedId = -1;
+    save->Click();
+    // The id of the record this save stored; a save that stored nothing (a failed statement,
+    // nothing to add) leaves no record to go on with.
+    const Int64 id = FLastSavedId;
+    if (id < 0) {
+        save->SetdbDoCloseForm(true);
+        return false;
+    }
+    FillForm2(static_cast<int>(id), window, save->dbGeneralTable());
+    return true;
+}
+
+void TfrmMainKorvel::ActionNewRecord(TdbButton* button, TCustomForm* window) {
+    // 1. A dependent record needs its owner stored first.
+    if (window != this && window->Name() != Name() && button->dbParentTable().isEmpty() && !SaveFirst(window))
+        return;
 
     // 2.
     TCustomForm* form = Screen ? Screen->FindForm(button->dbFormName()) : nullptr;

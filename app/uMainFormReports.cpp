@@ -157,28 +157,9 @@ void TfrmMainKorvel::ActionReport(TdbButton* B, TCustomForm* W) {
     } reset{FInReportAction};
 
     // 1. A new record of an edit window is saved first, so that "$id" names it.
-    if (W != this && W->Name() != Name() && B->dbGeneralTableId() == -1 && B->dbParentTable().isEmpty()) {
-        TdbButton* save = nullptr;
-        for (TComponent* c : ComponentList(W)) {
-            auto* b = dynamic_cast<TdbButton*>(c);
-            if (b && b->dbActionType() == adbSaveRecord) {
-                save = b;
-                break;
-            }
-        }
-        if (save) {
-            save->SetdbDoCloseForm(false);
-            FLastSavedId = -1;
-            save->Click();
-            // The saved record's own id; a save that stored nothing ends the report here.
-            const Int64 id = FLastSavedId;
-            if (id < 0) {
-                save->SetdbDoCloseForm(true);
-                return;
-            }
-            FillForm2(static_cast<int>(id), W, save->dbGeneralTable());
-        }
-    }
+    if (W != this && W->Name() != Name() && B->dbGeneralTableId() == -1 && B->dbParentTable().isEmpty() &&
+        !SaveFirst(W))
+        return;
 
     // 2. The record of the selected grid row.
     if (!B->dbResultControl().isEmpty()) {
