@@ -8,6 +8,7 @@ KORVEL_PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev python3-openpyxl unzip
   python3-fonttools python3-munkres
   xvfb xauth poppler-utils qpdf imagemagick tidy libreoffice-draw-nogui libreoffice-writer-nogui
+  libreoffice-calc-nogui python3-odf odt2txt libxml2-utils pandoc unrtf libtiff-tools jpeginfo
   qt6-translations-l10n
 )
 
