@@ -51,6 +51,12 @@ int TFont::Size() const {
     return -MulDiv(FHeight, 72, FPixelsPerInch);
 }
 
+double TFont::PointSize() const {
+    const int whole = Size();
+    if (-MulDiv(whole, FPixelsPerInch, 72) == FHeight) return whole;
+    return -FHeight * 72.0 / FPixelsPerInch;
+}
+
 void TFont::SetSize(int v) {
     SetHeight(-MulDiv(v, FPixelsPerInch, 72));
 }

@@ -100,6 +100,10 @@ public:
     // without internal leading; positive: the whole cell height).
     int Size() const;
     void SetSize(int value);
+    // The size in points with its fraction: a height that a whole point size gives back (13 pixels
+    // for 10 points at 96 per inch) is that size; any other height is its exact size (14 pixels are
+    // 10.5 points).
+    double PointSize() const;
     int Height() const { return FHeight; }
     void SetHeight(int value);
     int PixelsPerInch() const { return FPixelsPerInch; }

@@ -227,7 +227,7 @@ void TrptDrawText::Unlock() {
 
 void TrptDrawText::SetFont(const TFont& Font) {
     TCanvasGuard guard(*FCanvas);
-    FFontSize = Font.Size();
+    FFontSize = Font.PointSize();
     TFont& f = FCanvas->Font();
     if (f.Name() != Font.Name()) f.SetName(Font.Name());
     f.SetHeight(-rptRound(FFontSize * FDefPPI / 72.0));
@@ -294,7 +294,7 @@ void TrptDrawText::SetText(const QStringList& Text) {
     if (Text.isEmpty()) return;
 
     TFont& font = FCanvas->Font();
-    FHTMLTags.SetDefaults(font.Color(), FFontSize, font.Style());
+    FHTMLTags.SetDefaults(font.Color(), rptRound(FFontSize), font.Style());
     const TFontStyles savedStyle = font.Style();
 
     const int r = Normalized(FRotation);
@@ -553,7 +553,7 @@ bool TrptDrawText::IsPrinterCanvas(TCanvas& C) {
     return dynamic_cast<TrptPrinterCanvas*>(&C) != nullptr;
 }
 
-int TrptDrawText::DeviceFontHeight(int size, bool printer, int dpiY) const {
+int TrptDrawText::DeviceFontHeight(double size, bool printer, int dpiY) const {
     // The vertical resolution for every height on a printer, so both axes lay out alike.
     if (printer) return -rptRound(dpiY * size * FPrintScale / 72.0);
     return -rptRound(size * FScaleY * 96 / 72.0);

@@ -160,7 +160,7 @@ private:
     QString HyphenatePrefix(const QString& s, int f, int o);
     void DrawLineRuns(TCanvas& C, int index, int x, int y, int width, TrptHAlign align, bool printer, int dpiX,
                       int dpiY);
-    int DeviceFontHeight(int size, bool printer, int dpiY) const;
+    int DeviceFontHeight(double size, bool printer, int dpiY) const;
 
     std::unique_ptr<TBitmap> FBMP;
     TCanvas* FCanvas = nullptr;
@@ -168,7 +168,7 @@ private:
     int FScrPPI = 96;
     std::vector<int> FTempArray;  // widths of the line being wrapped or drawn
     std::vector<int> FDevWidths;  // device widths of the line being drawn
-    int FFontSize = 10;
+    double FFontSize = 10;
     TrptHTMLTagsList FHTMLTags;
     double FCharSpacing = 0;
     double FLineSpacing = 0;

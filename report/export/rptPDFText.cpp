@@ -24,10 +24,8 @@ std::mutex& PDFExportLock() {
     return lock;
 }
 
-// Points of a font, with their fraction: 14 pixels at 96 per inch are 10.5 points.
 double FontPoints(const TFont& f) {
-    const int ppi = f.PixelsPerInch() > 0 ? f.PixelsPerInch() : 96;
-    return std::abs(f.Height()) * 72.0 / ppi;
+    return std::abs(f.PointSize());
 }
 
 int RoundEven(double v) {

@@ -230,6 +230,10 @@ TEST(PdfText, FontSizeKeepsItsFraction) {
     memo->Font()->SetHeight(-14); // 10.5 pt at 96 pixels per inch
     const QByteArray c = ContentOf(memo.get());
     EXPECT_TRUE(c.contains("/F0 10.50 Tf")) << c.toStdString();
+    // A whole size stays whole although its pixel height is rounded (13 pixels are 9.75 points).
+    memo->Font()->SetSize(10);
+    const QByteArray ten = ContentOf(memo.get());
+    EXPECT_TRUE(ten.contains("/F0 10 Tf") || ten.contains("/F0 10.00 Tf")) << ten.toStdString();
 }
 
 TEST(PdfText, EmptyBlankAndOverwideTexts) {

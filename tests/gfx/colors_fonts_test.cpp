@@ -56,6 +56,21 @@ TEST(Fonts, SizeAndHeightStayConsistent) {
     EXPECT_EQ(f.Height(), -83);
 }
 
+TEST(Fonts, PointSizeKeepsWholeSizesAndExactFractions) {
+    // Heights a whole size gives back are that size; the others keep their exact fraction.
+    const struct {
+        int Ppi, Height;
+        double Points;
+    } cases[] = {{96, -13, 10}, {96, -11, 8}, {96, -16, 12}, {96, -14, 10.5}, {96, -7, 5},
+                 {600, -83, 10}, {600, -88, 10.56}, {72, -9, 9}};
+    for (const auto& c : cases) {
+        TFont f;
+        f.SetPixelsPerInch(c.Ppi);
+        f.SetHeight(c.Height);
+        EXPECT_NEAR(f.PointSize(), c.Points, 0.005) << c.Ppi << " " << c.Height;
+    }
+}
+
 TEST(FontService, MapsTheUsualFacesAndFallsBack) {
     auto& fs = TFontService::Instance();
     struct Case {
