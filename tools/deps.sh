@@ -4,7 +4,7 @@ KORVEL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsqlite3-dev sqlite3 zlib1g-dev libjpeg-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev libfribidi-dev libxlsxwriter-dev
-  fonts-liberation fonts-dejavu-core fonts-wqy-microhei
+  fonts-liberation fonts-dejavu-core fonts-wqy-microhei fonts-urw-base35
   libgtest-dev libgmock-dev googletest libbenchmark-dev python3-openpyxl unzip
   python3-fonttools python3-munkres
   xvfb xauth poppler-utils qpdf imagemagick tidy libreoffice-draw-nogui libreoffice-writer-nogui

@@ -842,3 +842,14 @@ KORVEL_CLASS_INFO(TStatusBar) {
     b.Prop("SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText);
     b.Prop("SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip).Default(true);
 }
+
+void MirrorChildControls(TWinControl* Parent) {
+    if (!Parent) return;
+    const int width = Parent->ClientWidth();
+    for (int i = 0; i < Parent->ControlCount(); ++i) {
+        TControl* c = Parent->Controls(i);
+        const bool placed = c->Align() == alNone && !dynamic_cast<TTabSheet*>(c);
+        if (placed) c->SetLeft(width - c->Left() - c->Width());
+        if (auto* w = dynamic_cast<TWinControl*>(c)) MirrorChildControls(w);
+    }
+}

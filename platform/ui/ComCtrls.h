@@ -271,3 +271,8 @@ protected:
     QString FSimpleText;
     bool FSizeGrip = true;
 };
+
+// Lays the children of Parent out right to left: each placed control moves to the mirror position
+// in its parent, down through every level. Aligned controls and the sheets of a page control keep
+// their places (their parents lay them out); the controls on the sheets are mirrored.
+void MirrorChildControls(TWinControl* Parent);

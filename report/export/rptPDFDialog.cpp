@@ -11,6 +11,8 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/StdCtrls.h"
 
+#include <QGuiApplication>
+
 #include <QFileInfo>
 
 KORVEL_CLASS_INFO(TrptPDFExportDialog) {}
@@ -174,6 +176,7 @@ TrptPDFExportDialog::TrptPDFExportDialog(TComponent* AOwner) : TForm(AOwner) {
     OnKeyDown = [this](TObject*, Word& Key, TShiftState) {
         if (Key == VK_F1) GlobalResources()->Help(this);
     };
+    if (QGuiApplication::isRightToLeft()) MirrorChildControls(this);
 }
 
 void TrptPDFExportDialog::PageNumbersEChange(TObject*) {

@@ -149,6 +149,7 @@ void TrptPDFExport::ClearDocument() {
     FPages.clear();
     FPageFonts.clear();
     FFonts.clear();
+    FOpenTypeFonts = false;
     FXRef.clear();
     FPageAnnots.Clear();
     FAnnots.clear();
@@ -404,6 +405,7 @@ void TrptPDFExport::Finish() {
     WriteHeader(root);
     pdf.Line("<<");
     pdf.Line("/Type /Catalog");
+    if (FOpenTypeFonts) pdf.Line("/Version /1.6");
     pdf.Add("/Pages ");
     WriteRef(FPagesNumber);
     pdf.Eol();

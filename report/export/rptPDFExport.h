@@ -229,6 +229,7 @@ private:
     std::vector<std::unique_ptr<TrptPDFPage>> FPages;
     TrptCustomOutline* FPreviewOutline = nullptr;
     bool FProtection = false;
+    bool FOpenTypeFonts = false; // an OpenType program went in: the file needs version 1.6
     TrptPDFWriter pdf;
     std::unique_ptr<TStream> FOwnStream;
     int FPagesNumber = 1;

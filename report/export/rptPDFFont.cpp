@@ -15,6 +15,40 @@ void AddHex4(QByteArray& out, ushort u) {
     out.append(d, 4);
 }
 
+quint32 Be32(const QByteArray& d, qsizetype at) {
+    if (at < 0 || at + 4 > d.size()) return 0;
+    const auto* p = reinterpret_cast<const uchar*>(d.constData() + at);
+    return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | p[3];
+}
+
+// Where the face's table directory starts: 0 for a single font, the face's entry in a collection.
+qsizetype FaceOffset(const QByteArray& d, int index) {
+    if (!d.startsWith("ttcf")) return 0;
+    const quint32 faces = Be32(d, 8);
+    if (index < 0 || quint32(index) >= faces) return -1;
+    return Be32(d, 12 + 4 * qsizetype(index));
+}
+
+// One face of a collection as a font file of its own: its directory and its tables, each padded
+// to four bytes. Empty when the directory points outside the file.
+QByteArray StandaloneFace(const QByteArray& d, qsizetype at) {
+    const int tables = static_cast<int>(Be32(d, at + 4) >> 16);
+    if (tables <= 0 || at + 12 + 16 * qsizetype(tables) > d.size()) return {};
+    QByteArray out = d.mid(at, 12 + 16 * qsizetype(tables));
+    for (int i = 0; i < tables; ++i) {
+        const qsizetype rec = at + 12 + 16 * qsizetype(i);
+        const quint32 offset = Be32(d, rec + 8), length = Be32(d, rec + 12);
+        if (qint64(offset) + length > d.size()) return {};
+        const quint32 placed = static_cast<quint32>(out.size());
+        uchar* r = reinterpret_cast<uchar*>(out.data() + 12 + 16 * qsizetype(i) + 8);
+        r[0] = uchar(placed >> 24), r[1] = uchar(placed >> 16), r[2] = uchar(placed >> 8), r[3] = uchar(placed);
+        out.append(d.constData() + offset, length);
+        while (out.size() % 4)
+            out.append('\0');
+    }
+    return out;
+}
+
 } // namespace
 
 QByteArray PdfNameText(const QByteArray& Name) {
@@ -62,6 +96,12 @@ int TrptPDFFont::GlyphWidth(quint16 Glyph) const {
 }
 
 QByteArray TrptPDFFont::BaseFontName(bool Embedded, bool SimulatedStyle) const {
+    if (Embedded && IsCFF()) {
+        // Embedded whole: a subset tag would claim otherwise.
+        QByteArray ps = FFace->PostScriptName().toLatin1();
+        if (ps.isEmpty()) ps = FFace->Family().toLatin1();
+        return PdfNameText(ps);
+    }
     if (Embedded) {
         // The tag follows from the glyph set, so one input gives one file.
         quint32 h = 2166136261u;
@@ -115,8 +155,22 @@ QByteArray TrptPDFFont::ToUnicodeCMap(const QByteArray& CMapName) const {
     return s;
 }
 
+bool TrptPDFFont::IsCFF() const {
+    const QByteArray& data = FFace->FileData();
+    const qsizetype at = FaceOffset(data, FFace->FaceIndex());
+    return at >= 0 && at + 4 <= data.size() && std::memcmp(data.constData() + at, "OTTO", 4) == 0;
+}
+
 QByteArray TrptPDFFont::FontFile(QStringList* Problems) const {
     const QByteArray& data = FFace->FileData();
+    if (IsCFF()) {
+        const qsizetype at = FaceOffset(data, FFace->FaceIndex());
+        if (at == 0) return data;
+        const QByteArray face = StandaloneFace(data, at);
+        if (face.isEmpty() && Problems)
+            Problems->append(QStringLiteral("%1: the face's tables lie outside the file.").arg(FFace->FilePath()));
+        return face;
+    }
     if (!PackFont) return data;
     try {
         TrueTypeCollection collection;

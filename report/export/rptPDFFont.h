@@ -41,6 +41,9 @@ public:
     // The face's file as a subset keeping every used glyph at its number; the whole file when
     // the subset cannot be made (Problems says why).
     QByteArray FontFile(QStringList* Problems) const;
+    // The face has PostScript (CFF) outlines: it goes in whole as an OpenType program, since
+    // the subsetter and the TrueType font program know only "glyf" outlines.
+    bool IsCFF() const;
 
     const std::vector<quint16>& UsedAlphabet() const { return FUsedAlphabet; }
     const std::vector<int>& Widths() const { return FWidths; }

@@ -390,17 +390,19 @@ void TrptPDFExport::WriteFont(TrptPDFFont& Font) {
     const QByteArray name = Font.BaseFontName(FEmbeddedFonts, simulated);
 
     // A stream object: deflated when compressing, encrypted when protected.
-    auto writeStream = [&](int number, const QByteArray& plain) {
+    auto writeStream = [&](int number, const QByteArray& plain, const char* subtype = nullptr) {
+        pdf.Add("<< ");
+        if (subtype) pdf.Add("/Subtype /").Add(QByteArray(subtype)).Add(' ');
         if (FCompressed) {
             TBytesStream source(plain);
             TMemoryStream packed;
             CompressStream(source, packed, zcFastest);
             const QByteArray data = packed.Bytes();
-            pdf.Add("<< /Length ").Int(data.size()).Add("  /Filter /FlateDecode /Length1 ").Int(plain.size()).Add(" >>").Eol();
+            pdf.Add("/Length ").Int(data.size()).Add("  /Filter /FlateDecode /Length1 ").Int(plain.size()).Add(" >>").Eol();
             pdf.Line("stream");
             WriteStreamData(data, number);
         } else {
-            pdf.Add("<< /Length ").Int(plain.size()).Add(" /Length1 ").Int(plain.size()).Add(" >>").Eol();
+            pdf.Add("/Length ").Int(plain.size()).Add(" /Length1 ").Int(plain.size()).Add(" >>").Eol();
             pdf.Line("stream");
             WriteStreamData(plain, number);
         }
@@ -411,11 +413,16 @@ void TrptPDFExport::WriteFont(TrptPDFFont& Font) {
     };
 
     int fileObject = 0;
+    const bool cff = Font.IsCFF();
     if (FEmbeddedFonts) {
-        fileObject = NewObjectNumber();
-        WriteHeader(fileObject);
         QStringList problems;
-        writeStream(fileObject, Font.FontFile(&problems));
+        const QByteArray program = Font.FontFile(&problems);
+        if (!program.isEmpty()) {
+            fileObject = NewObjectNumber();
+            WriteHeader(fileObject);
+            writeStream(fileObject, program, cff ? "OpenType" : nullptr);
+            if (cff) FOpenTypeFonts = true;
+        }
         if (Report())
             for (const QString& p : problems)
                 Report()->Errors()->Add(p);
@@ -440,7 +447,7 @@ void TrptPDFExport::WriteFont(TrptPDFFont& Font) {
     pdf.Add("/MaxWidth ").Int(k(m.MaxAdvance)).Eol();
     pdf.Add("/MissingWidth ").Int(k(m.AvgCharWidth)).Eol();
     if (fileObject) {
-        pdf.Add("/FontFile2 ");
+        pdf.Add(cff ? QByteArrayLiteral("/FontFile3 ") : QByteArrayLiteral("/FontFile2 "));
         WriteRef(fileObject);
         pdf.Eol();
     }
@@ -464,7 +471,8 @@ void TrptPDFExport::WriteFont(TrptPDFFont& Font) {
     WriteHeader(descendant);
     pdf.Line("<<");
     pdf.Line("/Type /Font");
-    pdf.Line("/Subtype /CIDFontType2");
+    // CFF outlines make a CID font of type 0, whose glyphs are chosen by CID as glyph number.
+    pdf.Add(cff ? QByteArrayLiteral("/Subtype /CIDFontType0") : QByteArrayLiteral("/Subtype /CIDFontType2")).Eol();
     pdf.Add("/BaseFont /").Add(name).Eol();
     pdf.Add("/CIDSystemInfo ");
     WriteRef(system);

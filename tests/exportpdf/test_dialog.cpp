@@ -18,6 +18,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <QGuiApplication>
 #include <gtest/gtest.h>
 
 namespace {
@@ -66,6 +67,23 @@ TEST(PdfDialog, TextsFromTheStringTable) {
     EXPECT_EQ(d.SaveDialog1->DefaultExt(), ".pdf");
     EXPECT_EQ(d.OwnPassE->PasswordChar(), QLatin1Char('*'));
     EXPECT_EQ(d.PageControl1->ActivePage(), d.ExportPage);
+}
+
+TEST(PdfDialog, RightToLeftLayoutMirrorsTheControls) {
+    TUIServicesScope ui(FailOnQuestion);
+    const Qt::LayoutDirection saved = QGuiApplication::layoutDirection();
+    QGuiApplication::setLayoutDirection(Qt::RightToLeft);
+    TrptPDFExportDialog d(nullptr);
+    QGuiApplication::setLayoutDirection(saved);
+    // Buttons and groups mirror in their parents; the controls inside the groups too.
+    EXPECT_EQ(d.OkB->Left(), 294 - 134 - 75);
+    EXPECT_EQ(d.CancelB->Left(), 294 - 215 - 75);
+    EXPECT_EQ(d.PageControl1->Left(), 294 - 4 - 286);
+    EXPECT_EQ(d.AllRB->Left(), d.GroupPageRange->ClientWidth() - 12 - 150);
+    EXPECT_EQ(d.PageNumbersE->Left(), d.GroupPageRange->ClientWidth() - 88 - 170);
+    EXPECT_EQ(d.TitleE->Left(), d.DocInfoGB->ClientWidth() - 86 - 172);
+    // The edit keeps its place to the left of its label, as the label stood right of it before.
+    EXPECT_LT(d.TitleE->Left(), d.TitleL->Left());
 }
 
 TEST(PdfDialog, PageEditTakesDigitsCommasAndDashesAndSelectsPages) {

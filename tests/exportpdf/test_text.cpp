@@ -236,6 +236,31 @@ TEST(PdfText, FontSizeKeepsItsFraction) {
     EXPECT_TRUE(ten.contains("/F0 10 Tf") || ten.contains("/F0 10.00 Tf")) << ten.toStdString();
 }
 
+TEST(PdfText, PostScriptOutlinedFacesGoInWholeAsOpenType) {
+    // A face with CFF outlines cannot pass as a TrueType program: it is embedded whole as an
+    // OpenType program of a CID font of type 0, and readers draw and extract its text.
+    auto memo = Memo(QStringLiteral("Nimbus Sans"), QStringLiteral("Outlines of cubic curves"), 40);
+    ASSERT_TRUE(TFontService::Instance().Face(QStringLiteral("Nimbus Sans"), false, false)->FilePath().endsWith(".otf"))
+        << "fonts-urw-base35 is not installed";
+    QTemporaryDir dir;
+    const TExported pdf = ExportViews(dir, QStringLiteral("cff.pdf"), {memo.get()});
+    QString out;
+    EXPECT_EQ(RunTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf.Path}, &out), 0) << out.toStdString();
+    ASSERT_EQ(RunTool(QStringLiteral("pdffonts"), {pdf.Path}, &out), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("NimbusSans-Regular"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("CID Type 0C (OT)"))) << out.toStdString();
+    EXPECT_TRUE(out.simplified().contains(QStringLiteral("Identity-H yes no yes"))) << out.toStdString();
+    EXPECT_TRUE(PdfToText(pdf.Path).contains(QStringLiteral("Outlines of cubic curves")));
+    EXPECT_TRUE(pdf.Bytes.contains("/Version /1.6"));
+    // Drawn, not left blank: rendering the page reports no font error.
+    EXPECT_EQ(RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("30"), QStringLiteral("-png"),
+                                                   pdf.Path, dir.filePath(QStringLiteral("cff"))},
+                      &out),
+              0)
+        << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("rror"))) << out.toStdString();
+}
+
 TEST(PdfText, EmptyBlankAndOverwideTexts) {
     // No text: clip, fill, frame and Q, but no font and no BT.
     auto empty = Memo(QStringLiteral("Arial"), QString(), 40);
