@@ -517,9 +517,19 @@ protected:
                 Fail(QStringLiteral("Item"), QStringLiteral("there is no picture %1").arg(i));
             r = Variant(std::make_shared<TAutoPicture>(FSheet, size_t(i - 1)));
         } else if (n == u"INSERT") {
-            const QString file = TextArg(args, 0, QStringLiteral("Insert"));
-            QImage image(file);
-            if (image.isNull()) Fail(QStringLiteral("Insert"), QStringLiteral("cannot read the picture \"%1\"").arg(file));
+            // A file name, or the bytes of a picture file handed over directly (the clipboard
+            // stays the user's).
+            QImage image;
+            if (HasArg(args, 0) && args[0].IsArray()) {
+                const QByteArray bytes = VarArrayToBytes(args[0]);
+                image = QImage::fromData(bytes);
+                if (image.isNull())
+                    Fail(QStringLiteral("Insert"), QStringLiteral("the %1 bytes given are not a picture").arg(bytes.size()));
+            } else {
+                const QString file = TextArg(args, 0, QStringLiteral("Insert"));
+                image = QImage(file);
+                if (image.isNull()) Fail(QStringLiteral("Insert"), QStringLiteral("cannot read the picture \"%1\"").arg(file));
+            }
             const TCellArea at = FState->SelectionSheet == FSheet ? FState->Selection[0] : TCellArea{};
             r = PlacePicture(FSheet, image, at.Top, at.Left);
         } else {

@@ -31,6 +31,29 @@ uint8_t BorderKind(const TBorderLine& l) {
     }
 }
 
+// Text as the file can hold it: characters XML forbids (NUL and the other C0 controls but tab,
+// line feed and carriage return; U+FFFE, U+FFFF) are dropped, and a surrogate without its partner
+// becomes U+FFFD. A NUL would otherwise end the text early in the writer.
+QByteArray XmlUtf8(const QString& s) {
+    QString r;
+    r.reserve(s.size());
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = s[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(s[i + 1].unicode())) {
+            r += s[i];
+            r += s[++i];
+        } else if (QChar::isSurrogate(u)) {
+            r += QChar(0xFFFD);
+        } else if ((u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFFFE || u == 0xFFFF) {
+            continue;
+        } else {
+            r += s[i];
+        }
+    }
+    return r.toUtf8();
+}
+
 class Writer {
 public:
     Writer(const TWorkbookData& book, const QString& fileName) : FBook(book), FFileName(fileName) {}
@@ -75,7 +98,7 @@ private:
         const QString key = f.Key();
         if (auto it = FFormats.find(key); it != FFormats.end()) return it->second;
         lxw_format* x = workbook_add_format(FWorkbook);
-        if (f.FontName) format_set_font_name(x, f.FontName->toUtf8().constData());
+        if (f.FontName) format_set_font_name(x, XmlUtf8(*f.FontName).constData());
         if (f.FontSize) format_set_font_size(x, *f.FontSize);
         if (f.Bold.value_or(false)) format_set_bold(x);
         if (f.Italic.value_or(false)) format_set_italic(x);
@@ -108,7 +131,7 @@ private:
         if (f.WrapText.value_or(false)) format_set_text_wrap(x);
         if (f.ShrinkToFit.value_or(false)) format_set_shrink(x);
         if (f.Orientation && *f.Orientation != 0) format_set_rotation(x, int16_t(*f.Orientation));
-        if (f.NumberFormat) format_set_num_format(x, f.NumberFormat->toUtf8().constData());
+        if (f.NumberFormat) format_set_num_format(x, XmlUtf8(*f.NumberFormat).constData());
         using SetBorder = void (*)(lxw_format*, uint8_t);
         using SetColor = void (*)(lxw_format*, lxw_color_t);
         static const SetBorder setBorder[4] = {format_set_left, format_set_top, format_set_right, format_set_bottom};
@@ -136,14 +159,14 @@ private:
         lxw_format* fmt = Format(f);
         lxw_error rc = LXW_NO_ERROR;
         if (cell && cell->IsFormula) {
-            rc = worksheet_write_formula(ws, r, c, v.ToString().toUtf8().constData(), fmt);
+            rc = worksheet_write_formula(ws, r, c, XmlUtf8(v.ToString()).constData(), fmt);
         } else if (v.IsEmpty() || v.IsNull() || v.VType() == varError) {
             if (fmt) rc = worksheet_write_blank(ws, r, c, fmt);
         } else if (v.VType() == varBoolean) {
             rc = worksheet_write_boolean(ws, r, c, v.ToBool() ? 1 : 0, fmt);
         } else if (v.IsText()) {
             // The file format holds at most 32767 characters in a cell.
-            rc = worksheet_write_string(ws, r, c, v.ToString().left(32767).toUtf8().constData(), fmt);
+            rc = worksheet_write_string(ws, r, c, XmlUtf8(v.ToString().left(32767)).constData(), fmt);
         } else {
             rc = worksheet_write_number(ws, r, c, v.ToDouble(), fmt);
         }
@@ -194,11 +217,11 @@ private:
         worksheet_set_margins(ws, p.LeftMargin / 72, p.RightMargin / 72, p.TopMargin / 72, p.BottomMargin / 72);
         if (!p.CenterHeader.isEmpty()) {
             lxw_header_footer_options o{p.HeaderMargin / 72, nullptr, nullptr, nullptr};
-            worksheet_set_header_opt(ws, (QStringLiteral("&C") + p.CenterHeader).toUtf8().constData(), &o);
+            worksheet_set_header_opt(ws, XmlUtf8(QStringLiteral("&C") + p.CenterHeader).constData(), &o);
         }
         if (!p.CenterFooter.isEmpty()) {
             lxw_header_footer_options o{p.FooterMargin / 72, nullptr, nullptr, nullptr};
-            worksheet_set_footer_opt(ws, (QStringLiteral("&C") + p.CenterFooter).toUtf8().constData(), &o);
+            worksheet_set_footer_opt(ws, XmlUtf8(QStringLiteral("&C") + p.CenterFooter).constData(), &o);
         }
         if (p.Orientation == 2) worksheet_set_landscape(ws);
         else worksheet_set_portrait(ws);

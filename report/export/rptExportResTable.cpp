@@ -14,8 +14,8 @@ QByteArray ExportResourceTable() {
 <StrRes Name="8006" Text="As text"/>
 <StrRes Name="8007" Text="Background"/>
 <StrRes Name="8008" Text="Open Excel after export"/>
-<StrRes Name="8009" Text="Excel file (*.xls)|*.xls"/>
-<StrRes Name="8010" Text=".xls"/>
+<StrRes Name="8009" Text="Excel file (*.xlsx)|*.xlsx"/>
+<StrRes Name="8010" Text=".xlsx"/>
 <StrRes Name="8100" Text="Export to Excel (XML)"/>
 <StrRes Name="8101" Text="Styles"/>
 <StrRes Name="8102" Text="WYSIWYG"/>

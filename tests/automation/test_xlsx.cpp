@@ -5,6 +5,7 @@
 #include "platform/automation/ComObj.h"
 #include "platform/automation/SheetModel.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -142,6 +143,35 @@ TEST_F(XlsxRoundTrip, ValuesFormatsAndLayoutSurvive) {
     EXPECT_DOUBLE_EQ(s["margins"].toObject()["left"].toDouble(), 0.5);
     EXPECT_EQ(s["orientation"].toString(), "landscape");
     EXPECT_FALSE(s["gridlines"].toBool());
+}
+
+// Characters XML cannot hold: a NUL no longer ends the text early, lone surrogates become U+FFFD
+// and other control characters are dropped; a picture handed over as bytes lands at the selection.
+TEST_F(XlsxRoundTrip, ForbiddenCharactersAndPictureBytes) {
+    const Variant app = CreateOleObject("Excel.Application");
+    const Variant book = OleCall(OleGet(app, "Workbooks"), "Add");
+    const Variant sheet = OleGet(app, "ActiveSheet");
+    const QString odd = QStringLiteral("a") + QChar(0) + QStringLiteral("b") + QChar(0xDC00) + QStringLiteral("\x02" "c\tend");
+    OleSet(OleGet(sheet, "Range", {"A1"}), "Value", odd);
+    QImage img(10, 10, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    QByteArray png;
+    QBuffer buf(&png);
+    buf.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(img.save(&buf, "PNG"));
+    OleCall(OleGet(sheet, "Range", {"B3"}), "Select");
+    OleCall(OleGet(sheet, "Pictures"), "Insert", {VarArrayFromBytes(png)});
+    EXPECT_THROW(OleCall(OleGet(sheet, "Pictures"), "Insert", {VarArrayFromBytes("not a picture")}), EOleError);
+    const QString file = Dir.filePath("odd.xlsx");
+    OleCall(book, "SaveAs", {file});
+    const QJsonObject wb = ReadXlsxBack(file);
+    ASSERT_FALSE(wb.contains("error")) << wb["error"].toString().toStdString();
+    const QJsonObject s = wb["sheets"].toArray()[0].toObject();
+    EXPECT_EQ(CellOf(s, "A1")["value"].toString(), QStringLiteral("ab") + QChar(0xFFFD) + QStringLiteral("c\tend"));
+    const QJsonArray anchors = wb["anchors"].toArray();
+    ASSERT_EQ(anchors.size(), 1);
+    EXPECT_EQ(anchors[0].toArray()[0].toInt(), 1);
+    EXPECT_EQ(anchors[0].toArray()[2].toInt(), 2);
 }
 
 TEST_F(XlsxRoundTrip, PicturesKeepTheirPlace) {
