@@ -404,28 +404,71 @@ TrptSubreport::TrptSubreport(TComponent* AOwner) : TrptView(AOwner) {
 }
 
 TrptSubreport::~TrptSubreport() {
-    if (FPage && FPage->SubReport() == this) FPage->SetSubReport(nullptr);
+    DropDeadPage();
+    if (FPage) Unlink();
 }
 
 QString TrptSubreport::GetDescription() const {
     return GlobalResources()->Get(QStringLiteral("obSubRep"));
 }
 
-void TrptSubreport::SetPage(TrptReportPage* Value) {
-    if (FPage && FPage != Value) {
-        if (FPage->SubReport() == this) FPage->SetSubReport(nullptr);
-        RemoveFreeNotification(FPage);
+TrptSubreport* TrptSubreport::FirstSharer() const {
+    auto* s = const_cast<TrptSubreport*>(this);
+    while (s->FPrevSharer) s = s->FPrevSharer;
+    return s;
+}
+
+// A page going away clears only its own SubReport's link, and while a report is cleared no
+// removal notice reaches the others: they learn it from the first member of their list.
+void TrptSubreport::DropDeadPage() {
+    if (!FirstSharer()->FPage) DissolveSharers();
+}
+
+void TrptSubreport::DissolveSharers() {
+    for (TrptSubreport* s = FirstSharer(); s;) {
+        TrptSubreport* next = s->FNextSharer;
+        s->FPage = nullptr;
+        s->FPrevSharer = s->FNextSharer = nullptr;
+        s = next;
     }
+}
+
+TrptReportPage* TrptSubreport::Page() const {
+    return FPage && FirstSharer()->FPage ? FPage : nullptr;
+}
+
+void TrptSubreport::Link(TrptReportPage* Value) {
+    TrptSubreport* first = Value->SubReport();
+    FNextSharer = first && first->FPage == Value && !first->FPrevSharer ? first : nullptr;
+    if (FNextSharer) FNextSharer->FPrevSharer = this;
     FPage = Value;
-    if (FPage) {
-        FPage->SetSubReport(this);
-        FreeNotification(FPage);
-    }
+    Value->SetSubReport(this);
+    FreeNotification(Value);
+}
+
+void TrptSubreport::Unlink() {
+    if (FPrevSharer)
+        FPrevSharer->FNextSharer = FNextSharer;
+    else if (FPage->SubReport() == this)
+        FPage->SetSubReport(FNextSharer);
+    if (FNextSharer) FNextSharer->FPrevSharer = FPrevSharer;
+    FPrevSharer = FNextSharer = nullptr;
+    RemoveFreeNotification(FPage);
+    FPage = nullptr;
+}
+
+void TrptSubreport::SetPage(TrptReportPage* Value) {
+    DropDeadPage();
+    if (FPage) Unlink();
+    if (Value) Link(Value);
 }
 
 void TrptSubreport::Notification(TComponent* AComponent, TOperation Operation) {
     TrptView::Notification(AComponent, Operation);
-    if (Operation == opRemove && FPage && AComponent == static_cast<TComponent*>(FPage)) FPage = nullptr;
+    if (Operation == opRemove && FPage && AComponent == static_cast<TComponent*>(FPage)) {
+        // Every subreport of the page loses it at once.
+        DissolveSharers();
+    }
 }
 
 void TrptSubreport::Draw(TCanvas* Canvas, double ScaleX, double ScaleY, double OffsetX, double OffsetY) {

@@ -417,9 +417,10 @@ public:
     // "obSubRep".
     QString GetDescription() const override;
 
-    TrptReportPage* Page() const { return FPage; }
-    // The new page names this object as its subreport; a page this object printed before no
-    // longer does.
+    // Null once the page is gone.
+    TrptReportPage* Page() const;
+    // The new page names this object as its subreport; a page this object printed before names
+    // another subreport that prints it, or none.
     void SetPage(TrptReportPage* Value);
     bool PrintOnParent() const { return FPrintOnParent; }
     void SetPrintOnParent(bool Value) { FPrintOnParent = Value; }
@@ -429,7 +430,16 @@ protected:
 
 private:
     friend class TrptReportPage;
+    TrptSubreport* FirstSharer() const;
+    void DropDeadPage();
+    void DissolveSharers();
+    void Link(TrptReportPage* Value);
+    void Unlink();
+
     TrptReportPage* FPage = nullptr;
+    // Subreports naming one page form a list whose first member is the page's SubReport.
+    TrptSubreport* FPrevSharer = nullptr;
+    TrptSubreport* FNextSharer = nullptr;
     bool FPrintOnParent = false;
 };
 
