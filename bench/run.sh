@@ -3,6 +3,15 @@
 # both programs (e.g. --runs 5; formula_bench reads only --runs).
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
+# "bench/run.sh export [--runs N] [--no-peers] [--only NAME]": the export benchmark; export_bench runs
+# its peers (LibreOffice headless, pdftoppm) itself on the same data. KORVEL_BENCH_DIR picks the build folder.
+if [ "$1" = export ]; then
+  shift
+  dir=${KORVEL_BENCH_DIR:-$root/build/bench}
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEL_BENCH=ON -DKORVEL_TESTS=OFF
+  ninja -C "$dir" export_bench
+  QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} exec "$dir/bench/export_bench" "$@"
+fi
 missing=""
 command -v lua5.4 >/dev/null 2>&1 || missing="$missing lua5.4"
 command -v mujs >/dev/null 2>&1 || missing="$missing mujs"
