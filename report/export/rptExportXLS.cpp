@@ -360,7 +360,10 @@ TModalResult TrptXLSExport::ShowModal() {
 QString TrptXLSExport::TargetFileName(const QString& Name) const {
     QString n = Name;
     // The server writes .xlsx only; the old binary extension would name it wrongly.
-    if (n.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive)) n += QLatin1Char('x');
+    if (n.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive)) {
+        n.chop(4);
+        n += QStringLiteral(".xlsx");
+    }
     if (!n.contains(QLatin1Char('/')) && !DefaultPath().isEmpty())
         n = DefaultPath() + (DefaultPath().endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + n;
     return n;

@@ -165,7 +165,10 @@ TModalResult RunXLSExportDialog(TrptXLSExport* Filter) {
         if (d.SaveDialog1->Execute()) {
             QString name = d.SaveDialog1->FileName();
             // The workbook is written as .xlsx, so an old binary name takes the new extension.
-            if (name.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive)) name += QLatin1Char('x');
+            if (name.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive)) {
+                name.chop(4);
+                name += QStringLiteral(".xlsx");
+            }
             Filter->SetFileName(name);
         } else {
             result = mrCancel;

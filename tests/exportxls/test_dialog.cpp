@@ -114,3 +114,45 @@ TEST(XlsDialog, SlaveExportAsksNoFileAndCancelCancels) {
 }
 
 } // namespace
+
+#include "report/core/rptDsgnIntf.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// A filter joins the export menu's registry while it lives; one made for another export gets a
+// temporary .xlsx name of its own.
+TEST(XlsFilter, RegistryAndTemporaryNames) {
+    int index = -1;
+    {
+        TrptXLSExport f(nullptr);
+        index = ExportFilterRegistry()->IndexOf(&f);
+        EXPECT_GE(index, 0);
+        auto g = TrptCustomExportFilter::CreateNoRegister<TrptXLSExport>();
+        EXPECT_LT(ExportFilterRegistry()->IndexOf(g.get()), 0);
+    }
+    TrptReport report;
+    report.SetFileName(QStringLiteral("/data/reports/Stock list.de3"));
+    TrptXLSExport f(nullptr);
+    f.SetSlaveExport(true);
+    f.SetShowProgress(false);
+    f.SetReport(&report);
+    ASSERT_TRUE(f.Start());
+    EXPECT_EQ(QFileInfo(f.FileName()).fileName(), "Stock list.xlsx");
+    TrptXLSExport h(nullptr);
+    h.SetSlaveExport(true);
+    ASSERT_TRUE(h.Start());
+    EXPECT_TRUE(h.FileName().endsWith(QStringLiteral(".xlsx"))) << h.FileName().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(h.FileName())); // the name is reserved
+    QFile::remove(h.FileName());
+    TrptXLSExport bare(nullptr);
+    bare.SetDefaultPath(QStringLiteral("/data/out"));
+    bare.SetFileName(QStringLiteral("book.XLS"));
+    ASSERT_TRUE(bare.Start());
+    EXPECT_EQ(bare.FileName(), "/data/out/book.xlsx");
+    TrptXLSExport none(nullptr);
+    EXPECT_FALSE(none.Start());
+}
+
+} // namespace
