@@ -299,6 +299,38 @@ private:
         return true;
     }
 
+    // Whether a body row holds anything but the area fill (and objects of other passes).
+    bool Carries(int j) const {
+        const TrptIEMObject* fill = M.GetObjectById(0);
+        for (int i = 1; i + 1 < M.Width(); ++i) {
+            const TrptIEMObject* o = M.GetObjectById(M.GetCell(i, j));
+            if (!o || o == fill || o->Parent == fill) continue;
+            if ((o->Header || o->Footer) && F.FHeaderFooterMode != hfText) continue;
+            return true;
+        }
+        return false;
+    }
+
+    // Rows after the last one with content on their page.
+    bool Trailing(int j) {
+        if (TrailingFrom.empty()) {
+            const int rows = std::max(0, M.Height() - 1);
+            TrailingFrom.assign(static_cast<size_t>(rows), false);
+            bool after = true; // no content below yet on this page
+            int page = M.GetPagesCount() - 1;
+            for (int r = rows - 1; r >= 0; --r) {
+                const double y = M.GetYPosById(r);
+                while (page > 0 && y < M.GetPageBreak(page - 1)) {
+                    --page;
+                    after = true;
+                }
+                if (Carries(r)) after = false;
+                TrailingFrom[static_cast<size_t>(r)] = after;
+            }
+        }
+        return j >= 0 && j < static_cast<int>(TrailingFrom.size()) && TrailingFrom[static_cast<size_t>(j)];
+    }
+
     QByteArray Borders(const TrptIEMStyle& st) {
         const QByteArray w = "\\brdrs\\brdrw" + Num(RoundEven(st.FrameWidth * 20));
         const QByteArray c = "\\brdrcf" + Num(F.ColorNumber(st.FrameColor));
@@ -326,10 +358,14 @@ private:
         if (pass == 1 && F.FExportPageBreaks) {
             bool broke = false;
             while (Page < M.GetPagesCount() && M.GetYPosById(j) >= M.GetPageBreak(Page)) {
-                // A one-point paragraph: a page filled down to its margin keeps its last row.
-                Out.Line("\\pard\\fs2\\sl-20\\slmult0\\sect");
+                // Hairline paragraphs: a page filled down to its margin keeps its last row, and a
+                // section never begins with a table (readers would join it to the one before).
+                Out.Line("\\pard\\fs2\\sl-2\\slmult0\\sect");
                 ++Page;
-                if (Page < M.GetPagesCount()) SectionSetup(Page);
+                if (Page < M.GetPagesCount()) {
+                    SectionSetup(Page);
+                    Out.Line("\\pard\\fs2\\sl-2\\slmult0\\par");
+                }
                 if (Page == M.GetPagesCount() - 1) Factor = 14.5;
                 broke = true;
                 SectionRow = j;
@@ -338,6 +374,8 @@ private:
             // right at the break (a page without top margin) is written after the break.
             if (broke && OnlyFill(j)) return true;
         }
+        // Empty rows at the end of a page only push the page's last rows onto one more page.
+        if (pass == 1 && Trailing(j)) return true;
         const double y0 = M.GetYPosById(j), y1 = M.GetYPosById(j + 1);
         const int height = RoundEven((y1 - y0) * Factor);
         QByteArray d = (F.FAutoSize ? "\\trrh" : "\\trrh-") + Num(height) + "\\trgaph15";
@@ -400,6 +438,7 @@ private:
     double Factor = 15;
     int Page = 0;
     int SectionRow = 0; // the first row of the current section
+    std::vector<bool> TrailingFrom;
 };
 
 void TrptRTFExport::Finish() {
