@@ -138,6 +138,7 @@ QByteArray CoreResourceTable() {
 <StrRes Name="clDSNotExist" Text="Dataset &#38;#34;%s&#38;#34; does not exist"/>
 <StrRes Name="clErrors" Text="The following error(s) have occured:"/>
 <StrRes Name="clExprError" Text="Error in expression"/>
+<StrRes Name="clErrorInExp" Text="Report.Calc: "/>
 <StrRes Name="clFP3files" Text="Prepared Report"/>
 <StrRes Name="clSaving" Text="Saving file..."/>
 <StrRes Name="clCancel" Text="Cancel"/>
