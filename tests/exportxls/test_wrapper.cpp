@@ -4,7 +4,10 @@
 
 #include "RecordingServer.h"
 
+#include "platform/rtl/StringList.h"
 #include "report/core/rptClassMemo.h"
+#include "report/core/rptClassOptions.h"
+#include "report/core/rptClassReport.h"
 #include "report/export/rptExportXLS.h"
 
 #include <gtest/gtest.h>
@@ -194,6 +197,87 @@ TEST(WrapperExport, RowHeightsOfAnExportAndTheEnd) {
     // Nothing went through the clipboard and nothing was shown.
     EXPECT_TRUE(server.Log->With(QStringLiteral("Paste")).isEmpty());
     EXPECT_TRUE(server.Log->With(QStringLiteral("Visible")).isEmpty());
+}
+
+// Runs a small fast export against the recorder with the report given; Finish's exception, if any,
+// propagates.
+void ExportThreeTexts(TrptXLSExport& f) {
+    f.SetShowProgress(false);
+    f.SetFileName(QStringLiteral("/tmp/never-written/three.xlsx"));
+    ASSERT_TRUE(f.Start());
+    f.StartPage(nullptr, 0);
+    std::vector<std::unique_ptr<TrptMemoView>> memos;
+    for (int i = 0; i < 3; ++i) {
+        auto m = std::make_unique<TrptMemoView>(nullptr);
+        m->SetBounds(0, 20.0 * i, 80, 20);
+        m->SetText(QStringLiteral("t"));
+        // Three styles, so three separate style calls.
+        m->Font()->SetSize(8 + i);
+        f.ExportObject(m.get());
+        memos.push_back(std::move(m));
+    }
+    f.FinishPage(nullptr, 0);
+    f.Finish();
+}
+
+// Failures the operations pass over reach the report's error list once, with their count.
+TEST(WrapperExport, PassedOverFailuresAreListedOnce) {
+    TRecordingServerScope server;
+    server.Log->Failing = {QStringLiteral("STYLE")};
+    TrptReport report;
+    report.EngineOptions()->SetSilentMode(true);
+    TrptXLSExport f(nullptr);
+    f.SetReport(&report);
+    f.SetOpenExcelAfterExport(true);
+    ExportThreeTexts(f);
+    ASSERT_EQ(report.Errors()->Count(), 2) << report.Errors()->Text().toStdString();
+    EXPECT_TRUE(report.Errors()->Strings(0).contains(QStringLiteral("Style refused")));
+    EXPECT_TRUE(report.Errors()->Strings(0).contains(QStringLiteral("/tmp/never-written/three.xlsx")));
+    EXPECT_EQ(report.Errors()->Strings(1), "(2 more failures like it were passed over)");
+    EXPECT_EQ(server.Log->With(QStringLiteral("SaveAs")).size(), 1);
+    // After a reported problem the workbook is saved but not shown.
+    EXPECT_TRUE(server.Log->With(QStringLiteral("Visible")).isEmpty());
+}
+
+// Texts over two columns, the first spanning both: one merge.
+void ExportSpanned(TrptXLSExport& f) {
+    f.SetShowProgress(false);
+    f.SetFileName(QStringLiteral("/tmp/never-written/fail.xlsx"));
+    ASSERT_TRUE(f.Start());
+    f.StartPage(nullptr, 0);
+    TrptMemoView wide(nullptr), a(nullptr), b(nullptr);
+    wide.SetBounds(0, 0, 160, 20);
+    wide.SetText(QStringLiteral("wide"));
+    a.SetBounds(0, 20, 80, 20);
+    b.SetBounds(80, 20, 80, 20);
+    f.ExportObject(&wide);
+    f.ExportObject(&a);
+    f.ExportObject(&b);
+    f.FinishPage(nullptr, 0);
+    f.Finish();
+}
+
+// A failure the export cannot pass over frees the server's workbook, saves and shows nothing.
+TEST(WrapperExport, AFailureFreesTheWorkbook) {
+    const char* members[] = {"ADD", "MERGECELLS", "VALUE", "SAVEAS"};
+    for (const char* member : members) {
+        SCOPED_TRACE(member);
+        TRecordingServerScope server;
+        server.Log->Failing = {QString::fromLatin1(member)};
+        TrptXLSExport f(nullptr);
+        f.SetOpenExcelAfterExport(true);
+        f.SetFastExport(false); // merging raises on this path
+        if (QLatin1String(member) == QLatin1String("ADD")) {
+            // Styles.Add fails; WorkBooks.Add too, so the server never opens: nothing to free.
+            EXPECT_THROW(ExportThreeTexts(f), Exception);
+            continue;
+        }
+        EXPECT_THROW(ExportSpanned(f), Exception);
+        const QStringList& calls = server.Log->Calls;
+        EXPECT_TRUE(calls.contains(QStringLiteral("Excel.WorkBooks.Add.Close(False)"))) << calls.join('\n').toStdString();
+        EXPECT_EQ(calls.last(), "Excel.Quit");
+        EXPECT_TRUE(server.Log->With(QStringLiteral("Visible")).isEmpty());
+    }
 }
 
 } // namespace
