@@ -166,6 +166,7 @@ bool TrptEngine::Run() {
         return false;
     }
     bool result = false;
+    FNewPageAfterHeader = FHeaderOpenedPage = false;
     {
         TFinally finalize([this] { Finalize(); });
         TFinally stop([this] { FReport->DoNotifyEvent(FReport, FReport->OnStopReport()); });
@@ -445,6 +446,12 @@ void TrptEngine::StartOutputPage() {
         }
     }
     FColumnTopY = FCurY;
+    if (FNewPageAfterHeader) {
+        FNewPageAfterHeader = false;
+        FHeaderOpenedPage = true;
+        TFinally done([this] { FHeaderOpenedPage = false; });
+        NewPage();
+    }
 }
 
 void TrptEngine::ShowColumnHeaderChain(TrptBand* Band) {
@@ -529,6 +536,14 @@ void TrptEngine::NewColumn() {
 }
 
 void TrptEngine::NewPage() {
+    if (FCallFromPHeader) {
+        // Breaking inside the header would leave this page without it and put it twice on the
+        // next; a header that breaks every page it starts would never end.
+        if (FHeaderOpenedPage)
+            throw ErptEngineError(QStringLiteral("Engine.NewPage: the page header of a page that its header opened asks for a new page again"));
+        FNewPageAfterHeader = true;
+        return;
+    }
     if (FKeeping && FKeepBand && FCurY - FKeepCurY + FKeepBand->Height() > GetPageHeight() - FooterHeight()) {
         // The block would not fit on an empty page either: it stays where it is.
         FKeeping = false;

@@ -182,6 +182,9 @@ private:
     int FKeepPosition = 0;
     int FKeepAnchor = 0;
     bool FCallFromPHeader = false;
+    // A new page asked for while a page header prints waits until the header stands on its page.
+    bool FNewPageAfterHeader = false;
+    bool FHeaderOpenedPage = false;
     TrptBand* FOutputTo = nullptr;
     TrptReportPage* FPage = nullptr;
     double FPageCurX = 0;

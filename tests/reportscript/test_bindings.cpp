@@ -316,7 +316,7 @@ const UnusualCall UnusualCalls[] = {
     // Every page header opens a new page, whose header opens a new page ...
     {"NewPageInEveryPageHeader",
      "procedure PageHeader1OnBeforePrint(Sender: TObject);\r\nbegin\r\n  Engine.NewPage;\r\nend;\r\nbegin\r\nend.", false,
-     "PageHeader1.OnBeforePrint"},
+     "PageHeader1.OnBeforePrint (procedure PageHeader1OnBeforePrint): Engine.NewPage: the page header of a page that its header"},
     // Only the first page's header breaks: a page without rows, then the rows.
     {"NewPageInTheFirstPageHeaderOnly",
      "procedure PageHeader1OnBeforePrint(Sender: TObject);\r\nbegin\r\n  if Get('Page#') = 1 then "
@@ -368,6 +368,15 @@ TEST_P(UnusualEngineCalls, NeverCrashNorLoop) {
     }
     // Bounded: no run adds pages without end.
     EXPECT_LE(PageCount(), MaxNestedEngineCalls + 2) << Dump().toStdString();
+    // A break asked for by the first page's header comes after that header: one header on each
+    // page, the rows on the second.
+    if (std::string(c.Name) == "NewPageInTheFirstPageHeaderOnly") {
+        ASSERT_EQ(PageCount(), 2) << Dump().toStdString();
+        EXPECT_EQ(Texts(0, QStringLiteral("HeaderMemo")), QStringList({"Head 1"})) << Dump().toStdString();
+        EXPECT_TRUE(Texts(0, QStringLiteral("RowMemo")).isEmpty());
+        EXPECT_EQ(Texts(1, QStringLiteral("HeaderMemo")), QStringList({"Head 2"})) << Dump().toStdString();
+        EXPECT_EQ(Texts(1, QStringLiteral("RowMemo")), QStringList({"Row 1", "Row 2", "Row 3"}));
+    }
     // The report stays usable.
     Report.ScriptText()->SetText(QStringLiteral("begin\r\nend."));
     EXPECT_TRUE(Prepare()) << Errors().toStdString();
