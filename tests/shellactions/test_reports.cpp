@@ -19,10 +19,13 @@
 #include "report/core/rptDBSet.h"
 #include "report/core/rptDesignerComponent.h"
 #include "report/core/rptPageDump.h"
+#include "report/core/rptPreviewForm.h"
 #include "report/core/rptPrintLoop.h"
 #include "report/core/rptRunControl.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -272,6 +275,92 @@ TEST_F(DemoReports, MissingOrDamagedTemplateAndFailingQueryAreNamed) {
     button->SetdbSQL("SELECT month FROM no_such_table");
     UI().AnswerMessage(mrOk, "no such table: no_such_table");
     Click("frmMainKorvel", "btnOrdMonthly");
+}
+
+// A query without rows still gives the template's pages (headers, summary, no data rows) and no
+// box; a template whose data band names a dataset other than "Report" is refused with that name.
+TEST_F(DemoReports, QueryWithoutRowsAndTemplateWithoutTheReportDataset) {
+    StartWithSamples();
+    auto* button = Get<TdbButton>(frmMainKorvel, "btnCustReport");
+    button->SetdbSQL("SELECT * FROM customers WHERE 1 = 0");
+    const size_t boxes = UI().Messages().size();
+    Click("frmMainKorvel", "btnCustReport");
+    const QString dump = PreviewDump();
+    EXPECT_EQ(UI().Messages().size(), boxes);
+    EXPECT_EQ(Report()->Errors()->Text(), QString());
+    EXPECT_EQ(Report()->PreviewPages()->Count(), 1);
+    EXPECT_TRUE(dump.contains("\"Customers: 0\"")) << dump.toStdString();
+    EXPECT_FALSE(dump.contains("TrptMasterData")) << dump.toStdString();
+
+    // The customer list with its data band bound to "Other": the box names the dataset.
+    const QString path = FDir.filePath("Report/customers.de3");
+    QString text = ReadText(path);
+    ASSERT_TRUE(text.contains("DataSetName=\"Report\""));
+    text.replace("DataSetName=\"Report\"", "DataSetName=\"Other\"");
+    text.replace("[Report.", "[Other.");
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(text.toUtf8());
+    out.close();
+    button->SetdbSQL("SELECT * FROM customers");
+    button->SetdbReportOpenIn(rpoPDF);
+    UI().AnswerMessage(mrOk, "Other");
+    Click("frmMainKorvel", "btnCustReport");
+    ASSERT_GT(UI().Messages().size(), boxes);
+    EXPECT_TRUE(UI().Messages().back().Text.contains("Other")) << UI().Messages().back().Text.toStdString();
+    EXPECT_TRUE(Opened.isEmpty());
+}
+
+// Report buttons only read the Report folder: with the folder and its templates read-only every
+// delivery still works, and nothing in the folder changes.
+TEST_F(DemoReports, ReadOnlyReportFolderIsOnlyRead) {
+    StartWithSamples();
+    const QString folder = FDir.filePath("Report");
+    auto listing = [&] {
+        QStringList l;
+        for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+            l << f.fileName() + " " + QString::number(f.size()) + " " + f.lastModified().toString(Qt::ISODateWithMs);
+        return l;
+    };
+    const QFileDevice::Permissions ro = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files))
+        QFile::setPermissions(f.filePath(), ro);
+    QFile::setPermissions(folder, ro | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+    const QStringList before = listing();
+    Click("frmMainKorvel", "btnOrdPdf");
+    Click("frmMainKorvel", "btnCustReport");
+    PreviewDump();
+    EXPECT_EQ(Report()->Errors()->Text(), QString());
+    EXPECT_EQ(Opened.size(), 1);
+    EXPECT_EQ(listing(), before);
+    QFile::setPermissions(folder, ro | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+// A press that arrives while the previous one's report is still being made or shown (its preview
+// window open, the preparation pending or done) is ignored: one window, the first report's pages.
+TEST_F(DemoReports, SecondPressWhileTheReportPreparesIsIgnored) {
+    StartWithSamples();
+    RegisterPreviewForm();
+    int previews = 0;
+    TrptPreviewWindowFactory shell = SetPreviewWindowFactory(nullptr);
+    ASSERT_TRUE(shell);
+    SetPreviewWindowFactory([&](TrptReport* r) {
+        ++previews;
+        return shell(r);
+    });
+    // The preview window is modal: the second press comes while it shows, before and during the
+    // preparation it runs.
+    QString dump;
+    UI().AnswerModal("rptPreviewForm", [&](TCustomForm*) {
+        Click("frmMainKorvel", "btnCustReport");
+        dump = PreviewDump();
+        Click("frmMainKorvel", "btnCustReport");
+        return mrCancel;
+    });
+    Click("frmMainKorvel", "btnCustReport");
+    SetPreviewWindowFactory(nullptr);
+    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(dump, Golden(QStringLiteral("customers-preview"), dump));
 }
 
 // Texts typed into a control used by a report's query arrive as data: inside the query's quoted
