@@ -5,6 +5,7 @@
 #include "platform/sys/Desktop.h"
 #include "platform/sys/TempFiles.h"
 #include "report/core/rptClassBand.h"
+#include "report/core/rptClassMemo.h"
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptClassPage.h"
 #include "report/core/rptClassPicture.h"
@@ -340,7 +341,9 @@ void TrptODFExport::ExportObject(TrptComponent* Obj) {
     }
     if (!v->Printable() && !ExportNotPrintable()) return;
     FMatrix->AddObject(v);
-    if (FFirstPage && FThumbImage) {
+    // A text too long to lay out quickly is left off the little picture.
+    auto* memo = dynamic_cast<TrptCustomMemoView*>(v);
+    if (FFirstPage && FThumbImage && !(memo && memo->Text().size() > 100000)) {
         // The thumbnail is a courtesy: an object that cannot draw itself leaves it as it is.
         try {
             v->Draw(&FThumbImage->Canvas(), 0.2, 0.2, 0, 0);
