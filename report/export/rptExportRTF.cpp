@@ -292,7 +292,7 @@ private:
     // True when every cell of the row belongs to the area fill (the matrix's first object).
     bool OnlyFill(int j) const {
         const TrptIEMObject* fill = M.GetObjectById(0);
-        for (int i = 1; i + 1 < M.Width(); ++i) {
+        for (int i = 0; i + 1 < M.Width(); ++i) {
             const TrptIEMObject* o = M.GetObjectById(M.GetCell(i, j));
             if (o && o != fill && o->Parent != fill) return false;
         }
@@ -302,7 +302,7 @@ private:
     // Whether a body row holds anything but the area fill (and objects of other passes).
     bool Carries(int j) const {
         const TrptIEMObject* fill = M.GetObjectById(0);
-        for (int i = 1; i + 1 < M.Width(); ++i) {
+        for (int i = 0; i + 1 < M.Width(); ++i) {
             const TrptIEMObject* o = M.GetObjectById(M.GetCell(i, j));
             if (!o || o == fill || o->Parent == fill) continue;
             if ((o->Header || o->Footer) && F.FHeaderFooterMode != hfText) continue;
@@ -382,7 +382,9 @@ private:
         const double origin = RoundEven(M.GetXPosById(0)) + RoundEven(M.GetPageLMargin(Page) * 56.48 / 15.05);
         QByteArray cells;
         const TrptHeaderFooterMode mode = F.FHeaderFooterMode;
-        for (int i = 1; i + 1 < M.Width(); ++i) {
+        // Column 0 is the page margin and normally empty; on a page without left margin it holds
+        // the first objects, which are written then.
+        for (int i = 0; i + 1 < M.Width(); ++i) {
             const int id = M.GetCell(i, j);
             if (id < 0) continue;
             TrptIEMObject* o = M.GetObjectById(id);

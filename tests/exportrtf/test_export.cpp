@@ -516,3 +516,52 @@ TEST(RtfDialog, AnswersSetTheFilter) {
 }
 
 } // namespace
+
+namespace {
+
+// A rich-text object, known to the matrix by its class name; its text is a whole RTF document.
+class TrptRichView : public TrptView {
+    KORVEL_CLASS(TrptRichView, TrptView)
+public:
+    explicit TrptRichView(TComponent* AOwner = nullptr) : TrptView(AOwner) {}
+    QString GetComponentText() override { return Rtf; }
+    QString Rtf;
+};
+KORVEL_CLASS_INFO(TrptRichView) {}
+
+// The body goes into the cell with its fonts and colours renumbered into the export's tables;
+// a broken rich text shows its message and the export goes on.
+TEST(RtfExport, RichTextCellsAreEmbedded) {
+    TrptRichView rich, broken;
+    rich.SetBounds(0, 0, 200, 40);
+    rich.Rtf = QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil Courier New;}{\\f1\\fnil Caf\u00E9 Sans;}}"
+                              "{\\colortbl ;\\red0\\green128\\blue0;}\\pard\\f1\\cf1 Rich \u00E9\\f0  mono\\par}");
+    broken.SetBounds(0, 40, 200, 20);
+    broken.Rtf = QStringLiteral("{\\rtf1 no reset}");
+    TMemoryStream out;
+    TrptRTFExport f;
+    f.SetStream(&out);
+    f.SetShowProgress(false);
+    ASSERT_TRUE(f.Start());
+    f.StartPage(nullptr, 0);
+    f.ExportObject(&rich);
+    f.ExportObject(&broken);
+    f.FinishPage(nullptr, 0);
+    f.Finish();
+    const QByteArray rtf = out.Bytes();
+    const QStringList fonts = f.FontTable();
+    const int courier = static_cast<int>(fonts.indexOf(QStringLiteral("Courier New")));
+    const int cafe = static_cast<int>(fonts.indexOf(QStringLiteral("Caf\u00E9 Sans")));
+    const int green = static_cast<int>(f.ColorTable().indexOf(QStringLiteral("\\red0\\green128\\blue0;"))) + 1;
+    ASSERT_GE(courier, 0) << fonts.join(QLatin1Char(',')).toStdString();
+    ASSERT_GE(cafe, 0);
+    ASSERT_GT(green, 0);
+    const QByteArray body = "{\\f" + QByteArray::number(cafe) + "\\cf" + QByteArray::number(green) + " Rich \\u233\\'3f\\f" +
+                            QByteArray::number(courier) + "  mono\\par}\\cell}";
+    EXPECT_TRUE(rtf.contains(body)) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("{\\f" + QByteArray::number(cafe) + "\\fcharset0 Caf\\u233\\'3f Sans;}"));
+    EXPECT_TRUE(rtf.contains("{RTF text in a memo does not contain \\\\pard tags}\\cell}"));
+    for (char c : rtf) ASSERT_LT(static_cast<unsigned char>(c), 128u);
+}
+
+} // namespace
