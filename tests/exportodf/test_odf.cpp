@@ -438,6 +438,11 @@ TEST_F(OdfTest, LibreOfficeReadsThePackages) {
     t.SetFileName(Path(QStringLiteral("fixture.odt")));
     d.Export(t);
     ASSERT_EQ(d.Report.Errors()->Count(), 0) << d.Report.Errors()->Text().toStdString();
+    // For a look at the packages: KORVEL_ODF_KEEP names a folder that gets copies.
+    const QString keep = qEnvironmentVariable("KORVEL_ODF_KEEP");
+    if (!keep.isEmpty())
+        for (const char* n : {"fixture.ods", "fixture.odt"})
+            QFile::copy(Path(QLatin1String(n)), keep + QLatin1Char('/') + QLatin1String(n));
 
     // Comma-separated, UTF-8, values as shown, every sheet to a file of its own.
     const TRun c = Office({QStringLiteral("--convert-to"),
