@@ -96,6 +96,15 @@ bool TrptCustomImageExport::NewBitmap(int Width, int Height, const QString& What
                         .arg(MaxImagePixels / 1000000));
         return false;
     }
+    const TPixelFormat format = FMonochrome ? pf1bit : pfDevice;
+    if (FSpare && FSpare->Width() == Width && FSpare->Height() == Height && FSpare->PixelFormat() == format) {
+        FBitmap = std::move(FSpare);
+        FBitmap->Canvas().Brush().SetColor(clWhite);
+        FBitmap->Canvas().Brush().SetStyle(bsSolid);
+        FBitmap->Canvas().FillRect(TRect(0, 0, Width, Height));
+        return true;
+    }
+    FSpare.reset();
     FBitmap = std::make_unique<TBitmap>();
     FBitmap->Canvas().Brush().SetColor(clWhite);
     if (FMonochrome) FBitmap->SetPixelFormat(pf1bit);
@@ -137,6 +146,7 @@ bool TrptCustomImageExport::Start() {
     FJoinedHeight = 0;
     FLastError.clear();
     FBitmap.reset();
+    FSpare.reset();
     if (Files()) Files()->Clear();
     if (!FSeparate) {
         FMaxX = FMaxY = 0;
@@ -227,6 +237,7 @@ void TrptCustomImageExport::FinishPage(TrptReportPage* Page, int Index) {
 void TrptCustomImageExport::Finish() {
     if (!FSeparate) FinishImage();
     FBitmap.reset();
+    FSpare.reset();
 }
 
 void TrptCustomImageExport::SaveImage() {
@@ -237,13 +248,19 @@ void TrptCustomImageExport::FinishImage() {
     if (!FBitmap) return;
     struct TFree {
         std::unique_ptr<TBitmap>& B;
-        ~TFree() { B.reset(); }
-    } freeBitmap{FBitmap};
+        std::unique_ptr<TBitmap>& Spare;
+        bool Keep = true;
+        ~TFree() {
+            if (Keep && B) Spare = std::move(B);
+            B.reset();
+        }
+    } freeBitmap{FBitmap, FSpare};
     if (FCrop) {
         // Nothing drawn leaves the rectangle empty: the picture then stays as it is.
         const int l = std::max(0, FMinX), t = std::max(0, FMinY);
         const int r = std::min(FBitmap->Width(), FMaxX), b = std::min(FBitmap->Height(), FMaxY);
         if (r > l && b > t) {
+            freeBitmap.Keep = false;
             const TPixelFormat pf = FBitmap->PixelFormat();
             const QImage cut = FBitmap->Image().copy(l, t, r - l, b - t);
             FBitmap->SetImage(cut);
@@ -290,7 +307,7 @@ bool EncodeRows(const unsigned char* const* rows, int w, int h, bool gray, int q
     err.Mgr.output_message = JpegQuiet;
     err.Message[0] = 0;
     if (setjmp(err.Jump)) {
-        std::strncpy(message, err.Message, JMSG_LENGTH_MAX - 1);
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", err.Message);
         jpeg_destroy_compress(&cinfo);
         return false;
     }

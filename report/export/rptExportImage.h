@@ -77,6 +77,9 @@ protected:
     bool NewBitmap(int Width, int Height, const QString& What);
 
     std::unique_ptr<TBitmap> FBitmap;
+    // The last page's bitmap, kept for the next page of the same size: a fresh picture of tens of
+    // megabytes costs more in first-touch page faults than drawing the page.
+    std::unique_ptr<TBitmap> FSpare;
     bool FCrop = false;
     int FCurrentPage = 0;
     int FJPEGQuality = 90;

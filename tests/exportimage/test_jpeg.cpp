@@ -329,3 +329,35 @@ TEST(ImageExportInput, StreamFailingAfterNBytes) {
     QString out;
     EXPECT_EQ(RunTool(QStringLiteral("tiffinfo"), {file}, &out), 0) << out.toStdString();
 }
+
+// Pages of the same size share one bitmap in turn: nothing of a page shows on the next.
+TEST(JpegExport, NextPageStartsWhite) {
+    TrptReport report;
+    report.EngineOptions()->SetNewSilentMode(simSilent);
+    auto* page = new TrptReportPage(&report);
+    page->SetPaperSize(9);
+    TrptShapeView box(nullptr);
+    box.SetBounds(0, 0, 600, 380);
+    box.SetColor(clBlack);
+    QTemporaryDir dir;
+    TrptTIFFExport f(nullptr);
+    Quiet(f, dir.filePath(QStringLiteral("p.tif")));
+    f.SetReport(&report);
+    ASSERT_TRUE(f.Start());
+    f.StartPage(page, 0);
+    f.ExportObject(&box);
+    f.FinishPage(page, 0);
+    f.StartPage(page, 1);
+    f.FinishPage(page, 1);
+    f.Finish();
+    EXPECT_EQ(report.Errors()->Count(), 0);
+    for (const char* n : {"p.1", "p.2"})
+        ASSERT_EQ(RunTool(QStringLiteral("convert"), {dir.filePath(QLatin1String(n) + QStringLiteral(".tif")),
+                                                      dir.filePath(QLatin1String(n) + QStringLiteral(".png"))}),
+                  0);
+    const QImage first(dir.filePath(QStringLiteral("p.1.png"))), second(dir.filePath(QStringLiteral("p.2.png")));
+    ASSERT_FALSE(first.isNull());
+    ASSERT_EQ(second.size(), first.size());
+    EXPECT_EQ(qGray(first.pixel(300, 300)), 0);
+    EXPECT_EQ(qGray(second.pixel(300, 300)), 255);
+}
