@@ -70,7 +70,6 @@ KORVEL_CLASS_INFO(TrptRTFExport) {
         .Default(false);
     b.Prop("HeaderFooterMode", &C::HeaderFooterMode, &C::SetHeaderFooterMode).Default(hfText);
     b.Prop("AutoSize", &C::AutoSize, &C::SetAutoSize).Default(false);
-    b.Prop("OverwritePrompt", &C::OverwritePrompt, &C::SetOverwritePrompt).Default(false);
 }
 
 TrptRTFExport::TrptRTFExport(TComponent* AOwner) : TrptCustomExportFilter(AOwner) {
