@@ -392,14 +392,24 @@ void TrptPreview::DoPageChanged() {
 }
 
 void TrptPreview::SetPageNo(int Value) {
+    // Scrolling to the page written reports the page at the top of the view (on a short last
+    // row, or a row of several pages, another one): the page written stays current.
+    if (FScrollingToPage) return;
     Value = rptClampPageNo(Value, std::min(PageCount(), FWorkspace->PageList().Count()));
     const bool changed = Value != FPageNo;
     FPageNo = Value;
-    for (TrptPreviewWorkspace* w : {FWorkspace, FThumbnail}) {
-        w->SetPageNo(Value);
-        if (changed) w->Invalidate();
-        w->ScrollToPage(Value);
+    FScrollingToPage = true;
+    try {
+        for (TrptPreviewWorkspace* w : {FWorkspace, FThumbnail}) {
+            w->SetPageNo(Value);
+            if (changed) w->Invalidate();
+            w->ScrollToPage(Value);
+        }
+    } catch (...) {
+        FScrollingToPage = false;
+        throw;
     }
+    FScrollingToPage = false;
     DoPageChanged();
 }
 

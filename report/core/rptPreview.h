@@ -191,6 +191,7 @@ private:
     bool FRefreshing = false;
     bool FRunning = false;
     int FPageNo = 1;
+    bool FScrollingToPage = false;
     quint32 FTick = 0;
     TrptPreviewTool FTool = ptHand;
     double FZoom = 1.0;

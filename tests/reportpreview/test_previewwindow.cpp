@@ -5,6 +5,8 @@
 // Also the control on its own: prepared report files (a damaged one leaves the preview as it
 // was), clamps, the F3 chain, and the layout kept in the settings store.
 
+#include "FakePages.h"
+
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptClassPage.h"
 #include "report/core/rptClassReport.h"
@@ -421,4 +423,179 @@ TEST(PreviewLayout, ToolbarStateRoundTrip) {
     notABar->SetName(QStringLiteral("Caption1"));
     ini.WriteString(QStringLiteral("ToolBar4.MainBar"), QStringLiteral("Dock4"), QStringLiteral("Caption1"));
     EXPECT_THROW(RestoreToolbarState(&ini, bar), EInvalidCast);
+}
+
+TEST(PreviewLayout, FormStateRoundTripAndDamagedValuesFallBack) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("layout.ini"));
+    TForm form(nullptr);
+    form.SetBounds(40, 50, 640, 480);
+    {
+        TIniFile ini(name);
+        SaveFormState(&ini, &form);
+        ini.UpdateFile();
+    }
+    {
+        TIniFile ini(name);
+        EXPECT_EQ(ini.ReadInteger(QStringLiteral("Form4.TForm"), QStringLiteral("Width"), 0), 640);
+        EXPECT_FALSE(ini.ReadBool(QStringLiteral("Form4.TForm"), QStringLiteral("Maximized"), true));
+    }
+    TForm other(nullptr);
+    other.SetBounds(0, 0, 300, 200);
+    {
+        TIniFile ini(name);
+        RestoreFormState(&ini, &other);
+    }
+    EXPECT_EQ(other.Width(), 640);
+    EXPECT_EQ(other.Height(), 480);
+
+    // Damaged values: a width that is no number keeps the current one (the sound values of the
+    // section still apply); a window of no size or far off every screen keeps its bounds.
+    const std::pair<const char*, int> damaged[] = {
+        {"[Form4.TForm]\nWidth=abc\nHeight=480\nLeft=0\nTop=0\n", 0},
+        {"[Form4.TForm]\nWidth=0\nHeight=-5\n", 10},
+        {"[Form4.TForm]\nLeft=900000\nTop=900000\nWidth=640\nHeight=480\n", 10}};
+    for (const auto& [text, left] : damaged) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+        f.close();
+        TForm w(nullptr);
+        w.SetBounds(10, 20, 300, 200);
+        TIniFile ini(name);
+        RestoreFormState(&ini, &w);
+        EXPECT_EQ(w.Width(), 300) << text;
+        // Restoring shows the window, and a shown window's Left reads its frame's place: compare
+        // with a window placed there directly and shown.
+        TForm placed(nullptr);
+        placed.SetBounds(left, 20, 300, 200);
+        placed.Show();
+        EXPECT_EQ(w.Left(), placed.Left()) << text;
+    }
+    // A file that cannot be read at all (a folder stands at its place): the default layout.
+    TForm w(nullptr);
+    w.SetBounds(10, 20, 300, 200);
+    TIniFile broken(dir.path());
+    EXPECT_NO_THROW(RestoreFormState(&broken, &w));
+    EXPECT_EQ(w.Width(), 300);
+
+    // Saved maximized: restored maximized.
+    {
+        TForm m(nullptr);
+        m.SetWindowState(wsMaximized);
+        TIniFile ini(name);
+        SaveFormState(&ini, &m);
+        ini.UpdateFile();
+    }
+    TForm m2(nullptr);
+    TIniFile ini(name);
+    RestoreFormState(&ini, &m2);
+    EXPECT_EQ(m2.WindowState(), wsMaximized);
+}
+
+TEST(PreviewLayout, DockSiteCollapsesAndRestoresItsSize) {
+    TForm form(nullptr);
+    form.SetName(QStringLiteral("Host"));
+    form.SetBounds(0, 0, 600, 400);
+    auto* site = new TrptDockSite(&form);
+    site->SetName(QStringLiteral("LeftDock"));
+    site->SetParent(&form);
+    site->SetWidth(150);
+    QTemporaryDir iniDir;
+    TMemIniFile ini{iniDir.filePath(QStringLiteral("layout.ini"))};
+    // A click on the grip collapses; saved and restored, the site is collapsed and remembers 150.
+    site->Splitter()->ToggleSite();
+    EXPECT_EQ(site->Width(), 0);
+    EXPECT_EQ(site->SavedSize(), 150);
+    SaveDockState(&ini, site);
+    // The same site of another window (one owner cannot hold two components of one name).
+    TForm form2(nullptr);
+    form2.SetName(QStringLiteral("Host"));
+    form2.SetBounds(0, 0, 600, 400);
+    auto* other = new TrptDockSite(&form2);
+    other->SetName(QStringLiteral("LeftDock"));
+    other->SetParent(&form2);
+    other->SetWidth(90);
+    RestoreDockState(&ini, other);
+    EXPECT_EQ(other->Width(), 0);
+    EXPECT_EQ(other->SavedSize(), 150);
+    other->Splitter()->ToggleSite();
+    EXPECT_EQ(other->Width(), 150);
+    // Without a stored "Size" the expanded size is 100; bad hexadecimal text is no layout.
+    QTemporaryDir emptyDir;
+    TMemIniFile empty{emptyDir.filePath(QStringLiteral("layout.ini"))};
+    empty.WriteString(QStringLiteral("Dock4.LeftDock"), QStringLiteral("Data2005"), QStringLiteral("XYZ"));
+    RestoreDockState(&empty, other);
+    EXPECT_EQ(other->SavedSize(), 100);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The control over hand-made pages
+
+TEST(PreviewControl, ClampsZoomModesAndTheSearchChain) {
+    TUIServicesScope ui{FailOnQuestion};
+    FakePages pages;
+    pages.Pages.resize(5);
+    for (int i = 0; i < 5; ++i) pages.Pages[i].Texts = {{60, 60, QStringLiteral("Page %1").arg(i + 1)}};
+    pages.Pages[2].Texts.push_back({60, 300, QStringLiteral("a Needle here")});
+    pages.Pages[2].Texts.push_back({60, 700, QStringLiteral("another needle")});
+    pages.Pages[3].Texts.push_back({60, 500, QStringLiteral("NEEDLE on four")});
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 900, 700);
+    auto* p = new TrptPreview(&form);
+    p->SetParent(&form);
+    p->SetAlign(alClient);
+    p->SetPreviewPages(&pages);
+    std::vector<int> changes;
+    p->OnPageChanged = [&](TrptPreview*, int n) { changes.push_back(n); };
+    form.Show();
+    p->Init();
+    QApplication::processEvents();
+    EXPECT_EQ(p->PageCount(), 5);
+    EXPECT_EQ(p->PageNo(), 1);
+
+    p->SetZoom(0.1);
+    EXPECT_DOUBLE_EQ(p->Zoom(), 0.25);
+    p->SetZoom(5);
+    EXPECT_DOUBLE_EQ(p->Zoom(), 5);
+    p->SetZoomMode(zmPageWidth);
+    const int sb = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    EXPECT_DOUBLE_EQ(p->Zoom(), (p->Workspace()->Width() - sb - 26) / 794.0);
+    p->SetZoom(0.5);
+    EXPECT_EQ(p->ZoomMode(), zmDefault);
+
+    p->SetPageNo(0);
+    EXPECT_EQ(p->PageNo(), 1);
+    p->SetPageNo(99);
+    EXPECT_EQ(p->PageNo(), 5);
+    p->First();
+    EXPECT_EQ(changes.back(), 1);
+
+    // Twice on page 3, then page 4; a re-layout ends the F3 chain.
+    ASSERT_TRUE(p->FindText(QStringLiteral("needle"), true, false));
+    EXPECT_EQ(p->Workspace()->LastFoundPage(), 2);
+    const int firstTop = rptSearchState().FoundRect.Top;
+    p->FindNext();
+    EXPECT_EQ(p->Workspace()->LastFoundPage(), 2);
+    EXPECT_GT(rptSearchState().FoundRect.Top, firstTop);
+    p->FindNext();
+    EXPECT_EQ(p->Workspace()->LastFoundPage(), 3);
+    p->SetZoom(0.75);
+    EXPECT_FALSE(p->AllowF3());
+    p->FindNext();
+    EXPECT_EQ(p->Workspace()->LastFoundPage(), 3);
+    // Case-sensitive: only the exact spelling; an empty text finds nothing.
+    EXPECT_TRUE(p->FindText(QStringLiteral("NEEDLE"), true, true));
+    EXPECT_EQ(p->Workspace()->LastFoundPage(), 3);
+    EXPECT_FALSE(p->FindText(QString(), true, false));
+
+    // Ctrl+P does nothing without a report asking for the print button.
+    Word key = 'P';
+    p->KeyDown(key, TShiftState{ssCtrl});
+    EXPECT_EQ(key, 'P');
+    Word end = VK_END;
+    p->KeyDown(end, TShiftState());
+    EXPECT_EQ(p->PageNo(), 5);
+    QApplication::processEvents();
+    Keep(form.Widget(), QStringLiteral("preview_control_fake_pages.png"));
 }
