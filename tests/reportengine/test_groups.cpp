@@ -174,6 +174,52 @@ TEST(Groups, GroupChangeClosesARowOfThreeColumns) {
               QStringLiteral("GH@0,0 M@0,20 M@120,20 GH@0,40 M@0,60 GH@0,80 M@0,100 M@120,100 M@240,100"));
 }
 
+// A master of 60 px with its orders of 60 px on a 377.95 px page: Ann's and Bob's blocks take
+// 300 px, so Dan's row still fits on page 1 but his three orders do not. Kept together, Dan moves
+// to page 2 with his orders.
+TEST(DataBands, KeepTogetherMovesTheMasterWithItsDetails) {
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "kept together" : "not kept");
+        TShop shop;
+        shop.R.Load(ReportXml(PageXml(
+            BandXml(QStringLiteral("TrptMasterData"), QStringLiteral("M"), 20, 60,
+                    QStringLiteral("DataSetName=\"Customers\" KeepTogether=\"%1\"").arg(keep ? "True" : "False"),
+                    MemoXml(QStringLiteral("MName"), 0, 0, 100, Field(QStringLiteral("Customers"), QStringLiteral("name")))) +
+            BandXml(QStringLiteral("TrptDetailData"), QStringLiteral("D"), 100, 60, QStringLiteral("DataSetName=\"Orders\""),
+                    MemoXml(QStringLiteral("DId"), 20, 0, 100, Field(QStringLiteral("Orders"), QStringLiteral("id")))))));
+        ASSERT_TRUE(shop.R.Prepare()) << qPrintable(shop.R.Report->Errors()->Text());
+        QStringList placed;
+        for (const TDumpBand& b : DumpBands(shop.R.Dump()))
+            placed << QStringLiteral("%1@%2").arg(b.TextOf(b.Band.Name == QLatin1String("M") ? QStringLiteral("MName") : QStringLiteral("DId"))).arg(b.Page);
+        const QString dan = keep ? QStringLiteral("Dan@1") : QStringLiteral("Dan@0");
+        EXPECT_EQ(placed, (QStringList{"Ann@0", "10@0", "11@0", "Bob@0", "20@0", dan, "40@1", "41@1", "42@1", "Fay@1", "60@1"}))
+            << qPrintable(shop.R.Dump());
+    }
+}
+
+// The logical page number ("Page") starts again at 1 on a template page that resets it; the
+// physical one ("Page#") goes on.
+TEST(DataBands, ResetPageNumbersRestartsTheLogicalCountOnThatPage) {
+    TShop shop;
+    const QString bands = BandXml(QStringLiteral("TrptMasterData"), QStringLiteral("M"), 20, 100, QStringLiteral("RowCount=\"5\""),
+                                  MemoXml(QStringLiteral("R"), 0, 0, 200, QStringLiteral("row"))) +
+                          BandXml(QStringLiteral("TrptPageFooter"), QStringLiteral("PF"), 300, 20, QString(),
+                                  MemoXml(QStringLiteral("N"), 0, 0, 200, QStringLiteral("[Page] [Page#]")));
+    QString second = PageXml(QString(bands).replace(QLatin1String("Name=\"M\""), QLatin1String("Name=\"M2\""))
+                                 .replace(QLatin1String("Name=\"R\""), QLatin1String("Name=\"R2\""))
+                                 .replace(QLatin1String("Name=\"PF\""), QLatin1String("Name=\"PF2\""))
+                                 .replace(QLatin1String("Name=\"N\""), QLatin1String("Name=\"N2\"")),
+                             QStringLiteral("ResetPageNumbers=\"True\""));
+    second.replace(QLatin1String("Name=\"Page1\""), QLatin1String("Name=\"Page2\""));
+    shop.R.Load(ReportXml(PageXml(bands) + second));
+    ASSERT_TRUE(shop.R.Prepare()) << qPrintable(shop.R.Report->Errors()->Text());
+    QStringList numbers;
+    for (const TDumpBand& b : DumpBands(shop.R.Dump(), QStringLiteral("TrptPageFooter")))
+        numbers << QStringLiteral("%1:%2").arg(b.Page).arg(b.TextOf(b.Band.Name == QLatin1String("PF") ? QStringLiteral("N") : QStringLiteral("N2")));
+    // Three rows of 100 px fit above the footer: each template page gives two pages.
+    EXPECT_EQ(numbers, (QStringList{"0:1 1", "1:2 2", "2:1 3", "3:2 4"})) << qPrintable(shop.R.Dump());
+}
+
 TEST(Groups, CollapsedDrillDownGroupsPrintOnlyTheirHeader) {
     TShop shop;
     const QString bands =
