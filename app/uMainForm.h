@@ -34,6 +34,12 @@ class TrptDBDataset;
 class TrptDesigner;
 class TrptPDFExport;
 class TrptHTMLExport;
+class TrptRTFExport;
+class TrptXLSExport;
+class TrptODSExport;
+class TrptODTExport;
+class TrptJPEGExport;
+class TrptTIFFExport;
 class TrptCustomExportFilter;
 
 // A forms.xml the builder cannot use: the message names the file, the line and what is wrong.
@@ -73,6 +79,12 @@ public:
     TrptDesigner* rptDesigner = nullptr;
     TrptPDFExport* rptPDFExport1 = nullptr;
     TrptHTMLExport* rptHTMLExport1 = nullptr;
+    TrptRTFExport* rptRTFExport1 = nullptr;
+    TrptXLSExport* rptXLSExport1 = nullptr;
+    TrptODSExport* rptODSExport1 = nullptr;
+    TrptODTExport* rptODTExport1 = nullptr;
+    TrptJPEGExport* rptJPEGExport1 = nullptr;
+    TrptTIFFExport* rptTIFFExport1 = nullptr;
 
     // A developer's SQL console, never made visible: "Execute" runs the input memo's query and
     // lists the result in the output memo. The time picker has no code.

@@ -17,6 +17,10 @@
 #include "report/core/rptDesignerComponent.h"
 #include "report/core/rptRunControl.h"
 #include "report/export/rptHTMLExport.h"
+#include "report/export/rptExportImage.h"
+#include "report/export/rptExportODF.h"
+#include "report/export/rptExportRTF.h"
+#include "report/export/rptExportXLS.h"
 #include "report/export/rptPDFExport.h"
 
 #include <QDir>
@@ -30,26 +34,6 @@ int Info(TCustomForm* owner, const QString& text, const QString& caption) {
 
 QString ReportFolder() {
     return ProgramFolder() + QStringLiteral("Report");
-}
-
-// The formats whose filters are not built yet, by mode.
-QString MissingFormat(int openIn) {
-    switch (openIn) {
-    case rpoExcel:
-        return QStringLiteral("Excel workbook");
-    case rpoWord:
-        return QStringLiteral("RTF");
-    case rpoODT:
-        return QStringLiteral("OpenDocument text");
-    case rpoODS:
-        return QStringLiteral("OpenDocument spreadsheet");
-    case rpoJPEG:
-        return QStringLiteral("JPEG");
-    case rpoTIFF:
-        return QStringLiteral("TIFF");
-    default:
-        return QString();
-    }
 }
 
 // A new file for an export: the system makes "tmp<hex>.tmp" in the user's temporary folder and
@@ -95,7 +79,25 @@ void TfrmMainKorvel::CreateReportComponents() {
     rptHTMLExport1 = new TrptHTMLExport(this);
     rptHTMLExport1->SetName(QStringLiteral("rptHTMLExport1"));
     rptHTMLExport1->SetOpenAfterExport(true);
-    for (TrptCustomExportFilter* f : std::initializer_list<TrptCustomExportFilter*>{rptPDFExport1, rptHTMLExport1}) {
+    rptRTFExport1 = new TrptRTFExport(this);
+    rptRTFExport1->SetName(QStringLiteral("rptRTFExport1"));
+    rptRTFExport1->SetOpenAfterExport(true);
+    rptXLSExport1 = new TrptXLSExport(this);
+    rptXLSExport1->SetName(QStringLiteral("rptXLSExport1"));
+    rptXLSExport1->SetOpenExcelAfterExport(true);
+    rptODSExport1 = new TrptODSExport(this);
+    rptODSExport1->SetName(QStringLiteral("rptODSExport1"));
+    rptODSExport1->SetOpenAfterExport(true);
+    rptODTExport1 = new TrptODTExport(this);
+    rptODTExport1->SetName(QStringLiteral("rptODTExport1"));
+    rptODTExport1->SetOpenAfterExport(true);
+    rptJPEGExport1 = new TrptJPEGExport(this);
+    rptJPEGExport1->SetName(QStringLiteral("rptJPEGExport1"));
+    rptTIFFExport1 = new TrptTIFFExport(this);
+    rptTIFFExport1->SetName(QStringLiteral("rptTIFFExport1"));
+    for (TrptCustomExportFilter* f : std::initializer_list<TrptCustomExportFilter*>{
+             rptPDFExport1, rptHTMLExport1, rptRTFExport1, rptXLSExport1, rptODSExport1, rptODTExport1, rptJPEGExport1,
+             rptTIFFExport1}) {
         f->SetUseFileCache(true);
         f->SetShowProgress(true);
         f->SetOverwritePrompt(false);
@@ -115,6 +117,29 @@ TrptCustomExportFilter* TfrmMainKorvel::ReportExportFilter(int openIn) {
         filter = rptHTMLExport1;
         extension = QStringLiteral(".html");
         break;
+    case rpoExcel:
+        // The workbook filter writes .xlsx; it takes this name's ".xls" as ".xlsx".
+        filter = rptXLSExport1;
+        extension = QStringLiteral(".xls");
+        break;
+    case rpoWord:
+        filter = rptRTFExport1;
+        extension = QStringLiteral(".rtf");
+        break;
+    case rpoODT:
+        filter = rptODTExport1;
+        extension = QStringLiteral(".odt");
+        break;
+    case rpoODS:
+        filter = rptODSExport1;
+        extension = QStringLiteral(".ods");
+        break;
+    case rpoJPEG:
+    case rpoTIFF:
+        // The user picks the file in the filter's own dialog.
+        filter = openIn == rpoJPEG ? static_cast<TrptCustomExportFilter*>(rptJPEGExport1) : rptTIFFExport1;
+        filter->SetShowDialog(true);
+        return filter;
     default:
         return nullptr;
     }
@@ -232,11 +257,6 @@ void TfrmMainKorvel::ActionReport(TdbButton* B, TCustomForm* W) {
         return;
     default:
         break;
-    }
-    const QString missing = MissingFormat(openIn);
-    if (!missing.isEmpty()) {
-        Info(this, QStringLiteral("The %1 export is not available in this version.").arg(missing), Lang.Info);
-        return;
     }
     if (!PrepareReport(rptReport, true)) return;
     if (TrptCustomExportFilter* filter = ReportExportFilter(openIn)) ExportReport(rptReport, filter);

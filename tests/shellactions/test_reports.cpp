@@ -24,6 +24,9 @@
 #include "report/core/rptRunControl.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QGuiApplication>
+#include <QClipboard>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,6 +34,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QSet>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
@@ -181,6 +185,62 @@ TEST_F(DemoReports, PdfButtonsWriteCheckedFilesWithTheOrdersLinesAndTotals) {
     for (const char* text : {"Order No. 1004", "Budmax", "Wall paint white 10 l", "Primer 5 l", "Spirit level 60 cm",
                              "450.00", "140.00", "Subtotal Paint", "590.00", "Total", "682.30", "Page 1 of 1"})
         EXPECT_TRUE(order.contains(QLatin1String(text))) << text << "\n" << order.toStdString();
+}
+
+// The office buttons export without a dialog to new temporary files, each opened once, and leave
+// the clipboard as the user had it; the picture buttons ask for the file in the filter's dialog.
+TEST_F(DemoReports, OfficeAndPictureButtonsWriteTheirFiles) {
+    StartWithSamples();
+    QGuiApplication::clipboard()->setText(QStringLiteral("copied by the user"));
+    const struct {
+        const char* Button;
+        const char* Extension;
+        const char* Magic;
+    } cases[] = {
+        {"btnOrdXlsx", ".xlsx", "PK"},
+        {"btnOrdOds", ".ods", "PK"},
+        {"btnOrdOdt", ".odt", "PK"},
+        {"btnOrdRtf", ".rtf", "{\\rtf1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Button);
+        const qsizetype before = Opened.size();
+        Click("frmMainKorvel", c.Button);
+        ASSERT_EQ(Opened.size(), before + 1);
+        const QString file = Opened.back();
+        EXPECT_TRUE(file.endsWith(QLatin1String(c.Extension))) << file.toStdString();
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.read(16).startsWith(c.Magic));
+        EXPECT_EQ(Report()->Errors()->Text(), QString());
+    }
+    EXPECT_EQ(Opened.size(), QSet<QString>(Opened.begin(), Opened.end()).size());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "copied by the user");
+
+    // The order window's picture buttons: the dialog's save box names the file; the one page of
+    // the order document becomes one picture beside that name.
+    QTemporaryDir pictures;
+    for (const char* ext : {"jpg", "tif"}) {
+        SCOPED_TRACE(ext);
+        const QString button = QLatin1String(std::strcmp(ext, "jpg") == 0 ? "btnOInvoiceJpeg" : "btnOInvoiceTiff");
+        const QString target = pictures.filePath(QStringLiteral("order.") + QLatin1String(ext));
+        UI().AnswerModal("frmOrder", [&](TCustomForm* order) {
+            UI().AnswerModal("rptIMGExportDialog", [](TCustomForm*) { return mrOk; });
+            UI().AnswerFile({target});
+            Get<TdbButton>(order, button)->Click();
+            return mrCancel;
+        });
+        Get<TdbStringGridEx>(frmMainKorvel, "grdOrders")->SetdbItemID(4);
+        Click("frmMainKorvel", "btnOrdEdit");
+        const QStringList written = QDir(pictures.path()).entryList({QStringLiteral("order*.") + QLatin1String(ext)}, QDir::Files);
+        ASSERT_EQ(written.size(), 1) << QDir(pictures.path()).entryList().join(' ').toStdString();
+        // Qt reads no TIFF without an extra plug-in; ImageMagick reads both.
+        QProcess identify;
+        identify.start("identify", {"-format", "%w %h", pictures.filePath(written[0])});
+        ASSERT_TRUE(identify.waitForFinished(30000));
+        EXPECT_EQ(identify.exitCode(), 0) << identify.readAllStandardError().toStdString();
+        EXPECT_EQ(QString::fromUtf8(identify.readAllStandardOutput()).trimmed(), "794 1123");
+    }
 }
 
 // A print button prepares the report and sends it to the printer as one job.
