@@ -197,6 +197,30 @@ TEST(DataBands, KeepTogetherMovesTheMasterWithItsDetails) {
     }
 }
 
+// 17 filler rows of 20 px leave 37.95 px on the page: room for the second list's header but not
+// for its first row. With KeepHeader the header goes to the next page with that row, once.
+TEST(DataBands, KeepHeaderTakesTheHeaderAlongWithTheFirstRow) {
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "KeepHeader" : "without");
+        TShop shop;
+        shop.R.Load(ReportXml(PageXml(
+            BandXml(QStringLiteral("TrptMasterData"), QStringLiteral("M1"), 20, 20, QStringLiteral("RowCount=\"17\""),
+                    MemoXml(QStringLiteral("F"), 0, 0, 100, QStringLiteral("f"))) +
+            BandXml(QStringLiteral("TrptHeader"), QStringLiteral("H"), 60, 20, QString(),
+                    MemoXml(QStringLiteral("HT"), 0, 0, 100, QStringLiteral("head"))) +
+            BandXml(QStringLiteral("TrptMasterData"), QStringLiteral("M2"), 100, 20,
+                    QStringLiteral("RowCount=\"3\" KeepHeader=\"%1\"").arg(keep ? "True" : "False"),
+                    MemoXml(QStringLiteral("RT"), 0, 0, 100, QStringLiteral("row [Line]"))))));
+        ASSERT_TRUE(shop.R.Prepare()) << qPrintable(shop.R.Report->Errors()->Text());
+        QStringList placed;
+        for (const TDumpBand& b : DumpBands(shop.R.Dump()))
+            if (b.Band.Name != QLatin1String("M1")) placed << QStringLiteral("%1@%2:%3").arg(b.Band.Name).arg(b.Page).arg(b.Band.Top);
+        const QStringList expected = keep ? QStringList{"H@1:0", "M2@1:20", "M2@1:40", "M2@1:60"}
+                                          : QStringList{"H@0:340", "M2@1:0", "M2@1:20", "M2@1:40"};
+        EXPECT_EQ(placed, expected) << qPrintable(shop.R.Dump());
+    }
+}
+
 // The logical page number ("Page") starts again at 1 on a template page that resets it; the
 // physical one ("Page#") goes on.
 TEST(DataBands, ResetPageNumbersRestartsTheLogicalCountOnThatPage) {
