@@ -12,6 +12,7 @@
 #include "report/core/rptRes.h"
 #include "report/core/rptUtils.h"
 #include "report/export/rptExportUtils.h"
+#include "report/export/rptHTMLExportDialog.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -168,7 +169,31 @@ void TrptHTMLExport::ReportError(const QString& Text) {
     else HandleReportError(mode, Text);
 }
 
+TModalResult TrptHTMLExport::ShowModal() {
+    if (Stream()) return mrOk;
+    return RunHTMLExportDialog(this);
+}
+
+void TrptHTMLExport::ApplySlaveSettings() {
+    FOpenAfterExport = false;
+    FNavigator = false;
+    FMultipage = false;
+    FBackground = false;
+    FExportPictures = true;
+    FPicsInSameFolder = true;
+    const QString reportFile = Report() ? QDir::fromNativeSeparators(Report()->FileName()) : QString();
+    if (!reportFile.isEmpty()) {
+        SetFileName(TempFolderPath() + QFileInfo(reportFile).completeBaseName() + DefaultExt());
+    } else {
+        const QString temp = NewTempFileName();
+        SetFileName(temp.left(temp.size() - QFileInfo(temp).suffix().size() - 1) + DefaultExt());
+        // NewTempFileName made an empty file of its own name: it is not one of ours.
+        QFile::remove(temp);
+    }
+}
+
 bool TrptHTMLExport::Start() {
+    if (SlaveExport()) ApplySlaveSettings();
     if (FileName().isEmpty() && !Stream()) return false;
     if (!FileName().isEmpty() && QFileInfo(FileName()).path() == QLatin1String(".") &&
         !FileName().contains(QLatin1Char('/')) && !DefaultPath().isEmpty())
@@ -341,7 +366,12 @@ QString TrptHTMLExport::StyleClass(int k) const {
     r += s->Color == clNone ? QStringLiteral(" background-color: transparent;")
                             : QStringLiteral(" background-color: %1;").arg(ColorToHtmlHex(s->Color));
     r += QStringLiteral("\r\n");
-    if (s->ParagraphGap > 0) r += QStringLiteral("  text-indent: %1px;\r\n").arg(FloatToReportStr(s->ParagraphGap));
+    if (s->ParagraphGap > 0) {
+        // CSS numbers take "." whatever the user's decimal separator ("2,5px" is dropped).
+        const double g = s->ParagraphGap;
+        const QString n = std::trunc(g) == g ? QString::number(g, 'f', 0) : QString::number(g, 'f', 2);
+        r += QStringLiteral("  text-indent: %1px;\r\n").arg(n);
+    }
     if (!s->FrameTyp.Empty()) {
         r += QStringLiteral(" border-color:%1; border-style: solid;").arg(ColorToHtmlHex(s->FrameColor));
         const struct {

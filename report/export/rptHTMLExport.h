@@ -19,8 +19,8 @@ public:
     ~TrptHTMLExport() override;
 
     QString GetDescription() const override;
-    // No dialog yet: the settings stand as they are.
-    TModalResult ShowModal() override { return mrOk; }
+    // With a Stream there is nothing to ask: OK at once.
+    TModalResult ShowModal() override;
     bool Start() override;
     void StartPage(TrptReportPage* Page, int Index) override;
     void ExportObject(TrptComponent* Obj) override;
@@ -67,6 +67,9 @@ public:
     static QString SafeLink(const QString& URL);
     // A file path as a relative link: "/" separators, each segment percent-encoded.
     static QString FileLink(const QString& Path);
+    // Inside another export: one file with its pictures beside it, nothing opened, and the file
+    // name moved into the temporary folder.
+    void ApplySlaveSettings();
 
 private:
     QString FilesPrefix();
