@@ -30,6 +30,9 @@
 #include "report/core/rptEngine.h"
 #include "report/core/rptPrintLoop.h"
 #include "report/export/rptExportImage.h"
+#include "report/export/rptExportODF.h"
+#include "report/export/rptExportRTF.h"
+#include "report/export/rptExportXLS.h"
 #include "report/export/rptHTMLExport.h"
 #include "report/export/rptPDFExport.h"
 
@@ -73,14 +76,14 @@ struct TFilterCase {
     bool SizeGoal; // at most twice the peer's bytes
 };
 
-// One line per filter. The filters other helpers are building plug in here.
+// One line per filter.
 std::vector<TFilterCase> Filters() {
     return {
         {"html", "out.html", Make<TrptHTMLExport>(), "lo:html", false},
-        {"ods", "out.ods", {}, "lo:ods", true},
-        {"odt", "out.odt", {}, "lo:odt", true},
-        {"xlsx", "out.xlsx", {}, "lo:xlsx", true},
-        {"rtf", "out.rtf", {}, "lo:rtf", false},
+        {"ods", "out.ods", Make<TrptODSExport>(), "lo:ods", true},
+        {"odt", "out.odt", Make<TrptODTExport>(), "lo:odt", true},
+        {"xlsx", "out.xlsx", Make<TrptXLSExport>(), "lo:xlsx", true},
+        {"rtf", "out.rtf", Make<TrptRTFExport>(), "lo:rtf", false},
         {"jpeg96", "out.jpg", Make<TrptJPEGExport>([](TrptJPEGExport& f) { f.SetResolution(96); }), "ppm:96:jpeg", false},
         {"jpeg300", "out.jpg", Make<TrptJPEGExport>([](TrptJPEGExport& f) { f.SetResolution(300); }), "ppm:300:jpeg",
          false},

@@ -7,9 +7,11 @@
 #include "report/export/rptExportUtils.h"
 
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 
 KORVEL_CLASS_INFO(TrptODFExportDialog) {}
 
@@ -86,6 +88,7 @@ TrptODFExportDialog::TrptODFExportDialog(TComponent* AOwner) : TForm(AOwner) {
     OnKeyDown = [this](TObject*, Word& Key, TShiftState) {
         if (Key == VK_F1) GlobalResources()->Help(this);
     };
+    if (QGuiApplication::isRightToLeft()) MirrorChildControls(this);
 }
 
 void TrptODFExportDialog::PageNumbersEChange(TObject*) { PageNumbersRB->SetChecked(true); }

@@ -7,10 +7,12 @@
 
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 KORVEL_CLASS_INFO(TrptRTFExportDialog) {}
 
@@ -100,6 +102,7 @@ TrptRTFExportDialog::TrptRTFExportDialog(TComponent* AOwner) : TForm(AOwner) {
     OnKeyDown = [this](TObject*, Word& Key, TShiftState) {
         if (Key == VK_F1) GlobalResources()->Help(this);
     };
+    if (QGuiApplication::isRightToLeft()) MirrorChildControls(this);
 }
 
 void TrptRTFExportDialog::PageNumbersEChange(TObject*) { PageNumbersRB->SetChecked(true); }

@@ -6,9 +6,11 @@
 #include "report/export/rptExportXLS.h"
 
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 
 KORVEL_CLASS_INFO(TrptXLSExportDialog) {}
 
@@ -99,6 +101,7 @@ TrptXLSExportDialog::TrptXLSExportDialog(TComponent* AOwner) : TForm(AOwner) {
     OnKeyDown = [this](TObject*, Word& Key, TShiftState) {
         if (Key == VK_F1) GlobalResources()->Help(this);
     };
+    if (QGuiApplication::isRightToLeft()) MirrorChildControls(this);
 }
 
 void TrptXLSExportDialog::PageNumbersEChange(TObject*) {

@@ -6,10 +6,12 @@
 #include "report/export/rptExportUtils.h"
 
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 KORVEL_CLASS_INFO(TrptIMGExportDialog) {}
 
@@ -90,6 +92,7 @@ TrptIMGExportDialog::TrptIMGExportDialog(TComponent* AOwner) : TForm(AOwner) {
     OnKeyDown = [this](TObject*, Word& Key, TShiftState) {
         if (Key == VK_F1) GlobalResources()->Help(this);
     };
+    if (QGuiApplication::isRightToLeft()) MirrorChildControls(this);
 }
 
 void TrptIMGExportDialog::SetFilter(TrptCustomExportFilter* Value) {
