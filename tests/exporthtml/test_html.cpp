@@ -89,7 +89,7 @@ struct Doc {
 
 QString RunChecker(const QString& file) {
     QProcess p;
-    p.start(QStringLiteral("python3"), {QFileInfo(QStringLiteral(__FILE__)).path() + QStringLiteral("/check_html.py"), file});
+    p.start(QStringLiteral("python3"), {QStringLiteral(KORVEL_TEST_DATA "/../check_html.py"), file});
     EXPECT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     return QString::fromUtf8(p.readAllStandardOutput());
