@@ -167,7 +167,10 @@ void TBitmap::SetSize(int width, int height) {
     if (FCanvas) FCanvas->ReleaseDevice();
     FEmptySize = width > 0 && height > 0 ? TSize{} : TSize{width, height};
     QImage img;
-    if (width > 0 && height > 0) {
+    // Beyond a billion pixels the picture stays null, as when memory runs out, without first
+    // asking the system for tens of gigabytes.
+    constexpr qint64 kMaxPixels = qint64(1) << 30;
+    if (width > 0 && height > 0 && qint64(width) * height <= kMaxPixels) {
         img = QImage(width, height, CanonicalFormat());
         img.fill(FPixelFormat == pf32bit ? QColor(0, 0, 0, 0) : QColor(Qt::white));
         if (!FImage.isNull()) {

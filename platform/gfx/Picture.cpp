@@ -41,7 +41,8 @@ void TRasterImage::SetImage(const QImage& image) {
 
 void TRasterImage::SetSize(int width, int height, bool alpha) {
     QImage img;
-    if (width > 0 && height > 0) {
+    // Beyond a billion pixels the picture stays null, as when memory runs out (see TBitmap).
+    if (width > 0 && height > 0 && qint64(width) * height <= (qint64(1) << 30)) {
         img = QImage(width, height, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         img.fill(alpha ? QColor(0, 0, 0, 0) : QColor(Qt::white));
     }

@@ -135,12 +135,20 @@ void TODFContentWriter::WriteStyles() {
     for (int i = 0; i < M.GetStylesCount(); ++i) {
         if (!numeric(i)) continue;
         const QString fmt = M.GetStyleById(i)->DisplayFormat()->FormatStr();
-        QString places;
+        // "%2.2f" names its decimals as a number; a picture such as "#,##0.00" shows them as
+        // placeholders, which read as a number would be none.
+        int decimals = 0;
         const qsizetype dot = fmt.indexOf(QLatin1Char('.'));
-        if (dot >= 0)
+        if (dot >= 0 && fmt.startsWith(QLatin1Char('%'))) {
+            QString digits;
             for (QChar c : fmt.mid(dot + 1))
-                if (c.isDigit() && c.unicode() < 128) places += c;
-        if (places.isEmpty()) places = QStringLiteral("0");
+                if (c.isDigit() && c.unicode() < 128) digits += c;
+            decimals = std::min(digits.left(3).toInt(), 15);
+        } else if (dot >= 0) {
+            for (qsizetype k = dot + 1; k < fmt.size() && (fmt[k] == QLatin1Char('0') || fmt[k] == QLatin1Char('#')); ++k)
+                ++decimals;
+        }
+        const QString places = QString::number(decimals);
         TrptXMLItem* ns = FStyleNode->Add(QStringLiteral("number:number-style"));
         ns->SetProp(QStringLiteral("style:name"), QStringLiteral("N%1").arg(i));
         TrptXMLItem* nn = ns->Add(QStringLiteral("number:number"));

@@ -581,6 +581,26 @@ TEST_F(OdfTest, ForbiddenCharactersAndOddNames) {
 
 // A 10 MB cell and 2,000 columns are written whole.
 const int LargeCellSize = 10 * 1024 * 1024;
+// The decimals of a number style: a printf format names them, a picture shows them as placeholders.
+TEST_F(OdfTest, NumberStylesTakeTheFormatsDecimals) {
+    const struct {
+        const char* Format;
+        const char* Places;
+    } cases[] = {{"%2.2f", "2"}, {"%g", "0"}, {"0.00", "2"}, {"#,##0.000", "3"}, {"0", "0"}, {"0.#", "1"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Format);
+        const QString out = Path(QStringLiteral("places.ods"));
+        TFixture d;
+        d.Number(0, 0, 0, QStringLiteral("12.5"), QString::fromLatin1(c.Format), QStringLiteral("."), QString());
+        TrptODSExport f(nullptr);
+        f.SetShowProgress(false);
+        f.SetFileName(out);
+        d.Export(f);
+        const QByteArray content = ReadFile(Unpack(out, QStringLiteral("places")) + QStringLiteral("/content.xml"));
+        EXPECT_TRUE(content.contains(QByteArray("number:decimal-places=\"") + c.Places + "\"")) << content.toStdString();
+    }
+}
+
 TEST_F(OdfTest, LargeCellAndWideReport) {
     const QString out = Path(QStringLiteral("large.ods"));
     TFixture d;
