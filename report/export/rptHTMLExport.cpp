@@ -45,6 +45,28 @@ QString CssString(const QString& s) {
     return r + QLatin1Char('\'');
 }
 
+// A text inside a double-quoted script string within an HTML comment: quotes, backslashes,
+// line breaks and "<" (which could end the script) escaped.
+QString JsString(const QString& s) {
+    QString r;
+    for (QChar c : s) {
+        switch (c.unicode()) {
+        case '\\': r += QLatin1String("\\\\"); break;
+        case '"': r += QLatin1String("\\\""); break;
+        case '\'': r += QLatin1String("\\'"); break;
+        case '<': r += QLatin1String("\\x3C"); break;
+        case '>': r += QLatin1String("\\x3E"); break;
+        case '&': r += QLatin1String("\\x26"); break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0x2028 || c.unicode() == 0x2029)
+                r += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                r += c;
+        }
+    }
+    return r;
+}
+
 void WriteLine(QIODevice& Out, const QString& s) { Out.write((s + QStringLiteral("\r\n")).toUtf8()); }
 
 void WriteList(QIODevice& Out, const QStringList& l) {
@@ -348,14 +370,14 @@ QString TrptHTMLExport::SavePicture(TGraphic& Picture, const QString& Stem) {
     return FileLink(LinkPrefix() + Stem + QLatin1Char('.') + ext);
 }
 
+// Report texts go into multi-argument arg() calls: a chained arg() would take a "%2" inside the
+// first inserted text for its own placeholder.
 QString TrptHTMLExport::StyleClass(int k) const {
     const TrptIEMStyle* s = FMatrix->GetStyleById(k);
     const TFont* f = s->Font();
     QString r = QStringLiteral(".s%1 {\r\n").arg(k);
     r += QStringLiteral(" font-family: %1;\r\n font-size: %2px;\r\n color: %3;")
-             .arg(CssString(f->Name()))
-             .arg(RoundEven(f->Size() * 96.0 / 72.0))
-             .arg(ColorToHtmlHex(f->Color()));
+             .arg(CssString(f->Name()), QString::number(RoundEven(f->Size() * 96.0 / 72.0)), ColorToHtmlHex(f->Color()));
     if (f->Style().Contains(fsBold)) r += QStringLiteral(" font-weight: bold;");
     r += f->Style().Contains(fsItalic) ? QStringLiteral(" font-style: italic;") : QStringLiteral(" font-style: normal;");
     const bool u = f->Style().Contains(fsUnderline), st = f->Style().Contains(fsStrikeOut);
@@ -535,9 +557,7 @@ void TrptHTMLExport::WriteDocument(QIODevice& Out) {
             if (o->Image()) {
                 const QString src = SavePicture(*o->Image(), QStringLiteral("img%1").arg(FPicturesCount));
                 cells += QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"\">")
-                             .arg(Escape(src))
-                             .arg(o->Image()->Width())
-                             .arg(o->Image()->Height());
+                             .arg(Escape(src), QString::number(o->Image()->Width()), QString::number(o->Image()->Height()));
                 ++FPicturesCount;
             } else if (o->IsText) {
                 const QString t = FormatText(o);
@@ -563,6 +583,23 @@ void TrptHTMLExport::WriteDocument(QIODevice& Out) {
     WriteList(Out, FHTMLDocumentEnd);
 }
 
+QString TrptHTMLExport::ScriptReportName() const {
+    QString name = Report() ? Report()->FileName() : QString();
+    if (!FReportPath.isEmpty()) {
+        const qsizetype at = name.indexOf(FReportPath);
+        if (at >= 0) name.remove(at, FReportPath.size());
+    }
+    QString r;
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        if ((u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z'))
+            r += c;
+        else
+            r += QLatin1Char('%') + QString::number(u & 0xFF, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+    }
+    return r;
+}
+
 void TrptHTMLExport::WriteNavigator() {
     const QFileInfo fi(FileName());
     const QString n = fi.completeBaseName();
@@ -577,10 +614,9 @@ void TrptHTMLExport::WriteNavigator() {
         << QStringLiteral("input {text-align: center}")
         << QStringLiteral(".nav { font : 9pt Tahoma; color : #283e66; font-weight : bold; text-decoration : none;}")
         << QStringLiteral("--></style><script type=\"text/javascript\"><!--")
-        << QStringLiteral("  var rptPgCnt = %1; var rptMultipage = %2; var rptPrefix=\"%3\";")
-               .arg(FCurrentPage)
-               .arg(FMultipage ? 1 : 0)
-               .arg(FPicsInSameFolder ? FileLink(n) + QLatin1Char('.') : QString())
+        << QStringLiteral("  var rptPgCnt = %1; var rptRepName = \"%2\"; var rptMultipage = %3; var rptPrefix=\"%4\";")
+               .arg(QString::number(FCurrentPage), ScriptReportName(), FMultipage ? QStringLiteral("1") : QStringLiteral("0"),
+                    FPicsInSameFolder ? JsString(FileLink(n) + QLatin1Char('.')) : QString())
         << QStringLiteral("  function DoPage(PgN) {")
         << QStringLiteral("    if ((PgN > 0) && (PgN <= rptPgCnt) && (PgN != parent.rptCurPage)) {")
         << QStringLiteral("      if (rptMultipage > 0)  parent.mainFrame.location = rptPrefix + PgN + \".html\";")
@@ -592,7 +628,13 @@ void TrptHTMLExport::WriteNavigator() {
         << QStringLiteral("    else { document.PgForm.bFirst.disabled = 0; document.PgForm.bPrev.disabled = 0; }")
         << QStringLiteral("    if (PgN == rptPgCnt) { document.PgForm.bNext.disabled = 1; document.PgForm.bLast.disabled = 1; }")
         << QStringLiteral("    else { document.PgForm.bNext.disabled = 0; document.PgForm.bLast.disabled = 0; } }")
-        << QStringLiteral("  function PrintRep() { parent.mainFrame.focus(); parent.mainFrame.print(); }")
+        << QStringLiteral("  function RefreshRep() { %1 }")
+               .arg(FRefreshLink.isEmpty()
+                        ? QStringLiteral("parent.location = \"result?report=\" + rptRepName + \"&multipage=\" + rptMultipage;")
+                        : QStringLiteral("parent.location = \"%1\";").arg(JsString(FRefreshLink)))
+        << QStringLiteral("  function PrintRep() { %1 }")
+               .arg(FPrintLink.isEmpty() ? QStringLiteral("parent.mainFrame.focus(); parent.mainFrame.print();")
+                                         : QStringLiteral("parent.location = \"%1\";").arg(JsString(FPrintLink)))
         << QStringLiteral("--></script></head>")
         << QStringLiteral("<body bgcolor=\"#DDDDDD\" text=\"#000000\" leftmargin=\"0\" topmargin=\"4\" "
                           "onload=\"UpdateNav(parent.rptCurPage)\">")
@@ -614,12 +656,26 @@ void TrptHTMLExport::WriteNavigator() {
                           "onclick=\"DoPage(rptPgCnt); return false;\">%1</button></td>")
                .arg(Escape(ReportText(QStringLiteral("HTMLNavLast"))))
         << QStringLiteral("<td width=\"20\">&nbsp;</td>")
-        << QStringLiteral("<td align=\"right\">%1: <script type=\"text/javascript\"> document.write(rptPgCnt);</script></td>")
+        << (FServer ? QStringLiteral("<td width=\"60\" align=\"center\"><button name=\"bRefresh\" class=\"nav\" type=\"button\" "
+                                     "onclick=\"RefreshRep(); return false;\">%1</button></td>\r\n"
+                                     "<td width=\"60\" align=\"center\"><button name=\"bPrint\" class=\"nav\" type=\"button\" "
+                                     "onclick=\"PrintRep(); return false;\">%2</button></td>\r\n")
+                          .arg(Escape(ReportText(QStringLiteral("HTMLNavRefresh"))),
+                               Escape(ReportText(QStringLiteral("HTMLNavPrint"))))
+                    : QString()) +
+               QStringLiteral("<td align=\"right\">%1: <script type=\"text/javascript\"> document.write(rptPgCnt);</script></td>")
                .arg(Escape(ReportText(QStringLiteral("HTMLNavTotal"))))
         << QStringLiteral("<td width=\"10\">&nbsp;</td>")
         << QStringLiteral("</tr></table></form></body></html>");
 
     const QString navName = FilesPrefix() + QStringLiteral("nav.html");
+    QString navTemplate, mainTemplate;
+    if (FUseTemplates) {
+        if (OnGetNavTemplate)
+            OnGetNavTemplate(ScriptReportName(), FMultipage, FPicsInSameFolder, n + QLatin1Char('.'), FCurrentPage,
+                             navTemplate);
+        if (OnGetMainTemplate) OnGetMainTemplate(ReportTitle(), framePrefix, FMultipage, mainTemplate);
+    }
     QStringList frames;
     frames << QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Frameset//EN\" "
                              "\"http://www.w3.org/TR/html4/frameset.dtd\">")
@@ -636,7 +692,8 @@ void TrptHTMLExport::WriteNavigator() {
     const struct {
         QString Name;
         const QStringList& Lines;
-    } files[] = {{navName, nav}, {FileName(), frames}};
+        const QString& Template;
+    } files[] = {{navName, nav, navTemplate}, {FileName(), frames, mainTemplate}};
     for (const auto& fl : files) {
         QFile f(fl.Name);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -644,7 +701,10 @@ void TrptHTMLExport::WriteNavigator() {
             continue;
         }
         Files()->Add(fl.Name);
-        for (const QString& l : fl.Lines) WriteLine(f, l);
+        if (FUseTemplates)
+            f.write(fl.Template.toUtf8()); // as given, without a line end
+        else
+            for (const QString& l : fl.Lines) WriteLine(f, l);
         if (f.error() != QFileDevice::NoError) ReportError(fl.Name + QStringLiteral(": ") + f.errorString());
     }
 }

@@ -10,7 +10,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+
+// Templates replacing the generated frameset and navigation bar (with UseTemplates).
+using TrptHTMLExportGetMainTemplate =
+    std::function<void(const QString& Title, const QString& FrameFolder, bool Multipage, QString& Template)>;
+using TrptHTMLExportGetNavTemplate = std::function<void(const QString& ReportName, bool Multipage, bool PicsInSameFolder,
+                                                        const QString& Prefix, int TotalPages, QString& Template)>;
 
 class TrptHTMLExport : public TrptCustomExportFilter {
     KORVEL_CLASS(TrptHTMLExport, TrptCustomExportFilter)
@@ -55,6 +62,25 @@ public:
     void SetPrint(bool Value) { FPrint = Value; }
     TrptPictureType PictureType() const { return FPictureType; }
     void SetPictureType(TrptPictureType Value) { FPictureType = Value; }
+    // Navigator with Refresh and Print buttons, for pages served by a report server.
+    bool Server() const { return FServer; }
+    void SetServer(bool Value) { FServer = Value; }
+    // Where the navigator's Print and Refresh go instead of printing or reloading the report.
+    const QString& PrintLink() const { return FPrintLink; }
+    void SetPrintLink(const QString& Value) { FPrintLink = Value; }
+    const QString& RefreshLink() const { return FRefreshLink; }
+    void SetRefreshLink(const QString& Value) { FRefreshLink = Value; }
+    // Left out of the report name the navigator's refresh sends.
+    const QString& ReportPath() const { return FReportPath; }
+    void SetReportPath(const QString& Value) { FReportPath = Value; }
+    bool UseTemplates() const { return FUseTemplates; }
+    void SetUseTemplates(bool Value) { FUseTemplates = Value; }
+    TrptHTMLExportGetMainTemplate OnGetMainTemplate;
+    TrptHTMLExportGetNavTemplate OnGetNavTemplate;
+    // The report's file name as the navigator's scripts take it: ReportPath left out, every
+    // character but 0-9, A-Z, a-z written as "%" and two hexadecimal digits.
+    QString ScriptReportName() const;
+
     QStringList& HTMLDocumentBegin() { return FHTMLDocumentBegin; }
     QStringList& HTMLDocumentBody() { return FHTMLDocumentBody; }
     QStringList& HTMLDocumentEnd() { return FHTMLDocumentEnd; }
@@ -91,7 +117,8 @@ private:
     int FBackgroundCount = 0;
     bool FOpenAfterExport = false, FFixedWidth = true, FExportPictures = true, FPicsInSameFolder = false;
     bool FExportStyles = true, FNavigator = false, FMultipage = false, FAbsLinks = false, FBackground = false;
-    bool FCentered = false, FEmptyLines = true, FPrint = false;
+    bool FCentered = false, FEmptyLines = true, FPrint = false, FServer = false, FUseTemplates = false;
+    QString FPrintLink, FRefreshLink, FReportPath;
     QString FURLTarget;
     TrptPictureType FPictureType = gpPNG;
     std::unique_ptr<TBitmap> FBackImage;

@@ -345,6 +345,109 @@ TEST(HTMLExportDocument, CancelWhileFinishingWritesAndOpensNothing) {
     EXPECT_EQ(f.Files()->Count(), 0);
 }
 
+// The navigator for a report server: the report name for scripts, Refresh and Print buttons and
+// their links (escaped for the script string they stand in).
+TEST(HTMLExportDocument, ServerNavigatorAndLinks) {
+    struct {
+        QString RefreshLink, PrintLink;
+        const char *Refresh, *Print;
+    } cases[] = {
+        {QString(), QString(), "parent.location = \"result?report=\" + rptRepName + \"&multipage=\" + rptMultipage;",
+         "parent.mainFrame.focus(); parent.mainFrame.print();"},
+        {QStringLiteral("/r?x=1&y=\"</script>"), QStringLiteral("p.html"),
+         "parent.location = \"/r?x=1\\x26y=\\\"\\x3C/script\\x3E\";", "parent.location = \"p.html\";"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        TrptReport report;
+        report.SetFileName(QStringLiteral("/srv/reports/sales/Q1 total.de3"));
+        TrptHTMLExport f(nullptr);
+        f.SetReport(&report);
+        f.SetShowProgress(false);
+        f.SetFileName(dir.path() + QStringLiteral("/rep.html"));
+        f.SetNavigator(true);
+        f.SetServer(true);
+        f.SetReportPath(QStringLiteral("/srv/reports/"));
+        f.SetRefreshLink(c.RefreshLink);
+        f.SetPrintLink(c.PrintLink);
+        EXPECT_EQ(f.ScriptReportName(), QStringLiteral("sales%2FQ1%20total%2Ede3"));
+        Doc d;
+        ExportTwoPages(f, d);
+        QFile nav(dir.path() + QStringLiteral("/rep.files/nav.html"));
+        ASSERT_TRUE(nav.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(nav.readAll());
+        EXPECT_TRUE(text.contains(QStringLiteral("var rptRepName = \"sales%2FQ1%20total%2Ede3\";")));
+        EXPECT_TRUE(text.contains(QStringLiteral("  function RefreshRep() { %1 }\r\n").arg(QString::fromUtf8(c.Refresh))))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("  function PrintRep() { %1 }\r\n").arg(QString::fromUtf8(c.Print))));
+        EXPECT_TRUE(text.contains(QStringLiteral("onclick=\"RefreshRep(); return false;\">Refresh</button></td>\r\n")));
+        EXPECT_TRUE(text.contains(QStringLiteral("onclick=\"PrintRep(); return false;\">Print</button></td>\r\n<td align=\"right\">Total pages: ")));
+        const QString out = RunChecker(nav.fileName());
+        EXPECT_FALSE(out.contains(QStringLiteral("ERROR"))) << out.toStdString();
+    }
+}
+
+// Templates replace the frameset and the navigation bar as given; an unset event leaves its file empty.
+TEST(HTMLExportDocument, NavigatorTemplates) {
+    for (const bool withEvents : {true, false}) {
+        QTemporaryDir dir;
+        TrptReport report;
+        report.SetFileName(QStringLiteral("/r/sales.de3"));
+        TrptHTMLExport f(nullptr);
+        f.SetReport(&report);
+        f.SetShowProgress(false);
+        f.SetFileName(dir.path() + QStringLiteral("/rep.html"));
+        f.SetNavigator(true);
+        f.SetMultipage(true);
+        f.SetUseTemplates(true);
+        QStringList calls;
+        if (withEvents) {
+            f.OnGetNavTemplate = [&](const QString& name, bool multipage, bool same, const QString& prefix, int pages,
+                                     QString& t) {
+                calls << QStringLiteral("nav ") + name + QStringLiteral(" %1 %2 %3 %4").arg(multipage).arg(same).arg(prefix).arg(pages);
+                t = QStringLiteral("<p>nav é</p>");
+            };
+            f.OnGetMainTemplate = [&](const QString& title, const QString& folder, bool multipage, QString& t) {
+                calls << QStringLiteral("main %1 %2 %3").arg(title, folder).arg(multipage);
+                t = QStringLiteral("<p>main</p>");
+            };
+        }
+        Doc d;
+        ExportTwoPages(f, d);
+        QFile nav(dir.path() + QStringLiteral("/rep.files/nav.html")), main(dir.path() + QStringLiteral("/rep.html"));
+        ASSERT_TRUE(nav.open(QIODevice::ReadOnly) && main.open(QIODevice::ReadOnly));
+        if (withEvents) {
+            EXPECT_EQ(calls, (QStringList{QStringLiteral("nav %2Fr%2Fsales%2Ede3 1 0 rep. 2"),
+                                          QStringLiteral("main sales rep.files/ 1")}));
+            EXPECT_EQ(nav.readAll(), QByteArray("<p>nav \xc3\xa9</p>"));
+            EXPECT_EQ(main.readAll(), QByteArray("<p>main</p>"));
+        } else {
+            EXPECT_EQ(nav.size(), 0);
+            EXPECT_EQ(main.size(), 0);
+        }
+    }
+}
+
+// A font name holding "%2" stays as it is and leaves the size and colour in place.
+TEST(HTMLExportDocument, PlaceholderLikeFontName) {
+    TMemoryStream out;
+    TrptHTMLExport f(nullptr);
+    f.SetStream(&out);
+    f.SetShowProgress(false);
+    ASSERT_TRUE(f.Start());
+    Doc d;
+    f.StartPage(nullptr, 0);
+    TrptMemoView* m = d.Memo(0, 0, 50, 10, QStringLiteral("odd"));
+    m->Font()->SetName(QStringLiteral("Odd %2 Face %1"));
+    m->Font()->SetSize(12);
+    m->Font()->SetColor(0x0000FF);
+    f.ExportObject(m);
+    f.FinishPage(nullptr, 0);
+    f.Finish();
+    EXPECT_TRUE(out.Bytes().contains(" font-family: 'Odd %2 Face %1';\r\n font-size: 16px;\r\n color: #FF0000;"))
+        << out.Bytes().toStdString();
+}
+
 TEST(HTMLExportDocument, NoFileNoStreamDoesNotStart) {
     TrptHTMLExport f(nullptr);
     EXPECT_FALSE(f.Start());
