@@ -85,6 +85,7 @@ KORVEL_CLASS_INFO(TrptHTMLExport) {
     b.Prop("ExportStyles", &C::ExportStyles, &C::SetExportStyles).Default(true);
     b.Prop("Navigator", &C::Navigator, &C::SetNavigator).Default(false);
     b.Prop("Multipage", &C::Multipage, &C::SetMultipage).Default(false);
+    b.Prop("MozillaFrames", &C::MozillaFrames, &C::SetMozillaFrames).Default(false);
     b.Prop("AbsLinks", &C::AbsLinks, &C::SetAbsLinks).Default(false);
     b.Prop("Background", &C::Background, &C::SetBackground).Default(false);
     b.Prop("Centered", &C::Centered, &C::SetCentered).Default(false);

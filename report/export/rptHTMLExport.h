@@ -48,6 +48,9 @@ public:
     void SetNavigator(bool Value) { FNavigator = Value; }
     bool Multipage() const { return FMultipage; }
     void SetMultipage(bool Value) { FMultipage = Value; }
+    // Kept for stored reports; no output depends on it.
+    bool MozillaFrames() const { return FMozillaBrowser; }
+    void SetMozillaFrames(bool Value) { FMozillaBrowser = Value; }
     bool AbsLinks() const { return FAbsLinks; }
     void SetAbsLinks(bool Value) { FAbsLinks = Value; }
     bool Background() const { return FBackground; }
@@ -118,6 +121,7 @@ private:
     bool FOpenAfterExport = false, FFixedWidth = true, FExportPictures = true, FPicsInSameFolder = false;
     bool FExportStyles = true, FNavigator = false, FMultipage = false, FAbsLinks = false, FBackground = false;
     bool FCentered = false, FEmptyLines = true, FPrint = false, FServer = false, FUseTemplates = false;
+    bool FMozillaBrowser = false;
     QString FPrintLink, FRefreshLink, FReportPath;
     QString FURLTarget;
     TrptPictureType FPictureType = gpPNG;

@@ -8,6 +8,7 @@
 #include "report/export/rptHTMLExport.h"
 
 #include "platform/rtl/StringList.h"
+#include "platform/rtti/TypInfo.h"
 #include "platform/rtl/Streams.h"
 #include "platform/sys/Desktop.h"
 #include "platform/ui/Forms.h"
@@ -446,6 +447,16 @@ TEST(HTMLExportDocument, PlaceholderLikeFontName) {
     f.Finish();
     EXPECT_TRUE(out.Bytes().contains(" font-family: 'Odd %2 Face %1';\r\n font-size: 16px;\r\n color: #FF0000;"))
         << out.Bytes().toStdString();
+}
+
+// Every setting a stored report may hold is published.
+TEST(HTMLExportDocument, PublishedSettings) {
+    TrptHTMLExport f(nullptr);
+    for (const char* name : {"OpenAfterExport", "FixedWidth", "ExportPictures", "PicsInSameFolder", "ExportStyles",
+                             "Navigator", "Multipage", "MozillaFrames", "AbsLinks", "Background", "Centered",
+                             "EmptyLines", "OverwritePrompt", "URLTarget", "Print", "PictureType"})
+        EXPECT_NE(GetPropInfo(&f, QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_FALSE(f.MozillaFrames());
 }
 
 TEST(HTMLExportDocument, NoFileNoStreamDoesNotStart) {
