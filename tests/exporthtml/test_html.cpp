@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -457,6 +458,75 @@ TEST(HTMLExportDocument, PublishedSettings) {
                              "EmptyLines", "OverwritePrompt", "URLTarget", "Print", "PictureType"})
         EXPECT_NE(GetPropInfo(&f, QString::fromLatin1(name)), nullptr) << name;
     EXPECT_FALSE(f.MozillaFrames());
+}
+
+// Text the markup cannot carry (NUL, C0 controls, lone surrogates) is dropped or replaced, and a
+// 1 MB line comes through whole: the file stays valid UTF-8 HTML.
+TEST(HTMLExportDocument, HostileTextStaysValidUtf8) {
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/rep.html");
+    TrptHTMLExport f(nullptr);
+    f.SetShowProgress(false);
+    f.SetFileName(file);
+    ASSERT_TRUE(f.Start());
+    Doc d;
+    f.StartPage(nullptr, 0);
+    QString bad = QStringLiteral("ab\x01\x1b\x7f");
+    bad += QChar(0xD800);
+    bad += QStringLiteral("c");
+    bad += QChar(0xDC00);
+    f.ExportObject(d.Memo(0, 0, 100, 20, bad));
+    // The memo's lines end at a NUL (what follows it is not kept): the output stays valid.
+    f.ExportObject(d.Memo(100, 0, 100, 20, QStringLiteral("before") + QChar(0) + QStringLiteral("after")));
+    const QString big = QString(1024 * 1024, QLatin1Char('x')) + QStringLiteral("<&>");
+    f.ExportObject(d.Memo(0, 20, 100, 20, big));
+    f.FinishPage(nullptr, 0);
+    f.Finish();
+    QFile h(file);
+    ASSERT_TRUE(h.open(QIODevice::ReadOnly));
+    const QByteArray bytes = h.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    EXPECT_FALSE(utf8.hasError());
+    for (QChar c : text)
+        if (c.unicode() < 0x20) {
+            EXPECT_TRUE(c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t')) << int(c.unicode());
+        }
+    EXPECT_TRUE(text.contains(QStringLiteral("ab") + QChar(0xFFFD) + QStringLiteral("c") + QChar(0xFFFD)))
+        << text.mid(text.indexOf(QStringLiteral("class=\"s0\">")), 60).toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral(">before</td>")));
+    EXPECT_TRUE(text.contains(QString(1024 * 1024, QLatin1Char('x')) + QStringLiteral("&lt;&amp;&gt;")));
+    const QString out = RunChecker(file);
+    EXPECT_FALSE(out.contains(QStringLiteral("ERROR"))) << out.left(2000).toStdString();
+}
+
+// Ten thousand pages, one file each, all linked to the next.
+TEST(HTMLExportDocument, TenThousandPagesMultipage) {
+    QTemporaryDir dir;
+    TrptHTMLExport f(nullptr);
+    f.SetShowProgress(false);
+    f.SetFileName(dir.path() + QStringLiteral("/rep.html"));
+    f.SetMultipage(true);
+    ASSERT_TRUE(f.Start());
+    Doc d;
+    const int pages = 10000;
+    for (int page = 0; page < pages; ++page) {
+        f.StartPage(nullptr, page);
+        auto m = std::make_unique<TrptMemoView>(nullptr);
+        m->SetBounds(0, 0, 40, 10);
+        m->SetText(QStringLiteral("p%1").arg(page + 1));
+        m->SetURL(QStringLiteral("@%1").arg(page + 2));
+        f.ExportObject(m.get());
+        f.FinishPage(nullptr, page);
+    }
+    f.Finish();
+    ASSERT_EQ(f.Files()->Count(), pages);
+    for (int page : {1, 5000, pages}) {
+        QFile h(dir.path() + QStringLiteral("/rep.files/%1.html").arg(page));
+        ASSERT_TRUE(h.open(QIODevice::ReadOnly)) << page;
+        const QByteArray b = h.readAll();
+        EXPECT_TRUE(b.contains(QStringLiteral("<a href=\"%1.html\">p%2</a>").arg(page + 1).arg(page).toUtf8())) << page;
+    }
 }
 
 TEST(HTMLExportDocument, NoFileNoStreamDoesNotStart) {
