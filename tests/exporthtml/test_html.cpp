@@ -11,6 +11,7 @@
 #include "platform/rtti/TypInfo.h"
 #include "platform/rtl/Streams.h"
 #include "platform/sys/Desktop.h"
+#include "platform/sys/TempFiles.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -527,6 +528,82 @@ TEST(HTMLExportDocument, TenThousandPagesMultipage) {
         const QByteArray b = h.readAll();
         EXPECT_TRUE(b.contains(QStringLiteral("<a href=\"%1.html\">p%2</a>").arg(page + 1).arg(page).toUtf8())) << page;
     }
+}
+
+// OpenAfterExport opens the right file once: the document, page 1 of a multipage export, or the
+// frameset; never a stream.
+TEST(HTMLExportDocument, OpenAfterExportOpensOnce) {
+    struct {
+        bool Multipage, Navigator;
+        const char* Opened;
+    } cases[] = {{false, false, "rep.html"}, {true, false, "rep.files/1.html"}, {false, true, "rep.html"},
+                 {true, true, "rep.html"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Opened);
+        QTemporaryDir dir;
+        QStringList opened;
+        SetOpenUrlHandler([&](const QUrl& url) {
+            opened << url.toLocalFile();
+            return true;
+        });
+        TrptHTMLExport f(nullptr);
+        f.SetShowProgress(false);
+        f.SetOpenAfterExport(true);
+        f.SetMultipage(c.Multipage);
+        f.SetNavigator(c.Navigator);
+        f.SetFileName(dir.path() + QStringLiteral("/rep.html"));
+        Doc d;
+        ExportTwoPages(f, d);
+        SetOpenUrlHandler({});
+        EXPECT_EQ(opened, QStringList{dir.path() + QLatin1Char('/') + QLatin1String(c.Opened)});
+        EXPECT_TRUE(QFile::exists(dir.path() + QLatin1Char('/') + QLatin1String(c.Opened)));
+    }
+    QStringList opened;
+    SetOpenUrlHandler([&](const QUrl& url) {
+        opened << url.toString();
+        return true;
+    });
+    TMemoryStream out;
+    TrptHTMLExport f(nullptr);
+    f.SetOpenAfterExport(true);
+    f.SetShowProgress(false);
+    f.SetStream(&out);
+    Doc d;
+    ExportTwoPages(f, d);
+    SetOpenUrlHandler({});
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_FALSE(out.Bytes().isEmpty());
+}
+
+// Inside another export: one file in the temporary folder with its pictures beside it, never opened.
+TEST(HTMLExportDocument, SlaveExportWritesOneFileBesideItsPictures) {
+    TrptReport report;
+    report.SetFileName(QStringLiteral("/data/reports/Slave Test.de3"));
+    QStringList opened;
+    SetOpenUrlHandler([&](const QUrl& url) {
+        opened << url.toString();
+        return true;
+    });
+    TrptHTMLExport f(nullptr);
+    f.SetReport(&report);
+    f.SetSlaveExport(true);
+    f.SetShowProgress(false);
+    f.SetOpenAfterExport(true);
+    f.SetMultipage(true);
+    f.SetNavigator(true);
+    f.SetExportPictures(false);
+    Doc d;
+    ExportTwoPages(f, d);
+    SetOpenUrlHandler({});
+    const QString file = TempFolderPath() + QStringLiteral("Slave Test.html");
+    EXPECT_EQ(f.FileName(), file);
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_FALSE(f.Multipage() || f.Navigator() || f.OpenAfterExport());
+    QStringList files;
+    for (int i = 0; i < f.Files()->Count(); ++i) files << f.Files()->Get(i);
+    files.sort();
+    EXPECT_EQ(files, (QStringList{file, TempFolderPath() + QStringLiteral("Slave Test.img0.png")}));
+    for (const QString& w : files) QFile::remove(w);
 }
 
 TEST(HTMLExportDocument, NoFileNoStreamDoesNotStart) {
