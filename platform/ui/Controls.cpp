@@ -907,7 +907,9 @@ bool TControl::WidgetEvent(QEvent* e) {
     }
     case QEvent::Move: {
         bool r = InheritedEvent(e);
-        if (FWidget && FWidget->isWindow()) WidgetMoved(FWidget->x(), FWidget->y());
+        // The client area's place, as SetBounds gives it (x() would add the frame, and a saved
+        // window would creep by its frame's width each time it is placed again).
+        if (FWidget && FWidget->isWindow()) WidgetMoved(FWidget->geometry().x(), FWidget->geometry().y());
         return r;
     }
     default:

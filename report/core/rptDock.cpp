@@ -354,9 +354,26 @@ void RestoreToolbarState(TCustomIniFile* Ini, TWinControl* ToolBar) {
     }
     ToolBar->Hide();
     if (floating) {
-        // Floating tool windows are not offered on this platform: the bar stays docked where it
-        // is and takes the stored size.
-        ToolBar->SetBounds(ToolBar->Left(), ToolBar->Top(), w, h);
+        // The bar floats on a small tool window of its own, owned (and freed) by the bar's owner;
+        // a bar floating already keeps its window.
+        auto* host = dynamic_cast<TForm*>(ToolBar->Parent());
+        if (!host || host == ToolBar->Owner()) {
+            host = new TForm(ToolBar->Owner());
+            host->SetBorderStyle(bsToolWindow);
+            host->SetCaption(ToolBar->Name());
+            ToolBar->SetParent(host);
+        }
+        ToolBar->SetBounds(0, 0, w, h);
+        host->SetClientWidth(w);
+        host->SetClientHeight(h);
+        host->SetLeft(l);
+        host->SetTop(t);
+        ToolBar->SetVisible(visible);
+        if (visible)
+            host->Show();
+        else
+            host->Hide();
+        return;
     } else {
         if (ToolBar->Owner() && !dock.isEmpty()) {
             TComponent* c = ToolBar->Owner()->FindComponent(dock);
@@ -365,7 +382,12 @@ void RestoreToolbarState(TCustomIniFile* Ini, TWinControl* ToolBar) {
                 if (!bar || !(dynamic_cast<TrptDockSite*>(bar) || dynamic_cast<TToolBar*>(bar) ||
                               dynamic_cast<TPanel*>(bar)))
                     throw EInvalidCast(QStringLiteral("Invalid class typecast: %1 is no control bar").arg(dock));
-                if (bar != ToolBar->Parent()) ToolBar->SetParent(bar);
+                if (bar != ToolBar->Parent()) {
+                    // A tool window the bar floated on is left empty: hide it.
+                    auto* oldHost = dynamic_cast<TForm*>(ToolBar->Parent());
+                    ToolBar->SetParent(bar);
+                    if (oldHost && oldHost != ToolBar->Owner()) oldHost->Hide();
+                }
             }
         }
         ToolBar->SetBounds(l, t, w, h);

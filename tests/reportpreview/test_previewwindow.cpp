@@ -425,6 +425,83 @@ TEST(PreviewLayout, ToolbarStateRoundTrip) {
     EXPECT_THROW(RestoreToolbarState(&ini, bar), EInvalidCast);
 }
 
+// A floating bar comes back floating on its own tool window at the saved place and size; saving
+// it again writes the same values, and a second restore keeps the one window.
+TEST(PreviewLayout, FloatingToolbarRoundTrip) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 600, 400);
+    auto* bar = new TPanel(&form);
+    bar->SetName(QStringLiteral("ZoomBar"));
+    bar->SetParent(&form);
+    bar->SetBounds(5, 6, 300, 26);
+    QTemporaryDir iniDir;
+    TMemIniFile ini{iniDir.filePath(QStringLiteral("layout.ini"))};
+    const QString s = QStringLiteral("ToolBar4.ZoomBar");
+    ini.WriteBool(s, QStringLiteral("Float"), true);
+    ini.WriteBool(s, QStringLiteral("Visible"), true);
+    ini.WriteInteger(s, QStringLiteral("Left"), 120);
+    ini.WriteInteger(s, QStringLiteral("Top"), 80);
+    ini.WriteInteger(s, QStringLiteral("Width"), 240);
+    ini.WriteInteger(s, QStringLiteral("Height"), 30);
+    RestoreToolbarState(&ini, bar);
+    auto* host = dynamic_cast<TForm*>(bar->Parent());
+    ASSERT_NE(host, nullptr);
+    EXPECT_NE(host, &form);
+    EXPECT_EQ(host->Owner(), &form);
+    // A shown window reports where its frame stands: compare with one placed and shown alike.
+    TForm reference(nullptr);
+    reference.SetBorderStyle(bsToolWindow);
+    reference.SetClientWidth(240);
+    reference.SetClientHeight(30);
+    reference.SetLeft(120);
+    reference.SetTop(80);
+    reference.Show();
+    EXPECT_EQ(host->Left(), reference.Left());
+    EXPECT_EQ(host->Top(), reference.Top());
+    EXPECT_EQ(host->ClientWidth(), 240);
+    EXPECT_EQ(host->ClientHeight(), 30);
+    EXPECT_EQ(bar->Left(), 0);
+    EXPECT_EQ(bar->Width(), 240);
+    EXPECT_TRUE(host->Visible());
+
+    TMemIniFile again{iniDir.filePath(QStringLiteral("again.ini"))};
+    SaveToolbarState(&again, bar);
+    EXPECT_TRUE(again.ReadBool(s, QStringLiteral("Float"), false));
+    EXPECT_EQ(again.ReadInteger(s, QStringLiteral("Left"), 0), host->Left());
+    EXPECT_EQ(again.ReadInteger(s, QStringLiteral("Width"), 0), 240);
+    // Saved and restored again, the window stays put (it does not creep by its frame each run).
+    const int left = host->Left(), top = host->Top();
+    RestoreToolbarState(&again, bar);
+    EXPECT_EQ(bar->Parent(), host);
+    TMemIniFile third{iniDir.filePath(QStringLiteral("third.ini"))};
+    SaveToolbarState(&third, bar);
+    RestoreToolbarState(&third, bar);
+    EXPECT_EQ(host->Left(), left);
+    EXPECT_EQ(host->Top(), top);
+    // The next run of the program: a fresh window and bar read the saved place and stand there.
+    {
+        TForm next(nullptr);
+        auto* nextBar = new TPanel(&next);
+        nextBar->SetName(QStringLiteral("ZoomBar"));
+        nextBar->SetParent(&next);
+        RestoreToolbarState(&third, nextBar);
+        auto* nextHost = dynamic_cast<TForm*>(nextBar->Parent());
+        ASSERT_NE(nextHost, nullptr);
+        EXPECT_EQ(nextHost->Left(), left);
+        EXPECT_EQ(nextHost->Top(), top);
+    }
+
+    // Docked again: back on its dock; the empty tool window is hidden (its owner frees it).
+    ini.WriteBool(s, QStringLiteral("Float"), false);
+    auto* dock = new TPanel(&form);
+    dock->SetName(QStringLiteral("TopDock"));
+    dock->SetParent(&form);
+    ini.WriteString(s, QStringLiteral("Dock4"), QStringLiteral("TopDock"));
+    RestoreToolbarState(&ini, bar);
+    EXPECT_EQ(bar->Parent(), dock);
+    EXPECT_FALSE(host->Visible());
+}
+
 TEST(PreviewLayout, FormStateRoundTripAndDamagedValuesFallBack) {
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("layout.ini"));
