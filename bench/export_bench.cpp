@@ -356,11 +356,11 @@ public:
         }
     }
 
-    TPeer Run(const QString& Report, const QString& Spec) {
-        const QString key = Report + QLatin1Char('|') + Spec;
+    TPeer Run(const QString& Report, const QString& How) {
+        const QString key = Report + QLatin1Char('|') + How;
         for (const auto& k : FDone)
             if (k.first == key) return k.second;
-        TPeer p = Spec.startsWith(QLatin1String("lo:")) ? LibreOffice(Report, Spec.mid(3)) : Pdftoppm(Report, Spec.mid(4));
+        TPeer p = How.startsWith(QLatin1String("lo:")) ? LibreOffice(Report, How.mid(3)) : Pdftoppm(Report, How.mid(4));
         FDone.emplace_back(key, p);
         return p;
     }
@@ -456,9 +456,9 @@ private:
         return p;
     }
 
-    TPeer Pdftoppm(const QString& Report, const QString& Spec) {
+    TPeer Pdftoppm(const QString& Report, const QString& How) {
         TPeer p;
-        const QStringList parts = Spec.split(QLatin1Char(':'));
+        const QStringList parts = How.split(QLatin1Char(':'));
         const QString out = FWork + QStringLiteral("/ppm-out");
         QDir(out).removeRecursively();
         QDir().mkpath(out);
