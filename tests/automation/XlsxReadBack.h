@@ -25,7 +25,8 @@ inline QString PythonWithOpenpyxl() {
 
 // The file's content, or an object with "error" when the reader failed.
 inline QJsonObject ReadXlsxBack(const QString& path) {
-    const QString script = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/data/read_xlsx.py");
+    // The source tree's path from the build (a compiler cache may make __FILE__ relative).
+    const QString script = QStringLiteral(KORVEL_SOURCE_DIR "/tests/automation/data/read_xlsx.py");
     QProcess p;
     p.start(PythonWithOpenpyxl(), {script, path});
     if (!p.waitForFinished(120000) || p.exitCode() != 0)
