@@ -217,6 +217,18 @@ TEST_F(DemoReports, OfficeAndPictureButtonsWriteTheirFiles) {
     EXPECT_EQ(Opened.size(), QSet<QString>(Opened.begin(), Opened.end()).size());
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "copied by the user");
 
+    // The order window's HTML button: a temporary .html without a dialog, opened once.
+    UI().AnswerModal("frmOrder", [&](TCustomForm* order) {
+        Get<TdbButton>(order, "btnOInvoiceHtml")->Click();
+        return mrCancel;
+    });
+    Get<TdbStringGridEx>(frmMainKorvel, "grdOrders")->SetdbItemID(4);
+    const qsizetype beforeHtml = Opened.size();
+    Click("frmMainKorvel", "btnOrdEdit");
+    ASSERT_EQ(Opened.size(), beforeHtml + 1);
+    EXPECT_TRUE(Opened.back().endsWith(".html")) << Opened.back().toStdString();
+    EXPECT_TRUE(ReadText(Opened.back()).contains("Order No. 1004"));
+
     // The order window's picture buttons: the dialog's save box names the file; the one page of
     // the order document becomes one picture beside that name.
     QTemporaryDir pictures;
