@@ -16,7 +16,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -147,7 +146,9 @@ QString TrptHTMLExport::SafeLink(const QString& URL) {
     if (u.isEmpty()) return QString();
     // A scheme is letters, digits, + - . before the first ':' that comes before any / ? #.
     const qsizetype colon = u.indexOf(QLatin1Char(':'));
-    const qsizetype stop = u.indexOf(QRegularExpression(QStringLiteral("[/?#]")));
+    qsizetype stop = -1;
+    for (qsizetype i = 0; i < u.size() && stop < 0; ++i)
+        if (u[i] == QLatin1Char('/') || u[i] == QLatin1Char('?') || u[i] == QLatin1Char('#')) stop = i;
     if (colon > 0 && (stop < 0 || colon < stop)) {
         const QString scheme = u.left(colon).toLower();
         if (scheme != QLatin1String("http") && scheme != QLatin1String("https") && scheme != QLatin1String("mailto"))
@@ -419,7 +420,11 @@ QString TrptHTMLExport::FormatText(const TrptIEMObject* Obj) const {
     QString text = Obj->Memo()->Text();
     if (text.endsWith(QStringLiteral("\r\n"))) text.chop(2);
     else if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
-    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r?\n")));
+    // Split at LF, each line losing the CR before it (a pattern compiled per text costs more than
+    // writing the text).
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& l : lines)
+        if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
     QStringList out;
     for (QString line : lines) {
         QString plain = line;
