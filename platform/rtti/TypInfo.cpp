@@ -24,6 +24,9 @@ struct TTypeInfoStore {
     std::vector<std::unique_ptr<TClassInfo>> Classes;
     std::unordered_map<std::type_index, const TClassInfo*> ByType;
     QHash<QString, const TClassInfo*> Registry; // upper-cased name
+    QHash<QString, const TClassInfo*> Exact;    // the same classes by their own spelling: files
+                                                // name classes as registered, so most lookups
+                                                // need no upper-cased copy
 
     static TTypeInfoStore& Get() {
         static TTypeInfoStore* store = new TTypeInfoStore; // never destroyed: outlives static objects
@@ -317,6 +320,7 @@ void RegisterClass(const TClassInfo* info) {
     if (it != store.Registry.end() && it.value() != info)
         throw EFilerError(QStringLiteral("A class named %1 already exists").arg(info->ClassName()));
     store.Registry.insert(key, info);
+    store.Exact.insert(info->ClassName(), info);
 }
 
 void RegisterClasses(std::initializer_list<const TClassInfo*> infos) {
@@ -330,11 +334,14 @@ void UnRegisterClass(const TClassInfo* info) {
     std::lock_guard lock(store.Lock);
     auto it = store.Registry.find(UpperCase(info->ClassName()));
     if (it != store.Registry.end() && it.value() == info) store.Registry.erase(it);
+    auto exact = store.Exact.find(info->ClassName());
+    if (exact != store.Exact.end() && exact.value() == info) store.Exact.erase(exact);
 }
 
 const TClassInfo* GetClass(const QString& name) {
     auto& store = TTypeInfoStore::Get();
     std::lock_guard lock(store.Lock);
+    if (const TClassInfo* c = store.Exact.value(name, nullptr)) return c;
     return store.Registry.value(UpperCase(name), nullptr);
 }
 
