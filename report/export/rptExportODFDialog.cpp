@@ -94,8 +94,7 @@ TrptODFExportDialog::TrptODFExportDialog(TComponent* AOwner) : TForm(AOwner) {
 void TrptODFExportDialog::PageNumbersEChange(TObject*) { PageNumbersRB->SetChecked(true); }
 
 void TrptODFExportDialog::PageNumbersEKeyPress(TObject*, QChar& Key) {
-    const bool digit = Key >= QLatin1Char('0') && Key <= QLatin1Char('9');
-    if (!digit && Key != QLatin1Char(',') && Key != QLatin1Char('-') && Key != QChar(8)) Key = QChar();
+    KeepPageNumberKey(Key);
 }
 
 TModalResult RunODFExportDialog(TrptODFExport* Filter) {

@@ -108,8 +108,7 @@ TrptRTFExportDialog::TrptRTFExportDialog(TComponent* AOwner) : TForm(AOwner) {
 void TrptRTFExportDialog::PageNumbersEChange(TObject*) { PageNumbersRB->SetChecked(true); }
 
 void TrptRTFExportDialog::PageNumbersEKeyPress(TObject*, QChar& Key) {
-    const bool digit = Key >= QLatin1Char('0') && Key <= QLatin1Char('9');
-    if (!digit && Key != QLatin1Char(',') && Key != QLatin1Char('-') && Key != QChar(8)) Key = QChar();
+    KeepPageNumberKey(Key);
 }
 
 TModalResult TrptRTFExport::ShowModal() {

@@ -100,3 +100,8 @@ void RegisterExportResources() {
     (void)ExportResourcesRegistered;
     RegisterResourceTable(ExportResourceTable);
 }
+
+void KeepPageNumberKey(QChar& Key) {
+    const bool digit = Key >= QLatin1Char('0') && Key <= QLatin1Char('9');
+    if (!digit && Key != QLatin1Char(',') && Key != QLatin1Char('-') && Key != QChar(8)) Key = QChar();
+}

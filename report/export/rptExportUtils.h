@@ -1,8 +1,10 @@
 #pragma once
 // Routines the export filters share: removing a package folder after zipping, the content type of
-// a file extension for package manifests, and the export filters' texts in the string table.
+// a file extension for package manifests, the export filters' texts in the string table, and the
+// key filter of the dialogs' page-number edits.
 
 #include <QByteArray>
+#include <QChar>
 #include <QString>
 
 // Deletes the folder with everything in it, depth first. Nothing happens when it does not exist.
@@ -20,3 +22,7 @@ QByteArray ExportResourceTable();
 // Adds the export table to the report library's string table, once per process; a table made
 // afresh later gets it again. Runs when the program starts; callers may repeat it harmlessly.
 void RegisterExportResources();
+
+// The page-number edit of the export dialogs takes digits, "," and "-" and Backspace; any other
+// key is cleared.
+void KeepPageNumberKey(QChar& Key);

@@ -109,8 +109,7 @@ void TrptXLSExportDialog::PageNumbersEChange(TObject*) {
 }
 
 void TrptXLSExportDialog::PageNumbersEKeyPress(TObject*, QChar& Key) {
-    const bool digit = Key >= QLatin1Char('0') && Key <= QLatin1Char('9');
-    if (!digit && Key != QLatin1Char(',') && Key != QLatin1Char('-') && Key != QChar(8)) Key = QChar();
+    KeepPageNumberKey(Key);
 }
 
 TModalResult RunXLSExportDialog(TrptXLSExport* Filter) {

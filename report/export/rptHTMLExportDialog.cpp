@@ -127,8 +127,7 @@ TrptHTMLExportDialog::TrptHTMLExportDialog(TComponent* AOwner) : TForm(AOwner) {
 void TrptHTMLExportDialog::PageNumbersEChange(TObject*) { PageNumbersRB->SetChecked(true); }
 
 void TrptHTMLExportDialog::PageNumbersEKeyPress(TObject*, QChar& Key) {
-    const bool digit = Key >= QLatin1Char('0') && Key <= QLatin1Char('9');
-    if (!digit && Key != QLatin1Char(',') && Key != QLatin1Char('-') && Key != QChar(8)) Key = QChar();
+    KeepPageNumberKey(Key);
 }
 
 TModalResult RunHTMLExportDialog(TrptHTMLExport* Filter) {

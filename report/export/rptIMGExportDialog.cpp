@@ -105,8 +105,7 @@ void TrptIMGExportDialog::SetFilter(TrptCustomExportFilter* Value) {
 void TrptIMGExportDialog::PageNumbersEChange(TObject*) { PageNumbersRB->SetChecked(true); }
 
 void TrptIMGExportDialog::PageNumbersEKeyPress(TObject*, QChar& Key) {
-    const bool digit = Key >= QLatin1Char('0') && Key <= QLatin1Char('9');
-    if (!digit && Key != QLatin1Char(',') && Key != QLatin1Char('-') && Key != QChar(8)) Key = QChar();
+    KeepPageNumberKey(Key);
 }
 
 namespace {

@@ -184,8 +184,7 @@ void TrptPDFExportDialog::PageNumbersEChange(TObject*) {
 }
 
 void TrptPDFExportDialog::PageNumbersEKeyPress(TObject*, QChar& Key) {
-    const bool digit = Key >= QLatin1Char('0') && Key <= QLatin1Char('9');
-    if (!digit && Key != QLatin1Char(',') && Key != QLatin1Char('-') && Key != QChar(8)) Key = QChar();
+    KeepPageNumberKey(Key);
 }
 
 namespace {
