@@ -1,7 +1,9 @@
 #pragma once
 // A small chart model: a chart with a title, a legend and series of values with labels and
-// colours (bars, horizontal bars, lines, points, areas, pies), drawn through TCanvas so the
-// screen, the printer and report pages show the same picture. The chart owns the series
+// colours (bars, horizontal bars, lines, fast lines, points, areas, pies, Gantt bars, arrows,
+// bubbles and shapes), drawn through TCanvas so the screen, the printer and report pages show
+// the same picture. Points may be null (kept, with their label, but not drawn) and may carry
+// X values of their own, which puts the chart on a numeric X axis. The chart owns the series
 // placed on it; a series freed on its own leaves its chart first.
 
 #include "platform/gfx/Canvas.h"
@@ -30,10 +32,14 @@ public:
     double MaxValue() const;
     double Total() const;
     const std::vector<double>& Values() const { return FValues; }
+    // Whether the values are date-times (axis labels show dates).
+    bool DateTime() const { return FDateTime; }
+    void SetDateTime(bool v) { FDateTime = v; }
 
 private:
     friend class TChartSeries;
     std::vector<double> FValues;
+    bool FDateTime = false;
 };
 
 class TChartTitle : public TObject {
@@ -70,6 +76,27 @@ struct TChartLegendEntry {
     TColor Color;
 };
 
+class TChartSeries;
+
+// Where a series is drawn: the plot, the value axis (Y, or X for horizontal bars) and the
+// other axis, either slots (one per point index) or numeric X values from XMin to XMax.
+struct TChartAxes {
+    TRect Plot;
+    double Min = 0, Max = 1;
+    bool XNumeric = false;
+    double XMin = 0, XMax = 1;
+    int Slots = 1;
+    // Side-by-side bars: this series' place among Places.
+    int Place = 0, Places = 1;
+
+    int YToPixel(double v) const;
+    // The centre of point Index of a series along the other axis.
+    int XToPixel(const TChartSeries& S, int Index) const;
+    int XValueToPixel(double x) const;
+    // Pixels per point along the other axis.
+    int SlotWidth() const;
+};
+
 class TChartSeries : public TObject {
 public:
     TChartSeries();
@@ -77,9 +104,16 @@ public:
 
     // Appends a point and returns its index; clDefault takes the series' colour.
     int Add(double AValue, const QString& ALabel = QString(), TColor AColor = clDefault);
+    // A point at its own X value: the chart then runs a numeric X axis.
+    int AddXY(double AX, double AY, const QString& ALabel = QString(), TColor AColor = clDefault);
+    // A point that holds a place and a label but is not drawn.
+    int AddNull(const QString& ALabel = QString());
     void Clear();
     void Delete(int Index); // EListError for a bad index
     int Count() const { return FXValues.Count(); }
+    bool IsNull(int Index) const; // EListError for a bad index
+    // Whether any point was given an X value of its own.
+    bool HasXValues() const { return FHasXValues; }
 
     TChartValueList& XValues() { return FXValues; }
     TChartValueList& YValues() { return FYValues; }
@@ -109,16 +143,27 @@ public:
 
     // Lines, points and areas share the horizontal slots of bars; pies take the whole area.
     virtual bool UsesAxes() const { return true; }
-    virtual void Draw(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
-                      int Places) = 0;
+    // The extent of the non-null points on the value axis and on the X axis; false when there
+    // is none.
+    virtual bool ValueRange(double& Lo, double& Hi) const;
+    virtual bool XRange(double& Lo, double& Hi) const;
+    virtual void Draw(TCanvas& Canvas, const TChartAxes& Axes) = 0;
 
 protected:
     friend class TCustomChart;
     void Changed();
+    // Appends one point to the lists every series has; the caller appends to its own lists.
+    int AppendPoint(double AX, double AY, const QString& ALabel, TColor AColor, bool ANull);
+    // Lists of a kind's own (end values, radii) that grow and shrink with the points.
+    void AddOwnList(TChartValueList* List) { FOwnLists.push_back(List); }
+    static void Push(TChartValueList& List, double v) { List.FValues.push_back(v); }
     TChartValueList FXValues;
     TChartValueList FYValues;
     std::vector<QString> FLabels;
     std::vector<TColor> FColors;
+    std::vector<bool> FNulls;
+    std::vector<TChartValueList*> FOwnLists;
+    bool FHasXValues = false;
     bool FActive = true;
     QString FTitle;
     TColor FSeriesColor = clDefault;
@@ -130,8 +175,7 @@ protected:
 // Series drawn as a polyline through the slots' centres.
 class TCustomSeries : public TChartSeries {
 public:
-    void Draw(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
-              int Places) override;
+    void Draw(TCanvas& Canvas, const TChartAxes& Axes) override;
     int LineWidth() const { return FLineWidth; }
     void SetLineWidth(int v);
 
@@ -156,12 +200,11 @@ protected:
 
 class TCustomBarSeries : public TChartSeries {
 public:
-    void Draw(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
-              int Places) override;
+    void Draw(TCanvas& Canvas, const TChartAxes& Axes) override;
     // Draws bar i from From[i] to To[i] on the value axis (stacked bars start where the series
     // below them end).
-    void DrawSpans(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
-                   int Places, const std::vector<double>& From, const std::vector<double>& To);
+    void DrawSpans(TCanvas& Canvas, const TChartAxes& Axes, const std::vector<double>& From,
+                   const std::vector<double>& To);
     int BarWidthPercent() const { return FBarWidthPercent; }
     void SetBarWidthPercent(int v); // 1..100
     virtual bool Horizontal() const { return false; }
@@ -184,8 +227,71 @@ public:
 // One pie: the slices follow the points counter-clockwise from three o'clock.
 class TPieSeries : public TCircledSeries {
 public:
-    void Draw(TCanvas& Canvas, const TRect& Plot, double Min, double Max, int Slots, int Place,
-              int Places) override;
+    void Draw(TCanvas& Canvas, const TChartAxes& Axes) override;
+};
+
+// Bars from a start to an end on the X axis, at a Y value; NextTask links a bar to another
+// (by index), drawn as a connector from this bar's end to that bar's start.
+class TGanttSeries : public TChartSeries {
+public:
+    TGanttSeries();
+    int AddGantt(double AStart, double AEnd, double AY, const QString& ALabel = QString(),
+                 TColor AColor = clDefault);
+    TChartValueList& StartValues() { return FXValues; }
+    TChartValueList& EndValues() { return FEndValues; }
+    TChartValueList& NextTask() { return FNextTask; } // -1: none
+    bool ValueRange(double& Lo, double& Hi) const override;
+    bool XRange(double& Lo, double& Hi) const override;
+    void Draw(TCanvas& Canvas, const TChartAxes& Axes) override;
+
+private:
+    TChartValueList FEndValues, FNextTask;
+};
+
+// Arrows from (X0, Y0) to (X1, Y1).
+class TArrowSeries : public TChartSeries {
+public:
+    TArrowSeries();
+    int AddArrow(double X0, double Y0, double X1, double Y1, const QString& ALabel = QString(),
+                 TColor AColor = clDefault);
+    TChartValueList& StartXValues() { return FXValues; }
+    TChartValueList& StartYValues() { return FYValues; }
+    TChartValueList& EndXValues() { return FEndXValues; }
+    TChartValueList& EndYValues() { return FEndYValues; }
+    bool ValueRange(double& Lo, double& Hi) const override;
+    bool XRange(double& Lo, double& Hi) const override;
+    void Draw(TCanvas& Canvas, const TChartAxes& Axes) override;
+
+private:
+    TChartValueList FEndXValues, FEndYValues;
+};
+
+// Circles at (X, Y) whose radius is in units of the value axis.
+class TBubbleSeries : public TChartSeries {
+public:
+    TBubbleSeries();
+    int AddBubble(double AX, double AY, double ARadius, const QString& ALabel = QString(),
+                  TColor AColor = clDefault);
+    TChartValueList& RadiusValues() { return FRadiusValues; }
+    bool ValueRange(double& Lo, double& Hi) const override;
+    void Draw(TCanvas& Canvas, const TChartAxes& Axes) override;
+
+private:
+    TChartValueList FRadiusValues;
+};
+
+enum TChartShapeStyle { chasRectangle, chasCircle, chasVertLine, chasHorizLine, chasTriangle };
+
+// One figure whose corners are the first two points, (X0, Y0) and (X1, Y1), with the first
+// point's label written inside; a single point spans its slot from zero to its value.
+class TChartShape : public TChartSeries {
+public:
+    TChartShapeStyle Style() const { return FStyle; }
+    void SetStyle(TChartShapeStyle v);
+    void Draw(TCanvas& Canvas, const TChartAxes& Axes) override;
+
+private:
+    TChartShapeStyle FStyle = chasRectangle;
 };
 
 class TCustomChart : public TObject {
@@ -216,9 +322,12 @@ public:
     std::vector<TChartLegendEntry> LegendEntries() const;
     // The colour of a series' place when it has none of its own.
     static TColor DefaultColor(int Index);
-    // The area the series are drawn in for a chart drawn into Bounds.
+    // The area the series are drawn in for a chart drawn into Bounds (inside the title, the
+    // legend and the axis labels).
     TRect PlotRect(TCanvas& Canvas, const TRect& Bounds);
     void Draw(TCanvas& Canvas, const TRect& Bounds);
+    // The legend draws at most as many lines as fit; the rest are left out.
+    static constexpr int MaxLegendLines = 200;
 
     // Raised whenever what the chart shows changes.
     std::function<void(TObject* Sender)> OnChange;
@@ -226,6 +335,9 @@ public:
 
 private:
     friend class TChartSeries;
+    struct TLayout;
+    // Ranges, stacks and margins of a drawing into Bounds.
+    void Layout(TCanvas& Canvas, const TRect& Bounds, TLayout& L);
     std::vector<TChartSeries*> FSeries; // owned, freed by the destructor
     TColor FColor = clWhite;
     TColor FAxisColor = clBlack;
