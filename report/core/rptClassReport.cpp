@@ -11,6 +11,8 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "report/core/rptClassBases.h"
+#include "report/core/rptClassCheckBox.h"
+#include "report/core/rptClassDMP.h"
 #include "report/core/rptClassMemo.h"
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptClassPage.h"
@@ -188,6 +190,8 @@ void RegisterReportClasses() {
     RegisterMemoClasses();
     RegisterPageClasses();
     RegisterLinePictureClasses();
+    RegisterDMPClasses();
+    RegisterCheckBoxClasses();
     RegisterClasses({TrptComponent::StaticClassInfo(), TrptReportComponent::StaticClassInfo(),
                      TrptReport::StaticClassInfo()});
 }

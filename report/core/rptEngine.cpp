@@ -3,6 +3,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Forms.h"
 #include "report/core/rptClassBand.h"
+#include "report/core/rptClassDMP.h"
 #include "report/core/rptClassMemo.h"
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptClassPage.h"
@@ -826,14 +827,20 @@ void TrptEngine::StretchBand(TrptBand* Band) {
     if (stretched) PropagateShift(Band, 0, Band);
     if (onParent) RunSubreportsOnParent(Band);
     double bottom = 0;
+    TrptComponent* lowest = nullptr;
     for (TrptComponent* c : Band->Objects())
-        bottom = std::max(bottom, c->Top() + c->Height());
+        if (c->Top() + c->Height() > bottom) {
+            bottom = c->Top() + c->Height();
+            lowest = c;
+        }
+    // A dot-matrix text's bottom frame side takes the line below the text.
+    if (lowest && DMPNeedsFrameLine(lowest)) bottom += rptDMPCharHeight;
     if (Band->Stretched()) Band->SetHeight(bottom);
     FReport->SetCurObject(Band->Name());
     FReport->DoNotifyEvent(Band, Band->OnAfterCalcHeight());
     for (TrptComponent* c : Band->Objects())
         if (auto* s = dynamic_cast<TrptStretcheable*>(c); s && s->StretchMode() == smMaxHeight)
-            s->SetHeight(bottom - s->Top());
+            s->SetHeight(bottom - s->Top() - (DMPNeedsFrameLine(s) ? rptDMPCharHeight : 0));
 }
 
 void TrptEngine::BuildShiftTree(TrptBand* Band) {

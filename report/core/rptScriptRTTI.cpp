@@ -8,6 +8,7 @@
 #include "platform/rtti/TypInfo.h"
 #include "report/core/rptClassBand.h"
 #include "report/core/rptClassBases.h"
+#include "report/core/rptClassDMP.h"
 #include "report/core/rptClassLine.h"
 #include "report/core/rptClassMemo.h"
 #include "report/core/rptClassOptions.h"
@@ -513,11 +514,11 @@ TFunctions::TFunctions(TscScript* AScript) : TscRTTIModule(AScript) {
     Prop(c, "Value", "Variant", M::MValue, false);
     Class(TrptMemoView::StaticClassInfo(), "TrptCustomMemoView");
     Class(TrptSysMemoView::StaticClassInfo(), "TrptCustomMemoView");
-    Class(Named("TrptDMPMemoView", TrptCustomMemoView::StaticClassInfo()), "TrptCustomMemoView");
+    Class(TrptDMPMemoView::StaticClassInfo(), "TrptCustomMemoView");
     Class(TrptCustomLineView::StaticClassInfo(), "TrptStretcheable");
     Class(TrptLineView::StaticClassInfo(), "TrptCustomLineView");
-    Class(Named("TrptDMPLineView", TrptCustomLineView::StaticClassInfo()), "TrptCustomLineView");
-    Class(Named("TrptDMPCommand", TrptView::StaticClassInfo()), "TrptView");
+    Class(TrptDMPLineView::StaticClassInfo(), "TrptCustomLineView");
+    Class(TrptDMPCommand::StaticClassInfo(), "TrptView");
     Class(TrptSubreport::StaticClassInfo(), "TrptView");
     c = Class(TrptPictureView::StaticClassInfo(), "TrptView");
     Meth(c, "procedure LoadFromFile(filename: String)", M::PLoadFromFile);
@@ -542,7 +543,7 @@ TFunctions::TFunctions(TscScript* AScript) : TscRTTIModule(AScript) {
     Meth(c, "function ShowModal: Integer", M::Absent);
     Prop(c, "ModalResult", "Integer", M::Absent, true);
     Class(TrptDataPage::StaticClassInfo(), "TrptPage");
-    Class(Named("TrptDMPPage", TrptReportPage::StaticClassInfo()), "TrptReportPage");
+    Class(TrptDMPPage::StaticClassInfo(), "TrptReportPage");
     c = Class(TrptEngineOptions::StaticClassInfo(), "TPersistent");
     Prop(c, "DestroyForms", "Boolean", M::EoDestroyForms, true);
     Class(TrptPrintOptions::StaticClassInfo(), "TPersistent");
