@@ -827,14 +827,15 @@ void TrptEngine::StretchBand(TrptBand* Band) {
     if (stretched) PropagateShift(Band, 0, Band);
     if (onParent) RunSubreportsOnParent(Band);
     double bottom = 0;
-    TrptComponent* lowest = nullptr;
     for (TrptComponent* c : Band->Objects())
-        if (c->Top() + c->Height() > bottom) {
-            bottom = c->Top() + c->Height();
-            lowest = c;
+        bottom = std::max(bottom, c->Top() + c->Height());
+    // A dot-matrix text's bottom frame side takes the line below the text, when that text is
+    // (one of) the lowest, whatever the order of the objects.
+    for (TrptComponent* c : Band->Objects())
+        if (DMPNeedsFrameLine(c) && std::fabs(c->Top() + c->Height() - bottom) < 1e-4) {
+            bottom += rptDMPCharHeight;
+            break;
         }
-    // A dot-matrix text's bottom frame side takes the line below the text.
-    if (lowest && DMPNeedsFrameLine(lowest)) bottom += rptDMPCharHeight;
     if (Band->Stretched()) Band->SetHeight(bottom);
     FReport->SetCurObject(Band->Name());
     FReport->DoNotifyEvent(Band, Band->OnAfterCalcHeight());
