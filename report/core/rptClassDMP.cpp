@@ -18,12 +18,27 @@ constexpr double cw = rptDMPCharWidth;
 constexpr double ch = rptDMPCharHeight;
 
 // Round is to the nearest whole number, halves to even.
+// Cells in v; a value a rounding error away from whole cells counts as whole (19.2 / 9.6 may
+// come out a hair below 2).
+double Cells(double v, double cell) {
+    const double k = v / cell;
+    const double whole = std::round(k);
+    return std::fabs(k - whole) < 1e-9 ? whole : k;
+}
+
 double RoundCells(double v, double cell) {
-    return rptRound(v / cell) * cell;
+    return rptRound(Cells(v, cell)) * cell;
 }
 
 double TruncCells(double v, double cell) {
-    return std::trunc(v / cell) * cell;
+    return std::trunc(Cells(v, cell)) * cell;
+}
+
+// A line already in the middle of a cell stays there: the snapping rules would move a
+// right-aligned line at 4.8 to -4.8, or a line at a top of -8.5 to 8.5, on every load.
+bool InCellMiddle(double v, double cell) {
+    const double k = v / cell - 0.5;
+    return std::fabs(k - std::round(k)) < 1e-9;
 }
 
 TrptDMPFontStyles PageFontStyle(const TrptComponent* c, bool& found) {
@@ -46,7 +61,9 @@ int DMPFontStylesToInt(const TrptDMPFontStyles& Value) {
 }
 
 void DMPResetFont(TFont& Font, const TrptDMPFontStyles& Style) {
-    // The owner is not told: a reset keeps ParentFont as it is.
+    // The owner is not told: a reset keeps ParentFont as it is. The notification comes back
+    // afterwards, so a font changed by hand is the object's own and is saved.
+    TNotifyEvent notify = std::move(Font.OnChange);
     Font.OnChange = nullptr;
     Font.SetName(QStringLiteral("Courier New"));
     Font.SetSize(12);
@@ -55,6 +72,7 @@ void DMPResetFont(TFont& Font, const TrptDMPFontStyles& Style) {
     if (Style.Contains(fsxItalic)) fs += fsItalic;
     if (Style.Contains(fsxUnderline)) fs += fsUnderline;
     Font.SetStyle(fs);
+    Font.OnChange = std::move(notify);
 }
 
 // =============================================================================================
@@ -209,7 +227,9 @@ void TrptDMPLineView::SetParentFont(bool Value) {
 void TrptDMPLineView::SetLeft(double Value) {
     // Lines run through the middle of the cells.
     double v;
-    if (Value < 0)
+    if (InCellMiddle(Value, cw))
+        v = Value;
+    else if (Value < 0)
         v = TruncCells(Value, cw) - cw / 2;
     else if (Align() == baRight)
         v = RoundCells(Value, cw) - cw / 2;
@@ -219,7 +239,7 @@ void TrptDMPLineView::SetLeft(double Value) {
 }
 
 void TrptDMPLineView::SetTop(double Value) {
-    TrptCustomLineView::SetTop(TruncCells(Value, ch) + ch / 2);
+    TrptCustomLineView::SetTop(InCellMiddle(Value, ch) ? Value : TruncCells(Value, ch) + ch / 2);
 }
 
 void TrptDMPLineView::SetWidth(double Value) {
