@@ -12,6 +12,7 @@
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptDataSets.h"
 #include "report/core/rptDsgnIntf.h"
+#include "report/core/rptPreparedPages.h"
 #include "report/core/rptPrinter.h"
 #include "report/core/rptRunControl.h"
 
@@ -390,6 +391,28 @@ TEST(DotMatrixReport, PreparedOnTheCharacterGrid) {
     EXPECT_EQ(commands, 1);
     EXPECT_EQ(names, (QStringList{"Item 1", "Item 2", "Item 3", "Item 4", "Item 5"}));
 
+    // Saved as a prepared report and read back: the page is a dot-matrix page again, with its
+    // objects where they were.
+    TMemoryStream prepared;
+    pages->SaveToStream(prepared);
+    {
+        TDMPReport back;
+        TBytesStream in(prepared.Bytes());
+        TrptPreviewPages* loaded = EnsurePreviewPages(back.Report.get());
+        loaded->LoadFromStream(in);
+        ASSERT_EQ(loaded->Count(), 1);
+        TrptReportPage* again = loaded->GetPage(0);
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(again->ClassName(), QStringLiteral("TrptDMPPage"));
+        EXPECT_NEAR(again->PaperWidth(), p.PaperWidth(), 1e-6);
+        QStringList before, after;
+        for (TrptComponent* c : page->AllObjects())
+            before << QStringLiteral("%1 %2 %3 %4 %5").arg(c->ClassName()).arg(c->Left()).arg(c->Top()).arg(c->Width()).arg(c->Height());
+        for (TrptComponent* c : again->AllObjects())
+            after << QStringLiteral("%1 %2 %3 %4 %5").arg(c->ClassName()).arg(c->Left()).arg(c->Top()).arg(c->Width()).arg(c->Height());
+        EXPECT_EQ(after, before);
+    }
+
     // Drawn at scale 1: the picture to look at, with text on each row's line.
     const TPoint size = pages->GetPageSize(0);
     QImage img(size.X, size.Y, QImage::Format_RGB32);
@@ -417,6 +440,21 @@ TEST(DotMatrixReport, PreparedOnTheCharacterGrid) {
         EXPECT_GT(dark(left + 60, y + 17 + 6, left + 160, y + 17 + 11), 50);
         EXPECT_EQ(dark(left + 58, y + 17 + 12, left + 160, y + 34), 0);
     }
+}
+
+TEST(DotMatrixText, PreparedPageDifferenceCarriesTheFontStyle) {
+    TDMPReport r;
+    auto* band = new TrptMasterData(r.Page);
+    auto* source = new TrptDMPMemoView(band);
+    auto* copy = new TrptDMPMemoView(band);
+    EXPECT_FALSE(copy->Diff(source).contains(QStringLiteral("FontStyle")));
+    copy->SetFontStyle(TrptDMPFontStyles{fsxWide, fsx12cpi});
+    EXPECT_TRUE(copy->Diff(source).contains(QStringLiteral(" FontStyle=\"192\""))) << copy->Diff(source).toStdString();
+    auto* line = new TrptDMPLineView(band);
+    auto* lineCopy = new TrptDMPLineView(band);
+    lineCopy->SetFontStyle(TrptDMPFontStyles{fsxBold});
+    EXPECT_TRUE(lineCopy->Diff(line).contains(QStringLiteral(" FontStyle=\"1\""))) << lineCopy->Diff(line).toStdString();
+    EXPECT_FALSE(line->Diff(line).contains(QStringLiteral("FontStyle")));
 }
 
 TEST(DotMatrixRoundTrip, EveryClassKeepsEveryPublishedProperty) {
