@@ -457,6 +457,47 @@ TEST(DotMatrixText, PreparedPageDifferenceCarriesTheFontStyle) {
     EXPECT_FALSE(line->Diff(line).contains(QStringLiteral("FontStyle")));
 }
 
+TEST(DotMatrixReport, ScriptsSeeTheDotMatrixClasses) {
+    TDMPReport r;
+    auto* data = new TrptMasterData(r.Page);
+    data->SetName("Data1");
+    data->SetBounds(0, 0, 700, 17);
+    data->SetDataSet(r.Rows);
+    auto* name = new TrptDMPMemoView(data);
+    name->SetName("ItemName");
+    name->SetBounds(0, 0, 96, 17);
+    name->SetText("[Rows.\"Name\"]");
+    name->SetOnBeforePrint("ItemNameOnBeforePrint");
+    auto* cmd = new TrptDMPCommand(data);
+    cmd->SetName("Cmd");
+    r.Rows->SetRangeEndCount(3);
+    r.Report->SetScriptLanguage("PascalScript");
+    r.Report->ScriptText()->SetText(R"(var n: Integer;
+procedure ItemNameOnBeforePrint(Sender: TrptComponent);
+begin
+  n := n + 1;
+  // The set as its number: set literals cannot be assigned to published set properties yet.
+  if n mod 2 = 1 then ItemName.FontStyle := 65
+  else ItemName.FontStyle := 2;
+  Cmd.Command := '#27#' + IntToStr(Round(fr1CharX * 10));
+end;
+begin
+end.)");
+    ASSERT_TRUE(PrepareReport(r.Report.get(), true)) << qPrintable(r.Report->Errors()->Text());
+    TrptReportPage* page = r.Report->PreviewPages()->GetPage(0);
+    ASSERT_NE(page, nullptr);
+    QList<int> styles;
+    for (TrptComponent* c : page->AllObjects()) {
+        if (auto* m = dynamic_cast<TrptDMPMemoView*>(c)) styles << DMPFontStylesToInt(m->FontStyle());
+        if (auto* k = dynamic_cast<TrptDMPCommand*>(c)) {
+            EXPECT_EQ(k->Command(), QStringLiteral("#27#96"));
+            EXPECT_EQ(k->ToChr(), QByteArray("\x1b\x60"));
+        }
+    }
+    // Bold and wide (1 + 64), italic (2), bold and wide again: each row as the script left it.
+    EXPECT_EQ(styles, (QList<int>{65, 2, 65}));
+}
+
 TEST(DotMatrixRoundTrip, EveryClassKeepsEveryPublishedProperty) {
     const std::vector<const TClassInfo*> classes = {TrptDMPPage::StaticClassInfo(), TrptDMPMemoView::StaticClassInfo(),
                                                     TrptDMPLineView::StaticClassInfo(),
