@@ -131,6 +131,17 @@ TEST(CheckBox, CheckedFromFieldExpressionOrTemplate) {
     r.Box->SetExpression("2 > 1");
     r.Box->GetData();
     EXPECT_TRUE(r.Box->Checked());
+    // An expression that reads a Null field is unchecked, as the field itself would be.
+    r.Data->Value = Variant::Null();
+    r.Box->SetChecked(true);
+    r.Box->SetExpression("Values.\"V\"");
+    r.Box->GetData();
+    EXPECT_FALSE(r.Box->Checked());
+    r.Data->Value = Variant(-1);
+    r.Box->GetData();
+    EXPECT_TRUE(r.Box->Checked());
+    r.Data->Value = Variant(QStringLiteral("abc"));
+    EXPECT_THROW(r.Box->GetData(), EVariantTypeCastError);
     // Neither: Checked as the template has it.
     r.Box->SetExpression(QString());
     r.Box->SetChecked(false);
