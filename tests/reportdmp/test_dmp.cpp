@@ -457,6 +457,47 @@ TEST(DotMatrixText, PreparedPageDifferenceCarriesTheFontStyle) {
     EXPECT_FALSE(line->Diff(line).contains(QStringLiteral("FontStyle")));
 }
 
+TEST(DotMatrixReport, BandMakesRoomForABottomFrameLine) {
+    const struct {
+        const char* What;
+        double TallHeight, FramedHeight;
+        double Band, Framed;
+    } cases[] = {
+        // The framed text is not the lowest: no extra line; stretched to the band less a line.
+        {"framed text above the bottom", 34, 17, 34, 17},
+        // The framed text is the lowest: one more line, and the text keeps its own height.
+        {"framed text lowest", 17, 34, 51, 34},
+        // Both reach the bottom: the frame still needs its line.
+        {"framed text level with another", 34, 34, 51, 34},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        TDMPReport r;
+        auto* data = new TrptMasterData(r.Page);
+        data->SetName("Data1");
+        data->SetBounds(0, 0, 700, 17);
+        data->SetDataSet(r.Rows);
+        data->SetStretched(true);
+        auto* tall = new TrptDMPMemoView(data);
+        tall->SetName("Tall");
+        tall->SetBounds(0, 0, 96, c.TallHeight);
+        auto* framed = new TrptDMPMemoView(data);
+        framed->SetName("Framed");
+        framed->SetBounds(192, 0, 96, c.FramedHeight);
+        framed->Frame()->SetTyp(TrptFrameTypes{ftBottom});
+        framed->SetStretchMode(smMaxHeight);
+        r.Rows->SetRangeEndCount(1);
+        ASSERT_TRUE(PrepareReport(r.Report.get(), true)) << qPrintable(r.Report->Errors()->Text());
+        TrptReportPage* page = r.Report->PreviewPages()->GetPage(0);
+        ASSERT_NE(page, nullptr);
+        auto* band = dynamic_cast<TrptBand*>(page->FindObject("Data1"));
+        auto* text = dynamic_cast<TrptDMPMemoView*>(page->FindObject("Framed"));
+        ASSERT_TRUE(band && text);
+        EXPECT_DOUBLE_EQ(band->Height(), c.Band);
+        EXPECT_DOUBLE_EQ(text->Height(), c.Framed);
+    }
+}
+
 TEST(DotMatrixReport, ScriptsSeeTheDotMatrixClasses) {
     TDMPReport r;
     auto* data = new TrptMasterData(r.Page);
