@@ -1,5 +1,6 @@
 #include "platform/rtti/ObjectHandles.h"
 
+#include <atomic>
 #include <limits>
 #include <mutex>
 #include <unordered_map>
@@ -10,6 +11,9 @@ struct HandleTable {
     std::mutex Lock;
     std::unordered_map<std::uint32_t, TObject*> Objects;
     std::uint32_t Counter = 0;
+    // Bumped under the lock by every release: a handle resolved at an unchanged count still
+    // names the same live object. New handles change no earlier answer.
+    std::atomic<std::uint64_t> Releases{0};
 
     static HandleTable& Get() {
         static HandleTable* table = new HandleTable; // never destroyed: objects may die after exit
@@ -46,12 +50,31 @@ std::int32_t TObjectHandles::HandleOf(const TObject* object) {
     return static_cast<std::int32_t>(obj->FObjectHandle);
 }
 
+namespace {
+
+// The last handle a thread resolved: a script reading one object's properties in a loop
+// resolves it again for every read, and this answers without the lock while no handle has been
+// released since. An object dying while another thread uses it is as unsafe as with the lock.
+struct TResolved {
+    std::uint32_t Handle = 0;
+    TObject* Object = nullptr;
+    std::uint64_t Releases = 0;
+};
+thread_local TResolved LastResolved;
+
+} // namespace
+
 TObject* TObjectHandles::TryResolve(std::int32_t handle) {
     if (handle == 0) return nullptr;
     auto& t = HandleTable::Get();
+    const auto h = static_cast<std::uint32_t>(handle);
+    TResolved& last = LastResolved;
+    if (last.Handle == h && last.Releases == t.Releases.load(std::memory_order_acquire)) return last.Object;
     std::lock_guard lock(t.Lock);
-    auto it = t.Objects.find(static_cast<std::uint32_t>(handle));
-    return it == t.Objects.end() ? nullptr : it->second;
+    auto it = t.Objects.find(h);
+    if (it == t.Objects.end()) return nullptr;
+    last = {h, it->second, t.Releases.load(std::memory_order_relaxed)};
+    return it->second;
 }
 
 TObject* TObjectHandles::Resolve(std::int32_t handle) {
@@ -67,6 +90,7 @@ void TObjectHandles::Release(TObject* object) {
     std::lock_guard lock(t.Lock);
     t.Objects.erase(object->FObjectHandle);
     object->FObjectHandle = 0;
+    t.Releases.fetch_add(1, std::memory_order_release);
 }
 
 int TObjectHandles::Count() {
@@ -81,6 +105,7 @@ Variant ObjectToVariant(const TObject* object) {
 
 TObject* VariantToObject(const Variant& value) {
     if (value.IsEmpty()) return nullptr;
+    if (value.VType() == varInteger) return TObjectHandles::Resolve(static_cast<std::int32_t>(value.RawInt()));
     const Int64 h = value.ToInt64(); // Null raises the conversion error
     if (h < std::numeric_limits<std::int32_t>::min() || h > std::numeric_limits<std::int32_t>::max())
         throw EInvalidPointer(QStringLiteral("invalid object reference"));
