@@ -406,6 +406,12 @@ public:
     void PrefetchValue(int ACol, int ARow) const {
         if (ACol >= 0 && ACol < ColCount() && ARow >= 0 && ARow < FRowCount) FCellsList[ACol][ARow]->PrefetchValue();
     }
+    // The cells of a column in row order (RowCount of them), for a loop reading many; unlike
+    // GetCell it does not make a cell the current one.
+    const std::unique_ptr<TCell>* ColumnCells(int ACol) const {
+        CheckCol(ACol);
+        return FCellsList[ACol].data();
+    }
     TRow* Row(int Index) const { return GetRow(Index); }
     int ColCount() const { return static_cast<int>(FCellsList.size()); }
     int RowCount() const { return FRowCount; }

@@ -19,45 +19,41 @@ namespace {
 bool PlainDecimal(const QString& Text, double& Value) {
     const qsizetype n = Text.size();
     if (n == 0 || n > 40) return false;
-    char buf[48];
-    int k = 0, digits = 0;
+    const QChar* const s = Text.constData();
     qsizetype i = 0;
-    const bool negative = Text[0] == QLatin1Char('-');
-    if (negative || Text[0] == QLatin1Char('+')) ++i;
-    bool point = false;
+    const bool negative = s[0] == QLatin1Char('-');
+    if (negative || s[0] == QLatin1Char('+')) ++i;
+    const qsizetype first = i;
+    // One pass: the digits as an integer and the count after the point.
+    std::uint64_t m = 0;
+    int digits = 0, fraction = -1;
     for (; i < n; ++i) {
-        const char16_t u = Text[i].unicode();
+        const char16_t u = s[i].unicode();
         if (u >= '0' && u <= '9') {
-            buf[k++] = static_cast<char>(u);
+            m = m * 10 + std::uint64_t(u - '0'); // wraps past 19 digits, but then it is not used
             ++digits;
-        } else if (u == '.' && !point && digits > 0) {
-            point = true;
-            buf[k++] = '.';
+            if (fraction >= 0) ++fraction;
+        } else if (u == '.' && fraction < 0 && digits > 0) {
+            fraction = 0;
         } else {
             return false;
         }
     }
-    if (digits == 0 || buf[k - 1] == '.') return false;
-    // Up to 15 digits with at most 22 after the point: the digits as an integer and the power of
+    if (digits == 0 || fraction == 0) return false;
+    // Up to 15 digits (so at most 15 after the point): the digits as an integer and the power of
     // ten are both exact doubles, and one division rounds correctly, so this is what the full
     // conversion below gives, only without its call.
     if (digits <= 15) {
-        static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-        std::uint64_t m = 0;
-        int fraction = -1;
-        for (int j = 0; j < k; ++j) {
-            if (buf[j] == '.') fraction = 0;
-            else {
-                m = m * 10 + std::uint64_t(buf[j] - '0');
-                if (fraction >= 0) ++fraction;
-            }
-        }
+        static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         const double v = fraction > 0 ? double(m) / kPow10[fraction] : double(m);
         Value = negative ? -v : v;
         return true;
     }
+    char buf[48];
+    int k = 0;
+    for (qsizetype j = first; j < n; ++j)
+        buf[k++] = static_cast<char>(s[j].unicode());
     double v = 0;
     const auto [ptr, ec] = std::from_chars(buf, buf + k, v);
     if (ec != std::errc() || ptr != buf + k) return false;
@@ -874,6 +870,32 @@ double TGxGrid::FooterValue(int ACol, TFormulaKind Kind, bool VisibleOnly, int N
         int counted = 0;
         double sum = 0;
         bool any = false;
+        if (!OnCalculateRow && count == FCells->RowCount()) {
+            // No handler can change the rows while they are read: the column's cells are read
+            // straight, and a plain decimal in a text cell without making it the current cell.
+            // Any other cell is read as below; the last row read is left the current cell.
+            const std::unique_ptr<TCell>* const cells = FCells->ColumnCells(ACol);
+            int last = -1;
+            for (int r = 0; r < count; ++r) {
+                if (r + 128 < count) __builtin_prefetch(cells[r + 128].get());
+                if (r + 64 < count) cells[r + 64]->PrefetchValue();
+                if (VisibleOnly && !RowVisible(r)) continue;
+                last = r;
+                TCell* const cell = cells[r].get();
+                double x = 0;
+                if (cell->Empty()) continue;
+                if (!(typeid(*cell) == typeid(TStringCell) && PlainDecimal(static_cast<TStringCell*>(cell)->Text(), x)) &&
+                    !FooterNumber(FCells->GetCell(ACol, r), x))
+                    continue;
+                ++counted;
+                sum += x;
+                if (!any || (Kind == fkMaximum && x > v) || (Kind == fkMinimum && x < v)) v = x;
+                any = true;
+            }
+            if (last >= 0) FCells->GetCell(ACol, last);
+            v = Kind == fkSum ? sum : Kind == fkAverage ? (counted > 0 ? sum / counted : 0) : v;
+            break;
+        }
         for (int r = 0; r < count; ++r) {
             // Far enough ahead that the cell has arrived when its text is asked for, and the
             // text when it is read (rows lie scattered after a sort).
