@@ -361,6 +361,12 @@ void TrptDMPPage::SetPaperSize(int Value) {
     SetSizeAndDimensions(Value, w / rptMMFactor, h / rptMMFactor);
 }
 
+void TrptDMPPage::SetOrientation(TPrinterOrientation Value) {
+    const bool turned = Value != Orientation();
+    TrptReportPage::SetOrientation(Value);
+    if (turned) SetPaperSize(PaperSize());
+}
+
 // =============================================================================================
 
 bool DMPNeedsFrameLine(const TrptComponent* c) {

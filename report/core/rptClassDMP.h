@@ -146,6 +146,9 @@ public:
     void SetPaperHeight(double Value) override;
     void SetPaperWidth(double Value) override;
     void SetPaperSize(int Value) override;
+    // A turned page's paper is cut to whole cells again (its width becomes its height, which
+    // was whole cells of the other size).
+    void SetOrientation(TPrinterOrientation Value) override;
     // The font stays Courier New 12 whatever the report's is.
     void SetParentFont(bool Value) override;
 

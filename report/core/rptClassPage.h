@@ -87,7 +87,7 @@ public:
     // Paper.
     TPrinterOrientation Orientation() const { return FOrientation; }
     // Turning the page swaps the paper's sides and turns the margins with it.
-    void SetOrientation(TPrinterOrientation Value);
+    virtual void SetOrientation(TPrinterOrientation Value);
     double PaperWidth() const { return FPaperWidth; }
     double PaperHeight() const { return FPaperHeight; }
     int PaperSize() const { return FPaperSize; }

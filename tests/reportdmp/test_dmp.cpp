@@ -152,6 +152,18 @@ TEST(DotMatrixGrid, PaperAndMarginsOnWholeCells) {
     EXPECT_NEAR(p.PaperWidth() * rptMMFactor, cw, 1e-6);
     EXPECT_THROW(p.SetPaperWidth(0), EInvalidPageSetting);
 
+    // Turned, the paper is whole cells again, and turning back gives the same paper.
+    p.SetPaperSize(9);
+    const double portraitWidth = p.PaperWidth(), portraitHeight = p.PaperHeight();
+    p.SetOrientation(poLandscape);
+    EXPECT_EQ(p.PaperSize(), 9);
+    EXPECT_TRUE(OnGrid(p.PaperWidth() * rptMMFactor, cw)) << p.PaperWidth();
+    EXPECT_TRUE(OnGrid(p.PaperHeight() * rptMMFactor, ch)) << p.PaperHeight();
+    EXPECT_NEAR(p.PaperWidth() * rptMMFactor, std::round(portraitHeight * rptMMFactor / cw) * cw, 1e-6);
+    p.SetOrientation(poPortrait);
+    EXPECT_NEAR(p.PaperWidth(), portraitWidth, 1e-6);
+    EXPECT_NEAR(p.PaperHeight(), portraitHeight, 1e-6);
+
     // Defaults: one cell of margin, the printer's paper cut down to whole cells.
     p.SetDefaults();
     EXPECT_NEAR(p.LeftMargin() * rptMMFactor, cw, 1e-6);
