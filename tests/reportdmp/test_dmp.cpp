@@ -349,6 +349,7 @@ TEST(DotMatrixReport, PreparedOnTheCharacterGrid) {
 
     EXPECT_DOUBLE_EQ(title->Height(), 17);
     EXPECT_DOUBLE_EQ(data->Top(), 34);
+    // Preparing reads the report again from its template text: the objects made above are gone.
     ASSERT_TRUE(PrepareReport(r.Report.get(), true)) << qPrintable(r.Report->Errors()->Text());
     TrptCustomPreviewPages* pages = r.Report->PreviewPages();
     ASSERT_EQ(pages->Count(), 1);
@@ -416,7 +417,7 @@ TEST(DotMatrixReport, PreparedOnTheCharacterGrid) {
         TrptReportPage* again = loaded->GetPage(0);
         ASSERT_NE(again, nullptr);
         EXPECT_EQ(again->ClassName(), QStringLiteral("TrptDMPPage"));
-        EXPECT_NEAR(again->PaperWidth(), p.PaperWidth(), 1e-6);
+        EXPECT_NEAR(again->PaperWidth(), page->PaperWidth(), 1e-6);
         QStringList before, after;
         for (TrptComponent* c : page->AllObjects())
             before << QStringLiteral("%1 %2 %3 %4 %5").arg(c->ClassName()).arg(c->Left()).arg(c->Top()).arg(c->Width()).arg(c->Height());
@@ -441,8 +442,8 @@ TEST(DotMatrixReport, PreparedOnTheCharacterGrid) {
                 if (qGray(img.pixel(x, y)) < 128) ++k;
         return k;
     };
-    const int left = std::lround(p.LeftMargin() * rptMMFactor);
-    const int top = std::lround(p.TopMargin() * rptMMFactor);
+    const int left = std::lround(page->LeftMargin() * rptMMFactor);
+    const int top = std::lround(page->TopMargin() * rptMMFactor);
     for (int row = 0; row < 5; ++row) {
         SCOPED_TRACE(row);
         const int y = top + std::lround(ch + row * 2 * ch);
