@@ -369,6 +369,31 @@ Variant TscPropertyHelper::GetValue() {
     return v;
 }
 
+namespace {
+
+// A set property's value: its bits (fsBold + fsItalic), or a set literal ([fsBold, fsItalic]),
+// an array of its members' bits; a range between two members ([fsBold..fsUnderline], stored as
+// first, Null, last) takes every bit from the first's to the last's.
+Int64 SetBits(const Variant& Value) {
+    if (!VarIsArray(Value)) return Value.ToInt64();
+    const int high = VarArrayHighBound(Value, 1);
+    Int64 bits = 0;
+    for (int i = 0; i <= high; ++i) {
+        const Variant e = Value.GetElement(i);
+        if (i + 2 <= high && Value.GetElement(i + 1).IsNull()) {
+            const Int64 lo = e.ToInt64(), hi = Value.GetElement(i + 2).ToInt64();
+            for (int b = 0; b < 63; ++b)
+                if (const Int64 bit = Int64(1) << b; bit >= lo && bit <= hi) bits |= bit;
+            i += 2;
+        } else {
+            bits |= e.ToInt64();
+        }
+    }
+    return bits;
+}
+
+} // namespace
+
 void TscPropertyHelper::SetValue(const Variant& Value) {
     if (FIsReadOnly) return;
     TObject* instance = Instance();
@@ -381,9 +406,11 @@ void TscPropertyHelper::SetValue(const Variant& Value) {
         switch (p->Kind()) {
         case tkInteger:
         case tkEnumeration:
-        case tkSet:
             // Any true value sets a Boolean property, 1 included.
             SetOrdProp(instance, p, FTyp == fvtBool ? (Value.ToBool() ? 1 : 0) : Value.ToInt64());
+            break;
+        case tkSet:
+            SetOrdProp(instance, p, SetBits(Value));
             break;
         case tkInt64:
             SetInt64Prop(instance, p, Value.ToInt64());

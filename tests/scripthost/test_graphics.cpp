@@ -77,6 +77,20 @@ end.)");
     EXPECT_EQ(r.Run(), "32768|16777215|16777215|32768|16777215|0|16777215|20|5|8388608");
 }
 
+TEST(ScriptGraphics, SetLiteralsAssignASetProperty) {
+    // A set literal gives the bits of its members; a range every member between its ends.
+    THostScript r("PascalScript", R"(var F: TFont;
+begin
+  F := TFont.Create;
+  F.Style := [fsBold, fsUnderline]; Log(F.Style);
+  F.Style := [2..8]; Log(F.Style);
+  F.Style := [fsBold, 2..4]; Log(F.Style);
+  F.Style := fsItalic; Log(F.Style);
+  F.Free;
+end.)");
+    EXPECT_EQ(r.Run(), "5|14|7|2");
+}
+
 TEST(ScriptGraphics, PicturesFilesAndRefusals) {
     QTemporaryDir dir;
     const QString bmp = dir.filePath("dot.bmp");
