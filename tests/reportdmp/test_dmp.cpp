@@ -530,9 +530,8 @@ TEST(DotMatrixReport, ScriptsSeeTheDotMatrixClasses) {
 procedure ItemNameOnBeforePrint(Sender: TrptComponent);
 begin
   n := n + 1;
-  // The set as its number: set literals cannot be assigned to published set properties yet.
-  if n mod 2 = 1 then ItemName.FontStyle := 65
-  else ItemName.FontStyle := 2;
+  if n mod 2 = 1 then ItemName.FontStyle := [fsxBold, fsxWide]
+  else ItemName.FontStyle := [fsxItalic];
   Cmd.Command := '#27#' + IntToStr(Round(fr1CharX * 10));
 end;
 begin
