@@ -264,4 +264,43 @@ TEST(VerticalBands, ThousandsOfColumnsContinueOnFurtherPagesAndEnd) {
     EXPECT_EQ(cells, 2 * 2000);
 }
 
+// Totals per vertical column: a footer's cell in a vertical column, summing over the master band
+// by name, sums what the data rows showed in that column; the vertical header's cells (left of
+// the columns) sum the rows.
+TEST(VerticalBands, FooterTotalsPerVerticalColumn) {
+    TSqlReport r(QStringLiteral("CREATE TABLE h(k INTEGER, a INTEGER); INSERT INTO h VALUES (1,1),(2,2),(3,3);"
+                                "CREATE TABLE v(j INTEGER, f INTEGER); INSERT INTO v VALUES (1,10),(2,100);"));
+    r.AddDataSet(QStringLiteral("H"), QStringLiteral("SELECT * FROM h ORDER BY k"));
+    r.AddDataSet(QStringLiteral("V"), QStringLiteral("SELECT * FROM v ORDER BY j"));
+    const QString product = QStringLiteral("<H.\"a\"> * <V.\"f\">");
+    r.Load(ReportXml(PageXml(
+        BandXml(QStringLiteral("TrptMasterData"), QStringLiteral("MH"), 20, 20, QStringLiteral("DataSetName=\"H\""),
+                MemoXml(QStringLiteral("Row"), 250, 0, 90, QStringLiteral("r[<H.\"k\">]")) +
+                    MemoXml(QStringLiteral("Cell"), 100, 0, 50, QStringLiteral("[") + product + QStringLiteral("]"))) +
+        BandXml(QStringLiteral("TrptFooter"), QStringLiteral("FH"), 60, 20, QString(),
+                MemoXml(QStringLiteral("All"), 250, 0, 90, QStringLiteral("t[SUM(<H.\"a\">)]")) +
+                    MemoXml(QStringLiteral("ColSum"), 100, 0, 50,
+                            QStringLiteral("s[SUM(") + product + QStringLiteral(", MH)]"))) +
+        BandXml(QStringLiteral("TrptHeader"), QStringLiteral("VH"), 0, 300, QStringLiteral("Vertical=\"True\""),
+                QString(), 0, 100) +
+        BandXml(QStringLiteral("TrptMasterData"), QStringLiteral("MV"), 0, 300,
+                QStringLiteral("Vertical=\"True\" DataSetName=\"V\""), QString(), 100, 50))));
+    ASSERT_TRUE(r.Prepare()) << qPrintable(r.Report->Errors()->Text());
+    const QString dump = r.Dump();
+    auto texts = [&](const QString& ClassName) {
+        QStringList out;
+        for (const TDumpBand& b : DumpBands(dump, ClassName)) {
+            QStringList cells;
+            for (const TDumpObject& o : b.Objects) cells << QStringLiteral("%1@%2").arg(o.Text).arg(o.Left);
+            out << cells.join(QLatin1Char(' '));
+        }
+        return out;
+    };
+    EXPECT_EQ(texts(QStringLiteral("TrptMasterData")),
+              (QStringList{"r1@250 10@100 100@150", "r2@250 20@100 200@150", "r3@250 30@100 300@150"}))
+        << qPrintable(dump);
+    // Column 1: 10 + 20 + 30; column 2: 100 + 200 + 300; the rows: 1 + 2 + 3.
+    EXPECT_EQ(texts(QStringLiteral("TrptFooter")), (QStringList{"t6@250 s60@100 s600@150"})) << qPrintable(dump);
+}
+
 } // namespace
