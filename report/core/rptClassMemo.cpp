@@ -462,6 +462,16 @@ void TrptCustomMemoView::AfterPrint() {
     TrptStretcheable::AfterPrint();
 }
 
+bool TrptCustomMemoView::RecalcPageTexts() {
+    if (IsDataField() || !FAllowExpressions || !FTempMemo.contains(QLatin1String("page"), Qt::CaseInsensitive))
+        return false;
+    SetText(FTempMemo);
+    // The value shown before the move is not a repeat of this one.
+    if (FSuppressRepeated) ResetSuppress();
+    GetData();
+    return true;
+}
+
 void TrptCustomMemoView::GetData() {
     TrptStretcheable::GetData();
     TrptReport* report = Report();

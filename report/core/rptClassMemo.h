@@ -138,6 +138,9 @@ public:
     void ExtractMacros();
     // Repeated values print again from the next output on.
     void ResetSuppress() { FLastValue = Variant(QString()); }
+    // While printed: when the text's expressions name the page, computes them again (its band
+    // got its values on the page before and then moved to a new one). True when it did.
+    bool RecalcPageTexts();
     // With a style, its colour, font and frame become the object's; none changes nothing.
     void ApplyStyle(const TrptStyleItem* Style);
 

@@ -746,7 +746,12 @@ void TrptEngine::OutputBand(TrptBand* Band) {
                     split = true;
                 } else {
                     if (!FKeeping) RepeatSuppressed(Band);
-                    if (!(Is<TrptChild>(Band) && FCallFromPHeader)) NewColumn();
+                    if (!(Is<TrptChild>(Band) && FCallFromPHeader)) {
+                        NewColumn();
+                        // Its values were computed on the page it left: a page number would
+                        // name that page.
+                        if (!FKeeping && !Band->HasVBands()) RecalcPageTexts(Band);
+                    }
                 }
             }
             if (!split) {
@@ -1084,6 +1089,14 @@ void TrptEngine::RepeatSuppressed(TrptBand* Band) {
     TFinally restore([&] { FSecondScriptCall = save; });
     FSecondScriptCall = true;
     StretchBand(Band);
+}
+
+void TrptEngine::RecalcPageTexts(TrptBand* Band) {
+    for (TrptComponent* c : Band->Objects())
+        if (auto* memo = dynamic_cast<TrptCustomMemoView*>(c)) {
+            FReport->SetCurObject(memo->Name());
+            memo->RecalcPageTexts();
+        }
 }
 
 void TrptEngine::ClearLastValues(TrptBand* Band) {

@@ -120,6 +120,8 @@ private:
     void SplitBand(TrptBand* Band);
     void RepeatSuppressed(TrptBand* Band);
     void ClearLastValues(TrptBand* Band);
+    // Texts of a band that moved to a new page and name the page are computed again there.
+    void RecalcPageTexts(TrptBand* Band);
     void OutlineBand(TrptBand* Band);
     void OutlineLevelUp(TrptBand* Band);
 

@@ -9,6 +9,7 @@
 #include "report/core/rptClassBases.h"
 #include "report/core/rptClassOptions.h"
 #include "report/core/rptClassPage.h"
+#include "report/core/rptClassMemo.h"
 
 #include <gtest/gtest.h>
 
@@ -129,3 +130,35 @@ TEST(Pagination, BandThatExactlyFillsTheFreeSpaceStays) {
 }
 
 } // namespace
+
+// A row that no longer fits moves to the next page after its values were computed: a page number
+// in it names the page it lands on (the page-count macro stays for drawing to replace).
+TEST(Pagination, PageNumberInARowThatMovesToTheNextPage) {
+    for (const bool suppress : {false, true}) {
+        SCOPED_TRACE(suppress);
+        TEngineReport r(QStringLiteral("paging.de3"), 30);
+        r.Report->EngineOptions()->SetDoublePass(true);
+        auto* memo = dynamic_cast<TrptCustomMemoView*>(r.Report->FindObject(QStringLiteral("RowMemo")));
+        ASSERT_TRUE(memo);
+        memo->Lines()->SetText(suppress ? QStringLiteral("p[Page#] of [TotalPages#]")
+                                        : QStringLiteral("Row [Line#] p[Page#] of [TotalPages#]"));
+        memo->SetSuppressRepeated(suppress);
+        ASSERT_TRUE(r.Prepare()) << qPrintable(r.Report->Errors()->Text());
+        const QList<TDumpPage> pages = SplitDump(r.Dump());
+        ASSERT_EQ(pages.size(), 3);
+        int row = 0;
+        for (int k = 0; k < pages.size(); ++k) {
+            const QStringList texts = pages[k].TextsOf(QStringLiteral("RowMemo"));
+            ASSERT_FALSE(texts.isEmpty());
+            for (int i = 0; i < texts.size(); ++i) {
+                ++row;
+                const QString want = QStringLiteral("p%1 of [TotalPages#]").arg(k + 1);
+                if (suppress)
+                    EXPECT_EQ(texts[i], i == 0 ? want : QString()) << k << ' ' << i;
+                else
+                    EXPECT_EQ(texts[i], QStringLiteral("Row %1 ").arg(row) + want) << k << ' ' << i;
+            }
+        }
+        EXPECT_EQ(row, 30);
+    }
+}
