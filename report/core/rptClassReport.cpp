@@ -347,19 +347,6 @@ void TrptReport::SetVersion(const QString& Value) {
     FVersion = ReportVersion();
 }
 
-void TrptReport::SetParentReport(const QString& Value) {
-    FParentReport = Value;
-    // Objects of a parent template lose their mark; loading the parent itself is done by the
-    // template inheritance unit through OnLoadTemplate.
-    if (Value.isEmpty()) {
-        SetAncestorFlag(false);
-        for (TrptComponent* c : AllObjects()) {
-            c->SetAncestorFlag(false);
-            c->SetComponentStateFlag(csAncestor, false);
-        }
-    }
-}
-
 void TrptReport::SetEngineOptions(TrptEngineOptions* Value) {
     if (Value) FEngineOptions->Assign(Value);
 }
@@ -664,6 +651,12 @@ void TrptReport::LoadFromStream(TStream& Stream) {
     FLoadStream = nullptr;
     crypter.reset();
     compressor.reset();
+    // Nothing of an heir whose parent could not be loaded stays: no half-merged report.
+    if (FParentTemplateFailed) {
+        FParentTemplateFailed = false;
+        FStreamLoaded = false;
+        Clear();
+    }
 
     CheckDataPage();
     const bool convertNulls = FEngineOptions->ConvertNulls();

@@ -90,9 +90,16 @@ public:
     // Any value stores "4.15".
     void SetVersion(const QString& Value);
     const QString& ParentReport() const { return FParentReport; }
-    // Every object loses its parent-template mark; loading the parent template itself belongs to
-    // template inheritance (OnLoadTemplate).
+    // Loads the parent template into the report (OnLoadTemplate when assigned, else the file
+    // beside the report's own, else in the application folder), keeps a copy of it and marks every
+    // object as the parent's; the rest of a template being read then applies on top. Empty: every
+    // object loses the mark. A parent that is missing, damaged or leads back to the report raises
+    // EParentTemplateError before anything changes (rptClassReportInherit.cpp).
     void SetParentReport(const QString& Value);
+    // Makes the report an heir of the template templName: clashing names of the report's objects
+    // are deleted or renamed (imDefault asks), the report's script is followed by the parent's in
+    // a comment. False for the report's own file or when the user cancels.
+    bool InheritFromTemplate(const QString& templName, TrptInheriteMode InheriteMode = imDefault);
     TrptDataSet* DataSet() const { return FDataSet; }
     void SetDataSet(TrptDataSet* Value);
     // The dataset's UserName when one is set, else the stored name.
@@ -315,6 +322,8 @@ private:
     // clearing at the start of every load empties).
     QString FKnownPassword;
     bool FInLoad = false;
+    // The parent template named by the template being read could not be loaded.
+    bool FParentTemplateFailed = false;
     // The report component's place on its host window at design time.
     int FDesignLeft = 0;
     int FDesignTop = 0;

@@ -148,6 +148,10 @@ TEST(ReportRoot, LoadFromFile) {
 
     auto* page = new TTestPage(r.get());
     page->SetName("Page1");
+    // Setting a parent loads it: the parents are copies of the report.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("sub"));
+    r->SaveToFile(dir.filePath("sub/base.de3"));
+    r->SaveToFile(dir.filePath("base.de3"));
     r->SetParentReport(dir.filePath("sub/base.de3"));
     const QString file = dir.filePath("report.de3");
     r->SaveToFile(file);
