@@ -170,6 +170,11 @@ inline void ScStoreValue(Variant& Dst, Variant&& Src) noexcept {
     if (!ScIsScalar(Dst)) std::destroy_at(&Dst);
     std::construct_at(&Dst, std::move(Src));
 }
+// Bumped whenever a script's parent or main-program mark changes (or a script dies): a
+// procedure keeps the main program it found for its scope until the count moves.
+inline std::atomic<unsigned> ScScopeGeneration{1};
+inline void ScScopesChanged() { ScScopeGeneration.fetch_add(1, std::memory_order_relaxed); }
+
 inline void ScStoreInt(Variant& Dst, int v) noexcept {
     Dst.SetInt(v);
 }
@@ -426,6 +431,9 @@ private:
     static void SaveValue(TSavedLocal& Slot, const TLocal& Local);
     static void RestoreValue(TSavedLocal& Slot);
     bool FExecuting = false;
+    // The main program above the scope, as Run last found it, and the scope count then.
+    TscScript* FMainScope = nullptr;
+    unsigned FMainGeneration = 0;
     bool FIsFunc;
     std::unique_ptr<TscScript> FProgram;
     // The scope's variables and parameters, collected again when the scope's items change.
@@ -878,9 +886,15 @@ public:
     bool IsRunning() const { return FIsRunning; }
     TStringList* Macros() const { return FMacros.get(); }
     bool MainProg() const { return FMainProg; }
-    void SetMainProg(bool v) { FMainProg = v; }
+    void SetMainProg(bool v) {
+        if (FMainProg != v) ScScopesChanged();
+        FMainProg = v;
+    }
     TscScript* Parent() const { return FParent; }
-    void SetParent(TscScript* v) { FParent = v; }
+    void SetParent(TscScript* v) {
+        FParent = v;
+        ScScopesChanged();
+    }
     TscScript* ProgRunning() const { return FProgRunning; }
     TscStatement* Statement() const { return FStatement.get(); }
     bool UseClassLateBinding() const { return FUseClassLateBinding; }

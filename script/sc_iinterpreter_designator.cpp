@@ -359,9 +359,15 @@ thread_local std::uintptr_t StackFloor = UINTPTR_MAX;
     if (const auto frame = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)); frame < StackFloor)
         [[unlikely]] CheckStack(frame, FName);
     TscScript* const scope = FProgram.get();
-    TscScript* main = scope;
-    while (main && !main->FMainProg)
-        main = main->FParent;
+    if (const unsigned g = ScScopeGeneration.load(std::memory_order_relaxed); g != FMainGeneration)
+        [[unlikely]] {
+        TscScript* m = scope;
+        while (m && !m->FMainProg)
+            m = m->FParent;
+        FMainScope = m;
+        FMainGeneration = g;
+    }
+    TscScript* const main = FMainScope;
     // Put back when the run ends, also when an exception passes; kept by value, so the
     // restoring reads nothing through the frame.
     struct TRestore {

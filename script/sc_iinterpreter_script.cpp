@@ -34,6 +34,7 @@ TscScript::TscScript(TComponent* AOwner)
 }
 
 TscScript::~TscScript() {
+    ScScopesChanged(); // a script made later at this address is another scope
     Clear();
     ClearRTTI();
     FItems.clear();
@@ -354,6 +355,7 @@ bool TscScript::IsExecutableLine(int LineN, const QString& UnitName) const {
 void TscScript::Execute() {
     SetFlow(sfExit | sfTerminated, false);
     FIsRunning = true;
+    if (!FMainProg) ScScopesChanged();
     FMainProg = true;
     TFinally done{[this] {
         SetFlow(sfExit | sfTerminated, false);
