@@ -652,6 +652,10 @@ void TrptTimeProperty::SetValue(const QString& Value) {
 }
 
 void RegisterStandardEditors() {
+    // Start-up code may run more than once (tests, a second report library user).
+    TrptPropertyEditorCollection* registry = PropertyEditorRegistry();
+    for (int i = 0; i < registry->Count(); ++i)
+        if (registry->Items(i)->EditorClass() == TrptNameProperty::StaticClassInfo()) return;
     TrptStandardPropertyEditors e;
     e.NameProperty = TrptNameProperty::StaticClassInfo();
     e.ColorProperty = TrptColorProperty::StaticClassInfo();

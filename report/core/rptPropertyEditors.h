@@ -296,7 +296,8 @@ bool IdentToCharset(const QString& Ident, int& Charset);
 bool CursorToIdent(int Cursor, QString& Ident);
 bool IdentToCursor(const QString& Ident, int& Cursor);
 
-// Registers the standard editors of the registry's fixed table (Name, TColor, TFont ...).
+// Registers the standard editors of the registry's fixed table (Name, TColor, TFont ...), once:
+// nothing happens when they are registered already.
 void RegisterStandardEditors();
 
 // ---------------------------------------------------------------------------------------------

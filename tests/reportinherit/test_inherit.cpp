@@ -252,6 +252,32 @@ TEST_F(Inherit, WithoutClashNobodyIsAsked) {
     EXPECT_NE(r->FindObject("Memo1"), nullptr);
 }
 
+TEST_F(Inherit, SubreportGetsAPageOfItsOwn) {
+    auto r = OwnReport();
+    auto* sub = new TrptSubreport(r->FindObject("MasterData2"));
+    sub->SetName("Subreport1");
+    auto* subPage = new TrptReportPage(r.get());
+    subPage->SetName("Page5");
+    sub->SetPage(subPage);
+    auto* memo = new TrptMemoView(subPage);
+    memo->SetName("Memo8");
+    memo->SetText("Inside");
+    ASSERT_TRUE(r->InheritFromTemplate(Path("base.de3"), imRename));
+    auto* merged = dynamic_cast<TrptSubreport*>(r->FindObject("Subreport1"));
+    ASSERT_NE(merged, nullptr);
+    ASSERT_NE(merged->Page(), nullptr);
+    EXPECT_EQ(merged->Page()->Report(), r.get());
+    ASSERT_NE(Memo(*r, "Memo8"), nullptr);
+    EXPECT_EQ(Memo(*r, "Memo8")->Page(), merged->Page());
+    EXPECT_EQ(Memo(*r, "Memo8")->Text().trimmed(), "Inside");
+    // The subreport's page is merged once: one page holds Memo8.
+    int pages = 0;
+    for (int i = 0; i < r->PagesCount(); ++i)
+        for (TrptComponent* c : r->Pages(i)->AllObjects())
+            if (c->Name() == "Memo8") ++pages;
+    EXPECT_EQ(pages, 1);
+}
+
 TEST_F(Inherit, ItsOwnFileIsRefused) {
     auto r = NewReport();
     ASSERT_TRUE(r->LoadFromFile(Path("base.de3")));

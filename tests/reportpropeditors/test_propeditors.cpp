@@ -466,6 +466,13 @@ TEST_F(Editors, CommonRowsOfASelectionWriteToEveryObject) {
     EXPECT_EQ(BuildCommonPropertyList({}, nullptr), nullptr);
 }
 
+TEST_F(Editors, StandardEditorsAreRegisteredOnce) {
+    const int count = PropertyEditorRegistry()->Count();
+    EXPECT_EQ(count, 11);
+    RegisterStandardEditors();
+    EXPECT_EQ(PropertyEditorRegistry()->Count(), count);
+}
+
 TEST_F(Editors, EventRowsGetTheEventEditor) {
     PropertyEditorRegistry()->RegisterEventEditor(TrptStringProperty::StaticClassInfo());
     TrptPropertyEditor* e = Row(Memo, "OnBeforePrint");
