@@ -267,6 +267,13 @@ public:
         else
             StoreIntSlow(v);
     }
+    // The same for a value known to fit 32 bits: no range test.
+    void StoreInt(int v) {
+        if (FPeekable && !FIsReadOnly && (!FTypedStore || FTyp == fvtInt || FTyp == fvtVariant))
+            ScStoreInt(FValue, v);
+        else
+            StoreIntSlow(v);
+    }
     // The stored integer, when reading the item runs nothing and it holds one: no call, no
     // Variant. False otherwise, and nothing has run.
     bool PeekInt(int& v) const {

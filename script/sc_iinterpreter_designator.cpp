@@ -292,7 +292,7 @@ void TscProcVariable::RestoreValue(TSavedLocal& Slot) {
     for (TSavedLocal* slot = FSavedData + mark; l != end; ++l, ++slot) {
         const Variant& value = l->Var->FValue;
         slot->Var = l->Var;
-        if (!l->Str && value.IsScalar()) [[likely]] {
+        if (!l->Str && (value.VType() == varInteger || value.IsScalar())) [[likely]] {
             slot->Kind = TSavedLocal::skScalar;
             slot->Type = value.VType();
             slot->Bits = value.ScalarBits();
