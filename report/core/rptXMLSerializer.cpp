@@ -19,7 +19,9 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <typeinfo>
 
 namespace {
 
@@ -84,6 +86,11 @@ double ReadFloat(const QString& s) {
             }
         }
         if (plain && seps <= 1) {
+            // from_chars rounds as the locale's reading does and is many times faster; it takes
+            // no "+" and no trailing ".", which go the locale's way.
+            double fast = 0;
+            const auto [end, ec] = std::from_chars(buf, buf + n, fast);
+            if (ec == std::errc() && end == buf + n) return fast;
             bool ok = false;
             const double v = QLocale::c().toDouble(QLatin1String(buf, n), &ok);
             if (ok) return v;
@@ -474,7 +481,39 @@ void TrptXMLSerializer::XMLToObj(const QString& Text, TObject* Obj) {
     ApplyAttributes(attrs, Obj);
 }
 
+namespace {
+
+// The class records of the few types one object's attributes walk through (the object, its
+// frame, font, lines), by exact type: looking a record up by type hashes the type's name.
+struct TClassCache {
+    const std::type_info* Type[6] = {};
+    const TClassInfo* Info[6] = {};
+    int Count = 0;
+};
+thread_local TClassCache* ClassCache = nullptr;
+
+const TClassInfo* CachedClassInfo(const TObject* Obj) {
+    if (!ClassCache || !Obj) return ClassInfoOf(Obj);
+    const std::type_info* t = &typeid(*Obj);
+    for (int i = 0; i < ClassCache->Count; ++i)
+        if (ClassCache->Type[i] == t) return ClassCache->Info[i];
+    const TClassInfo* info = ClassInfoOf(Obj);
+    if (ClassCache->Count < 6) {
+        ClassCache->Type[ClassCache->Count] = t;
+        ClassCache->Info[ClassCache->Count++] = info;
+    }
+    return info;
+}
+
+} // namespace
+
 void TrptXMLSerializer::ApplyAttributes(const std::vector<TAttr>& attrs, TObject* Obj) {
+    TClassCache cache;
+    struct TScope {
+        TClassCache* Saved;
+        ~TScope() { ClassCache = Saved; }
+    } scope{ClassCache};
+    ClassCache = &cache;
     for (const TAttr& a : attrs) {
         try {
             QString value = a.Value;
@@ -494,7 +533,7 @@ void TrptXMLSerializer::ApplyAttribute(QStringView name, const QString& value, T
     qsizetype dot;
     while ((dot = name.indexOf(QLatin1Char('.'))) >= 0) {
         const QStringView part = name.left(dot);
-        const TPropInfo* p = ClassInfoOf(cur)->FindProp(part);
+        const TPropInfo* p = CachedClassInfo(cur)->FindProp(part);
         if (!p || (p->Kind() != tkClass && p->Kind() != tkStrings) || !p->GetObj) return;
         cur = p->GetObj(cur);
         if (!cur) return;
@@ -502,7 +541,8 @@ void TrptXMLSerializer::ApplyAttribute(QStringView name, const QString& value, T
     }
     if (name.isEmpty()) return;
 
-    auto* comp = dynamic_cast<TrptComponent*>(cur);
+    // Only one-letter names and Text need the component (a cast through a deep hierarchy).
+    auto* comp = name.size() == 1 || name.size() == 4 ? dynamic_cast<TrptComponent*>(cur) : nullptr;
     if (name.size() == 1 && comp) {
         switch (name[0].unicode()) {
         case 'l':
@@ -527,7 +567,7 @@ void TrptXMLSerializer::ApplyAttribute(QStringView name, const QString& value, T
             break;
         }
     }
-    if (name.compare(QLatin1String("PropData"), Qt::CaseInsensitive) == 0) {
+    if (name.size() == 8 && name.compare(QLatin1String("PropData"), Qt::CaseInsensitive) == 0) {
         if (auto* picture = dynamic_cast<TPicture*>(cur)) {
             try {
                 ReadPictureData(picture, QByteArray::fromHex(value.toLatin1()));
@@ -547,7 +587,7 @@ void TrptXMLSerializer::ApplyAttribute(QStringView name, const QString& value, T
         }
         return;
     }
-    if (name.compare(QLatin1String("Text"), Qt::CaseInsensitive) == 0) {
+    if (name.size() == 4 && name.compare(QLatin1String("Text"), Qt::CaseInsensitive) == 0) {
         if (auto* list = dynamic_cast<TStrings*>(cur)) {
             list->SetText(value);
             return;
@@ -557,7 +597,7 @@ void TrptXMLSerializer::ApplyAttribute(QStringView name, const QString& value, T
             return;
         }
     }
-    const TPropInfo* p = ClassInfoOf(cur)->FindProp(name);
+    const TPropInfo* p = CachedClassInfo(cur)->FindProp(name);
     if (!p) return;
     if (p->Kind() == tkStrings) {
         // A list named by itself takes the text, as its Text would.
