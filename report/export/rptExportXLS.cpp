@@ -812,10 +812,11 @@ void TrptXLSExport::ExportFast() {
             const bool span = dx > 1 || dy > 1;
             const QString range = span ? TrptExcel::CellName(x, p) + QLatin1Char(':') + TrptExcel::CellName(x + dx - 1, p + dy - 1)
                                        : TrptExcel::CellName(x, p);
-            if (FExportStyles) InsertSorted(styles, range, obj->StyleIndex);
+            // Sorted by group once at the end (stable: as inserting each after its group).
+            if (FExportStyles) styles.push_back({range, obj->StyleIndex});
             if (FMergeCells && span) merges.push_back({range, 0});
             if (FExportStyles && obj->Style && !obj->Style->FrameTyp.Empty())
-                InsertSorted(frames, range, TrptExcel::FrameBits(obj->Style->FrameTyp));
+                frames.push_back({range, TrptExcel::FrameBits(obj->Style->FrameTyp)});
             const Variant value = CellValue(obj, x, p, true);
             if (!value.IsEmpty()) {
                 const int idx[2] = {p, x};
@@ -825,6 +826,9 @@ void TrptXLSExport::ExportFast() {
         }
     }
     if (FExportStyles) {
+        const auto byGroup = [](const TrptExcelRange& a, const TrptExcelRange& b) { return a.Group < b.Group; };
+        std::stable_sort(styles.begin(), styles.end(), byGroup);
+        std::stable_sort(frames.begin(), frames.end(), byGroup);
         FExcel->ApplyRangeGroups(styles, 0, FProgress.get());
         FExcel->ApplyRangeGroups(frames, 1, FProgress.get());
         FExcel->ApplyNumberFormats(FNumberFormats, FProgress.get());
