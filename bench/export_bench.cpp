@@ -11,7 +11,8 @@
 // goal" (ratio below 1.0) and, for ods/odt/xlsx, ".size_within_2x_peer: yes/no goal". A filter
 // not built yet prints "missing" and "no goal" lines; a peer that cannot run prints "n.a.".
 //
-//   export_bench [--runs N] [--no-peers] [--only NAME]...
+//   export_bench [--runs N] [--no-peers] [--only NAME]... [--report table|pictures]...
+//                [--keep DIR] (outputs kept in DIR/<report>.<filter>, e.g. to compare two builds)
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Picture.h"
@@ -494,7 +495,8 @@ int main(int argc, char** argv) {
     } restore{previous};
     int runs = 1;
     bool peers = true;
-    QStringList only;
+    QStringList only, which;
+    QString keep;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
@@ -502,13 +504,18 @@ int main(int argc, char** argv) {
             peers = false;
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
             only << QString::fromLocal8Bit(argv[++i]);
+        else if (std::strcmp(argv[i], "--report") == 0 && i + 1 < argc)
+            which << QString::fromLocal8Bit(argv[++i]);
+        else if (std::strcmp(argv[i], "--keep") == 0 && i + 1 < argc)
+            keep = QString::fromLocal8Bit(argv[++i]);
     }
     int status = 0;
     try {
         QTemporaryDir work;
         std::vector<std::unique_ptr<TBenchReport>> reports;
-        reports.push_back(TabularReport());
-        reports.push_back(PictureReport());
+        // The peers' inputs need both reports.
+        if (which.isEmpty() || which.contains(QLatin1String("table")) || peers) reports.push_back(TabularReport());
+        if (which.isEmpty() || which.contains(QLatin1String("pictures")) || peers) reports.push_back(PictureReport());
         for (auto& r : reports) {
             Figure(r->Name + QStringLiteral(".pages"), r->Pages, "count");
             Figure(r->Name + QStringLiteral(".prepare"), r->PrepareMs, "ms");
@@ -518,6 +525,7 @@ int main(int argc, char** argv) {
         for (const TFilterCase& c : Filters()) {
             if (!only.isEmpty() && !only.contains(QLatin1String(c.Name))) continue;
             for (auto& r : reports) {
+                if (!which.isEmpty() && !which.contains(r->Name)) continue;
                 const QString tag = r->Name + QLatin1Char('.') + QLatin1String(c.Name);
                 if (!c.MakeFilter) {
                     Status(tag, QStringLiteral("missing (filter not built yet)"));
@@ -527,7 +535,9 @@ int main(int argc, char** argv) {
                 }
                 TResult best;
                 for (int i = 0; i < runs; ++i) {
-                    const TResult res = RunFilter(*r, c, work.path() + QStringLiteral("/out-") + QLatin1String(c.Name));
+                    const QString out = keep.isEmpty() ? work.path() + QStringLiteral("/out-") + QLatin1String(c.Name)
+                                                       : keep + QLatin1Char('/') + tag;
+                    const TResult res = RunFilter(*r, c, out);
                     if (!res.Ok) {
                         best = res;
                         break;
