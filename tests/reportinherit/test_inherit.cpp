@@ -4,6 +4,7 @@
 // half merged.
 
 #include "platform/rtl/Streams.h"
+#include "platform/sys/Program.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/UIServices.h"
 #include "report/core/rptClassBand.h"
@@ -362,6 +363,33 @@ TEST_F(Inherit, ParentFoundBesideTheChildWhereverTheChildIsOpenedFrom) {
     EXPECT_NE(r->FindObject("MasterData1"), nullptr);
 }
 
+TEST_F(Inherit, BareParentNameFallsBackToTheApplicationFolder) {
+    {
+        auto r = OwnReport();
+        ASSERT_TRUE(r->InheritFromTemplate(Path("base.de3"), imRename));
+        r->SaveToFile(Path("child.de3"));
+    }
+    // The child moves away from its parent; the parent is found in the application folder.
+    ASSERT_TRUE(QDir(Dir.path()).mkpath("elsewhere"));
+    ASSERT_TRUE(QFile::rename(Path("child.de3"), Path("elsewhere/child.de3")));
+    SetProgramFolder(Dir.path());
+    auto r = NewReport();
+    const bool loaded = r->LoadFromFile(Path("elsewhere/child.de3"));
+    SetProgramFolder(QString());
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(r->Errors()->Text(), "");
+    EXPECT_TRUE(r->FindObject("MasterData1") && r->FindObject("MasterData1")->IsAncestor());
+    // A copy beside the child wins over the application folder.
+    auto other = NewReport();
+    ASSERT_TRUE(other->LoadFromFile(Path("base.de3")));
+    Memo(*other, "Memo1")->SetText("Beside");
+    other->SaveToFile(Path("elsewhere/base.de3"));
+    SetProgramFolder(Dir.path());
+    ASSERT_TRUE(r->LoadFromFile(Path("elsewhere/child.de3")));
+    SetProgramFolder(QString());
+    EXPECT_EQ(Memo(*r, "Memo1")->Text().trimmed(), "Beside");
+}
+
 TEST_F(Inherit, AbsoluteParentIsStoredRelativeToTheSavedFile) {
     auto r = OwnReport();
     ASSERT_TRUE(r->InheritFromTemplate(Path("base.de3"), imRename));
@@ -469,6 +497,31 @@ TEST_F(Inherit, BadParentShownInAMessageBoxNamingTheFile) {
     r->EngineOptions()->SetNewSilentMode(simMessageBoxes);
     r->LoadFromFile(Path("child.de3"));
     EXPECT_EQ(r->FindObject("Memo7"), nullptr);
+}
+
+TEST_F(Inherit, LoadTemplateEventLoadsTheParentInstead) {
+    {
+        auto r = OwnReport();
+        ASSERT_TRUE(r->InheritFromTemplate(Path("base.de3"), imRename));
+        r->SaveToFile(Path("child.de3"));
+    }
+    QByteArray bytes = ReadFile(Path("child.de3"));
+    WriteFile(Path("child.de3"), bytes.replace("ParentReport=\"base.de3\"", "ParentReport=\"db:base\""));
+    auto r = NewReport();
+    QStringList asked;
+    const QString base = Path("base.de3");
+    r->OnLoadTemplate = [&asked, base](TrptReport* Report, const QString& Name) {
+        asked << Name;
+        Report->LoadFromFile(base);
+    };
+    ASSERT_TRUE(r->LoadFromFile(Path("child.de3")));
+    EXPECT_FALSE(asked.isEmpty());
+    EXPECT_EQ(asked.value(0), "db:base");
+    EXPECT_EQ(r->ParentReport(), "db:base");
+    EXPECT_EQ(r->FileName(), Path("child.de3"));
+    ASSERT_NE(Memo(*r, "Memo1"), nullptr);
+    EXPECT_TRUE(Memo(*r, "Memo1")->IsAncestor());
+    EXPECT_NE(Memo(*r, "Memo7"), nullptr);
 }
 
 TEST_F(Inherit, SettingAParentThatCannotBeLoadedRaisesAndChangesNothing) {
