@@ -4,6 +4,7 @@
 #include "report/core/rptClassReport.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/TextCase.h"
 #include "platform/rtti/Classes.h"
 #include "platform/ui/StdCtrls.h"
@@ -301,9 +302,19 @@ bool TrptReport::InheritFromTemplate(const QString& templName, TrptInheriteMode 
         CanonicalName(FFileName) == CanonicalName(templName))
         return false;
 
+    // What a cancelled question goes back to.
+    TMemoryStream before;
+    SaveToStream(before, true, true, false);
+
     auto copy = std::make_unique<TrptReport>();
     copy->EngineOptions()->SetNewSilentMode(EngineOptions()->NewSilentMode());
+    // An heir's copy loads the same parent, found from the same place.
+    copy->SetFileName(FFileName);
+    copy->OnLoadTemplate = OnLoadTemplate;
     copy->AssignAll(this);
+    // An heir changing its parent keeps the old parent's objects as its own; merged back, the
+    // old parent's name would load that parent again in the middle of the merge.
+    copy->SetParentReport(QString());
 
     const QString folder = FFileName.isEmpty() ? QDir::currentPath() : QFileInfo(FFileName).absolutePath();
     const QString templFile = QDir::cleanPath(QDir(folder).absoluteFilePath(Separators(templName)));
@@ -324,9 +335,10 @@ bool TrptReport::InheritFromTemplate(const QString& templName, TrptInheriteMode 
     if (clash && InheriteMode == imDefault) {
         std::unique_ptr<TrptInheritErrorForm> form(new TrptInheritErrorForm(nullptr));
         if (form->ShowModal() != mrOk) {
-            // Back to what the report was: the parent's objects and mark go.
+            // Back to what the report was, an heir with its old parent included.
             SetParentReport(QString());
-            AssignAll(copy.get());
+            before.SetPosition(0);
+            LoadFromStream(before);
             FFileName = fileName;
             return false;
         }

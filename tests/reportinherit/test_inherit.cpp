@@ -279,6 +279,53 @@ TEST_F(Inherit, SubreportGetsAPageOfItsOwn) {
     EXPECT_EQ(pages, 1);
 }
 
+TEST_F(Inherit, AnHeirCanChangeItsParent) {
+    {
+        auto r = OwnReport();
+        ASSERT_TRUE(r->InheritFromTemplate(Path("base.de3"), imRename));
+        r->SaveToFile(Path("child.de3"));
+    }
+    {
+        auto other = NewReport();
+        other->CheckDataPage();
+        auto* page = new TrptReportPage(other.get());
+        page->SetName("Page1");
+        (new TrptMemoView(page))->SetName("Memo50");
+        other->SaveToFile(Path("other.de3"));
+    }
+    auto r = NewReport();
+    ASSERT_TRUE(r->LoadFromFile(Path("child.de3")));
+    ASSERT_TRUE(r->InheritFromTemplate(Path("other.de3"), imRename));
+    EXPECT_EQ(r->ParentReport(), "other.de3");
+    ASSERT_NE(r->FindObject("Memo50"), nullptr);
+    EXPECT_TRUE(r->FindObject("Memo50")->IsAncestor());
+    // The old parent's objects are the report's own now.
+    ASSERT_NE(Memo(*r, "Memo1"), nullptr);
+    EXPECT_FALSE(Memo(*r, "Memo1")->IsAncestor());
+    EXPECT_EQ(Memo(*r, "Memo1")->Text().trimmed(), "Parent");
+    EXPECT_NE(r->FindObject("Memo7"), nullptr);
+}
+
+TEST_F(Inherit, CancelledChangeOfParentKeepsTheOldParent) {
+    {
+        auto r = OwnReport();
+        ASSERT_TRUE(r->InheritFromTemplate(Path("base.de3"), imRename));
+        r->SaveToFile(Path("child.de3"));
+    }
+    Questions q;
+    q.Services->AnswerModal(QString(), [](TCustomForm*) { return mrCancel; });
+    auto r = NewReport();
+    ASSERT_TRUE(r->LoadFromFile(Path("child.de3")));
+    const QByteArray before = Saved(*r);
+    // The child's own file as a parent is refused at once; a copy of it clashes everywhere.
+    QFile::copy(Path("child.de3"), Path("twin.de3"));
+    EXPECT_FALSE(r->InheritFromTemplate(Path("twin.de3")));
+    EXPECT_EQ(r->ParentReport(), "base.de3");
+    ASSERT_NE(Memo(*r, "Memo1"), nullptr);
+    EXPECT_TRUE(Memo(*r, "Memo1")->IsAncestor());
+    EXPECT_EQ(Saved(*r), before);
+}
+
 TEST_F(Inherit, ItsOwnFileIsRefused) {
     auto r = NewReport();
     ASSERT_TRUE(r->LoadFromFile(Path("base.de3")));
