@@ -213,7 +213,10 @@ void TInheritMerge::Merge(TrptComponent* Target, TrptComponent* Source) {
             // The subreport's Page came from the copy by the old page's name: the new page it is.
             auto* sub = static_cast<TrptSubreport*>(found);
             FFixups.erase(std::remove_if(FFixups.begin(), FFixups.end(),
-                                         [sub](const TrptFixupItem& f) { return f.Obj == sub; }),
+                                         [sub](const TrptFixupItem& f) {
+                                             return f.Obj == sub && f.PropInfo &&
+                                                    f.PropInfo->Name() == QLatin1String("Page");
+                                         }),
                           FFixups.end());
             sub->SetPage(subreportPage);
         }
