@@ -49,17 +49,31 @@ namespace {
     throw EAutomationError(QStringLiteral("Method 'Range' failed: \"%1\" is not a cell reference (at \"%2\")").arg(text, part));
 }
 
-// One corner: "A1", "$A$1", a column "A" (row 0) or a row "1" (column 0).
-bool ParseCorner(const QString& s, int& row, int& col) {
-    static const QRegularExpression re(QStringLiteral("^\\$?([A-Za-z]{0,3})\\$?([0-9]{0,7})$"));
-    const auto m = re.match(s);
-    if (!m.hasMatch() || s.isEmpty()) return false;
-    const QString letters = m.captured(1), digits = m.captured(2);
+// One corner: "A1", "$A$1", a column "A" (row 0) or a row "1" (column 0): an optional "$", up to
+// three letters, an optional "$", up to seven digits (a final line break allowed, as a pattern's
+// end would). Read by hand: a range of a thousand cells is read once per cell.
+bool ParseCorner(QStringView s, int& row, int& col) {
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    if (i < n && s[i] == u'$') ++i;
+    const qsizetype l0 = i;
+    while (i < n && i - l0 < 4 && ((s[i] >= u'A' && s[i] <= u'Z') || (s[i] >= u'a' && s[i] <= u'z')))
+        ++i;
+    const QStringView letters = s.mid(l0, i - l0);
+    if (letters.size() > 3) return false;
+    if (i < n && s[i] == u'$') ++i;
+    const qsizetype d0 = i;
+    while (i < n && i - d0 < 8 && s[i] >= u'0' && s[i] <= u'9')
+        ++i;
+    const QStringView digits = s.mid(d0, i - d0);
+    if (digits.size() > 7) return false;
+    if (!(i == n || (i == n - 1 && s[i] == u'\n'))) return false;
+    if (s.isEmpty()) return false;
     if (letters.isEmpty() && digits.isEmpty()) return false;
     col = 0;
     row = 0;
     if (!letters.isEmpty()) {
-        col = ColumnNumber(letters);
+        col = ColumnNumber(letters.toString());
         if (col == 0) return false;
     }
     if (!digits.isEmpty()) {
@@ -73,22 +87,26 @@ bool ParseCorner(const QString& s, int& row, int& col) {
 
 std::vector<TCellArea> ParseReference(const QString& text) {
     std::vector<TCellArea> areas;
-    const QStringList parts = text.split(QRegularExpression(QStringLiteral("[,;]")));
-    for (QString part : parts) {
-        part = part.trimmed();
-        const QStringList ends = part.split(u':');
-        if (ends.size() > 2) BadReference(text, part);
+    const qsizetype n = text.size();
+    for (qsizetype from = 0; from <= n;) {
+        qsizetype to = from;
+        while (to < n && text[to] != u',' && text[to] != u';')
+            ++to;
+        const QStringView part = QStringView(text).mid(from, to - from).trimmed();
+        from = to + 1;
+        const qsizetype colon = part.indexOf(u':');
+        if (colon >= 0 && part.indexOf(u':', colon + 1) >= 0) BadReference(text, part.toString());
         int r1, c1, r2, c2;
-        if (!ParseCorner(ends[0], r1, c1)) BadReference(text, part);
-        if (ends.size() == 2) {
-            if (!ParseCorner(ends[1], r2, c2)) BadReference(text, part);
+        if (!ParseCorner(colon < 0 ? part : part.left(colon), r1, c1)) BadReference(text, part.toString());
+        if (colon >= 0) {
+            if (!ParseCorner(part.mid(colon + 1), r2, c2)) BadReference(text, part.toString());
         } else {
             r2 = r1;
             c2 = c1;
         }
         // Both corners must be of one kind: cells, whole columns or whole rows.
-        if ((r1 == 0) != (r2 == 0) || (c1 == 0) != (c2 == 0)) BadReference(text, part);
-        if (ends.size() == 1 && (r1 == 0 || c1 == 0)) BadReference(text, part);
+        if ((r1 == 0) != (r2 == 0) || (c1 == 0) != (c2 == 0)) BadReference(text, part.toString());
+        if (colon < 0 && (r1 == 0 || c1 == 0)) BadReference(text, part.toString());
         TCellArea a;
         a.Top = r1 == 0 ? 1 : std::min(r1, r2);
         a.Bottom = r1 == 0 ? SheetMaxRows : std::max(r1, r2);

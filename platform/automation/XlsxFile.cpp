@@ -7,6 +7,8 @@
 #include <cmath>
 #include <list>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -95,8 +97,11 @@ private:
 
     lxw_format* Format(const TCellFormat& f) {
         if (f.IsEmpty()) return nullptr;
+        // Neighbouring cells mostly share a format: compare with the last few before building a key.
+        for (const auto& [recent, x] : FRecent)
+            if (recent == f) return x;
         const QString key = f.Key();
-        if (auto it = FFormats.find(key); it != FFormats.end()) return it->second;
+        if (auto it = FFormats.find(key); it != FFormats.end()) return Remember(f, it->second);
         lxw_format* x = workbook_add_format(FWorkbook);
         if (f.FontName) format_set_font_name(x, XmlUtf8(*f.FontName).constData());
         if (f.FontSize) format_set_font_size(x, *f.FontSize);
@@ -145,7 +150,7 @@ private:
             if (f.Borders[e]->Color != 0) setColor[e](x, Rgb(f.Borders[e]->Color));
         }
         FFormats.emplace(key, x);
-        return x;
+        return Remember(f, x);
     }
 
     void WriteCell(lxw_worksheet* ws, int row, int col, const TSheetCell* cell, TCellFormat f) {
@@ -301,6 +306,13 @@ private:
     QString FFileName;
     lxw_workbook* FWorkbook = nullptr;
     std::map<QString, lxw_format*> FFormats;
+    std::vector<std::pair<TCellFormat, lxw_format*>> FRecent; // the last formats asked for, newest last
+
+    lxw_format* Remember(const TCellFormat& f, lxw_format* x) {
+        if (FRecent.size() >= 8) FRecent.erase(FRecent.begin());
+        FRecent.emplace_back(f, x);
+        return x;
+    }
     std::list<std::vector<lxw_row_t>> FBreaks;
     std::list<std::vector<lxw_col_t>> FColBreaks;
 };
