@@ -542,7 +542,8 @@ void TrptXMLSerializer::ApplyAttribute(QStringView name, const QString& value, T
     if (name.isEmpty()) return;
 
     // Only one-letter names and Text need the component (a cast through a deep hierarchy).
-    auto* comp = name.size() == 1 || name.size() == 4 ? dynamic_cast<TrptComponent*>(cur) : nullptr;
+    const bool isText = name.size() == 4 && name.compare(QLatin1String("Text"), Qt::CaseInsensitive) == 0;
+    auto* comp = name.size() == 1 || isText ? dynamic_cast<TrptComponent*>(cur) : nullptr;
     if (name.size() == 1 && comp) {
         switch (name[0].unicode()) {
         case 'l':
@@ -587,7 +588,7 @@ void TrptXMLSerializer::ApplyAttribute(QStringView name, const QString& value, T
         }
         return;
     }
-    if (name.size() == 4 && name.compare(QLatin1String("Text"), Qt::CaseInsensitive) == 0) {
+    if (isText) {
         if (auto* list = dynamic_cast<TStrings*>(cur)) {
             list->SetText(value);
             return;
