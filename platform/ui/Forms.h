@@ -59,6 +59,10 @@ public:
     TModalResult RunModalLoop();
     // A scripted modal run: the form shows, the action answers, the form closes.
     TModalResult RunScriptedModal(const std::function<TModalResult(TCustomForm*)>& action);
+    // The answer a run without a user gives this window, as it stands (its controls keep their
+    // values); mrNone: the window needs a user. The UI services read it.
+    TModalResult UnattendedResult() const { return FUnattendedResult; }
+    void SetUnattendedResult(TModalResult value) { FUnattendedResult = value; }
 
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -112,6 +116,7 @@ protected:
     TButton* FDefaultButton = nullptr;
     TButton* FCancelButton = nullptr;
     bool FModal = false;
+    TModalResult FUnattendedResult = mrNone;
     bool FShown = false;
     bool FClosing = false;
     QEventLoop* FModalLoop = nullptr;

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -290,7 +291,17 @@ bool TQtUIServices::SelectPrinter(TPrintRequest& request) {
     return true;
 }
 
-TModalResult TQtUIServices::RunModal(TCustomForm* form) { return form->RunModalLoop(); }
+bool NoUserCanSee() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+TModalResult TQtUIServices::RunModal(TCustomForm* form) {
+    // Nobody could ever close it: a window that has an answer of its own takes it.
+    if (const TModalResult unattended = form->UnattendedResult(); unattended != mrNone && NoUserCanSee())
+        return form->RunScriptedModal([unattended](TCustomForm*) { return unattended; });
+    return form->RunModalLoop();
+}
 
 namespace {
 // The find window: a text, "Match case", "Find Next" and "Cancel".
@@ -619,6 +630,13 @@ bool TScriptedUIServices::SelectPrinter(TPrintRequest& request) {
 TModalResult TScriptedUIServices::RunModal(TCustomForm* form) {
     Answer a;
     const QString question = QStringLiteral("Modal window: %1 \"%2\"").arg(form->Name(), form->Caption());
+    // A window that has an answer of its own is no unexpected question: it takes that answer
+    // unless the test queued one for it.
+    if (const TModalResult unattended = form->UnattendedResult();
+        unattended != mrNone && (FQueue.empty() || FQueue.front().K != Kind::Modal)) {
+        FAsked << question + QStringLiteral(" (unattended)");
+        return form->RunScriptedModal([unattended](TCustomForm*) { return unattended; });
+    }
     if (!Take(Kind::Modal, question, a)) return mrCancel;
     if (!a.Text.isEmpty() && a.Text != form->Name() && FOnUnexpected)
         FOnUnexpected(QStringLiteral("expected modal window %1, got: %2").arg(a.Text, question));

@@ -115,7 +115,9 @@ public:
     virtual bool SelectFont(TFontChoice& font) = 0;
     // The print or printer setup dialog; false when the user cancelled (the request unchanged).
     virtual bool SelectPrinter(TPrintRequest& request) = 0;
-    // Runs the form modally and returns its ModalResult.
+    // Runs the form modally and returns its ModalResult. A form with an unattended result is
+    // answered with it where no user can see the window (a platform without a screen; the
+    // scripted services when no modal answer is queued for it).
     virtual TModalResult RunModal(TCustomForm* form) = 0;
     // Shows the find dialog without waiting: every "find next" of the user calls the dialog's
     // DoFind, closing it calls DoClose.
@@ -233,6 +235,9 @@ private:
     TScriptedUIServices* FServices;
     std::unique_ptr<IUIServices> FPrevious;
 };
+
+// True when windows shown now reach no user (the offscreen or minimal platform).
+bool NoUserCanSee();
 
 // Button captions and the box captions by type, as the message dialog shows them.
 QString MsgDlgButtonCaption(TMsgDlgBtn button);

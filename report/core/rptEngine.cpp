@@ -10,6 +10,7 @@
 #include "report/core/rptClassReport.h"
 #include "report/core/rptClassView.h"
 #include "report/core/rptDataSets.h"
+#include "report/core/rptDialogPage.h"
 #include "report/core/rptPreparedPages.h"
 #include "report/core/rptRes.h"
 #include "report/core/rptRunControl.h"
@@ -206,7 +207,17 @@ bool TrptEngine::ShowDialogPages() {
         FReport->DoParamEvent(runDialogs, params);
         return params.IsArray() ? params.GetElement(0).ToBool() : true;
     }
-    // Dialog pages are not built yet; a report has none to show.
+    for (TrptComponent* c : FReport->Objects()) {
+        auto* page = dynamic_cast<TrptDialogPage*>(c);
+        if (!page || !page->Visible()) continue;
+        page->DialogForm()->SetBorderStyle(page->BorderStyle());
+        if (page->DialogForm()->ControlCount() == 0) continue;
+        if (OnRunDialog)
+            OnRunDialog(page);
+        else
+            page->ShowModal();
+        if (page->ModalResult() == mrCancel) return false;
+    }
     return true;
 }
 

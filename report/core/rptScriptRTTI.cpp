@@ -18,6 +18,8 @@
 #include "report/core/rptClassView.h"
 #include "report/core/rptDataSets.h"
 #include "report/core/rptDialogComponent.h"
+#include "report/core/rptDialogControls.h"
+#include "report/core/rptDialogPage.h"
 #include "report/core/rptEngine.h"
 #include "report/core/rptOutline.h"
 #include "report/core/rptPreparedPages.h"
@@ -55,6 +57,8 @@ enum class M : unsigned char {
     StGetList, StLoadFromFile, StLoadFromStream, StSaveToFile, StSaveToStream,
     // TrptReport
     RCalc, RGetDataset, RLoadFromFile, RSaveToFile, RShowReport, RTerminated, RVariables, RStyles,
+    // Dialog controls and pages
+    DcSetFocus, DpShowModal, DpModalResult,
     // Engine and outline
     EAddAnchor, ENewPage, ENewColumn, EShowBand, EStopReport, EFreeSpace, EGetAnchorPage, OAddItem,
     OLevelRoot, OLevelUp,
@@ -197,6 +201,8 @@ Variant Call(rptScriptRTTI::TFunctions* Module, M Member, TObject* I, const QStr
     case M::SCalcHeight: return Variant(Self<TrptStretcheable>(I, Name).CalcHeight());
     case M::MCalcWidth: return Variant(Self<TrptCustomMemoView>(I, Name).CalcWidth());
     case M::PLoadFromFile: Self<TrptPictureView>(I, Name).LoadFromFile(Text(Arg(C, 0))); return None();
+    case M::DcSetFocus: Self<TrptDialogControl>(I, Name).SetFocus(); return None();
+    case M::DpShowModal: return Variant(static_cast<int>(Self<TrptDialogPage>(I, Name).ShowModal()));
     // Variables, arrays, styles
     case M::VarCreate: return Obj(ScriptMade(new TrptVariables()));
     case M::VarVariables: return AsVariantList(Self<TrptVariables>(I, Name), C, Name);
@@ -295,6 +301,7 @@ Variant Get(rptScriptRTTI::TFunctions* Module, M Member, TObject* I, const QStri
     case M::MLines: return Obj(Self<TrptCustomMemoView>(I, Name).Lines());
     case M::MValue: return Self<TrptCustomMemoView>(I, Name).Value();
     case M::BOverflow: return Variant(Self<TrptBand>(I, Name).Overflow());
+    case M::DpModalResult: return Variant(static_cast<int>(Self<TrptDialogPage>(I, Name).ModalResult()));
     case M::EoDestroyForms: return Variant(Self<TrptEngineOptions>(I, Name).DestroyForms());
     case M::RTerminated: return Variant(Self<TrptReport>(I, Name).Terminated());
     case M::RVariables: return Obj(Self<TrptReport>(I, Name).Variables());
@@ -332,6 +339,7 @@ void Set(M Member, TObject* I, const QString& Name, const Variant& V) {
         break;
     }
     case M::EoDestroyForms: Self<TrptEngineOptions>(I, Name).SetDestroyForms(V.ToBool()); break;
+    case M::DpModalResult: Self<TrptDialogPage>(I, Name).SetModalResult(V.ToInt()); break;
     case M::RTerminated: Self<TrptReport>(I, Name).SetTerminated(V.ToBool()); break;
     case M::Absent:
         throw EInvalidOperation(QStringLiteral("%1: this kind of report object is not available").arg(Name));
@@ -495,8 +503,10 @@ TFunctions::TFunctions(TscScript* AScript) : TscRTTIModule(AScript) {
     Prop(c, "AbsTop", "Extended", M::CAbsTop, false);
     Class(TrptReportComponent::StaticClassInfo(), "TrptComponent");
     Class(TrptDialogComponent::StaticClassInfo(), "TrptReportComponent");
-    c = Class(Named("TrptDialogControl", TrptReportComponent::StaticClassInfo()), "TrptReportComponent");
-    Meth(c, "procedure SetFocus", M::Absent);
+    c = Class(TrptDialogControl::StaticClassInfo(), "TrptReportComponent");
+    Meth(c, "procedure SetFocus", M::DcSetFocus);
+    for (const TClassInfo* control : DialogControlClasses())
+        Class(control, "TrptDialogControl");
     Class(TrptFrameLine::StaticClassInfo(), "TPersistent");
     Class(TrptFrame::StaticClassInfo(), "TPersistent");
     c = Class(TrptView::StaticClassInfo(), "TrptReportComponent");
@@ -539,9 +549,9 @@ TFunctions::TFunctions(TscScript* AScript) : TscRTTIModule(AScript) {
     Class(TrptNullBand::StaticClassInfo(), "TrptBand");
     Class(TrptPage::StaticClassInfo(), "TrptComponent");
     Class(TrptReportPage::StaticClassInfo(), "TrptPage");
-    c = Class(Named("TrptDialogPage", TrptPage::StaticClassInfo()), "TrptPage");
-    Meth(c, "function ShowModal: Integer", M::Absent);
-    Prop(c, "ModalResult", "Integer", M::Absent, true);
+    c = Class(TrptDialogPage::StaticClassInfo(), "TrptPage");
+    Meth(c, "function ShowModal: Integer", M::DpShowModal);
+    Prop(c, "ModalResult", "Integer", M::DpModalResult, true);
     Class(TrptDataPage::StaticClassInfo(), "TrptPage");
     Class(TrptDMPPage::StaticClassInfo(), "TrptReportPage");
     c = Class(TrptEngineOptions::StaticClassInfo(), "TPersistent");
@@ -675,6 +685,9 @@ void RegisterReportRTTIModules() {
     static std::once_flag once;
     std::call_once(once, [] {
         RegisterHostRTTIModules();
+        // The dialog classes this module binds are known to templates by name from here on:
+        // every report registers the modules before it reads one.
+        RegisterDialogClasses();
         // Class records first: a property record resolves its class once and keeps it.
         WideStringsClass();
         JPEGClass();
