@@ -35,7 +35,7 @@ void TscExpressionNode::Type(TscExpression* Owner, QString& FirstError) {
 
 TscOperandNode::TscOperandNode(const Variant& AValue) {
     FValue = AValue;
-    FPeekable = true;
+    SetPeekable(true);
     FPeekVar = this;
     switch (AValue.VType()) {
     case varBoolean:

@@ -354,7 +354,7 @@ void TscILBuilder::DeclareVar(TscXMLItem* x, TscScript* Prog, TscStatement* List
         item->SetRefItem(refItem);
         item->SetSourcePos(id->GetProp(QStringLiteral("pos")));
         item->SetSourceUnit(FUnitName);
-        item->OnGetVarValue = FScript->OnGetVarValue;
+        item->SetValueHook(FScript->OnGetVarValue);
         if (ForProc) {
             auto* p = static_cast<TscParamItem*>(item.get());
             p->SetDefValue(p->GetValue());

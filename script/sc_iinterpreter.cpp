@@ -152,8 +152,8 @@ void TscVariable::SetValue(const Variant& Value) {
 }
 
 Variant TscVariable::GetValue() {
-    if (OnGetVarValue) {
-        Variant v = OnGetVarValue(FName, FTyp, FValue);
+    if (FValueHook) {
+        Variant v = FValueHook(FName, FTyp, FValue);
         if (!v.IsNull()) return v;
     }
     return FValue;
@@ -165,8 +165,8 @@ void TscStringVariable::SetValue(const Variant& Value) {
 
 Variant TscStringVariable::GetValue() {
     const Variant stored(FStr);
-    if (OnGetVarValue) {
-        Variant v = OnGetVarValue(FName, FTyp, stored);
+    if (FValueHook) {
+        Variant v = FValueHook(FName, FTyp, stored);
         if (!v.IsNull()) return v;
     }
     return stored;
@@ -175,7 +175,7 @@ Variant TscStringVariable::GetValue() {
 TscParamItem::TscParamItem(const QString& AName, TscVarType ATyp, const QString& ATypeName, bool AIsOptional,
                            bool AIsVarParam)
     : TscCustomVariable(AName, ATyp, ATypeName), FIsOptional(AIsOptional), FIsVarParam(AIsVarParam) {
-    FPeekable = true;
+    SetPeekable(true);
 }
 
 // ---------------------------------------------------------------------------------------------

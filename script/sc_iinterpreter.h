@@ -251,7 +251,7 @@ public:
 
     // The stored value itself when reading it runs nothing (a plain variable, a parameter or a
     // constant, without value hook); nullptr when GetValue must be called.
-    const Variant* PeekValue() const { return FPeekable && !OnGetVarValue ? &FValue : nullptr; }
+    const Variant* PeekValue() const { return FReadInPlace ? &FValue : nullptr; }
 
     virtual void SetValue(const Variant& Value);
     virtual Variant GetValue();
@@ -277,7 +277,7 @@ public:
     // The stored integer, when reading the item runs nothing and it holds one: no call, no
     // Variant. False otherwise, and nothing has run.
     bool PeekInt(int& v) const {
-        if (!FPeekable || OnGetVarValue || FValue.VType() != varInteger) return false;
+        if (!FReadInPlace || FValue.VType() != varInteger) return false;
         v = static_cast<int>(FValue.RawInt());
         return true;
     }
@@ -318,7 +318,12 @@ public:
     int GetNumberOfRequiredParams() const;
     QString GetFullTypeName() const;
 
-    TscGetVariableValueEvent OnGetVarValue;
+    // The script's value hook, handed to each variable it makes: GetValue asks it first.
+    const TscGetVariableValueEvent& ValueHook() const { return FValueHook; }
+    void SetValueHook(const TscGetVariableValueEvent& Hook) {
+        FValueHook = Hook;
+        FReadInPlace = FPeekable && !FValueHook;
+    }
 
 protected:
     friend class TscForStmt;
@@ -326,7 +331,13 @@ protected:
     friend class TscProcVariable;
     const void* FAddedBy = nullptr;
     void StoreIntSlow(long long v);
-    bool FPeekable = false;   // GetValue gives FValue unchanged when no value hook is set
+    void SetPeekable(bool v) {
+        FPeekable = v;
+        FReadInPlace = v && !FValueHook;
+    }
+    bool FPeekable = false;    // GetValue gives FValue unchanged when no value hook is set
+    bool FReadInPlace = false; // FPeekable and no value hook: one test for the in-place reads
+    TscGetVariableValueEvent FValueHook;
     bool FTypedStore = false; // SetValue is TscVariable's typed assignment, else the plain one
     bool FIsMacro = false;
     bool FIsReadOnly = false;
@@ -345,7 +356,7 @@ class TscVariable : public TscCustomVariable {
 public:
     TscVariable(const QString& AName, TscVarType ATyp, const QString& ATypeName)
         : TscCustomVariable(AName, ATyp, ATypeName) {
-        FPeekable = true;
+        SetPeekable(true);
         FTypedStore = true;
     }
     void SetValue(const Variant& Value) override; // typed assignment
@@ -356,7 +367,7 @@ class TscStringVariable : public TscVariable {
 public:
     TscStringVariable(const QString& AName, TscVarType ATyp, const QString& ATypeName)
         : TscVariable(AName, ATyp, ATypeName) {
-        FPeekable = false; // the value lives in FStr
+        SetPeekable(false); // the value lives in FStr
     }
     void SetValue(const Variant& Value) override;
     Variant GetValue() override;

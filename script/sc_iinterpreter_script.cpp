@@ -192,7 +192,7 @@ void TscScript::AddVariable(const QString& Name, const QString& Typ, const Varia
     if (Find(Name)) return;
     auto v = std::make_unique<TscVariable>(Name, LookupVarType(Typ, this), Typ);
     v->SetValue(Value);
-    v->OnGetVarValue = OnGetVarValue;
+    v->SetValueHook(OnGetVarValue);
     Add(Name, std::move(v));
 }
 
