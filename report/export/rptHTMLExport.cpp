@@ -26,12 +26,17 @@ namespace {
 
 int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
 
+// Red, green, blue as six lower-case hex digits.
 QString Hex6(TColor c) {
+    static const char digits[] = "0123456789abcdef";
     const auto v = static_cast<quint32>(c);
-    return QStringLiteral("%1%2%3")
-        .arg(v & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg((v >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg((v >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
+    QChar out[6];
+    for (int i = 0; i < 3; ++i) {
+        const quint32 b = (v >> (8 * i)) & 0xFF;
+        out[2 * i] = QLatin1Char(digits[b >> 4]);
+        out[2 * i + 1] = QLatin1Char(digits[b & 0xF]);
+    }
+    return QString(out, 6);
 }
 
 // A font family as a quoted CSS string (quotes and backslashes escaped).
@@ -416,6 +421,21 @@ QString TrptHTMLExport::StyleClass(int k) const {
     return r;
 }
 
+namespace {
+
+// A run of text with one style and colour, escaped and wrapped in its tags.
+QString WrapRun(const QString& Run, const TFontStyles& St, TColor Color) {
+    QString w = TrptHTMLExport::Escape(Run);
+    if (St.Contains(fsBold)) w = QStringLiteral("<b>") + w + QStringLiteral("</b>");
+    if (St.Contains(fsItalic)) w = QStringLiteral("<i>") + w + QStringLiteral("</i>");
+    if (St.Contains(fsUnderline)) w = QStringLiteral("<u>") + w + QStringLiteral("</u>");
+    if (St.Contains(fsStrikeOut)) w = QStringLiteral("<s>") + w + QStringLiteral("</s>");
+    if (Color != 0) w = QStringLiteral("<span style=\"color:#") + Hex6(Color) + QStringLiteral("\">") + w + QStringLiteral("</span>");
+    return w;
+}
+
+} // namespace
+
 QString TrptHTMLExport::FormatText(const TrptIEMObject* Obj) const {
     QString text = Obj->Memo()->Text();
     if (text.endsWith(QStringLiteral("\r\n"))) text.chop(2);
@@ -426,9 +446,17 @@ QString TrptHTMLExport::FormatText(const TrptIEMObject* Obj) const {
     for (QString& l : lines)
         if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
     QStringList out;
+    const TFont* cellFont = Obj->Style ? Obj->Style->Font() : nullptr;
     for (QString line : lines) {
         QString plain = line;
         std::vector<TrptHTMLTag> tags;
+        if (!Obj->HTMLTags) {
+            // Without tags the parser gives every character the cell's font: one run, no parse.
+            out << (line.isEmpty() ? QString()
+                                   : WrapRun(line, cellFont ? cellFont->Style() : TFontStyles(),
+                                             cellFont ? cellFont->Color() : 0));
+            continue;
+        }
         {
             // Plain text goes through the parser too: it gives every character the cell's colour
             // and style, so a coloured font still shows in a browser without the class.
@@ -447,15 +475,7 @@ QString TrptHTMLExport::FormatText(const TrptIEMObject* Obj) const {
             }
         }
         QString html;
-        auto wrap = [&](const QString& run, const TFontStyles& st, TColor color) {
-            QString w = Escape(run);
-            if (st.Contains(fsBold)) w = QStringLiteral("<b>") + w + QStringLiteral("</b>");
-            if (st.Contains(fsItalic)) w = QStringLiteral("<i>") + w + QStringLiteral("</i>");
-            if (st.Contains(fsUnderline)) w = QStringLiteral("<u>") + w + QStringLiteral("</u>");
-            if (st.Contains(fsStrikeOut)) w = QStringLiteral("<s>") + w + QStringLiteral("</s>");
-            if (color != 0) w = QStringLiteral("<span style=\"color:#%1\">").arg(Hex6(color)) + w + QStringLiteral("</span>");
-            return w;
-        };
+        const auto wrap = [](const QString& run, const TFontStyles& st, TColor color) { return WrapRun(run, st, color); };
         if (tags.empty()) {
             html = Escape(plain);
         } else {
