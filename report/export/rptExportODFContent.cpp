@@ -9,7 +9,6 @@
 #include "report/core/rptXML.h"
 #include "report/export/rptHTMLExport.h"
 
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <set>
@@ -307,7 +306,7 @@ void TODFContentWriter::WriteCovered(TrptXMLItem* Row, int& Count) const {
 void TODFContentWriter::WriteCell(TrptXMLItem* Row, int Index, int Dx, int Dy) {
     TrptIEMObject* o = M.GetObjectById(Index);
     TrptXMLItem* cell = Row->Add(QStringLiteral("table:table-cell"));
-    cell->SetProp(QStringLiteral("table:style-name"), QStringLiteral("ce%1").arg(o->StyleIndex));
+    cell->SetProp(QStringLiteral("table:style-name"), QStringLiteral("ce") + QString::number(o->StyleIndex));
     if (Dx > 1 || Dy > 1) {
         cell->SetProp(QStringLiteral("table:number-columns-spanned"), QString::number(Dx));
         cell->SetProp(QStringLiteral("table:number-rows-spanned"), QString::number(Dy));
@@ -335,8 +334,17 @@ void TODFContentWriter::WriteText(TrptXMLItem* Cell, const TrptIEMObject* o) {
     } else {
         Cell->SetProp(QStringLiteral("office:value-type"), QStringLiteral("string"));
     }
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
-    const QStringList lines = text.split(breaks);
+    // Lines end at CR LF, CR or LF (split by hand: a pattern split costs more than the cell).
+    QStringList lines;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) continue;
+        lines << text.mid(from, i - from);
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
+        from = i + 1;
+    }
+    lines << text.mid(from);
     // Links the document could follow; page references inside the report are left out.
     const QString href = o->URL.startsWith(QLatin1Char('#')) || o->URL.startsWith(QLatin1Char('@'))
                              ? QString()
