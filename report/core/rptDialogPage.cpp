@@ -143,6 +143,7 @@ TrptDialogPage::TrptDialogPage(TComponent* AOwner) : TrptPage(AOwner) {
     FForm->SetColor(FColor);
     FForm->SetShowHint(true);
     FForm->SetFont(Font());
+    UpdateBounds();
 }
 
 TrptDialogPage::~TrptDialogPage() {

@@ -1,0 +1,226 @@
+// Every dialog control class and the dialog page keep every published property through a
+// template save and load; renaming follows the caption only while it shows the name; a stored
+// client size wins over the stored outer size.
+
+#include "platform/gfx/Picture.h"
+#include "platform/rtl/Streams.h"
+#include "report/core/rptClassOptions.h"
+#include "report/core/rptClassReport.h"
+#include "report/core/rptDataSets.h"
+#include "report/core/rptDialogControls.h"
+#include "report/core/rptDialogPage.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// Gives every writable property (and those of sub-objects) a value other than its default.
+void ChangeEverything(TObject* obj, TrptReport* report, int depth = 0) {
+    for (const TPropInfo* p : ClassInfoOf(obj)->Props()) {
+        if (p->Name() == QLatin1String("Name") || !p->IsReadable()) continue;
+        try {
+            switch (p->Kind()) {
+            case tkInteger:
+            case tkInt64:
+            case tkChar:
+                if (p->IsWritable()) SetOrdProp(obj, p, p->HasDefault() ? p->Default().ToInt64() + 7 : 7);
+                break;
+            case tkEnumeration:
+                if (p->IsWritable()) {
+                    const Int64 cur = GetOrdProp(obj, p);
+                    SetOrdProp(obj, p,
+                               cur >= p->PropType()->MaxValue() ? p->PropType()->MinValue() : cur + 1);
+                }
+                break;
+            case tkSet:
+                if (p->IsWritable()) SetOrdProp(obj, p, GetOrdProp(obj, p) ^ 1);
+                break;
+            case tkFloat:
+                if (p->IsWritable()) SetFloatProp(obj, p, 12.375);
+                break;
+            case tkString:
+                if (p->IsWritable()) SetStrProp(obj, p, QStringLiteral("V_%1 \"<&>\"\r\nend").arg(p->Name()));
+                break;
+            case tkStrings:
+                if (auto* l = static_cast<TStrings*>(GetObjectProp(obj, p))) l->SetText("one\r\ntwo");
+                break;
+            case tkComponent:
+                if (p->IsWritable())
+                    for (TrptComponent* c : report->AllObjects())
+                        if (c != obj && ClassInfoOf(c)->InheritsFrom(p->PropClass()) &&
+                            !c->Name().isEmpty()) {
+                            SetObjectProp(obj, p, c);
+                            break;
+                        }
+                break;
+            case tkClass:
+                if (auto* picture = dynamic_cast<TPicture*>(GetObjectProp(obj, p))) {
+                    auto png = std::make_unique<TPngImage>();
+                    QImage img(3, 2, QImage::Format_ARGB32);
+                    img.fill(QColor(10, 200, 30, 255));
+                    img.setPixel(1, 1, qRgba(250, 0, 0, 255));
+                    png->SetImage(img);
+                    picture->SetGraphic(std::move(png));
+                } else if (depth < 3) {
+                    if (TObject* sub = GetObjectProp(obj, p)) ChangeEverything(sub, report, depth + 1);
+                }
+                break;
+            default:
+                break;
+            }
+        } catch (const Exception&) {
+            // A value the class refuses stays as it was.
+        }
+    }
+}
+
+void CompareEverything(TObject* a, TObject* b, const QString& path, int depth = 0) {
+    for (const TPropInfo* p : ClassInfoOf(a)->Props()) {
+        if (p->Name() == QLatin1String("Name") || !p->IsReadable() || p->Kind() == tkMethod) continue;
+        if (!p->IsWritable() && p->Kind() != tkClass && p->Kind() != tkStrings) continue;
+        const QString where = path + p->Name();
+        switch (p->Kind()) {
+        case tkFloat:
+            EXPECT_NEAR(GetFloatProp(a, p), GetFloatProp(b, p),
+                        1e-9 * std::max(1.0, std::fabs(GetFloatProp(a, p))))
+                << where.toStdString();
+            break;
+        case tkComponent: {
+            auto* ca = static_cast<TComponent*>(GetObjectProp(a, p));
+            auto* cb = static_cast<TComponent*>(GetObjectProp(b, p));
+            EXPECT_EQ(ca ? ca->Name() : QString(), cb ? cb->Name() : QString()) << where.toStdString();
+            break;
+        }
+        case tkClass:
+            if (auto* pa = dynamic_cast<TPicture*>(GetObjectProp(a, p))) {
+                auto* pb = dynamic_cast<TPicture*>(GetObjectProp(b, p));
+                ASSERT_TRUE(pb && pa->Graphic() && pb->Graphic()) << where.toStdString();
+                EXPECT_EQ(pa->Graphic()->ToImage().convertToFormat(QImage::Format_ARGB32),
+                          pb->Graphic()->ToImage().convertToFormat(QImage::Format_ARGB32))
+                    << where.toStdString();
+            } else if (depth < 3) {
+                TObject* sa = GetObjectProp(a, p);
+                TObject* sb = GetObjectProp(b, p);
+                if (sa && sb) CompareEverything(sa, sb, where + ".", depth + 1);
+            }
+            break;
+        case tkStrings: {
+            auto* la = static_cast<TStrings*>(GetObjectProp(a, p));
+            auto* lb = static_cast<TStrings*>(GetObjectProp(b, p));
+            EXPECT_EQ(la ? la->Text() : QString(), lb ? lb->Text() : QString()) << where.toStdString();
+            break;
+        }
+        default:
+            EXPECT_EQ(VarToStr(GetPropValue(a, p, false)), VarToStr(GetPropValue(b, p, false)))
+                << where.toStdString();
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+QByteArray Save(TrptReport& report) {
+    TMemoryStream ms;
+    report.SaveToStream(ms);
+    return ms.Bytes();
+}
+
+void Load(TrptReport& report, const QByteArray& text) {
+    TBytesStream ms(text);
+    report.LoadFromStream(ms);
+}
+
+std::unique_ptr<TrptReport> NewReport() {
+    auto r = std::make_unique<TrptReport>();
+    r->EngineOptions()->SetNewSilentMode(simSilent);
+    r->CheckDataPage();
+    return r;
+}
+
+} // namespace
+
+TEST(DialogRoundTrip, EveryClassKeepsEveryPublishedProperty) {
+    std::vector<const TClassInfo*> classes = DialogControlClasses();
+    classes.push_back(TrptDialogPage::StaticClassInfo());
+    for (const TClassInfo* cls : classes) {
+        SCOPED_TRACE(cls->ClassName().toStdString());
+        auto report = NewReport();
+        ASSERT_EQ(GetClass(cls->ClassName()), cls) << "not registered";
+        auto* page = new TrptDialogPage(report.get());
+        page->SetName("DialogPage1");
+        TrptComponent* obj = page;
+        if (cls != TrptDialogPage::StaticClassInfo()) {
+            obj = static_cast<TrptComponent*>(cls->CreateInstance(page));
+            obj->SetName("Object1");
+        }
+        ChangeEverything(obj, report.get());
+        const QByteArray saved = Save(*report);
+        auto back = NewReport();
+        Load(*back, saved);
+        EXPECT_EQ(back->Errors()->Count(), 0) << back->Errors()->Text().toStdString();
+        TrptComponent* loaded = back->FindObject(obj->Name());
+        ASSERT_NE(loaded, nullptr) << saved.toStdString();
+        EXPECT_EQ(loaded->ClassName(), cls->ClassName());
+        CompareEverything(obj, loaded, QString());
+        EXPECT_EQ(Save(*back), saved);
+    }
+}
+
+TEST(DialogPage, StoredClientSizeWinsOverTheOuterSize) {
+    auto report = NewReport();
+    Load(*report, QByteArray(
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<TrptReport Version=\"4.15\">\n"
+        "<TrptDialogPage Name=\"DialogPage1\" Width=\"100\" Height=\"50\" ClientWidth=\"300\" ClientHeight=\"120\"/>\n"
+        "</TrptReport>\n"));
+    auto* page = dynamic_cast<TrptDialogPage*>(report->FindObject("DialogPage1"));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->DialogForm()->ClientWidth(), 300);
+    EXPECT_EQ(page->DialogForm()->ClientHeight(), 120);
+    EXPECT_DOUBLE_EQ(page->ClientWidth(), 300);
+    EXPECT_GE(page->Width(), 300);
+}
+
+TEST(DialogControl, RenamingFollowsACaptionThatShowsTheName) {
+    auto report = NewReport();
+    auto* page = new TrptDialogPage(report.get());
+    page->SetName("DialogPage1");
+    auto* shown = new TrptButtonControl(page);
+    shown->CreateUniqueName();
+    EXPECT_EQ(shown->Name(), QStringLiteral("Button1"));
+    EXPECT_EQ(shown->Caption(), QStringLiteral("Button1"));
+    shown->SetName("OkButton");
+    EXPECT_EQ(shown->Caption(), QStringLiteral("OkButton"));
+    auto* edited = new TrptButtonControl(page);
+    edited->SetName("Button2");
+    edited->SetCaption("Cancel");
+    edited->SetName("CancelButton");
+    EXPECT_EQ(edited->Caption(), QStringLiteral("Cancel"));
+    // The control sits on the page's window, and bounds reach it rounded.
+    EXPECT_EQ(shown->Control()->Parent(), page->DialogForm());
+    shown->SetBounds(10.4, 20.6, 80.5, 25);
+    EXPECT_EQ(shown->Control()->Left(), 10);
+    EXPECT_EQ(shown->Control()->Top(), 21);
+    EXPECT_EQ(shown->Control()->Width(), 80);
+}
+
+TEST(DialogControl, AKeyEmptiedByTheScriptIsSwallowed) {
+    auto report = NewReport();
+    auto* page = new TrptDialogPage(report.get());
+    page->SetName("DialogPage1");
+    page->SetOnKeyPress("PageKey");
+    report->ScriptText()->SetText(
+        "procedure PageKey(Sender: TrptComponent; var Key: String);\r\nbegin\r\n"
+        "  if Key = 'x' then Key := '' else Key := 'Z';\r\nend;\r\n\r\nbegin\r\nend.");
+    ASSERT_TRUE(report->PrepareScript()) << report->Errors()->Text().toStdString();
+    QChar key = u'x';
+    page->DoKeyPress(page->DialogForm(), key);
+    EXPECT_TRUE(key.isNull());
+    key = u'a';
+    page->DoKeyPress(page->DialogForm(), key);
+    EXPECT_EQ(key, QChar(u'Z'));
+}
