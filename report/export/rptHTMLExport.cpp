@@ -555,9 +555,9 @@ void TrptHTMLExport::WriteDocument(QIODevice& Out) {
             int px, py, dx, dy;
             m.GetObjectPos(id, px, py, dx, dy);
             cells += QStringLiteral("<td");
-            if (dx >= 2) cells += QStringLiteral(" colspan=\"%1\"").arg(dx);
-            if (dy >= 2) cells += QStringLiteral(" rowspan=\"%1\"").arg(dy);
-            if (FExportStyles && o->StyleIndex >= 0) cells += QStringLiteral(" class=\"s%1\"").arg(o->StyleIndex);
+            if (dx >= 2) cells += QStringLiteral(" colspan=\"") + QString::number(dx) + QLatin1Char('"');
+            if (dy >= 2) cells += QStringLiteral(" rowspan=\"") + QString::number(dy) + QLatin1Char('"');
+            if (FExportStyles && o->StyleIndex >= 0) cells += QStringLiteral(" class=\"s") + QString::number(o->StyleIndex) + QLatin1Char('"');
             if (o->Memo()->Text().trimmed().isEmpty()) cells += QStringLiteral(" style=\"font-size:1px\"");
             cells += QLatin1Char('>');
             bool link = false;
