@@ -671,6 +671,9 @@ void TrptXMLSerializer::ReadTree(TrptComponent* Root, TrptXMLItem* Item) {
         return c;
     };
     const QString cantFind = GlobalResources()->Get(QStringLiteral("xrCantFindClass"));
+    // Dialog pages holding a control of an unknown class, with that class: such a page would
+    // show half its controls, so it is left out whole.
+    std::vector<std::pair<TrptComponent*, QString>> brokenDialogs;
     std::vector<TAttr> attrs;
     std::vector<TFrame> todo{{Item, nullptr, 0}};
     while (!todo.empty()) {
@@ -685,6 +688,12 @@ void TrptXMLSerializer::ReadTree(TrptComponent* Root, TrptXMLItem* Item) {
             if (!cls || !cls->InheritsFrom(ReportComponentClass()) ||
                 (f.Parent && cls->InheritsFrom(TrptReport::StaticClassInfo()))) {
                 AddError(cantFind + QLatin1Char(' ') + elementName);
+                TrptComponent* dialog = f.Parent;
+                while (dialog && !dialog->IsDialogPage())
+                    dialog = dialog->Parent();
+                if (dialog && std::none_of(brokenDialogs.begin(), brokenDialogs.end(),
+                                           [dialog](const auto& b) { return b.first == dialog; }))
+                    brokenDialogs.emplace_back(dialog, elementName);
                 continue;
             }
         }
@@ -727,6 +736,21 @@ void TrptXMLSerializer::ReadTree(TrptComponent* Root, TrptXMLItem* Item) {
         ApplyAttributes(attrs, obj);
         for (int i = f.Item->Count(); i-- > 0;)
             todo.push_back({f.Item->Items(i), obj, f.Depth + 1});
+    }
+    for (auto& [dialog, className] : brokenDialogs) {
+        auto* report = dynamic_cast<TrptReport*>(FOwner);
+        const QString file = report && !report->FileName().isEmpty() ? report->FileName() : QStringLiteral("(stream)");
+        AddError(QStringLiteral("Template %1: dialog page %2 left out, it holds a control of unknown class %3")
+                     .arg(file, dialog->Name(), className));
+        // Taken from the parent template: only its own additions could go, so it stays.
+        if (dialog->IsAncestor()) continue;
+        std::vector<TrptComponent*> doomed = dialog->AllObjects();
+        doomed.push_back(dialog);
+        auto gone = [&doomed](const TObject* o) { return std::find(doomed.begin(), doomed.end(), o) != doomed.end(); };
+        std::erase_if(FLoaded, [&](TComponent* c) { return gone(c); });
+        std::erase_if(FFixups, [&](const TrptFixupItem& x) { return gone(x.Obj); });
+        dialog->SetLoading(false);
+        std::unique_ptr<TrptComponent> page(dialog);
     }
 }
 

@@ -10,7 +10,9 @@
 #include "report/core/rptDialogControls.h"
 #include "report/core/rptDialogPage.h"
 
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -223,4 +225,34 @@ TEST(DialogControl, AKeyEmptiedByTheScriptIsSwallowed) {
     key = u'a';
     page->DoKeyPress(page->DialogForm(), key);
     EXPECT_EQ(key, QChar(u'Z'));
+}
+
+TEST(DialogPage, AControlOfAnUnknownClassLeavesThePageOutWhole) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("params.de3");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<TrptReport Version=\"4.15\">\n"
+            "<TrptDialogPage Name=\"DialogPage1\">\n"
+            "  <TrptEditControl Name=\"Edit1\" Text=\"North\"/>\n"
+            "  <TrptSliderControl Name=\"Slider1\"><TrptButtonControl Name=\"Inner\"/></TrptSliderControl>\n"
+            "  <TrptButtonControl Name=\"Button1\"/>\n"
+            "</TrptDialogPage>\n"
+            "<TrptDialogPage Name=\"DialogPage2\"><TrptEditControl Name=\"Edit2\"/></TrptDialogPage>\n"
+            "<TrptReportPage Name=\"Page1\"/>\n"
+            "</TrptReport>\n");
+    f.close();
+    auto report = NewReport();
+    report->LoadFromFile(file);
+    const QString errors = report->Errors()->Text();
+    EXPECT_TRUE(errors.contains("TrptSliderControl")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(file)) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("DialogPage1")) << errors.toStdString();
+    // Nothing of that page stays; the rest of the template does.
+    for (const char* gone : {"DialogPage1", "Edit1", "Inner", "Button1", "Slider1"})
+        EXPECT_EQ(report->FindObject(gone), nullptr) << gone;
+    EXPECT_NE(report->FindObject("DialogPage2"), nullptr);
+    EXPECT_NE(report->FindObject("Edit2"), nullptr);
+    EXPECT_NE(report->FindObject("Page1"), nullptr);
 }
