@@ -108,7 +108,6 @@ struct TDialogReport {
         Report->LoadFromStream(s);
         Report->EngineOptions()->SetNewSilentMode(simSilent);
         Report->DataSets()->Add(ds);
-        if (auto* band = dynamic_cast<TrptDataBand*>(Report->FindObject("MasterData1"))) band->SetDataSet(ds);
     }
     ~TDialogReport() {
         Report.reset();

@@ -2,6 +2,7 @@
 // template save and load; renaming follows the caption only while it shows the name; a stored
 // client size wins over the stored outer size.
 
+#include "platform/gfx/Canvas.h"
 #include "platform/gfx/Picture.h"
 #include "platform/rtl/Streams.h"
 #include "report/core/rptClassOptions.h"
@@ -10,6 +11,7 @@
 #include "report/core/rptDialogControls.h"
 #include "report/core/rptDialogPage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -255,4 +257,33 @@ TEST(DialogPage, AControlOfAnUnknownClassLeavesThePageOutWhole) {
     EXPECT_NE(report->FindObject("DialogPage2"), nullptr);
     EXPECT_NE(report->FindObject("Edit2"), nullptr);
     EXPECT_NE(report->FindObject("Page1"), nullptr);
+}
+
+TEST(DialogControl, DrawsItsControlAtItsPlaceUnscaled) {
+    auto report = NewReport();
+    auto* page = new TrptDialogPage(report.get());
+    page->SetName("DialogPage1");
+    auto* edit = new TrptEditControl(page);
+    edit->SetName("Edit1");
+    edit->SetText("Hello there");
+    edit->SetBounds(20.4, 10, 120, 22);
+    QImage img(200, 60, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        TCanvas canvas(&img);
+        // Scale and offset do not apply to dialog controls.
+        edit->Draw(&canvas, 3, 3, 50, 50);
+    }
+    img.save(QDir::current().absoluteFilePath("dialogedit.png"));
+    auto nonWhite = [&](int l, int t, int r, int b) {
+        int n = 0;
+        for (int y = t; y < b; ++y)
+            for (int x = l; x < r; ++x)
+                if (img.pixel(x, y) != qRgb(255, 255, 255)) ++n;
+        return n;
+    };
+    EXPECT_GT(nonWhite(20, 10, 140, 32), 100);
+    EXPECT_EQ(nonWhite(0, 0, 200, 10), 0);
+    EXPECT_EQ(nonWhite(141, 0, 200, 60), 0);
+    EXPECT_EQ(nonWhite(0, 33, 200, 60), 0);
 }
