@@ -287,3 +287,44 @@ TEST(DialogControl, DrawsItsControlAtItsPlaceUnscaled) {
     EXPECT_EQ(nonWhite(141, 0, 200, 60), 0);
     EXPECT_EQ(nonWhite(0, 33, 200, 60), 0);
 }
+
+TEST(DialogPage, CloseQueryAndKeysReachTheScript) {
+    auto report = NewReport();
+    auto* page = new TrptDialogPage(report.get());
+    page->SetName("DialogPage1");
+    auto* edit = new TrptEditControl(page);
+    edit->SetName("Edit1");
+    page->SetOnCloseQuery("PageCloseQuery");
+    page->SetOnKeyDown("PageKeyDown");
+    report->ScriptText()->SetText(
+        "procedure PageCloseQuery(Sender: TrptComponent; var CanClose: Boolean);\r\nbegin\r\n"
+        "  CanClose := Edit1.Text <> '';\r\nend;\r\n\r\n"
+        "procedure PageKeyDown(Sender: TrptComponent; var Key: Word; Shift: Integer);\r\nbegin\r\n"
+        "  if Shift = 4 then Key := 0 else Key := Key + 1;\r\nend;\r\n\r\nbegin\r\nend.");
+    ASSERT_TRUE(report->PrepareScript()) << report->Errors()->Text().toStdString();
+    bool canClose = true;
+    edit->SetText("");
+    page->DoCloseQuery(page->DialogForm(), canClose);
+    EXPECT_FALSE(canClose);
+    edit->SetText("x");
+    page->DoCloseQuery(page->DialogForm(), canClose);
+    EXPECT_TRUE(canClose);
+    Word key = 65;
+    page->DoKey(page->OnKeyDown(), page->DialogForm(), key, TShiftState{});
+    EXPECT_EQ(key, 66);
+    page->DoKey(page->OnKeyDown(), page->DialogForm(), key, TShiftState{ssCtrl});
+    EXPECT_EQ(key, 0);
+}
+
+TEST(DialogPage, AThreadSafeReportsWindowKeepsThePlainDefaults) {
+    auto report = NewReport();
+    report->EngineOptions()->SetEnableThreadSafe(true);
+    auto* page = new TrptDialogPage(report.get());
+    EXPECT_TRUE(page->DialogForm()->ThreadSafe());
+    EXPECT_EQ(page->Tag(), 0);
+    auto plainReport = NewReport();
+    auto* plain = new TrptDialogPage(plainReport.get());
+    EXPECT_FALSE(plain->DialogForm()->ThreadSafe());
+    EXPECT_EQ(plain->DialogForm()->Caption(), QStringLiteral(" "));
+    EXPECT_EQ(plain->DialogForm()->ClientWidth(), 115);
+}
