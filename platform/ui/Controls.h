@@ -294,6 +294,10 @@ public:
     // day table of a calendar), handled as the control's own under the exception guard.
     void DispatchPartFocus(QFocusEvent* e);
 
+    // Radio buttons on this control exclude each other (off for a holder of unrelated controls).
+    bool GroupsRadioButtons() const { return FGroupsRadioButtons; }
+    void SetGroupsRadioButtons(bool value) { FGroupsRadioButtons = value; }
+
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle value);
     // Width of the frame around the client area (2 for the sunken edge of bsSingle).
@@ -371,6 +375,7 @@ protected:
     std::vector<TControl*> FControls;
     std::vector<TWinControl*> FTabList;
     bool FTabStop = false;
+    bool FGroupsRadioButtons = true;
     bool FEntered = false; // between DoEnter and DoExit
     // Why the focus is moving, while DoEnter or DoExit runs.
     Qt::FocusReason FFocusReason = Qt::OtherFocusReason;

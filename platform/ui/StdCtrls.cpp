@@ -567,7 +567,7 @@ void TRadioButton::SetChecked(bool value) {
         rb->setChecked(value);
     }
     if (value) {
-        if (FParent)
+        if (FParent && FParent->GroupsRadioButtons())
             for (int i = 0; i < FParent->ControlCount(); ++i)
                 if (auto* other = dynamic_cast<TRadioButton*>(FParent->Controls(i)); other && other != this)
                     other->SetChecked(false);

@@ -43,7 +43,8 @@ private:
 class TParentForm : public TForm {
     KORVEL_CLASS(TParentForm, TForm)
 public:
-    explicit TParentForm(TComponent* AOwner) : TForm(AOwner) {}
+    // Its controls belong to different reports: radio buttons there do not exclude each other.
+    explicit TParentForm(TComponent* AOwner) : TForm(AOwner) { SetGroupsRadioButtons(false); }
 };
 
 // Made on first use, freed when the application ends (its controls are taken off first).

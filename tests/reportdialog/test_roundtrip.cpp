@@ -212,6 +212,31 @@ TEST(DialogControl, RenamingFollowsACaptionThatShowsTheName) {
     EXPECT_EQ(shown->Control()->Width(), 80);
 }
 
+// Radio buttons of one dialog page exclude each other; those of two reports waiting on the hidden
+// holder form do not (a loaded copy used to clear its original).
+TEST(DialogControl, RadioButtonsExcludeOnlyOnTheirOwnPage) {
+    auto report = NewReport();
+    auto* page = new TrptDialogPage(report.get());
+    page->SetName("DialogPage1");
+    auto* a = new TrptRadioButtonControl(page);
+    auto* b = new TrptRadioButtonControl(page);
+    a->SetChecked(true);
+    b->SetChecked(true);
+    EXPECT_FALSE(a->Checked());
+    EXPECT_TRUE(b->Checked());
+
+    auto first = NewReport();
+    auto second = NewReport();
+    auto* x = new TrptRadioButtonControl(first.get());
+    auto* y = new TrptRadioButtonControl(second.get());
+    ASSERT_EQ(x->Control()->Parent(), HiddenParentForm());
+    ASSERT_EQ(y->Control()->Parent(), HiddenParentForm());
+    x->SetChecked(true);
+    y->SetChecked(true);
+    EXPECT_TRUE(x->Checked());
+    EXPECT_TRUE(y->Checked());
+}
+
 TEST(DialogControl, AKeyEmptiedByTheScriptIsSwallowed) {
     auto report = NewReport();
     auto* page = new TrptDialogPage(report.get());
