@@ -1059,6 +1059,10 @@ void TCustomChart::Draw(TCanvas& Canvas, const TRect& Bounds) {
             }
             if (b) ++place;
         }
+        if (!FAxisVisible) {
+            Canvas.RestoreState(saved);
+            return;
+        }
         Canvas.Pen().SetStyle(psSolid);
         Canvas.Pen().SetWidth(1);
         Canvas.Pen().SetColor(FAxisColor);

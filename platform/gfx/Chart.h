@@ -317,6 +317,13 @@ public:
     void SetAxisColor(TColor v);
     TMultiBar MultiBar() const { return FMultiBar; }
     void SetMultiBar(TMultiBar v);
+    // Off: the axis lines and their labels are not drawn.
+    bool AxisVisible() const { return FAxisVisible; }
+    void SetAxisVisible(bool v) {
+        if (FAxisVisible == v) return;
+        FAxisVisible = v;
+        Changed();
+    }
 
     // The legend's lines: one per shown series, or one per point of a chart that shows pies.
     std::vector<TChartLegendEntry> LegendEntries() const;
@@ -342,6 +349,7 @@ private:
     TColor FColor = clWhite;
     TColor FAxisColor = clBlack;
     TMultiBar FMultiBar = mbSide;
+    bool FAxisVisible = true;
     std::unique_ptr<TChartTitle> FTitle;
     std::unique_ptr<TChartLegend> FLegend;
 };

@@ -11,6 +11,7 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "report/core/rptClassBases.h"
+#include "report/core/rptClassChart.h"
 #include "report/core/rptClassCheckBox.h"
 #include "report/core/rptClassDMP.h"
 #include "report/core/rptClassMemo.h"
@@ -192,6 +193,7 @@ void RegisterReportClasses() {
     RegisterLinePictureClasses();
     RegisterDMPClasses();
     RegisterCheckBoxClasses();
+    RegisterChartClasses();
     RegisterClasses({TrptComponent::StaticClassInfo(), TrptReportComponent::StaticClassInfo(),
                      TrptReport::StaticClassInfo()});
 }

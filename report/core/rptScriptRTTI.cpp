@@ -8,6 +8,7 @@
 #include "platform/rtti/TypInfo.h"
 #include "report/core/rptClassBand.h"
 #include "report/core/rptClassBases.h"
+#include "report/core/rptClassChart.h"
 #include "report/core/rptClassDMP.h"
 #include "report/core/rptClassLine.h"
 #include "report/core/rptClassMemo.h"
@@ -64,7 +65,9 @@ enum class M : unsigned char {
     OLevelRoot, OLevelUp,
     // Functions
     FDayOf, FMonthOf, FYearOf,
-    // Objects of kinds Korvel has no class for yet (dialog controls and pages, charts).
+    // Chart object and its series data
+    ChAddSeries, ChChart, ChSeries, ChSeriesData, ChSeriesCount, SdAdd, SdItems,
+    // Objects of kinds Korvel has no class for yet.
     Absent
 };
 
@@ -275,6 +278,13 @@ Variant Call(rptScriptRTTI::TFunctions* Module, M Member, TObject* I, const QStr
     case M::FDayOf: return Variant(DatePart(Arg(C, 0), "d"));
     case M::FMonthOf: return Variant(DatePart(Arg(C, 0), "m"));
     case M::FYearOf: return Variant(DatePart(Arg(C, 0), "yyyy"));
+    // Chart object
+    case M::ChAddSeries:
+        Self<TrptChartView>(I, Name).AddSeries(static_cast<TrptChartSeries>(Arg(C, 0).ToInt()));
+        return None();
+    case M::ChSeries: return Obj(Self<TrptChartView>(I, Name).Chart()->Series(Arg(C, 0).ToInt()));
+    case M::SdAdd: return Obj(Self<TrptSeriesData>(I, Name).Add());
+    case M::SdItems: return Obj(Self<TrptSeriesData>(I, Name).Series(Arg(C, 0).ToInt()));
     case M::Absent:
         throw EInvalidOperation(QStringLiteral("%1: this kind of report object is not available").arg(Name));
     default: break;
@@ -306,6 +316,9 @@ Variant Get(rptScriptRTTI::TFunctions* Module, M Member, TObject* I, const QStri
     case M::RTerminated: return Variant(Self<TrptReport>(I, Name).Terminated());
     case M::RVariables: return Obj(Self<TrptReport>(I, Name).Variables());
     case M::RStyles: return Obj(Self<TrptReport>(I, Name).Styles());
+    case M::ChChart: return Obj(Self<TrptChartView>(I, Name).Chart());
+    case M::ChSeriesData: return Obj(Self<TrptChartView>(I, Name).SeriesData());
+    case M::ChSeriesCount: return Variant(Self<TrptChartView>(I, Name).Chart()->SeriesCount());
     case M::Absent:
         throw EInvalidOperation(QStringLiteral("%1: this kind of report object is not available").arg(Name));
     default: return None();
@@ -658,25 +671,28 @@ TChartFunctions::TChartFunctions(TscScript* AScript) : TscRTTIModule(AScript) {
                                "csHorizBox, csSurface, csContour, csWaterFall, csColorGrid, csVector3D, csTower, "
                                "csTriSurface, csPoint3D, csBubble3D, csMyPoint, csBarJoin, csBar3D"),
                 false);
-    // The chart object is not built yet: its classes are known by name, and a call reaching one
-    // of their members says so.
-    const auto absent = TscCallMethodNewEvent([](TObject*, const TClassInfo*, const QString& name, TscMethodHelper*) {
-        return Call(nullptr, M::Absent, nullptr, name, nullptr);
-    });
-    const auto absentGet = TscGetValueEvent(
-        [](TObject*, const TClassInfo*, const QString& name) { return Get(nullptr, M::Absent, nullptr, name); });
-    s->AddClass(Named("TrptSeriesItem", TPersistent::StaticClassInfo()), QStringLiteral("TPersistent"));
-    TscClassVariable* c = s->AddClass(Named("TrptSeriesData", TPersistent::StaticClassInfo()), QStringLiteral("TPersistent"));
-    c->AddMethod(QStringLiteral("function Add: TrptSeriesItem"), absent);
-    c->AddDefaultProperty(QStringLiteral("Items"), QStringLiteral("Integer"), QStringLiteral("TrptSeriesItem"), absent,
-                          true);
-    c = s->AddClass(Named("TrptChartView", TrptView::StaticClassInfo()), QStringLiteral("TrptView"));
-    c->AddProperty(QStringLiteral("Chart"), QStringLiteral("TChart"), absentGet);
-    c->AddIndexProperty(QStringLiteral("Series"), QStringLiteral("Integer"), QStringLiteral("TChartSeries"), absent,
-                        true);
-    c->AddProperty(QStringLiteral("SeriesData"), QStringLiteral("TrptSeriesData"), absentGet);
-    c->AddProperty(QStringLiteral("SeriesCount"), QStringLiteral("Integer"), absentGet);
-    c->AddMethod(QStringLiteral("procedure AddSeries(ASeries:TrptChartSeries)"), absent);
+    const auto call = [](M m) {
+        return TscCallMethodNewEvent([m](TObject* inst, const TClassInfo*, const QString& name, TscMethodHelper* c) {
+            return Call(nullptr, m, inst, name, c);
+        });
+    };
+    const auto get = [](M m) {
+        return TscGetValueEvent(
+            [m](TObject* inst, const TClassInfo*, const QString& name) { return Get(nullptr, m, inst, name); });
+    };
+    RegisterChartClasses();
+    s->AddClass(TrptSeriesItem::StaticClassInfo(), QStringLiteral("TPersistent"));
+    TscClassVariable* c = s->AddClass(TrptSeriesData::StaticClassInfo(), QStringLiteral("TPersistent"));
+    c->AddMethod(QStringLiteral("function Add: TrptSeriesItem"), call(M::SdAdd));
+    c->AddDefaultProperty(QStringLiteral("Items"), QStringLiteral("Integer"), QStringLiteral("TrptSeriesItem"),
+                          call(M::SdItems), true);
+    c = s->AddClass(TrptChartView::StaticClassInfo(), QStringLiteral("TrptView"));
+    c->AddProperty(QStringLiteral("Chart"), QStringLiteral("TChart"), get(M::ChChart));
+    c->AddIndexProperty(QStringLiteral("Series"), QStringLiteral("Integer"), QStringLiteral("TChartSeries"),
+                        call(M::ChSeries), true);
+    c->AddProperty(QStringLiteral("SeriesData"), QStringLiteral("TrptSeriesData"), get(M::ChSeriesData));
+    c->AddProperty(QStringLiteral("SeriesCount"), QStringLiteral("Integer"), get(M::ChSeriesCount));
+    c->AddMethod(QStringLiteral("procedure AddSeries(ASeries:TrptChartSeries)"), call(M::ChAddSeries));
 }
 
 } // namespace rptScriptRTTI
