@@ -387,11 +387,14 @@ std::vector<QStringList> TrptSeriesItem::ValueLists() const {
     std::vector<QStringList> r(6);
     for (int k = 0; k < 6; ++k) {
         QString v = FValues[k];
-        if (v.startsWith(QLatin1Char(';'))) v.remove(0, 1);
+        const bool collected = v.startsWith(QLatin1Char(';'));
+        if (collected) v.remove(0, 1);
         TStringList list;
         SplitDelimitedText(v, list, QLatin1Char(';'));
         for (int i = 0; i < list.Count(); ++i)
             r[static_cast<size_t>(k)] << list[i];
+        // Collected values each come after a ';': one at the end is an empty (null) last value.
+        if (collected && v.endsWith(QLatin1Char(';'))) r[static_cast<size_t>(k)] << QString();
     }
     return r;
 }

@@ -87,17 +87,23 @@ TEST(ChartData, NullRulesOfDatasetAndBandItems) {
         bool IgnoreNulls;
         QString Values2;
         bool NullPoint;
+        bool NullLast = false; // the rows 4, 6, Null instead of 4, Null, 6
     };
     const Case cases[] = {
         {dtDBData, false, ";4;0;6", false},  // a dataset item turns a Null into 0
         {dtDBData, true, ";4;;6", true},     // ... and with IgnoreNulls keeps it null
         {dtBandData, true, ";4;0;6", false}, // a band item with IgnoreNulls turns it into 0
         {dtBandData, false, ";4;;6", true},  // ... and without gives a null point
+        {dtDBData, true, ";4;6;", true, true}, // a null last row stays a point
+        {dtBandData, false, ";4;6;", true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QStringLiteral("type %1 ignore %2").arg(int(c.Type)).arg(c.IgnoreNulls).toStdString());
         TChartReport r;
-        r.Data->SetRows({Variant(4), Variant::Null(), Variant(6)});
+        if (c.NullLast)
+            r.Data->SetRows({Variant(4), Variant(6), Variant::Null()});
+        else
+            r.Data->SetRows({Variant(4), Variant::Null(), Variant(6)});
         r.Chart->SetIgnoreNulls(c.IgnoreNulls);
         TrptSeriesItem* item = r.Item(c.Type);
         r.Chart->BeforeStartReport();
@@ -114,10 +120,11 @@ TEST(ChartData, NullRulesOfDatasetAndBandItems) {
         const std::vector<double> p = r.Points();
         ASSERT_EQ(p.size(), 3u);
         EXPECT_EQ(p[0], 4);
-        EXPECT_EQ(p[2], 6);
-        EXPECT_EQ(std::isnan(p[1]), c.NullPoint);
+        const int mid = c.NullLast ? 2 : 1;
+        EXPECT_EQ(p[c.NullLast ? 1 : 2], 6);
+        EXPECT_EQ(std::isnan(p[mid]), c.NullPoint);
         if (!c.NullPoint) {
-            EXPECT_EQ(p[1], 0);
+            EXPECT_EQ(p[mid], 0);
         }
     }
 }
