@@ -1,7 +1,7 @@
 // The check box object: its value from a field, an expression or the template, every mark drawn
 // (reportcheckbox_marks.png to look at), bad field values, and the property round trip.
 
-#include "RoundTrip.h"
+#include "tests/common/ReportRoundTrip.h"
 
 #include "platform/gfx/Canvas.h"
 #include "platform/rtl/Streams.h"

@@ -2,7 +2,7 @@
 // command bytes, the prepared pages of a dot-matrix report (drawn to reportdmp_page.png) and the
 // property round trip of every class.
 
-#include "RoundTrip.h"
+#include "tests/common/ReportRoundTrip.h"
 
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/FontService.h"
