@@ -10,6 +10,7 @@
 #include "report/core/rptDataSets.h"
 #include "report/core/rptDialogControls.h"
 #include "report/core/rptDialogPage.h"
+#include "tests/common/ReportRoundTrip.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,113 +19,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-namespace {
-
-// Gives every writable property (and those of sub-objects) a value other than its default.
-void ChangeEverything(TObject* obj, TrptReport* report, int depth = 0) {
-    for (const TPropInfo* p : ClassInfoOf(obj)->Props()) {
-        if (p->Name() == QLatin1String("Name") || !p->IsReadable()) continue;
-        try {
-            switch (p->Kind()) {
-            case tkInteger:
-            case tkInt64:
-            case tkChar:
-                if (p->IsWritable()) SetOrdProp(obj, p, p->HasDefault() ? p->Default().ToInt64() + 7 : 7);
-                break;
-            case tkEnumeration:
-                if (p->IsWritable()) {
-                    const Int64 cur = GetOrdProp(obj, p);
-                    SetOrdProp(obj, p,
-                               cur >= p->PropType()->MaxValue() ? p->PropType()->MinValue() : cur + 1);
-                }
-                break;
-            case tkSet:
-                if (p->IsWritable()) SetOrdProp(obj, p, GetOrdProp(obj, p) ^ 1);
-                break;
-            case tkFloat:
-                if (p->IsWritable()) SetFloatProp(obj, p, 12.375);
-                break;
-            case tkString:
-                if (p->IsWritable()) SetStrProp(obj, p, QStringLiteral("V_%1 \"<&>\"\r\nend").arg(p->Name()));
-                break;
-            case tkStrings:
-                if (auto* l = static_cast<TStrings*>(GetObjectProp(obj, p))) l->SetText("one\r\ntwo");
-                break;
-            case tkComponent:
-                if (p->IsWritable())
-                    for (TrptComponent* c : report->AllObjects())
-                        if (c != obj && ClassInfoOf(c)->InheritsFrom(p->PropClass()) &&
-                            !c->Name().isEmpty()) {
-                            SetObjectProp(obj, p, c);
-                            break;
-                        }
-                break;
-            case tkClass:
-                if (auto* picture = dynamic_cast<TPicture*>(GetObjectProp(obj, p))) {
-                    auto png = std::make_unique<TPngImage>();
-                    QImage img(3, 2, QImage::Format_ARGB32);
-                    img.fill(QColor(10, 200, 30, 255));
-                    img.setPixel(1, 1, qRgba(250, 0, 0, 255));
-                    png->SetImage(img);
-                    picture->SetGraphic(std::move(png));
-                } else if (depth < 3) {
-                    if (TObject* sub = GetObjectProp(obj, p)) ChangeEverything(sub, report, depth + 1);
-                }
-                break;
-            default:
-                break;
-            }
-        } catch (const Exception&) {
-            // A value the class refuses stays as it was.
-        }
-    }
-}
-
-void CompareEverything(TObject* a, TObject* b, const QString& path, int depth = 0) {
-    for (const TPropInfo* p : ClassInfoOf(a)->Props()) {
-        if (p->Name() == QLatin1String("Name") || !p->IsReadable() || p->Kind() == tkMethod) continue;
-        if (!p->IsWritable() && p->Kind() != tkClass && p->Kind() != tkStrings) continue;
-        const QString where = path + p->Name();
-        switch (p->Kind()) {
-        case tkFloat:
-            EXPECT_NEAR(GetFloatProp(a, p), GetFloatProp(b, p),
-                        1e-9 * std::max(1.0, std::fabs(GetFloatProp(a, p))))
-                << where.toStdString();
-            break;
-        case tkComponent: {
-            auto* ca = static_cast<TComponent*>(GetObjectProp(a, p));
-            auto* cb = static_cast<TComponent*>(GetObjectProp(b, p));
-            EXPECT_EQ(ca ? ca->Name() : QString(), cb ? cb->Name() : QString()) << where.toStdString();
-            break;
-        }
-        case tkClass:
-            if (auto* pa = dynamic_cast<TPicture*>(GetObjectProp(a, p))) {
-                auto* pb = dynamic_cast<TPicture*>(GetObjectProp(b, p));
-                ASSERT_TRUE(pb && pa->Graphic() && pb->Graphic()) << where.toStdString();
-                EXPECT_EQ(pa->Graphic()->ToImage().convertToFormat(QImage::Format_ARGB32),
-                          pb->Graphic()->ToImage().convertToFormat(QImage::Format_ARGB32))
-                    << where.toStdString();
-            } else if (depth < 3) {
-                TObject* sa = GetObjectProp(a, p);
-                TObject* sb = GetObjectProp(b, p);
-                if (sa && sb) CompareEverything(sa, sb, where + ".", depth + 1);
-            }
-            break;
-        case tkStrings: {
-            auto* la = static_cast<TStrings*>(GetObjectProp(a, p));
-            auto* lb = static_cast<TStrings*>(GetObjectProp(b, p));
-            EXPECT_EQ(la ? la->Text() : QString(), lb ? lb->Text() : QString()) << where.toStdString();
-            break;
-        }
-        default:
-            EXPECT_EQ(VarToStr(GetPropValue(a, p, false)), VarToStr(GetPropValue(b, p, false)))
-                << where.toStdString();
-        }
-    }
-}
-
-} // namespace
 
 namespace {
 
@@ -162,7 +56,7 @@ TEST(DialogRoundTrip, EveryClassKeepsEveryPublishedProperty) {
             obj = static_cast<TrptComponent*>(cls->CreateInstance(page));
             obj->SetName("Object1");
         }
-        ChangeEverything(obj, report.get());
+        roundtrip::ChangeEverything(obj, report.get());
         const QByteArray saved = Save(*report);
         auto back = NewReport();
         Load(*back, saved);
@@ -170,7 +64,7 @@ TEST(DialogRoundTrip, EveryClassKeepsEveryPublishedProperty) {
         TrptComponent* loaded = back->FindObject(obj->Name());
         ASSERT_NE(loaded, nullptr) << saved.toStdString();
         EXPECT_EQ(loaded->ClassName(), cls->ClassName());
-        CompareEverything(obj, loaded, QString());
+        roundtrip::CompareEverything(obj, loaded, QString());
         EXPECT_EQ(Save(*back), saved);
     }
 }
