@@ -143,8 +143,12 @@ void TCustomForm::ApplyWindowFlags() {
     case bsSingle: flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint; break;
     case bsSizeable: flags = Qt::Window; break;
     }
+    if (FFormStyle == fsStayOnTop) flags |= Qt::WindowStaysOnTopHint;
     const bool visible = FWidget->isVisible();
+    // Changing the flags makes a new native window, which may not keep the old one's place.
+    const QRect geometry = FWidget->geometry();
     FWidget->setWindowFlags(flags);
+    FWidget->setGeometry(geometry);
     const bool fixed = FFormBorderStyle == bsSingle || FFormBorderStyle == bsDialog ||
                        FFormBorderStyle == bsToolWindow;
     if (fixed)
@@ -159,6 +163,12 @@ void TCustomForm::ApplyWindowFlags() {
 void TCustomForm::SetFormBorderStyle(TFormBorderStyle value) {
     if (value == FFormBorderStyle) return;
     FFormBorderStyle = value;
+    ApplyWindowFlags();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle value) {
+    if (value == FFormStyle) return;
+    FFormStyle = value;
     ApplyWindowFlags();
 }
 

@@ -27,6 +27,9 @@ public:
     void SetFormBorderStyle(TFormBorderStyle value);
     TPosition Position() const { return FPosition; }
     void SetPosition(TPosition value) { FPosition = value; }
+    // A shown window keeps its place, size and visibility when the style changes.
+    TFormStyle FormStyle() const { return FFormStyle; }
+    void SetFormStyle(TFormStyle value);
     TWindowState WindowState() const { return FWindowState; }
     void SetWindowState(TWindowState value);
     bool KeyPreview() const { return FKeyPreview; }
@@ -106,6 +109,7 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     TFormBorderStyle FFormBorderStyle = bsSizeable;
+    TFormStyle FFormStyle = fsNormal;
     TPosition FPosition = poDesigned;
     TWindowState FWindowState = wsNormal;
     bool FKeyPreview = false;

@@ -53,6 +53,8 @@ enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poS
                  poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
 KORVEL_ENUM(TPosition, "poDesigned,poDefault,poDefaultPosOnly,poDefaultSizeOnly,poScreenCenter,"
                        "poDesktopCenter,poMainFormCenter,poOwnerFormCenter")
+// Whether a window stays above the other windows of the desktop.
+enum TFormStyle { fsNormal, fsStayOnTop };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 KORVEL_ENUM(TCloseAction, "caNone,caHide,caFree,caMinimize")
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QTimer>
 #include <QWidget>
 
 #include <mutex>
@@ -54,12 +55,35 @@ TrptDialogForm::~TrptDialogForm() = default;
 
 bool TrptDialogForm::WidgetEvent(QEvent* e) {
     const bool handled = TForm::WidgetEvent(e);
-    // Qt has no end of a move or size loop: every settled move or resize of the visible window
-    // counts as one.
-    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && FWidget && FWidget->isVisible() &&
-        OnModify)
-        OnModify(this);
+    // X11 tells nobody when the user lets go of a window he drags or sizes: the move is over
+    // when the window has stayed still for a moment.
+    switch (e->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+        if (FWidget && FWidget->isVisible()) {
+            if (!FSettle) {
+                FSettle = std::make_unique<QTimer>();
+                FSettle->setSingleShot(true);
+                QObject::connect(FSettle.get(), &QTimer::timeout, [this] { Settled(); });
+            }
+            FSettle->start(ModifySettleMs);
+        }
+        break;
+    case QEvent::Hide:
+        // A window closed in the middle of a move still reports where it ended.
+        if (FSettle && FSettle->isActive()) {
+            FSettle->stop();
+            Settled();
+        }
+        break;
+    default:
+        break;
+    }
     return handled;
+}
+
+void TrptDialogForm::Settled() {
+    if (OnModify) OnModify(this);
 }
 
 // =============================================================================================
@@ -291,10 +315,19 @@ void TrptDialogPage::Initialize() {
 TModalResult TrptDialogPage::ShowModal() {
     Initialize();
     FForm->SetBorderStyle(FBorderStyle);
+    FForm->SetFormStyle(fsNormal);
     FForm->OnModify = [this](TObject*) { UpdateBounds(); };
     // With nobody to answer, the window is answered by its controls as they stand.
     FForm->SetUnattendedResult(mrOk);
-    return FForm->ShowModal();
+    TModalResult result = mrNone;
+    try {
+        result = FForm->ShowModal();
+    } catch (...) {
+        FForm->SetFormStyle(fsStayOnTop);
+        throw;
+    }
+    FForm->SetFormStyle(fsStayOnTop);
+    return result;
 }
 
 // =============================================================================================

@@ -15,6 +15,7 @@
 
 #include <memory>
 
+class QTimer;
 class TrptDialogPage;
 
 // The window of a dialog page.
@@ -27,8 +28,10 @@ public:
     ~TrptDialogForm() override;
 
     bool ThreadSafe() const { return FThreadSafe; }
-    // After the user moved or resized the window.
+    // Once the user has ended moving or resizing the window: the window has stayed still for
+    // ModifySettleMs, or it was hidden before that.
     TNotifyEvent OnModify;
+    static constexpr int ModifySettleMs = 250;
 
 protected:
     bool WidgetEvent(QEvent* e) override;
@@ -36,7 +39,11 @@ protected:
     int DialogCode() const override { return 3; }
 
 private:
+    void Settled();
+
     bool FThreadSafe = false;
+    // Restarted by every move and resize of the shown window.
+    std::unique_ptr<QTimer> FSettle;
 };
 
 // The never-shown form that parents controls of report objects outside dialog pages.
@@ -103,6 +110,7 @@ public:
     // the page's script procedures.
     void Initialize();
     // Initialize, then the window runs modally through the UI services; its modal result.
+    // The window runs as a normal window and is left stay-on-top afterwards, also on error.
     TModalResult ShowModal();
 
     // Script event names.
