@@ -349,7 +349,7 @@ KORVEL_CLASS_INFO(TrptButtonControl) {
     b.Prop("Cancel", &C::Cancel, &C::SetCancel).Default(false);
     b.Prop("Caption", &C::Caption, &C::SetCaption);
     b.Prop("Default", &C::Default, &C::SetDefault).Default(false);
-    b.Prop("ModalResult", &C::ModalResult, &C::SetModalResult).Default(0);
+    b.Prop("ModalResult", &C::ModalResult, &C::SetModalResult).Type("TModalResult").Default(0);
     b.Prop("TabStop", &C::TabStop, &C::SetTabStop).Default(true);
     PublishEvents<C>(b, true);
 }
