@@ -1023,10 +1023,15 @@ void TCustomChart::Draw(TCanvas& Canvas, const TRect& Bounds) {
         Canvas.RestoreState(clip);
     }
 
+    // Series stay inside the plot (big bubbles, arrows, shapes past the scale); the axes and
+    // their labels are drawn after the clip is lifted.
+    const TCanvasState unclipped = Canvas.SaveState();
+    Canvas.IntersectClipRect(plot);
     if (L.Pie && !L.Axes) {
         TChartAxes a;
         a.Plot = plot;
         L.Pie->Draw(Canvas, a);
+        Canvas.RestoreState(unclipped);
     } else if (L.Axes) {
         TChartAxes a = L.A;
         Canvas.Pen().SetStyle(psSolid);
@@ -1059,6 +1064,7 @@ void TCustomChart::Draw(TCanvas& Canvas, const TRect& Bounds) {
             }
             if (b) ++place;
         }
+        Canvas.RestoreState(unclipped);
         if (!FAxisVisible) {
             Canvas.RestoreState(saved);
             return;

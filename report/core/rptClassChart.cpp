@@ -103,6 +103,8 @@ bool ReadObject(TWalker& w, int depth, TrptChartStreamInfo& info, TrptChartStrea
         TReader r = w.Here();
         const QString p = prop.toLower();
         if (depth == 0 && p == QLatin1String("title.text.strings")) {
+            // A later copy of the property replaces the lines, as reading a string list does.
+            info.TitleText.clear();
             r.ReadListBegin();
             while (!r.EndOfList())
                 info.TitleText << r.ReadString();
@@ -127,6 +129,8 @@ bool ReadObject(TWalker& w, int depth, TrptChartStreamInfo& info, TrptChartStrea
         w.P += r.Position();
     }
     if (!w.Peek(b)) return false;
+    if (depth == 0) info.PropsEnd = w.P;
+    if (series) series->PropsEnd = w.P;
     ++w.P;
     while (w.Peek(b) && b != 0) {
         TrptChartStreamSeries child;
@@ -166,6 +170,18 @@ QByteArray WriteSeriesComponent(const QString& ClassName, const QString& Name, c
         if (Series->ColorEachPoint()) {
             w.WritePropName(QStringLiteral("ColorEachPoint"));
             w.WriteBoolean(true);
+        }
+        // A colour given to the series (by a script, say) must survive the copy onto a page.
+        if (Series->SeriesColor() != clDefault && Series->ParentChart()) {
+            const int place = Series->ParentChart()->SeriesIndex(Series);
+            if (Series->SeriesColor() != TCustomChart::DefaultColor(place)) {
+                w.WritePropName(QStringLiteral("SeriesColor"));
+                QString ident;
+                if (ColorToIdent(Series->SeriesColor(), ident))
+                    w.WriteIdent(ident);
+                else
+                    w.WriteInteger(static_cast<Int64>(Series->SeriesColor()));
+            }
         }
     }
     w.WriteListEnd();
@@ -586,19 +602,76 @@ void TrptChartView::SetChartStream(const QByteArray& Data) {
     }
 }
 
+namespace {
+
+// The settings Korvel knows that differ from what the stream held, as properties to append to
+// the component's property list (a later value of a property overrides an earlier one).
+QByteArray ChangedSeriesProps(const TrptChartStreamSeries& Read, const TChartSeries* S, int Place, int Kind) {
+    TWriter w;
+    if (S->Title() != Read.Title) {
+        w.WritePropName(QStringLiteral("Title"));
+        w.WriteString(S->Title());
+    }
+    const TColor readColour = Read.SeriesColor == clDefault ? TCustomChart::DefaultColor(Place) : Read.SeriesColor;
+    if (S->SeriesColor() != readColour) {
+        w.WritePropName(QStringLiteral("SeriesColor"));
+        QString ident;
+        if (ColorToIdent(S->SeriesColor(), ident))
+            w.WriteIdent(ident);
+        else
+            w.WriteInteger(static_cast<Int64>(S->SeriesColor()));
+    }
+    // A pie read without the flag colours each point (as the stream's reader set it).
+    if (S->ColorEachPoint() != (Read.HasColorEachPoint ? Read.ColorEachPoint : Kind == csPie)) {
+        w.WritePropName(QStringLiteral("ColorEachPoint"));
+        w.WriteBoolean(S->ColorEachPoint());
+    }
+    return w.Data();
+}
+
+} // namespace
+
 QByteArray TrptChartView::ChartStreamToWrite() const {
-    if (!FChartStream.isEmpty() && FAddedSince == 0) return FChartStream;
-    if (!FChartStream.isEmpty() && FStreamReadable && FStreamInfo.ChildrenEnd > 0) {
-        // The series added here go at the end of the chart's children; the rest stays as read.
+    if (!FChartStream.isEmpty() && FStreamReadable && FStreamInfo.ChildrenEnd > 0 && FStreamInfo.PropsEnd > 0) {
+        // The bytes stay as read; what was changed here (by a script, say) is appended to the
+        // property lists, and series added here go at the end of the chart's children.
+        std::vector<std::pair<qsizetype, QByteArray>> inserts;
         QByteArray added;
         const int first = FChart->SeriesCount() - FAddedSince;
         for (int i = std::max(0, first); i < FChart->SeriesCount(); ++i)
             added += WriteSeriesComponent(FSeriesClasses.value(i), QStringLiteral("KorvelSeries%1").arg(i + 1),
                                           FChart->Series(i));
+        if (!added.isEmpty()) inserts.emplace_back(FStreamInfo.ChildrenEnd, added);
+        for (size_t i = 0; i < FStreamInfo.Series.size() && static_cast<int>(i) < FChart->SeriesCount(); ++i) {
+            const TrptChartStreamSeries& read = FStreamInfo.Series[i];
+            QByteArray props =
+                ChangedSeriesProps(read, FChart->Series(static_cast<int>(i)), static_cast<int>(i), SeriesKind(static_cast<int>(i)));
+            if (!props.isEmpty() && read.PropsEnd > 0) inserts.emplace_back(read.PropsEnd, props);
+        }
+        TWriter chart;
+        if (FChart->Title()->Text() != FStreamInfo.TitleText.join(QLatin1Char('\n'))) {
+            chart.WritePropName(QStringLiteral("Title.Text.Strings"));
+            chart.WriteListBegin();
+            if (!FChart->Title()->Text().isEmpty())
+                for (const QString& line : FChart->Title()->Text().split(QLatin1Char('\n')))
+                    chart.WriteString(line);
+            chart.WriteListEnd();
+        }
+        if (FChart->Legend()->Visible() != FStreamInfo.LegendVisible) {
+            chart.WritePropName(QStringLiteral("Legend.Visible"));
+            chart.WriteBoolean(FChart->Legend()->Visible());
+        }
+        if (!chart.Data().isEmpty()) inserts.emplace_back(FStreamInfo.PropsEnd, chart.Data());
+        if (inserts.empty()) return FChartStream;
+        // From the back, so that the earlier places stay where they were read.
+        std::sort(inserts.begin(), inserts.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
         QByteArray r = FChartStream;
-        r.insert(FStreamInfo.ChildrenEnd, added);
+        for (const auto& [at, bytes] : inserts)
+            r.insert(at, bytes);
         return r;
     }
+    // Bytes Korvel cannot walk stay as they are unless series were added here.
+    if (!FChartStream.isEmpty() && FAddedSince == 0) return FChartStream;
     QStringList classes = FSeriesClasses;
     for (QString& c : classes)
         if (c.isEmpty()) c = QStringLiteral("TBarSeries");

@@ -184,6 +184,8 @@ struct TrptChartStreamSeries {
     TColor SeriesColor = clDefault;
     bool ColorEachPoint = false;
     bool HasColorEachPoint = false;
+    // Where the series' property list ends (changed properties are appended there).
+    qsizetype PropsEnd = -1;
 };
 struct TrptChartStreamInfo {
     QString ClassName;
@@ -191,6 +193,7 @@ struct TrptChartStreamInfo {
     QStringList TitleText;
     bool LegendVisible = true;
     std::vector<TrptChartStreamSeries> Series;
+    qsizetype PropsEnd = -1;
     qsizetype ChildrenEnd = -1;
 };
 // False when the bytes are not a component stream Korvel can walk.
