@@ -128,27 +128,35 @@ TEST(ChartClip, BigBubblesStayInsideThePlot) {
     item->SetSource(4, QStringLiteral("4;3;4"));
     item->SetSource(5, QStringLiteral("clBlue;clBlue;clBlue"));
     r.Chart->GetData();
+    r.Chart->LoadAllSeries(); // the plot's place depends on the values
 
-    const int ox = 30, oy = 20;
-    QImage img(480, 360, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    {
-        TCanvas canvas(&img);
-        r.Chart->Draw(&canvas, 1, 1, ox - 40, oy - 20);
-    }
-    img.save(QStringLiteral("reportchart_bubbles.png"));
     QImage probe(400, 300, QImage::Format_RGB32);
     TCanvas measure(&probe);
     const TRect p = r.Chart->Chart()->PlotRect(measure, TRect(0, 0, 400, 300));
-    const QRect plot(ox + p.Left, oy + p.Top, p.Width(), p.Height());
-    ASSERT_GT(plot.width(), 100);
+    ASSERT_GT(p.Width(), 100);
+    // At the object's size and stretched to twice it, as a zoomed preview shows it.
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        const int ox = 30, oy = 20;
+        QImage img(480 * scale, 360 * scale, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        {
+            TCanvas canvas(&img);
+            r.Chart->Draw(&canvas, scale, scale, ox - 40 * scale, oy - 20 * scale);
+        }
+        img.save(QStringLiteral("reportchart_bubbles_%1.png").arg(scale));
+        const QRect plot(ox + p.Left * scale, oy + p.Top * scale, p.Width() * scale, p.Height() * scale);
+        // A pixel of slack per scale step for the stretch's rounding.
+        const QRect slack = plot.adjusted(-scale, -scale, scale, scale);
 
-    EXPECT_GT(Count(img, plot, true, IsPureBlue), 2000);
-    EXPECT_EQ(Count(img, plot, false, IsPureBlue), 0) << "bubble colour outside the plot " << plot.x() << ","
-                                                      << plot.y() << " " << plot.width() << "x" << plot.height();
-    // The legend (the series colour, red) and the value labels (black) are outside the plot.
-    EXPECT_GT(Count(img, plot, false, IsPureRed), 50);
-    EXPECT_GT(Count(img, QRect(ox, oy, plot.x() - ox, 300), true, [](QRgb c) { return qGray(c) < 100; }), 20);
+        EXPECT_GT(Count(img, plot, true, IsPureBlue), 2000 * scale * scale);
+        EXPECT_EQ(Count(img, slack, false, IsPureBlue), 0) << "bubble colour outside the plot " << plot.x() << ","
+                                                           << plot.y() << " " << plot.width() << "x" << plot.height();
+        // The legend (the series colour, red) and the value labels (black) are outside the plot.
+        EXPECT_GT(Count(img, slack, false, IsPureRed), 50 * scale * scale);
+        EXPECT_GT(Count(img, QRect(ox, oy, plot.x() - ox, 300 * scale), true, [](QRgb c) { return qGray(c) < 100; }),
+                  20 * scale);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
