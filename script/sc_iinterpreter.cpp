@@ -222,6 +222,8 @@ void TscProcVariable::CollectLocals() {
         else if (auto* p = dynamic_cast<TscParamItem*>(o))
             FLocals.push_back({p, nullptr});
     }
+    FQuickLocals = FLocals.size() <= QuickLocals &&
+                   std::none_of(FLocals.begin(), FLocals.end(), [](const TLocal& l) { return l.Str != nullptr; });
     FLocalsVersion = FProgram->ItemsVersion();
 }
 

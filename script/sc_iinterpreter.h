@@ -416,11 +416,20 @@ public:
     // Appends a parameter and enters it in the local scope under its name.
     void AddParam(std::unique_ptr<TscParamItem> Param);
 
-    // A recursive call keeps the caller's local variables and parameters aside: SaveLocals
-    // pushes their stored values and gives the mark that RestoreLocals pops back to.
-    // Defined with the call path, the only place that uses them, and inlined there.
-    inline size_t SaveLocals();
-    inline void RestoreLocals(size_t Mark);
+    // A recursive call keeps the caller's local variables and parameters aside. The usual few
+    // locals holding scalars go into Quick, on the caller's stack (SaveLocals gives QuickFlag
+    // and their count); anything else is pushed into the procedure's own buffer and SaveLocals
+    // gives the mark that RestoreLocals pops back to. Defined with the call path, the only place that uses
+    // them, and inlined there.
+    struct TQuickLocal {
+        TscCustomVariable* Var;
+        TVarType Type;
+        Int64 Bits;
+    };
+    static constexpr size_t QuickLocals = 4;
+    static constexpr size_t QuickFlag = ~(~size_t(0) >> 1);
+    inline size_t SaveLocals(TQuickLocal* Quick);
+    inline void RestoreLocals(size_t Mark, const TQuickLocal* Quick);
     // Runs the procedure as the designator link Link calls it: arguments in, the caller's
     // locals kept aside for a recursive call, var arguments back out; the result into R.
     void Call(TscDesignatorItem* Link, TscEvalResult& R, bool NeedResult);
@@ -457,6 +466,8 @@ private:
     // The scope's variables and parameters, collected again when the scope's items change.
     std::vector<TLocal> FLocals;
     unsigned FLocalsVersion = ~0u;
+    // At most QuickLocals locals and none kept as text: SaveLocals tries the stack first.
+    bool FQuickLocals = false;
     // Slots above FUsedSlots stay made, so saving and restoring scalars allocates nothing.
     // FSavedData and FKeptSlots mirror the vector's data and size.
     std::vector<TSavedLocal> FSavedLocals;

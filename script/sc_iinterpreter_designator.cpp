@@ -183,16 +183,18 @@ public:
     TLocalsGuard& operator=(const TLocalsGuard&) = delete;
     [[gnu::always_inline]] void Save(TscProcVariable* Proc) {
         FProc = Proc;
-        FMark = Proc->SaveLocals();
+        FMark = Proc->SaveLocals(FQuick);
     }
     void Restore() {
-        if (FProc) std::exchange(FProc, nullptr)->RestoreLocals(FMark);
+        if (FProc) std::exchange(FProc, nullptr)->RestoreLocals(FMark, FQuick);
     }
     ~TLocalsGuard() { Restore(); }
 
 private:
     TscProcVariable* FProc = nullptr;
     size_t FMark = 0;
+    // Left unset: only the slots SaveLocals fills are read.
+    TscProcVariable::TQuickLocal FQuick[TscProcVariable::QuickLocals];
 };
 
 // Evaluates the link's arguments, every one before any parameter changes (Fib(n - 1) reads the
@@ -280,12 +282,28 @@ void TscProcVariable::RestoreValue(TSavedLocal& Slot) {
         ScStoreValue(Slot.Var->FValue, std::move(Slot.Value));
 }
 
-[[gnu::always_inline]] inline size_t TscProcVariable::SaveLocals() {
+[[gnu::always_inline]] inline size_t TscProcVariable::SaveLocals(TQuickLocal* Quick) {
     if (FLocalsVersion != FProgram->ItemsVersion()) [[unlikely]]
         CollectLocals();
-    const size_t mark = FUsedSlots;
     const TLocal* l = FLocals.data();
     const TLocal* const end = l + FLocals.size();
+    if (FQuickLocals) [[likely]] {
+        // Each slot keeps its item, so the restore needs nothing of FLocals. A value that is
+        // not a scalar sends the whole lot to the buffer below; nothing has changed yet.
+        TQuickLocal* q = Quick;
+        const TLocal* p = l;
+        for (; p != end; ++p, ++q) {
+            const Variant& value = p->Var->FValue;
+            if (value.VType() != varInteger && !value.IsScalar()) [[unlikely]]
+                break;
+            q->Var = p->Var;
+            q->Type = value.VType();
+            q->Bits = value.ScalarBits();
+        }
+        if (p == end) [[likely]]
+            return QuickFlag | static_cast<size_t>(end - l);
+    }
+    const size_t mark = FUsedSlots;
     const size_t top = mark + static_cast<size_t>(end - l);
     if (top > FKeptSlots) [[unlikely]]
         GrowSavedLocals(top);
@@ -304,7 +322,12 @@ void TscProcVariable::RestoreValue(TSavedLocal& Slot) {
     return mark;
 }
 
-[[gnu::always_inline]] inline void TscProcVariable::RestoreLocals(size_t Mark) {
+[[gnu::always_inline]] inline void TscProcVariable::RestoreLocals(size_t Mark, const TQuickLocal* Quick) {
+    if (Mark & QuickFlag) [[likely]] {
+        for (const TQuickLocal *q = Quick, *end = Quick + (Mark & ~QuickFlag); q != end; ++q)
+            q->Var->FValue.SetScalarRaw(q->Type, q->Bits);
+        return;
+    }
     TSavedLocal* const end = FSavedData + FUsedSlots;
     for (TSavedLocal* s = FSavedData + Mark; s != end; ++s) {
         if (s->Kind == TSavedLocal::skScalar) [[likely]]

@@ -214,6 +214,67 @@ end.)");
     EXPECT_EQ(r.Joined(), "bottom|S1 25 1|S2 50 T2 even|S3 75 |S3 75 ");
 }
 
+// A caller with a few locals and no text variable keeps them on the stack while all hold
+// scalars, and in the procedure's buffer when one holds text (or there are too many): either
+// way each level gets its own back, also when an exception passes.
+TEST(ScriptRecursionTest, ScalarAndMixedLocalsComeBack) {
+    const TRunCase cases[] = {
+        {"PascalScript", R"(function Walk(n: Integer): Variant;
+var v: Variant;
+  f: Double;
+begin
+  f := n / 4;
+  if n = 3 then v := Null
+  else if n = 2 then v := 'T' + IntToStr(n)
+  else v := n * 10;
+  if n = 0 then RaiseException('bottom');
+  try
+    Walk(n - 1);
+  except
+    Log(ExceptionMessage);
+  end;
+  Result := IntToStr(Round(f * 100)) + ' ' + VarToStr(v);
+  Log(Result);
+end;
+begin
+  Log(Walk(3));
+end.)",
+         "bottom|25 10|50 T2|75 |75 "},
+        {"PascalScript", R"(function Two(n: Integer): Integer;
+var a, b: Integer;
+begin
+  a := n;
+  b := n * 100;
+  if n > 0 then Two(n - 1);
+  Result := a + b;
+  Log(Result);
+end;
+function Four(n: Integer): Integer;
+var a, b, c, d: Integer;
+begin
+  a := n; b := n * 2; c := n * 3; d := n * 4;
+  if n > 0 then Four(n - 1);
+  Result := a + b + c + d;
+  Log(Result);
+end;
+begin
+  Log(Two(2));
+  Log(Four(2));
+end.)",
+         "0|101|202|202|0|10|20|20"},
+        {"JScript", R"(function Tag(n) {
+  var t;
+  if (n % 2 == 0) t = "e" + IntToStr(n); else t = n;
+  if (n > 0) Tag(n - 1);
+  Log(t);
+  return t;
+}
+Tag(3);)",
+         "e0|1|e2|3"},
+    };
+    ExpectRuns(cases);
+}
+
 // A return leaves its function from inside loops and branches, runs the finally block on the
 // way out with the value kept, and without a value ends a procedure.
 TEST(ScriptRecursionTest, ReturnLeavesFromAnywhere) {
