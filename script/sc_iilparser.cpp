@@ -48,6 +48,7 @@ struct TscRuleNode {
     QString ErrMsg;
     bool Term = false;
     bool NoSkip = false;     // char: skip="0"
+    QString NotBefore;       // char: no match where this character follows (notbefore=".")
     bool SkipErrors = false; // loops: skip="1"
     std::vector<const TscRuleNode*> Children;
     QString CallName;
@@ -112,6 +113,7 @@ public:
         const QString skip = item->GetProp(QStringLiteral("skip"));
         n->NoSkip = skip == QLatin1String("0");
         n->SkipErrors = skip == QLatin1String("1");
+        n->NotBefore = item->GetProp(QStringLiteral("notbefore"));
         for (int i = 0; i < item->Count(); ++i)
             n->Children.push_back(Build(item->Items(i), false));
         return n;
@@ -556,6 +558,12 @@ bool TscILParser::Walk(const TscRuleNode* e) {
         if (!e->NoSkip) p.SkipSpaces();
         tokenStart = p.Position();
         token = p.GetChar();
+        if (!e->NotBefore.isEmpty() && !token.isEmpty()) {
+            // "a..b": the first dot starts a range, not a member of a.
+            const int after = p.Position();
+            if (p.GetChar() == e->NotBefore) token.clear();
+            p.SetPosition(after);
+        }
         break;
     case TscRuleKind::Keyword:
         p.SkipSpaces();

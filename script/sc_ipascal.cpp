@@ -210,7 +210,7 @@ const QString& PascalScriptGrammar() {
       </sequence>
       <sequence>
         <char text="["/>
-        <setconstructor err="err2"/>
+        <setvalue/>
         <char text="]" err="err8"/>
       </sequence>
       <sequence>
@@ -225,6 +225,11 @@ const QString& PascalScriptGrammar() {
       <setnode/>
     </loop>
   </setconstructor>
+  <setvalue node="set">
+    <optionalloop text=",">
+      <setnode/>
+    </optionalloop>
+  </setvalue>
   <setnode>
     <expression/>
     <optional>
@@ -281,7 +286,7 @@ const QString& PascalScriptGrammar() {
     <optionalloop>
       <switch>
         <sequence>
-          <char text="."/>
+          <char text="." notbefore="."/>
           <keyword add="node" err="err1"/>
         </sequence>
         <sequence>
