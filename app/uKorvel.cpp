@@ -6,7 +6,7 @@
 #include "app/uOptionsForm.h"
 #include "platform/gfx/Colors.h"
 #include "platform/ui/Forms.h"
-#include "report/core/rptPreviewForm.h"
+#include "report/core/rptStartup.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -39,8 +39,8 @@ int RunKorvel(int argc, char** argv) {
     QApplication app(argc, argv);
     InitApplication();
     UseClassicSystemColors();
-    // Report buttons in preview mode open the report library's preview window.
-    RegisterPreviewForm();
+    // Report classes, designer registries and the preview window, before the main window.
+    StartReportLibrary();
     Application->SetTitle(QStringLiteral("Korvel"));
     CreateKorvelWindows();
 
@@ -54,6 +54,7 @@ int RunKorvel(int argc, char** argv) {
     }
     Application->Run();
     FreeKorvelWindows();
+    StopReportLibrary();
     DoneApplication();
     return 0;
 }
