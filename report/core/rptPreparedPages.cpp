@@ -27,6 +27,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <unordered_map>
 
 KORVEL_CLASS_INFO(TrptPreviewPages) {}
 
@@ -209,6 +211,80 @@ qint64 PageElementSource(const QString& Name) {
     for (QChar ch : digits)
         if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return -1;
     return digits.toLongLong();
+}
+
+// A source object's text ("ClassName attributes") split for reading many objects from it.
+struct TSourceText {
+    const TClassInfo* Class = nullptr; // none: read the whole text the usual way
+    QString Attributes;
+};
+
+bool IsAttrBlank(QChar c) {
+    return c.unicode() <= ' ';
+}
+
+// Whether an attribute text ends after a complete last attribute (only blanks follow), so that
+// reading it and then a second text does what reading both joined by a blank does. The same
+// walk as the serializer's: a name up to "=", a value between the next two quotes.
+bool AttributesEndClean(const QString& Text) {
+    const QChar* d = Text.constData();
+    const qsizetype n = Text.size();
+    qsizetype i = 0;
+    for (;;) {
+        while (i < n && IsAttrBlank(d[i]))
+            ++i;
+        qsizetype eq = i;
+        while (eq < n && d[eq] != u'=')
+            ++eq;
+        if (eq >= n) return i >= n;
+        qsizetype end = eq;
+        while (end > i && IsAttrBlank(d[end - 1]))
+            --end;
+        if (end == i) return false;
+        qsizetype q1 = eq + 1;
+        while (q1 < n && d[q1] != u'"')
+            ++q1;
+        if (q1 >= n) return false;
+        qsizetype q2 = q1 + 1;
+        while (q2 < n && d[q2] != u'"')
+            ++q2;
+        if (q2 >= n) return false;
+        i = q2 + 1;
+    }
+}
+
+// The class named first must be one the serializer reads components of (the same check and
+// message); a blank or unusual text gets no class and is read whole.
+TSourceText SplitSourceText(const QString& Base) {
+    TSourceText r;
+    const QString t = Base.trimmed();
+    if (t.isEmpty()) return r;
+    qsizetype i = 0;
+    while (i < t.size() && !IsAttrBlank(t[i]))
+        ++i;
+    const QString className = t.left(i);
+    const TClassInfo* cls = FindClass(className);
+    if (!cls->InheritsFrom(TrptComponent::StaticClassInfo()) || !cls->CanCreate())
+        throw EClassNotFound(QStringLiteral("Class %1 not found").arg(className));
+    QString attrs = t.mid(i);
+    if (!AttributesEndClean(attrs)) return r;
+    r.Class = cls;
+    r.Attributes = std::move(attrs);
+    return r;
+}
+
+// What ReadComponentStr(Parent, source text + " " + More, true) does, without joining the texts.
+TrptComponent* ReadObjectFrom(TrptXMLSerializer& Ser, TrptComponent* Parent, const TSourceText& Source,
+                              const QString& More) {
+    if (!Ser.Owner()) Ser.SetOwner(Parent);
+    auto* obj = static_cast<TrptComponent*>(Source.Class->CreateInstance(Parent));
+    obj->SetLoading(true);
+    Ser.XMLToObj(Source.Attributes, obj);
+    // The joined text would have lost its trailing blanks.
+    Ser.XMLToObj(More.trimmed(), obj);
+    obj->SetLoading(false);
+    obj->Loaded();
+    return obj;
 }
 
 bool ReadFileBool(const TrptXMLItem* Item, const QString& Name, bool& Value) {
@@ -558,27 +634,41 @@ std::unique_ptr<TrptReportPage> TrptPreviewPages::BuildPage(int Index) {
 }
 
 void TrptPreviewPages::ReadObjects(TrptXMLItem* Item, TrptComponent* Parent, TrptXMLSerializer& Ser, int PageIndex) {
-    for (int i = 0; i < Item->Count(); ++i) {
-        TrptXMLItem* child = Item->Items(i);
-        TrptComponent* source = SourceObjectOf(child);
-        const QString text = (source ? source->BaseName() : child->Name()) + QLatin1Char(' ') + child->Text();
-        TrptComponent* obj = nullptr;
-        try {
-            obj = Ser.ReadComponentStr(Parent, text, true);
-        } catch (const Exception& e) {
-            throw ErptPreparedPage(QStringLiteral("Prepared page %1, object %2: %3")
-                                       .arg(PageIndex + 1)
-                                       .arg(child->Name(), e.Message()));
+    // Every object of a page is its source object's text plus its differences: the source texts
+    // are split into class and attributes once a page (the serializer keeps the attributes split).
+    std::unordered_map<const TrptComponent*, TSourceText> sources;
+    std::function<void(TrptXMLItem*, TrptComponent*)> read = [&](TrptXMLItem* item, TrptComponent* parent) {
+        for (int i = 0; i < item->Count(); ++i) {
+            TrptXMLItem* child = item->Items(i);
+            TrptComponent* source = SourceObjectOf(child);
+            TrptComponent* obj = nullptr;
+            try {
+                const TSourceText* split = nullptr;
+                if (source) {
+                    auto it = sources.find(source);
+                    if (it == sources.end()) it = sources.emplace(source, SplitSourceText(source->BaseName())).first;
+                    if (it->second.Class) split = &it->second;
+                }
+                if (split)
+                    obj = ReadObjectFrom(Ser, parent, *split, child->Text());
+                else
+                    obj = Ser.ReadComponentStr(parent, (source ? source->BaseName() : child->Name()) + QLatin1Char(' ') + child->Text(), true);
+            } catch (const Exception& e) {
+                throw ErptPreparedPage(QStringLiteral("Prepared page %1, object %2: %3")
+                                           .arg(PageIndex + 1)
+                                           .arg(child->Name(), e.Message()));
+            }
+            if (!obj) continue;
+            if (obj->Parent() != parent) obj->SetParent(parent);
+            if (source) {
+                obj->SetName(source->Name());
+                if (auto* pic = dynamic_cast<TrptPictureView*>(obj))
+                    if (!pic->Picture()->Graphic()) FPictureCache->GetPicture(pic);
+            }
+            read(child, obj);
         }
-        if (!obj) continue;
-        if (obj->Parent() != Parent) obj->SetParent(Parent);
-        if (source) {
-            obj->SetName(source->Name());
-            if (auto* pic = dynamic_cast<TrptPictureView*>(obj))
-                if (!pic->Picture()->Graphic()) FPictureCache->GetPicture(pic);
-        }
-        ReadObjects(child, obj, Ser, PageIndex);
-    }
+    };
+    read(Item, Parent);
 }
 
 TPoint TrptPreviewPages::GetPageSize(int Index) {

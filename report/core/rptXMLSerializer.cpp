@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <memory>
 #include <typeinfo>
 
 namespace {
@@ -476,6 +477,36 @@ void TrptXMLSerializer::WriteComponent(TrptComponent* C) {
 
 void TrptXMLSerializer::XMLToObj(const QString& Text, TObject* Obj) {
     if (!Obj) return;
+    // A prepared page rebuilds each object from its source object's long attribute text: a long
+    // text is split once and kept by its data, which cannot change or go while it is kept here.
+    // Very long texts (pictures) are not kept.
+    constexpr qsizetype MinSplitKept = 128;
+    constexpr qsizetype MaxSplitKept = 64 * 1024;
+    constexpr size_t MaxSplitsKept = 32;
+    struct TSplit {
+        QString Text;
+        std::vector<TAttr> Attrs;
+    };
+    thread_local std::vector<std::shared_ptr<const TSplit>> kept; // most recently used last
+    if (Text.size() >= MinSplitKept && Text.size() <= MaxSplitKept) {
+        for (size_t i = kept.size(); i-- > 0;) {
+            if (!kept[i]->Text.isSharedWith(Text)) continue;
+            // Held here: applying may read other texts, which reorder the list.
+            const std::shared_ptr<const TSplit> split = kept[i];
+            if (i + 1 < kept.size()) std::rotate(kept.begin() + static_cast<long>(i), kept.begin() + static_cast<long>(i) + 1, kept.end());
+            ApplyAttributes(split->Attrs, Obj);
+            return;
+        }
+        if (Text.isSharedWith(Text)) { // owns its data (not raw or static)
+            auto split = std::make_shared<TSplit>();
+            split->Text = Text;
+            ParseAttributes(split->Text, split->Attrs);
+            if (kept.size() >= MaxSplitsKept) kept.erase(kept.begin());
+            kept.push_back(split);
+            ApplyAttributes(split->Attrs, Obj);
+            return;
+        }
+    }
     std::vector<TAttr> attrs;
     ParseAttributes(Text, attrs);
     ApplyAttributes(attrs, Obj);
