@@ -158,6 +158,20 @@ bool ReadChartStream(const QByteArray& Data, TrptChartStreamInfo& Info) {
     }
 }
 
+namespace {
+
+// A colour as the stream writes it: by name where it has one, else as a number.
+void WriteSeriesColor(TWriter& w, TColor Color) {
+    w.WritePropName(QStringLiteral("SeriesColor"));
+    QString ident;
+    if (ColorToIdent(Color, ident))
+        w.WriteIdent(ident);
+    else
+        w.WriteInteger(static_cast<Int64>(Color));
+}
+
+} // namespace
+
 QByteArray WriteSeriesComponent(const QString& ClassName, const QString& Name, const TChartSeries* Series) {
     TWriter w;
     w.WritePropName(ClassName);
@@ -175,12 +189,7 @@ QByteArray WriteSeriesComponent(const QString& ClassName, const QString& Name, c
         if (Series->SeriesColor() != clDefault && Series->ParentChart()) {
             const int place = Series->ParentChart()->SeriesIndex(Series);
             if (Series->SeriesColor() != TCustomChart::DefaultColor(place)) {
-                w.WritePropName(QStringLiteral("SeriesColor"));
-                QString ident;
-                if (ColorToIdent(Series->SeriesColor(), ident))
-                    w.WriteIdent(ident);
-                else
-                    w.WriteInteger(static_cast<Int64>(Series->SeriesColor()));
+                WriteSeriesColor(w, Series->SeriesColor());
             }
         }
     }
@@ -614,12 +623,7 @@ QByteArray ChangedSeriesProps(const TrptChartStreamSeries& Read, const TChartSer
     }
     const TColor readColour = Read.SeriesColor == clDefault ? TCustomChart::DefaultColor(Place) : Read.SeriesColor;
     if (S->SeriesColor() != readColour) {
-        w.WritePropName(QStringLiteral("SeriesColor"));
-        QString ident;
-        if (ColorToIdent(S->SeriesColor(), ident))
-            w.WriteIdent(ident);
-        else
-            w.WriteInteger(static_cast<Int64>(S->SeriesColor()));
+        WriteSeriesColor(w, S->SeriesColor());
     }
     // A pie read without the flag colours each point (as the stream's reader set it).
     if (S->ColorEachPoint() != (Read.HasColorEachPoint ? Read.ColorEachPoint : Kind == csPie)) {
